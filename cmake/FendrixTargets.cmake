@@ -1,0 +1,79 @@
+# Library targets and the layering rules between them.
+#
+# fendrix_library(<target> [STATIC] SOURCES ... DEPENDS ... [QT])
+#   Creates a static library whose public include root is the source tree, so code includes
+#   "model/lpclasses.h", "platform/core/stream.h" and so on. DEPENDS lists the libraries it
+#   may link (other Fendrix targets or imported ones). The allowed dependencies of each folder
+#   are fixed below; configuring fails when a target links anything outside its row.
+
+# Folder target -> what it may link. Qt:: prefixes allow any Qt module.
+set(FENDRIX_ALLOWED_platform_core "")
+set(FENDRIX_ALLOWED_imaging "platform_core;JPEG::JPEG;TIFF::TIFF;ZLIB::ZLIB")
+set(FENDRIX_ALLOWED_imaging_bmc "")
+set(FENDRIX_ALLOWED_model "platform_core;imaging")
+set(FENDRIX_ALLOWED_platform_qt "platform_core;Qt::*;PkgConfig::LIBZIP")
+set(FENDRIX_ALLOWED_theming "platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_results "model;imaging;platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_report "results;model;imaging;platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_update "platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_ui_main "*")
+set(FENDRIX_ALLOWED_ui_dialogs "*")
+
+set_property(GLOBAL PROPERTY FENDRIX_LIBRARIES "")
+
+function(fendrix_library target)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
+  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+  if(ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON AUTOUIC OFF)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY FENDRIX_LIBRARIES ${target})
+endfunction()
+
+function(_fendrix_dep_allowed dep allowed out)
+  set(ok FALSE)
+  foreach(a ${allowed})
+    if(a STREQUAL "*" OR a STREQUAL dep)
+      set(ok TRUE)
+    elseif(a STREQUAL "Qt::*" AND dep MATCHES "^Qt6?::")
+      set(ok TRUE)
+    endif()
+  endforeach()
+  set(${out} ${ok} PARENT_SCOPE)
+endfunction()
+
+function(fendrix_check_layering)
+  get_property(libs GLOBAL PROPERTY FENDRIX_LIBRARIES)
+  foreach(lib ${libs})
+    if(NOT DEFINED FENDRIX_ALLOWED_${lib})
+      message(FATAL_ERROR "Library ${lib} has no row in the layering table (cmake/FendrixTargets.cmake)")
+    endif()
+    get_target_property(deps ${lib} LINK_LIBRARIES)
+    if(NOT deps)
+      continue()
+    endif()
+    foreach(dep ${deps})
+      if(dep MATCHES "^\\$<")  # generator expressions added by CMake itself
+        continue()
+      endif()
+      _fendrix_dep_allowed("${dep}" "${FENDRIX_ALLOWED_${lib}}" ok)
+      if(NOT ok)
+        message(FATAL_ERROR "Layering: ${lib} may not depend on ${dep}")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+# Stamps the program version into an executable (or test program) as a version block.
+function(fendrix_stamp_version target)
+  set(FENDRIX_STAMP_MAJOR ${PROJECT_VERSION_MAJOR})
+  set(FENDRIX_STAMP_MINOR ${PROJECT_VERSION_MINOR})
+  set(FENDRIX_STAMP_RELEASE ${PROJECT_VERSION_PATCH})
+  set(FENDRIX_STAMP_BUILD ${PROJECT_VERSION_TWEAK})
+  set(out "${CMAKE_BINARY_DIR}/generated/versionstamp_${target}.cpp")
+  configure_file("${CMAKE_SOURCE_DIR}/cmake/versionstamp.cpp.in" "${out}" @ONLY)
+  target_sources(${target} PRIVATE "${out}")
+  target_link_libraries(${target} PRIVATE platform_core)
+endfunction()

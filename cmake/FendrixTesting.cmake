@@ -1,0 +1,68 @@
+# Test, benchmark and fuzz wiring.
+#
+# fendrix_gtest(<name> SOURCES ... LIBS ... [DATA_DIR])
+#   A GoogleTest program run by CTest as one test. Tests run in the build tree with the
+#   private environment that scripts/test sets up; FENDRIX_TEST_DATA points at tests/data.
+# fendrix_qttest(<name> SOURCES ... LIBS ...)
+#   A Qt Test program (QTEST_MAIN); CTest runs it offscreen.
+# fendrix_benchmark(<name> SOURCES ... LIBS ...)
+#   A Google Benchmark program under bench/: built with everything, never run by CTest.
+# fendrix_fuzz(<name> SOURCES ... LIBS ... CORPUS <dir>)
+#   A fuzz target defining LLVMFuzzerTestOneInput. It builds as a plain program that replays
+#   every file of CORPUS (CTest runs that replay); with FENDRIX_LIBFUZZER=ON and clang it
+#   also builds as a libFuzzer binary <name>_libfuzzer.
+
+set(FENDRIX_TEST_DATA "${CMAKE_SOURCE_DIR}/tests/data")
+option(FENDRIX_LIBFUZZER "Also build libFuzzer binaries (needs clang)" OFF)
+
+# Environment every test process gets on top of what scripts/test exports.
+set(FENDRIX_TEST_ENV
+  "QT_QPA_PLATFORM=offscreen"
+  "FENDRIX_TEST_DATA=${FENDRIX_TEST_DATA}"
+  "LC_ALL=C.UTF-8")
+
+function(fendrix_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE FENDRIX_TEST_DATA="${FENDRIX_TEST_DATA}")
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+function(fendrix_qttest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  target_compile_definitions(${name} PRIVATE FENDRIX_TEST_DATA="${FENDRIX_TEST_DATA}")
+  add_test(NAME ${name} COMMAND ${name})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+function(fendrix_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+  target_compile_definitions(${name} PRIVATE FENDRIX_TEST_DATA="${FENDRIX_TEST_DATA}")
+endfunction()
+
+function(fendrix_fuzz name)
+  cmake_parse_arguments(ARG "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} "${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp")
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  add_test(NAME ${name}_replay COMMAND ${name} "${ARG_CORPUS}")
+  set_tests_properties(${name}_replay PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT 600)
+  if(FENDRIX_LIBFUZZER AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_executable(${name}_libfuzzer ${ARG_SOURCES})
+    target_compile_options(${name}_libfuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name}_libfuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name}_libfuzzer PRIVATE ${ARG_LIBS})
+  endif()
+endfunction()
