@@ -15,7 +15,7 @@ set(FENDRIX_ALLOWED_platform_qt "platform_core;Qt::*;PkgConfig::LIBZIP")
 set(FENDRIX_ALLOWED_theming "platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_results "model;imaging;platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_report "results;model;imaging;platform_core;platform_qt;Qt::*")
-set(FENDRIX_ALLOWED_update "platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_update "model;platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_ui_main "*")
 set(FENDRIX_ALLOWED_ui_dialogs "*")
 
