@@ -66,3 +66,23 @@ function(fendrix_fuzz name)
     target_link_libraries(${name}_libfuzzer PRIVATE ${ARG_LIBS})
   endif()
 endfunction()
+
+# fendrix_tests_per_file(LIBS ...): every *_test.cpp of the calling folder becomes its own
+# GoogleTest program and every *_qtest.cpp its own Qt Test program, named <folder>_<file>.
+# Folders shared by several units use it so that nobody edits a common list.
+function(fendrix_tests_per_file)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  get_filename_component(folder "${CMAKE_CURRENT_SOURCE_DIR}" NAME)
+  file(GLOB gtests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp")
+  foreach(src ${gtests})
+    get_filename_component(stem "${src}" NAME_WE)
+    fendrix_gtest(${folder}_${stem} SOURCES ${src} LIBS ${ARG_LIBS})
+    fendrix_stamp_version(${folder}_${stem})
+  endforeach()
+  file(GLOB qtests CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*_qtest.cpp")
+  foreach(src ${qtests})
+    get_filename_component(stem "${src}" NAME_WE)
+    fendrix_qttest(${folder}_${stem} SOURCES ${src} LIBS ${ARG_LIBS})
+    fendrix_stamp_version(${folder}_${stem})
+  endforeach()
+endfunction()
