@@ -1,0 +1,33 @@
+#pragma once
+// The steel section tables as generated at build time from data/sections/*.csv.
+#include "model/lptypes.h"
+
+#include <span>
+
+namespace sectiondata {
+
+// Values in TIShape order: W, A, d, bf, tw, tf, Ix, Zx, Sx, rx, Iy, Zy, Sy, ry, J, Cw, rts, ho.
+struct TIShapeRow {
+    const char* Name;
+    Extended Values[18];
+};
+
+// Values in TPipeShape order: W, A, OD, tnom, tdes, Dt, I, Z, S, r, J.
+struct TPipeShapeRow {
+    const char* Name;
+    Extended Values[11];
+};
+
+// Same rows in the same order in both unit systems of a table.
+std::span<const TIShapeRow> WHpUS();
+std::span<const TIShapeRow> WHpSI();
+std::span<const TIShapeRow> IpeHeUS();
+std::span<const TIShapeRow> IpeHeSI();
+std::span<const TIShapeRow> UbUcUS();
+std::span<const TIShapeRow> UbUcSI();
+std::span<const TPipeShapeRow> HssPipeUS();
+std::span<const TPipeShapeRow> HssPipeSI();
+std::span<const TPipeShapeRow> ChsUS();
+std::span<const TPipeShapeRow> ChsSI();
+
+} // namespace sectiondata

@@ -1,0 +1,205 @@
+// Field limits and the text rules of numeric inputs, enumeration texts and bar-size texts.
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+struct FieldLimitTest : ::testing::Test {
+    TLPData m; // owns the current tables; starts in US units
+};
+
+const Extended NaN = std::numeric_limits<Extended>::quiet_NaN();
+
+} // namespace
+
+TEST_F(FieldLimitTest, TemplatesHold77RowsOfBothSystems)
+{
+    ASSERT_EQ(FieldLimitsUS().size(), 77u);
+    ASSERT_EQ(FieldLimitsSI().size(), 77u);
+    const auto& us = FieldLimitsUS();
+    const auto& si = FieldLimitsSI();
+    EXPECT_EQ(us[0].MinValue, 5);
+    EXPECT_EQ(us[0].MaxValue, 450);
+    EXPECT_EQ(si[0].MinValue, 1.5L);
+    EXPECT_EQ(si[0].Decimals, 3);
+    EXPECT_EQ(us[30 - 1].MaxValue, 1000000);
+    EXPECT_EQ(si[30 - 1].Decimals, 4);
+    EXPECT_EQ(us[68 - 1].MaxValue, 2147483647);
+    EXPECT_FALSE(si[68 - 1].HasRange());
+    EXPECT_EQ(us[77 - 1].MinValue, 2.5L);
+    EXPECT_EQ(si[77 - 1].MaxValue, 110);
+    EXPECT_EQ(us[26 - 1].HasRange(), false);
+    EXPECT_EQ(si[26 - 1].MaxValue, 10);
+    EXPECT_FALSE(us[63 - 1].HasRange());
+    EXPECT_EQ(us[63 - 1].Decimals, 1);
+}
+
+TEST_F(FieldLimitTest, PileLengthIsClampedAndShownPerSystem)
+{
+    auto r = ReadFieldText(1, "500");
+    EXPECT_EQ(r.Value, 450);
+    EXPECT_TRUE(r.Rewrite);
+    EXPECT_EQ(r.Text, "450.00");
+
+    m.SetUnits(kUnitsSI);
+    r = ReadFieldText(1, "0.5");
+    EXPECT_EQ(r.Value, 1.5L);
+    EXPECT_TRUE(r.Rewrite);
+    EXPECT_EQ(r.Text, "1.500");
+
+    r = ReadFieldText(1, "12.25");
+    EXPECT_EQ(r.Value, 12.25L);
+    EXPECT_FALSE(r.Rewrite);
+    EXPECT_EQ(FormatFieldValue(1, 12.25L, true), "12.250");
+}
+
+TEST_F(FieldLimitTest, TagsWithoutRangeAcceptAnythingAndRangesClamp)
+{
+    EXPECT_EQ(ReadFieldText(63, "-2.5").Value, -2.5L); // clear cover
+    EXPECT_FALSE(ReadFieldText(63, "-2.5").Rewrite);
+    EXPECT_EQ(FormatFieldValue(63, -2.5L, true), "-2.5");
+    const auto lateral = ReadFieldText(4, "-15");
+    EXPECT_EQ(lateral.Value, 0);
+    EXPECT_EQ(lateral.Text, "0.00");
+    EXPECT_EQ(ReadFieldText(4, "abc").Value, 0); // not a number reads 0
+    EXPECT_EQ(ReadFieldText(3, "abc").Value, 2500); // then the row clamps
+    EXPECT_EQ(ReadFieldText(3, "").Value, 2500);
+    // A Tag outside the table: 2 decimals, never clamped.
+    EXPECT_EQ(ReadFieldText(0, "-1e6").Value, -1e6L);
+    EXPECT_EQ(FormatFieldValue(78, 3.14159L, true), "3.14");
+    EXPECT_EQ(FormatFieldValue(-3, 1e5L, true), "100000.00");
+}
+
+TEST_F(FieldLimitTest, ShowingAValueClampsOnlyWhenAsked)
+{
+    EXPECT_EQ(FormatFieldValue(1, 1000, true), "450.00");
+    EXPECT_EQ(FormatFieldValue(1, 1000, false), "1000.00"); // read-only or told not to
+    EXPECT_EQ(FormatFieldValue(1, 1, true), "5.00");
+    EXPECT_EQ(FormatFieldValue(58, NaN, true), "N.A.");
+    EXPECT_EQ(FormatFieldValue(1, NaN, false), "N.A.");
+}
+
+TEST_F(FieldLimitTest, OverridesReplaceTheRowLimits)
+{
+    // Cohesion of a very hard clay: 0.2 c0 .. c0 with c0 = 4.5 ksf, beyond the row's 3 ksf.
+    auto r = ReadFieldText(25, "6", 0.9, 4.5);
+    EXPECT_EQ(r.Value, 4.5L);
+    EXPECT_EQ(r.Text, "4.50"); // shows the value returned, not the row's maximum
+    r = ReadFieldText(25, "0.1", 0.9, 4.5);
+    EXPECT_EQ(r.Value, Extended(0.9));
+    r = ReadFieldText(25, "4", 0.9, 4.5);
+    EXPECT_EQ(r.Value, 4);
+    EXPECT_FALSE(r.Rewrite);
+    // Only a minimum: no maximum at all.
+    EXPECT_EQ(ClampFieldValue(25, 99, 1, 0), 99);
+    // A value below the minimum override is not tested against the maximum.
+    EXPECT_EQ(ClampFieldValue(25, -1, 2, 1), 2);
+}
+
+TEST_F(FieldLimitTest, ParsingHonoursTheLocaleSeparators)
+{
+    EXPECT_EQ(ParseFieldText("1,250.5"), 1250.5L);
+    EXPECT_EQ(ParseFieldText("1,000,000"), 1000000);
+    EXPECT_EQ(ParseFieldText("  42 "), 42);
+    EXPECT_EQ(ParseFieldText("-.5"), -0.5L);
+    EXPECT_EQ(ParseFieldText("+3."), 3);
+    EXPECT_EQ(ParseFieldText("1.5e3"), 1500);
+    EXPECT_EQ(ParseFieldText("1.2.3"), 0);
+    EXPECT_EQ(ParseFieldText("12abc"), 0);
+    EXPECT_EQ(ParseFieldText("nan"), 0);
+    EXPECT_EQ(ParseFieldText("inf"), 0);
+    EXPECT_EQ(ParseFieldText("1e99999"), 0);
+    EXPECT_EQ(ParseFieldText("-"), 0);
+
+    const TNumberFormat german { ",", "." };
+    EXPECT_EQ(ParseFieldText("1.250,5", german), 1250.5L);
+    EXPECT_EQ(FormatFixed(1250.5L, 2, german), "1250,50");
+    const TNumberFormat french { ",", "\u00a0" };
+    EXPECT_EQ(ParseFieldText("12\u00a0345,25", french), 12345.25L);
+    EXPECT_EQ(ParseFieldText("3.5", french), 0);
+}
+
+TEST_F(FieldLimitTest, FixedNotationWithTenSignificantDigits)
+{
+    EXPECT_EQ(FormatFixed(0, 2), "0.00");
+    EXPECT_EQ(FormatFixed(2.5L, 0), "2"); // halves to even
+    EXPECT_EQ(FormatFixed(3.5L, 0), "4");
+    EXPECT_EQ(FormatFixed(0.125L, 2), "0.12");
+    EXPECT_EQ(FormatFixed(0.375L, 2), "0.38");
+    EXPECT_EQ(FormatFixed(9.999L, 2), "10.00");
+    EXPECT_EQ(FormatFixed(-0.001L, 2), "0.00"); // no sign on a zero
+    EXPECT_EQ(FormatFixed(-12.345678L, 3), "-12.346");
+    EXPECT_EQ(FormatFixed(1234567.891234L, 4), "1234567.8910");
+    EXPECT_EQ(FormatFixed(0.000123L, 4), "0.0001");
+    EXPECT_EQ(FormatFixed(2147483647.0L, 0), "2147483647");
+    EXPECT_EQ(FormatFixed(1e12L, 2), "1.000000000E+12");
+    EXPECT_EQ(FormatFixed(NaN, 2), "N.A.");
+}
+
+TEST(EnumToDisplayText, NamesOfTheSoilEnumerations)
+{
+    EXPECT_EQ(EnumToDisplayText(TLayerEnum::USCS, lpusBedrock3), "Bedrock3");
+    EXPECT_EQ(EnumToDisplayText(TLayerEnum::Consistency, lpconMediumDense), "Medium Dense");
+    EXPECT_EQ(EnumToDisplayText(TLayerEnum::MaterialType, lpmtNone), "");
+    EXPECT_EQ(EnumToDisplayText(TLayerEnum::USCS, 99), "");
+    const char* materials[] = { "Granular Soil", "Cohesive Soil", "Sandstone Bedrock", "Siltstone Bedrock",
+        "Soft Rock Bedrock", "Hard Rock Bedrock", "Lime Stone Bedrock" };
+    for (int i = 1; i <= 7; ++i)
+        EXPECT_EQ(EnumToDisplayText(TLayerEnum::MaterialType, i), materials[i - 1]);
+    const char* uscs[] = { "GwGpGc", "SW", "SP", "SC", "SM", "ML", "CL", "CH", "MH" };
+    for (int i = 1; i <= 9; ++i)
+        EXPECT_EQ(EnumToDisplayText(TLayerEnum::USCS, i), uscs[i - 1]);
+    EXPECT_EQ(EnumToDisplayText(TLayerEnum::USCS, lpusBedrock5), "Bedrock5");
+    const char* consistencies[] = { "Very Loose", "Loose", "Medium Dense", "Dense", "Very Dense", "Very Soft",
+        "Soft", "Firm", "Stiff", "Very Stiff", "Hard", "Very Hard" };
+    for (int i = 1; i <= 12; ++i)
+        EXPECT_EQ(EnumToDisplayText(TLayerEnum::Consistency, i), consistencies[i - 1]);
+}
+
+TEST_F(FieldLimitTest, BarSizeItemsAndTexts)
+{
+    std::vector<std::string> us, canadian;
+    m.RebarStandard = rsUS;
+    m.LoadRebarTable();
+    for (const TRebar& b : CurrentRebars())
+        if (b.BarNo)
+            us.push_back(m.BarName(b.BarNo));
+    ASSERT_EQ(us.size(), 11u);
+    EXPECT_EQ(us.front(), "#3");
+    EXPECT_EQ(us.back(), "#18");
+    EXPECT_EQ(FindBarSizeItem(us, 5), 2);
+    EXPECT_EQ(BarSizeFromText(us[2]), 5);
+
+    m.RebarStandard = rsCanadian;
+    m.LoadRebarTable();
+    for (const TRebar& b : CurrentRebars())
+        if (b.BarNo)
+            canadian.push_back(m.BarName(b.BarNo));
+    ASSERT_EQ(canadian.size(), 8u);
+    EXPECT_EQ(FindBarSizeItem(canadian, 15), 1);
+    EXPECT_EQ(FindBarSizeItem(canadian, 5), 0);
+    EXPECT_EQ(BarSizeFromText(" 55M"), 55);
+    // Not a number, or 0: the first bar of the current table.
+    EXPECT_EQ(BarSizeFromText(""), 10);
+    EXPECT_EQ(BarSizeFromText("#0"), 10);
+    EXPECT_EQ(BarSizeFromText("big"), 10);
+}
+
+TEST_F(FieldLimitTest, LayerCombosOfferWhatTheSoilDefaultsHoldForTheMaterial)
+{
+    TLayer* l = m.Layers[0];
+    EXPECT_EQ(LayerComboOrdinals(TLayerEnum::MaterialType, *l), (std::vector<int> { 1, 2, 3, 4, 5, 6, 7 }));
+    l->MatType = lpmtCohesiveSoil;
+    EXPECT_EQ(
+        LayerComboOrdinals(TLayerEnum::USCS, *l), (std::vector<int> { lpusML, lpusCL, lpusCH, lpusMH }));
+    EXPECT_EQ(LayerComboOrdinals(TLayerEnum::Consistency, *l).size(), 7u);
+    l->MatType = lpmtLimeStoneBedrock;
+    EXPECT_EQ(LayerComboOrdinals(TLayerEnum::USCS, *l), (std::vector<int> { lpusBedrock5 }));
+    EXPECT_EQ(LayerComboOrdinals(TLayerEnum::Consistency, *l), (std::vector<int> { lpconDense }));
+    l->MatType = lpmtNone;
+    EXPECT_TRUE(LayerComboOrdinals(TLayerEnum::USCS, *l).empty());
+}

@@ -1,0 +1,299 @@
+// The built-in tables: row counts, the generated section tables against their CSV files, and
+// values checked against the published figures and independent formulas.
+#include "model/lpclasses.h"
+#include "model/tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CsvRow {
+    std::string name;
+    std::vector<long double> values;
+};
+
+// An independent reader of the section files: not the build's generator.
+std::vector<CsvRow> readCsv(const std::string& file)
+{
+    std::ifstream in(std::string(FENDRIX_SECTION_DATA_DIR) + "/" + file);
+    EXPECT_TRUE(in.good()) << file;
+    std::vector<CsvRow> rows;
+    std::string line;
+    std::getline(in, line); // header
+    while (std::getline(in, line)) {
+        if (line.empty())
+            continue;
+        std::stringstream ss(line);
+        CsvRow row;
+        std::getline(ss, row.name, ',');
+        std::string cell;
+        while (std::getline(ss, cell, ','))
+            row.values.push_back(std::strtold(cell.c_str(), nullptr));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<long double> valuesOf(const TIShape& s)
+{
+    return { s.W, s.A, s.d, s.bf, s.tw, s.tf, s.Ix, s.Zx, s.Sx, s.rx, s.Iy, s.Zy, s.Sy, s.ry, s.J, s.Cw,
+        s.rts, s.ho };
+}
+
+std::vector<long double> valuesOf(const TPipeShape& s)
+{
+    return { s.W, s.A, s.OD, s.tnom, s.tdes, s.Dt, s.I, s.Z, s.S, s.r, s.J };
+}
+
+template <typename Shape> void expectTableEqualsCsv(const std::vector<Shape>& table, const std::string& file)
+{
+    const auto csv = readCsv(file);
+    ASSERT_EQ(table.size(), csv.size()) << file;
+    for (std::size_t i = 0; i < csv.size(); ++i) {
+        ASSERT_EQ(table[i].Name, csv[i].name) << file << " row " << i;
+        const auto values = valuesOf(table[i]);
+        ASSERT_EQ(values.size(), csv[i].values.size()) << file << " row " << i;
+        for (std::size_t j = 0; j < values.size(); ++j)
+            ASSERT_EQ(values[j], csv[i].values[j]) << file << " row " << i << " column " << j + 1;
+    }
+}
+
+std::vector<TIShape> iShapes(TShapeFamily family, bool si)
+{
+    std::vector<TIShape> t;
+    LoadIShapes(family, si, t);
+    return t;
+}
+
+std::vector<TPipeShape> pipes(TShapeFamily family, bool si)
+{
+    std::vector<TPipeShape> t;
+    LoadPipeShapes(family, si, t);
+    return t;
+}
+
+} // namespace
+
+TEST(SectionTables, RowCountsPerFamilyAndUnitSystem)
+{
+    for (bool si : { false, true }) {
+        for (TShapeFamily f : { 0, 1, 4, 255 }) {
+            EXPECT_EQ(iShapes(f, si).size(), 340u);
+            EXPECT_EQ(pipes(f, si).size(), 165u);
+        }
+        EXPECT_EQ(iShapes(2, si).size(), 174u);
+        EXPECT_EQ(pipes(2, si).size(), 829u);
+        EXPECT_EQ(iShapes(3, si).size(), 111u);
+        EXPECT_EQ(pipes(3, si).size(), 165u);
+    }
+    EXPECT_EQ(IShapeCount(2), 174u);
+    EXPECT_EQ(PipeShapeCount(2), 829u);
+}
+
+TEST(SectionTables, EveryTableEqualsItsCsvFile)
+{
+    expectTableEqualsCsv(iShapes(0, false), "ishapes_w_hp_us.csv");
+    expectTableEqualsCsv(iShapes(0, true), "ishapes_w_hp_si.csv");
+    expectTableEqualsCsv(iShapes(2, false), "ishapes_ipe_he_us.csv");
+    expectTableEqualsCsv(iShapes(2, true), "ishapes_ipe_he.csv");
+    expectTableEqualsCsv(iShapes(3, false), "ishapes_ub_uc_us.csv");
+    expectTableEqualsCsv(iShapes(3, true), "ishapes_ub_uc_si.csv");
+    expectTableEqualsCsv(pipes(0, false), "pipes_hss_pipe_us.csv");
+    expectTableEqualsCsv(pipes(0, true), "pipes_hss_pipe_si.csv");
+    expectTableEqualsCsv(pipes(2, false), "pipes_chs_us.csv");
+    expectTableEqualsCsv(pipes(2, true), "pipes_chs_si.csv");
+}
+
+TEST(SectionTables, NamesAndOrderOfTheDesignationLists)
+{
+    const auto w = iShapes(0, false);
+    EXPECT_EQ(w.front().Name, "W44X335");
+    EXPECT_EQ(w[318].Name, "S3X5.7"); // the last of the 319 W, M and S rows
+    EXPECT_EQ(w[319].Name, "HP18X204");
+    EXPECT_EQ(w.back().Name, "HP8X36");
+    const auto wSI = iShapes(0, true);
+    EXPECT_EQ(wSI.front().Name, "W1100X499");
+
+    const auto ipe = iShapes(2, true);
+    EXPECT_EQ(ipe[170].Name, "HE 1000 A"); // the name repeats in the list
+    EXPECT_EQ(ipe[171].Name, "HE 1000 A");
+    EXPECT_EQ(ipe.back().Name, "HE 1000 M");
+
+    const auto ub = iShapes(3, false);
+    EXPECT_EQ(ub.front().Name, "1016x305x487");
+    EXPECT_EQ(ub.back().Name, "152x152x23");
+    EXPECT_EQ(iShapes(3, true).back().Name, "152x152x23");
+
+    const auto hss = pipes(0, false);
+    EXPECT_EQ(hss.front().Name, "HSS20X.500");
+    EXPECT_EQ(hss[127].Name, "HSS1.66X.140");
+    EXPECT_EQ(hss[128].Name, "Pipe12STD");
+    EXPECT_EQ(hss.back().Name, "Pipe2XXS");
+    EXPECT_EQ(pipes(0, true).front().Name, "HSS508X12.7");
+    EXPECT_EQ(pipes(0, true).back().Name, "Pipe51XXS");
+
+    const auto chs = pipes(2, false);
+    EXPECT_EQ(chs.front().Name, "CHShfb121x2");
+    EXPECT_EQ(chs[273].Name.rfind("CHShf", 0), 0u);
+    EXPECT_EQ(chs[274].Name.rfind("CHScf", 0), 0u);
+    EXPECT_EQ(chs.back().Name, "CHScf2134x22");
+    for (const auto& s : chs)
+        EXPECT_LE(s.Name.size(), kSectionNameMax);
+}
+
+TEST(SectionTables, PublishedValuesOfSomeSections)
+{
+    // W44X335 and W14X90 from the 15th-edition shapes database.
+    const auto w = iShapes(0, false);
+    EXPECT_DOUBLE_EQ(double(w[0].A), 98.5);
+    EXPECT_DOUBLE_EQ(double(w[0].d), 44.0);
+    EXPECT_DOUBLE_EQ(double(w[0].Ix), 31100.0);
+    const auto w14 = std::find_if(w.begin(), w.end(), [](const TIShape& s) { return s.Name == "W14X90"; });
+    ASSERT_NE(w14, w.end());
+    EXPECT_DOUBLE_EQ(double(w14->A), 26.5);
+    EXPECT_DOUBLE_EQ(double(w14->Zx), 157.0);
+    EXPECT_DOUBLE_EQ(double(w14->bf), 14.5);
+    // IPE 100: A 10.3 cm^2, Iy 171 cm^4 (strong axis) as catalogued.
+    const auto ipe = iShapes(2, true);
+    EXPECT_EQ(ipe[1].Name, "IPE 100");
+    EXPECT_DOUBLE_EQ(double(ipe[1].A), 1030.0);
+    EXPECT_DOUBLE_EQ(double(ipe[1].Ix), 1.71);
+}
+
+TEST(SectionTables, ConstructedCircularSectionsFollowTheirGeometry)
+{
+    // Recomputed here from D and t: area, inertia, moduli and radius of a tube.
+    const long double pi = std::numbers::pi_v<long double>;
+    for (const auto& s : pipes(2, true)) {
+        const long double D = s.OD, t = s.tnom, di = D - 2 * t;
+        const long double A = pi / 4 * (D * D - di * di);
+        const long double I = pi / 64 * (D * D * D * D - di * di * di * di);
+        EXPECT_NEAR(double(s.A / A), 1.0, 1e-5) << s.Name;
+        EXPECT_NEAR(double(s.I * 1e6L / I), 1.0, 1e-5) << s.Name;
+        EXPECT_NEAR(double(s.S * 1e3L / (2 * I / D)), 1.0, 1e-5) << s.Name;
+        EXPECT_NEAR(double(s.Z * 1e3L / ((D * D * D - di * di * di) / 6)), 1.0, 1e-5) << s.Name;
+        EXPECT_NEAR(double(s.J / (2 * s.I * 1e3L)), 1.0, 1e-5) << s.Name;
+        EXPECT_NEAR(double(s.Dt / (D / t)), 1.0, 1e-5) << s.Name;
+    }
+}
+
+TEST(SectionTables, UnitSystemsHoldTheSameSectionsRowByRow)
+{
+    // Same sections in both unit systems: the depth of each I/H row converts within the
+    // rounding of the published tables.
+    for (TShapeFamily f : { 0, 2, 3 }) {
+        const auto us = iShapes(f, false), si = iShapes(f, true);
+        ASSERT_EQ(us.size(), si.size());
+        for (std::size_t i = 0; i < us.size(); ++i)
+            EXPECT_NEAR(double(us[i].d * 25.4L / si[i].d), 1.0, 0.03) << us[i].Name << " / " << si[i].Name;
+    }
+    for (TShapeFamily f : { 0, 2 }) {
+        const auto us = pipes(f, false), si = pipes(f, true);
+        ASSERT_EQ(us.size(), si.size());
+        for (std::size_t i = 0; i < us.size(); ++i)
+            EXPECT_NEAR(double(us[i].OD * 25.4L / si[i].OD), 1.0, 0.03) << us[i].Name << " / " << si[i].Name;
+    }
+}
+
+TEST(RebarTables, BarListsOfTheThreeStandards)
+{
+    auto countBars = [](const TRebarTable& t) {
+        int n = 0;
+        for (const auto& b : t)
+            n += b.BarNo != 0;
+        return n;
+    };
+    EXPECT_EQ(countBars(RebarTableUS()), 11);
+    EXPECT_EQ(countBars(RebarTableEuropean()), 12);
+    EXPECT_EQ(countBars(RebarTableCanadian()), 8);
+    EXPECT_EQ(RebarTableUS()[2].BarNo, 5);
+    EXPECT_EQ(RebarTableUS()[2].MetricNo, 16);
+    EXPECT_DOUBLE_EQ(RebarTableUS()[2].Area, 0.31);
+    EXPECT_DOUBLE_EQ(RebarTableUS()[10].Diameter, 2.257);
+    EXPECT_DOUBLE_EQ(RebarTableEuropean()[11].Area, 1963);
+    EXPECT_DOUBLE_EQ(RebarTableCanadian()[7].Diameter, 56.4);
+    // Any other standard value takes the Canadian table.
+    EXPECT_EQ(&RebarTableOf(7), &RebarTableCanadian());
+    // A bar's area is close to that of its nominal diameter.
+    for (const auto& b : RebarTableEuropean())
+        EXPECT_NEAR(b.Area / (std::numbers::pi * b.Diameter * b.Diameter / 4), 1.0, 0.01) << b.BarNo;
+}
+
+TEST(SoilDefaultTables, RowsOfBothUnitSystems)
+{
+    const auto& us = SoilDefaultsUS();
+    const auto& si = SoilDefaultsSI();
+    ASSERT_EQ(us.size(), 58u);
+    EXPECT_EQ(us[0].MatType, lpmtGranularSoil);
+    EXPECT_EQ(us[0].USCS, lpusGwGpGc);
+    EXPECT_EQ(us[0].Consistency, lpconVeryLoose);
+    EXPECT_EQ(us[0].SubgradeReaction, 50);
+    EXPECT_EQ(si[0].SubgradeReaction, 8800);
+    EXPECT_EQ(us[39].USCS, lpusCH);
+    EXPECT_EQ(us[39].Consistency, lpconVerySoft);
+    EXPECT_EQ(us[39].SubgradeReaction, 35);
+    EXPECT_EQ(si[39].SubgradeReaction, 6600);
+    EXPECT_EQ(us[57].MatType, lpmtLimeStoneBedrock);
+    EXPECT_EQ(us[57].USCS, lpusBedrock5);
+    EXPECT_EQ(si[56].SubgradeReaction, 94260);
+    for (std::size_t i = 0; i < us.size(); ++i) {
+        EXPECT_EQ(us[i].MatType, si[i].MatType);
+        EXPECT_EQ(us[i].USCS, si[i].USCS);
+        EXPECT_EQ(us[i].Consistency, si[i].Consistency);
+        // kcf to KN/m^3 is 157.09; the table's SI values are rounded engineering figures.
+        EXPECT_NEAR(double(si[i].SubgradeReaction / (us[i].SubgradeReaction * 157.087L)), 1.0, 0.3) << i;
+    }
+}
+
+TEST(FactorOfSafetyTable, RowsByDesignLifeAndColumnsByControl)
+{
+    EXPECT_EQ(double(FactorOfSafetyFor(24, 0)), 1.4);
+    EXPECT_EQ(double(FactorOfSafetyFor(25, 0)), 2.0);
+    EXPECT_EQ(double(FactorOfSafetyFor(99, 3)), 3.4);
+    EXPECT_EQ(double(FactorOfSafetyFor(100, 3)), 4.0);
+    EXPECT_EQ(double(FactorOfSafetyFor(-5, 1)), 2.0);
+    EXPECT_EQ(double(FactorOfSafetyFor(75, 2)), 2.8);
+    EXPECT_TRUE(std::isnan(FactorOfSafetyFor(75, 4)));
+    EXPECT_TRUE(std::isnan(FactorOfSafetyFor(75, -1)));
+}
+
+TEST(NqTable, TwentyOneValuesFrom25To45Degrees)
+{
+    ASSERT_EQ(NqTable().size(), 21u);
+    EXPECT_EQ(NqFor(25), 18);
+    EXPECT_EQ(NqFor(26), 19.5L);
+    EXPECT_EQ(NqFor(30), 32.5L);
+    EXPECT_EQ(NqFor(45), 490);
+    EXPECT_EQ(NqFor(10), 18);
+    EXPECT_EQ(NqFor(60), 490);
+    for (std::size_t i = 1; i < NqTable().size(); ++i)
+        EXPECT_GT(NqTable()[i], NqTable()[i - 1]);
+}
+
+TEST(ConsistencyTables, PoissonModulusAndAdhesionRows)
+{
+    EXPECT_EQ(ConsistencyPropsFor(lpconNone).PoissonRatio, 0);
+    EXPECT_EQ(double(ConsistencyPropsFor(lpconMediumDense).PoissonRatio), 0.25);
+    EXPECT_EQ(ConsistencyPropsFor(lpconMediumDense).ModulusUS, 333);
+    EXPECT_EQ(ConsistencyPropsFor(lpconVeryHard).ModulusSI, 28);
+    EXPECT_EQ(double(ConsistencyPropsFor(lpconVerySoft).PoissonRatio), 0.42);
+    EXPECT_EQ(ConsistencyPropsFor(99).ModulusUS, 0);
+
+    const auto rows = CohesionTable();
+    ASSERT_EQ(rows.size(), 9u);
+    EXPECT_EQ(rows[0].SuUS, 200);
+    EXPECT_EQ(rows[0].SuSI, 10);
+    EXPECT_EQ(double(rows[5].Alpha), 0.55);
+    EXPECT_EQ(rows[7].SuUS, 5000);
+    EXPECT_EQ(rows[8].SuSI, 290);
+    EXPECT_EQ(double(rows[8].Alpha), 0.35);
+}
