@@ -1,0 +1,475 @@
+// The pile analysis: node placement, lateral response of a beam on an elastic foundation, vertical
+// stresses, capacities and settlement, then the structural check of the chosen material.
+//
+// Everything is closed form over a fixed set of 41 nodes, in one pass, with no allocation: the
+// main window reruns it after every committed edit.
+#include "model/analysis.h"
+
+#include "model/lpclasses.h"
+#include "model/tables.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace analysis {
+
+std::int64_t roundHalfEven(Extended x)
+{
+    // In the default rounding mode the unit itself rounds halves to even, in one instruction;
+    // everything else (another mode, NaN, the ends of the range) takes the model's general way.
+    if (std::fabs(x) < 0x1p62L && std::fegetround() == FE_TONEAREST)
+        return std::llrint(x);
+    return RoundHalfEven(x);
+}
+
+void sinCos(Extended x, Extended& sinX, Extended& cosX)
+{
+    // pi/2 = kHalfPi1 + kHalfPi2 + kHalfPi3; the first two have 32 significant bits, so n times
+    // them is exact for |n| < 2^32.
+    constexpr Extended kHalfPi1 = 0x1.921fb544p+0L;
+    constexpr Extended kHalfPi2 = 0x1.0b4611a6p-34L;
+    constexpr Extended kHalfPi3 = 0x1.3198a2e03707344ap-69L;
+    constexpr Extended kTwoOverPi = 2 / kPi;
+    if (!(std::fabs(x) < 0x1p30L)) { // huge, infinite or NaN: the library's own reduction
+        sinX = std::sin(x);
+        cosX = std::cos(x);
+        return;
+    }
+    const auto n = std::llrint(x * kTwoOverPi);
+    const auto nx = static_cast<Extended>(n);
+    const Extended r = ((x - nx * kHalfPi1) - nx * kHalfPi2) - nx * kHalfPi3;
+    const Extended s = std::sin(r);
+    const Extended c = std::cos(r);
+    switch (n & 3) {
+    case 0:
+        sinX = s;
+        cosX = c;
+        break;
+    case 1:
+        sinX = c;
+        cosX = -s;
+        break;
+    case 2:
+        sinX = -s;
+        cosX = -c;
+        break;
+    default:
+        sinX = -c;
+        cosX = s;
+        break;
+    }
+}
+
+Extended ratio(Extended a, Extended b)
+{
+    if (b == 0)
+        return std::numeric_limits<Extended>::quiet_NaN();
+    return a / b;
+}
+
+int bearingFactorAngle(Extended phi)
+{
+    if (std::isnan(phi))
+        return -1;
+    // Limiting before rounding gives the same row and keeps huge angles in range.
+    Extended x = phi - 0.01L;
+    if (x > kNqLastAngle)
+        x = kNqLastAngle;
+    if (x < kNqFirstAngle)
+        x = kNqFirstAngle;
+    return static_cast<int>(roundHalfEven(x));
+}
+
+LayerScan::LayerScan(const TLPData& data)
+    : m_data(data)
+    , m_count(data.Layers.Count())
+{
+    Extended top = 0;
+    for (; m_cached < m_count && m_cached < kCached; ++m_cached) {
+        const TLayer* layer = data.Layers[m_cached];
+        const Extended bottom = top + layer->Thickness;
+        m_entries[m_cached] = { layer, top, roundHalfEven(bottom * 1000) };
+        top = bottom;
+    }
+}
+
+LayerHit LayerScan::at(Extended depth) const
+{
+    if (m_count == 0)
+        return {};
+    const std::int64_t d = roundHalfEven(depth * 1000);
+    std::int64_t topMilli = 0;
+    int j = 0;
+    for (; j < m_cached; ++j) {
+        const Entry& entry = m_entries[j];
+        // the last layer also takes every depth below the profile
+        if (j == m_count - 1 || (topMilli <= d && d <= entry.bottomMilli))
+            return { entry.layer, entry.top };
+        topMilli = entry.bottomMilli;
+    }
+    const Entry& lastCached = m_entries[m_cached - 1];
+    Extended top = lastCached.top + lastCached.layer->Thickness;
+    for (;; ++j) {
+        const TLayer* layer = m_data.Layers[j];
+        if (j == m_count - 1)
+            return { layer, top };
+        const Extended bottom = top + layer->Thickness;
+        const std::int64_t bottomMilli = roundHalfEven(bottom * 1000);
+        if (topMilli <= d && d <= bottomMilli)
+            return { layer, top };
+        top = bottom;
+        topMilli = bottomMilli;
+    }
+}
+
+LayerHit layerAtDepth(const TLPData& data, Extended depth)
+{
+    return LayerScan(data).at(depth);
+}
+
+} // namespace analysis
+
+namespace {
+
+using analysis::kPi;
+using analysis::ratio;
+
+constexpr Extended kNaN = std::numeric_limits<Extended>::quiet_NaN();
+
+// a < b ? a : b, but NaN when either is NaN (a plain comparison would hide it).
+Extended smallerOf(Extended a, Extended b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return kNaN;
+    return a < b ? a : b;
+}
+
+// What a node needs of its layer. Nodes come in runs of the same layer, so this is worked out
+// once per run of nodes instead of once per node; each value is computed exactly as the node
+// formulas write it, so the results do not depend on the caching.
+struct LayerConstants {
+    const TLayer* layer = nullptr;
+    // lateral
+    Extended E = 0, I = 0, EI = 0, width = 0;
+    Extended passive = 0; // gamma Kp, times z per node
+    Extended passiveDivisor = 0; // FSKp D
+    Extended cohesionTerm = 0; // 2 cu sqrt(Kp / FSKp)
+    // vertical
+    Extended phi = 0, tanPhi = 0, k0 = 0, nq = 0;
+    bool cohesive = false;
+    Extended alpha = 0, su = 0;
+    Extended perimeter = 0, tipArea = 0;
+    Extended sptFactor = 0; // 1 - (N + 15) 0.35^2 / 500
+};
+
+void fillLayerConstants(
+    const TLayer* layer, Extended poundsToKipsDivisor, Extended logOCR, LayerConstants& lc)
+{
+    lc.layer = layer;
+    lc.E = layer->PileE();
+    lc.I = layer->PileI();
+    lc.EI = lc.I * lc.E;
+    lc.width = layer->PileWidth();
+    lc.passive = layer->Gamma * layer->Kp;
+    lc.passiveDivisor = layer->FSonKp * poundsToKipsDivisor;
+    lc.cohesionTerm = 2 * layer->Cohesion * std::sqrt(ratio(layer->Kp, layer->FSonKp));
+
+    lc.phi = layer->EstimatedFrictionAngle();
+    const Extended r = kPi * lc.phi / 180;
+    const Extended sinR = std::sin(r);
+    // OCR^sin(r) as exp(sin(r) ln OCR), the logarithm taken once per run
+    lc.k0 = (1 - sinR) * std::exp(sinR * logOCR);
+    lc.tanPhi = std::tan(r);
+    const int angle = analysis::bearingFactorAngle(lc.phi);
+    lc.nq = angle < 0 ? kNaN : NqFor(angle);
+    lc.cohesive = layer->IsCohesive();
+    lc.alpha = layer->CohesionDefaults().Alpha;
+    lc.su = layer->DefaultCohesion();
+    lc.perimeter = layer->PilePerimeter();
+    lc.tipArea = layer->PileTipArea();
+    lc.sptFactor = 1 - (layer->SPTFieldN + 15) * (0.35L * 0.35L) / 500;
+}
+
+// Results of a node the run could not reach: nothing there belongs to this analysis any more.
+void markNotComputed(TNodeResult& n)
+{
+    for (Extended* field : { &n.KB, &n.K, &n.E, &n.I, &n.Lambda, &n.SinLZ, &n.CosLZ, &n.ExpLZ, &n.Shear,
+             &n.Moment, &n.Deflection, &n.SoilPressure, &n.AllowSoilPressure, &n.SigmaV, &n.GammaW,
+             &n.PorePressure, &n.SigmaVEff, &n.Phi, &n.K0, &n.NSF, &n.UltSide, &n.UltEnd, &n.UltTotal,
+             &n.AllowSide, &n.AllowEnd, &n.AllowTotal, &n.TanPhi, &n.QSideUlt, &n.QSideAllow, &n.QEndUlt,
+             &n.QEndAllow, &n.Capacity, &n.Settlement, &n.EffSideUlt, &n.EffEndUlt, &n.EffTotalUlt,
+             &n.EffSideAllow, &n.EffEndAllow, &n.EffTotalAllow, &n.PileLoad, &n.EffPileLoad })
+        *field = kNaN;
+}
+
+} // namespace
+
+Extended TLPData::SubUnitFactor() const
+{
+    return UnitValue(1000, 12);
+}
+
+void TLPData::Calculate()
+{
+    const bool si = Units == kUnitsSI;
+    const int layerCount = Layers.Count();
+
+    // Nodes at equal steps, then the node nearest to each layer bottom (but the last) is moved
+    // onto it so that no node straddles two layers.
+    for (int k = 1; k <= kNodeCount; ++k)
+        Node(k).Depth = static_cast<Extended>(k - 1) * PileLength / 40;
+    {
+        int k = 1;
+        Extended bottom = 0;
+        for (int j = 0; j + 1 < layerCount; ++j) {
+            bottom += Layers[j]->Thickness;
+            if (!std::isfinite(bottom))
+                break;
+            const std::int64_t bottomMilli = analysis::roundHalfEven(1000 * bottom);
+            while (k <= kNodeCount && analysis::roundHalfEven(1000 * Node(k).Depth) <= bottomMilli)
+                ++k;
+            // A bottom at or below the tip has no node beneath it; moving the tip onto it would
+            // change the pile's length, so it and every deeper bottom are left alone.
+            if (k > kNodeCount)
+                break;
+            // Only a bottom above the head (a negative thickness) leaves no node above it.
+            if (k == 1)
+                continue;
+            const Extended below = std::fabs(bottom - Node(k).Depth);
+            const Extended above = std::fabs(bottom - Node(k - 1).Depth);
+            if (below > above)
+                Node(k - 1).Depth = bottom;
+            else
+                Node(k).Depth = bottom; // ties go to the deeper node
+        }
+    }
+
+    for (int j = 0; j < layerCount; ++j) {
+        TLayer* layer = Layers[j];
+        const TConsistencyProps& row = ConsistencyPropsFor(layer->Consistency);
+        layer->PoissonRatio = row.PoissonRatio;
+        layer->SoilModulus = UnitValue(row.ModulusSI, row.ModulusUS);
+    }
+
+    // The solid section's moment of inertia, in in^4 (US) or m^4 (SI).
+    {
+        const Extended f = UnitValue(1, 12);
+        const Extended b = Width * f;
+        if (IsRectangularShape()) {
+            const Extended b2 = Width2 * f;
+            I = b * (b2 * b2 * b2) / 12;
+        } else if (Shape == psCircle) {
+            I = kPi * (b * b * b * b) / 64;
+        } else if (Shape == psOctagon) {
+            I = 1.2762L * (b * b * b * b);
+        } else {
+            I = kNaN; // no section formula for an unknown shape
+        }
+    }
+
+    // Inputs are read into locals once: a node result is an Extended inside this very object, so
+    // every store to one would otherwise force the inputs to be read again.
+    const Extended H = LateralLoad;
+    const Extended M0 = MomentLoad;
+    const Extended L = PileLength;
+    const Extended B = Width;
+    const Extended pileE = E;
+    const Extended FSs = FSSide;
+    const Extended FSe = FSEnd;
+    const Extended Pw = PassiveWedge;
+    const Extended groundwater = Groundwater;
+    const bool freeHead = HeadCondition == kFreeHead;
+    const bool cyclic = CyclicAnalysis;
+    const Extended deflectionFactor = UnitValue(1, 1728);
+    const Extended poundsToKipsDivisor = UnitValue(1, 1000);
+    const Extended poundsToKips = UnitValue(1, 0.001);
+    const Extended waterUnitWeight = UnitValue(9.81, 62.42);
+    const Extended endBearingLimit = UnitValue(480, 10);
+    const Extended feetToInches = UnitValue(1, 12);
+    const Extended squareFeetToInches = UnitValue(1, 144);
+    const Extended settlementDivisor = UnitValue(8, 1);
+    const Extended sqrtOCR = std::sqrt(OCR);
+    const Extended logOCR = std::log(OCR);
+    const analysis::LayerScan layers(*this);
+
+    // running values of the node above
+    Extended prevDepth = 0, prevSigmaV = 0, prevPore = 0, prevUltSide = 0, prevUltEnd = 0;
+    Extended totalNSF = 0;
+    LayerConstants lc;
+    int reached = kNodeCount + 1;
+    for (int k = 1; k <= kNodeCount; ++k) {
+        TNodeResult& n = Node(k);
+        const Extended z = n.Depth;
+        const analysis::LayerHit hit = layers.at(z);
+        if (hit.layer == nullptr) {
+            reached = k;
+            break;
+        }
+        const TLayer& layer = *hit.layer;
+        if (lc.layer != hit.layer)
+            fillLayerConstants(hit.layer, poundsToKipsDivisor, logOCR, lc);
+
+        // ---- lateral response
+        const Extended K = layer.SGReactTop
+            + ratio((layer.SGReactBottom - layer.SGReactTop) * (z - hit.top), layer.Thickness);
+        const Extended KB = B * K;
+        const Extended EI = lc.EI;
+        const Extended x = si ? ratio(1000 * KB, EI * 4000000) : ratio(144 * KB, EI * 4);
+        const Extended lambda = std::sqrt(std::sqrt(x));
+        Extended s, c;
+        analysis::sinCos(lambda * z, s, c);
+        const Extended e = std::exp(-lambda * z);
+        const Extended lambda2 = lambda * lambda;
+        Extended shear, moment, deflection;
+        if (freeHead) {
+            shear = -2 * M0 * lambda * e * s + H * e * (c - s);
+            moment = M0 * e * (c + s) + ratio(H, lambda) * e * s;
+            deflection = deflectionFactor
+                * (ratio(H * e * c, 2 * EI * lambda2 * lambda) - ratio(M0 * e * (s - c), 2 * EI * lambda2));
+        } else {
+            shear = H * e * c;
+            moment = -ratio(H, 2 * lambda) * e * (c - s);
+            deflection = deflectionFactor * ratio(H * lambda * e * (c + s), 4 * lambda2 * lambda2 * EI);
+        }
+        n.K = K;
+        n.KB = KB;
+        n.E = lc.E;
+        n.I = lc.I;
+        n.Lambda = lambda;
+        n.SinLZ = s;
+        n.CosLZ = c;
+        n.ExpLZ = e;
+        n.Shear = shear;
+        n.Moment = moment;
+        n.Deflection = deflection;
+        n.SoilPressure = ratio(2 * H * lambda * e * c + 2 * M0 * lambda2 * e * c, lc.width);
+        n.AllowSoilPressure = Pw * (ratio(lc.passive * z, lc.passiveDivisor) + lc.cohesionTerm);
+
+        // ---- vertical stresses
+        Extended sigmaV = 0, gammaW = 0, pore = 0;
+        if (k > 1) {
+            const Extended dz = z - prevDepth;
+            sigmaV = prevSigmaV + layer.Gamma * dz;
+            gammaW = groundwater <= z ? waterUnitWeight : 0;
+            pore = prevPore + gammaW * dz;
+        }
+        const Extended sigmaEff = sigmaV - pore;
+        n.SigmaV = sigmaV;
+        n.GammaW = gammaW;
+        n.PorePressure = pore;
+        n.SigmaVEff = sigmaEff;
+        n.Phi = lc.phi;
+        n.K0 = lc.k0;
+        n.TanPhi = lc.tanPhi;
+
+        // ---- capacity of a pile whose tip would be at this node (all 0 at the head)
+        Extended ultSide = 0, ultEnd = 0, effSideUlt = 0, effEndUlt = 0;
+        Extended qSideUlt = 0, qSideAllow = 0, qEndUlt = 0, qEndAllow = 0, capacity = 0, settlement = 0,
+                 nsf = 0;
+        if (k > 1) {
+            const Extended P = lc.perimeter;
+            const Extended A = lc.tipArea;
+            const Extended friction = sigmaEff * lc.k0 * lc.tanPhi * P;
+            const Extended bearing = lc.nq * sigmaEff * A;
+
+            // The first set is pound-based; its cohesive sums add one step per node passed.
+            if (lc.cohesive) {
+                ultSide = prevUltSide + lc.alpha * lc.su * P;
+                ultEnd = prevUltEnd + 9 * lc.su * A;
+            } else {
+                ultSide = friction;
+                ultEnd = bearing;
+            }
+
+            effSideUlt = friction * (lc.cohesive ? 1.1L : 1.3L);
+            effEndUlt = bearing;
+
+            qSideUlt = poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;
+            if (cyclic)
+                qSideUlt *= 0.6L;
+            qSideAllow = ratio(qSideUlt, FSs);
+            const Extended rockFactor = layer.MatType >= lpmtSandstoneBedrock ? 2 : 1;
+            qEndUlt = smallerOf(poundsToKips * lc.nq * sigmaEff * A, rockFactor * endBearingLimit * A);
+            qEndAllow = ratio(qEndUlt, FSe);
+            capacity = qEndAllow + qSideAllow;
+
+            const Extended Q = capacity;
+            const Extended shortening = ratio(L * Q * feetToInches, pileE * squareFeetToInches * A);
+            const Extended tipMovement = ratio(B * Q, squareFeetToInches * A) * lc.sptFactor * sqrtOCR * 0.33L
+                * 0.1L / settlementDivisor;
+            settlement = shortening + tipMovement;
+
+            nsf = layer.NSF ? qSideAllow : 0;
+            totalNSF += nsf;
+        }
+        n.UltSide = ultSide;
+        n.UltEnd = ultEnd;
+        n.QSideUlt = qSideUlt;
+        n.QSideAllow = qSideAllow;
+        n.QEndUlt = qEndUlt;
+        n.QEndAllow = qEndAllow;
+        n.Capacity = capacity;
+        n.Settlement = settlement;
+        n.NSF = nsf;
+        n.EffSideUlt = effSideUlt;
+        n.EffEndUlt = effEndUlt;
+
+        const Extended allowSide = ratio(ultSide, FSs);
+        const Extended allowEnd = ratio(ultEnd, FSe);
+        n.UltTotal = ultEnd + ultSide;
+        n.AllowSide = allowSide;
+        n.AllowEnd = allowEnd;
+        n.AllowTotal = allowEnd + allowSide - nsf;
+        const Extended effSideAllow = ratio(effSideUlt, FSs);
+        const Extended effEndAllow = ratio(effEndUlt, FSe);
+        n.EffTotalUlt = effEndUlt + effSideUlt;
+        n.EffSideAllow = effSideAllow;
+        n.EffEndAllow = effEndAllow;
+        n.EffTotalAllow = effEndAllow + effSideAllow - nsf;
+
+        prevDepth = z;
+        prevSigmaV = sigmaV;
+        prevPore = pore;
+        prevUltSide = ultSide;
+        prevUltEnd = ultEnd;
+    }
+    TotalNSF = totalNSF;
+
+    if (reached <= kNodeCount) {
+        // No soil to stand in (an empty layer list): what is left would be the previous run's.
+        for (int k = reached; k <= kNodeCount; ++k)
+            markNotComputed(Node(k));
+        TotalNSF = kNaN;
+    }
+
+    DownwardCapacity = Node(kNodeCount).Capacity;
+    EffDownwardCapacity = Node(kNodeCount).EffTotalAllow;
+    UpliftCapacity = 0.5L * DownwardCapacity;
+
+    // Load carried by the pile: the capacity enters at the head and the end bearing remains at
+    // the tip, in equal steps by node number. The effective-stress line is built the same way.
+    {
+        const Extended head = Node(kNodeCount).Capacity;
+        const Extended tip = Node(kNodeCount).QEndAllow;
+        const Extended effHead = Node(kNodeCount).EffTotalAllow;
+        const Extended effTip = Node(kNodeCount).EffEndAllow;
+        Node(1).PileLoad = head;
+        Node(kNodeCount).PileLoad = tip;
+        Node(1).EffPileLoad = effHead;
+        Node(kNodeCount).EffPileLoad = effTip;
+        for (int k = 2; k < kNodeCount; ++k) {
+            Node(k).PileLoad = head - (head - tip) * (k - 1) / 40;
+            Node(k).EffPileLoad = effHead - (effHead - effTip) * (k - 1) / 40;
+        }
+    }
+
+    if (StructuralDesign) {
+        if (UsesIShape() || UsesPipeSection())
+            CheckSteelPile();
+        if (IsConcreteNow())
+            CalcReinforcedConcrete();
+        if (IsTimber())
+            CheckTimberPile();
+    }
+}

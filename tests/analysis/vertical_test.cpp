@@ -1,0 +1,471 @@
+// Vertical stresses, capacities of a pile tipped at each node, settlement and the load line.
+#include "model/analysis.h"
+#include "model/lpclasses.h"
+#include "projectbuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using testproject::addLayer;
+
+namespace {
+
+const Extended kPiRef = std::acos(-1.0L);
+Extended sinDeg(Extended deg)
+{
+    return std::sin(deg * kPiRef / 180);
+}
+Extended tanDeg(Extended deg)
+{
+    return std::tan(deg * kPiRef / 180);
+}
+Extended k0(Extended phiDeg, Extended ocr)
+{
+    return (1 - sinDeg(phiDeg)) * std::pow(ocr, sinDeg(phiDeg));
+}
+
+#define EXPECT_REL(actual, expected)                                                                         \
+    EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected),                                  \
+        1e-12 * std::fabs(static_cast<double>(expected)) + 1e-15)
+
+// Two layers, the water table inside the first (US units).
+//   L = 20 ft, square B = 1.5 ft, E = 3122 ksi, perimeter P = 6 ft, tip area A = 2.25 ft^2,
+//   FSs = 2, FSe = 3, OCR = 1.5, water table at 5 ft, static loading.
+//   Layer 1: granular, 8.2 ft, 120 pcf, N = 10, negative skin friction: phi = 28 + 10/4 = 30.5,
+//            Nq row Round(30.49) = 30 -> 32.5.
+//   Layer 2: cohesive, very stiff (alpha 0.8, su 2000 psf), 15 ft, 125 pcf, N = 20:
+//            phi = 24 + 20/4 = 29, Nq row 29 -> 28.
+//   Nodes every 0.5 ft; 8.2 ft is nearer node 17 (8.0) than node 18 (8.5), so node 17 moves there.
+class HandExampleUS : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testproject::setUp(d, kUnitsUS);
+        d.PileLength = 20;
+        d.Width = d.Width2 = 1.5L;
+        d.E = 3122;
+        d.Perimeter = 6;
+        d.TipArea = 2.25L;
+        d.FSSide = 2;
+        d.FSEnd = 3;
+        d.OCR = 1.5L;
+        d.Groundwater = 5;
+        TLayer* sand = addLayer(d, 8.2L);
+        sand->Gamma = 120;
+        sand->SPTFieldN = 10;
+        sand->NSF = true;
+        TLayer* clay = addLayer(d, 15);
+        clay->MatType = lpmtCohesiveSoil;
+        clay->USCS = lpusCL;
+        clay->Consistency = lpconVeryStiff;
+        clay->Gamma = 125;
+        clay->SPTFieldN = 20;
+        d.Calculate();
+    }
+
+    // Displayed set and settlement of a node from its effective stress.
+    struct Displayed {
+        Extended qSideUlt, qEndUlt, capacity, settlement;
+    };
+    static Displayed displayed(Extended z, Extended sigmaEff, Extended phi, Extended nq, Extended n)
+    {
+        Displayed r {};
+        r.qSideUlt = 0.001L * z * tanDeg(phi) * sigmaEff * k0(phi, 1.5L) * 6;
+        const Extended bearing = 0.001L * nq * sigmaEff * 2.25L;
+        r.qEndUlt = bearing < 10 * 2.25L ? bearing : 10 * 2.25L;
+        r.capacity = r.qSideUlt / 2 + r.qEndUlt / 3;
+        const Extended Q = r.capacity;
+        r.settlement = 20 * Q * 12 / (3122 * 144 * 2.25L)
+            + (1.5L * Q / (144 * 2.25L)) * (1 - (n + 15) * 0.35L * 0.35L / 500) * std::sqrt(1.5L) * 0.33L
+                * 0.1L;
+        return r;
+    }
+
+    TLPData d;
+};
+
+} // namespace
+
+TEST_F(HandExampleUS, StressesAboveAndBelowTheWaterTable)
+{
+    ASSERT_EQ(d.Node(17).Depth, 8.2L);
+    // node 5, 2 ft: dry
+    EXPECT_REL(d.Node(5).SigmaV, 120 * 2.0L);
+    EXPECT_EQ(d.Node(5).GammaW, 0);
+    EXPECT_EQ(d.Node(5).PorePressure, 0);
+    EXPECT_EQ(d.Node(5).SigmaVEff, d.Node(5).SigmaV);
+    // node 11, 5 ft: the first node at or below the water table carries water over its step
+    EXPECT_REL(d.Node(11).SigmaV, 600);
+    EXPECT_REL(d.Node(11).GammaW, 62.42);
+    EXPECT_REL(d.Node(11).PorePressure, 62.42 * 0.5L); // 31.21 psf
+    EXPECT_REL(d.Node(11).SigmaVEff, 568.79L);
+    // node 17 on the layer bottom, 8.2 ft
+    EXPECT_REL(d.Node(17).SigmaV, 120 * 8.2L); // 984 psf
+    EXPECT_REL(d.Node(17).PorePressure, 62.42 * (8.2L - 4.5L)); // 230.954 psf
+    // node 18 in the clay: 0.3 ft of clay over the moved node
+    EXPECT_REL(d.Node(18).SigmaV, 120 * 8.2L + 125 * 0.3L); // 1021.5 psf
+    EXPECT_REL(d.Node(18).SigmaVEff, 1021.5L - 62.42 * 4.0L); // 771.82 psf
+    // tip, 20 ft
+    EXPECT_REL(d.Node(41).SigmaV, 120 * 8.2L + 125 * 11.8L); // 2459 psf
+    EXPECT_REL(d.Node(41).PorePressure, 62.42 * 15.5L); // 967.51 psf
+    EXPECT_REL(d.Node(41).SigmaVEff, 1491.49L);
+    // head node: nothing above it
+    EXPECT_EQ(d.Node(1).SigmaV, 0);
+    EXPECT_EQ(d.Node(1).SigmaVEff, 0);
+}
+
+TEST_F(HandExampleUS, FrictionAngleAndAtRestCoefficient)
+{
+    EXPECT_EQ(d.Node(17).Phi, 30.5L);
+    EXPECT_EQ(d.Node(18).Phi, 29);
+    EXPECT_REL(d.Node(17).K0, k0(30.5L, 1.5L)); // 0.6049862076
+    EXPECT_REL(d.Node(41).K0, 0.627102426451191);
+    EXPECT_REL(d.Node(17).TanPhi, tanDeg(30.5L));
+}
+
+TEST_F(HandExampleUS, FirstSetIsPoundBasedAndSumsPerNodeInClay)
+{
+    const Extended K0s = k0(30.5L, 1.5L);
+    // sand: effective stress times K0 tan(phi) P, and Nq sigma' A
+    const Extended side17 = 753.046L * K0s * tanDeg(30.5L) * 6;
+    const Extended end17 = 32.5L * 753.046L * 2.25L;
+    EXPECT_REL(d.Node(17).UltSide, side17); // 1610.151 lb
+    EXPECT_REL(d.Node(17).UltEnd, end17); // 55066.489 lb
+    // clay: one alpha su P (0.8 * 2000 * 6) and one 9 su A (9 * 2000 * 2.25) per node passed
+    EXPECT_REL(d.Node(18).UltSide, side17 + 9600);
+    EXPECT_REL(d.Node(18).UltEnd, end17 + 40500);
+    EXPECT_REL(d.Node(41).UltSide, side17 + 24 * 9600L); // 232010.151 lb
+    EXPECT_REL(d.Node(41).UltEnd, end17 + 24 * 40500L); // 1027066.489 lb
+    EXPECT_REL(d.Node(41).UltTotal, d.Node(41).UltSide + d.Node(41).UltEnd);
+    // allowable, less the negative skin friction of the node (none in the clay)
+    EXPECT_REL(d.Node(41).AllowTotal, (end17 + 24 * 40500L) / 3 + (side17 + 24 * 9600L) / 2);
+    EXPECT_REL(d.Node(17).AllowTotal, end17 / 3 + side17 / 2 - d.Node(17).QSideAllow);
+    EXPECT_REL(d.Node(17).AllowTotal, 19153.970333322985);
+}
+
+TEST_F(HandExampleUS, EffectiveStressSet)
+{
+    EXPECT_REL(d.Node(17).EffSideUlt, 753.046L * k0(30.5L, 1.5L) * tanDeg(30.5L) * 6 * 1.3L);
+    EXPECT_REL(d.Node(41).EffSideUlt, 1491.49L * k0(29, 1.5L) * tanDeg(29) * 6 * 1.1L); // 3421.80 lb
+    EXPECT_REL(d.Node(41).EffEndUlt, 28 * 1491.49L * 2.25L); // 93963.87 lb
+    EXPECT_REL(d.Node(41).EffTotalAllow, 28 * 1491.49L * 2.25L / 3 + d.Node(41).EffSideUlt / 2);
+    EXPECT_EQ(d.EffDownwardCapacity, d.Node(41).EffTotalAllow);
+}
+
+TEST_F(HandExampleUS, DisplayedCapacityAndSettlement)
+{
+    struct Case {
+        int node;
+        Extended z, sigmaEff, phi, nq, n;
+        double capacity; // computed separately, in kips
+    };
+    for (const Case& c : { Case { 5, 2.0L, 240, 30.5L, 32.5L, 10, 6.363164319266494 },
+             Case { 11, 5.0L, 568.79L, 30.5L, 32.5L, 10, 10.540445137037384 },
+             Case { 17, 8.2L, 753.046L, 30.5L, 32.5L, 10, 14.101620773591915 },
+             Case { 41, 20.0L, 1491.49L, 29, 28, 20, 38.6072806790627 } }) {
+        SCOPED_TRACE(c.node);
+        const TNodeResult& n = d.Node(c.node);
+        const Displayed e = displayed(c.z, c.sigmaEff, c.phi, c.nq, c.n);
+        EXPECT_REL(n.QSideUlt, e.qSideUlt);
+        EXPECT_REL(n.QSideAllow, e.qSideUlt / 2);
+        EXPECT_REL(n.QEndUlt, e.qEndUlt);
+        EXPECT_REL(n.QEndAllow, e.qEndUlt / 3);
+        EXPECT_REL(n.Capacity, e.capacity);
+        EXPECT_REL(n.Capacity, c.capacity);
+        EXPECT_REL(n.Settlement, e.settlement);
+    }
+    // 0.001 * 32.5 * 240 * 2.25 = 17.55 kips stays under the 10 ksf limit; deeper nodes hit it
+    EXPECT_REL(d.Node(5).QEndUlt, 17.55L);
+    EXPECT_REL(d.Node(11).QEndUlt, 22.5L);
+    EXPECT_REL(d.Node(41).Settlement, 0.016322158737047763);
+    EXPECT_EQ(d.Node(1).Capacity, 0);
+    EXPECT_EQ(d.Node(1).Settlement, 0);
+}
+
+TEST_F(HandExampleUS, NegativeSkinFrictionOnlyInFlaggedLayerFromNode2)
+{
+    Extended sum = 0;
+    EXPECT_EQ(d.Node(1).NSF, 0); // in the flagged layer, but never counted
+    for (int k = 2; k <= 17; ++k) {
+        EXPECT_EQ(d.Node(k).NSF, d.Node(k).QSideAllow) << "node " << k;
+        sum += d.Node(k).QSideAllow;
+    }
+    for (int k = 18; k <= kNodeCount; ++k)
+        EXPECT_EQ(d.Node(k).NSF, 0) << "node " << k;
+    EXPECT_REL(d.TotalNSF, sum);
+    EXPECT_REL(d.TotalNSF, 41.70056348215555);
+
+    // flagging the last layer brings the tip node in
+    d.Layers[0]->NSF = false;
+    d.Layers[1]->NSF = true;
+    d.Calculate();
+    EXPECT_EQ(d.Node(41).NSF, d.Node(41).QSideAllow);
+    EXPECT_EQ(d.Node(17).NSF, 0);
+    EXPECT_REL(d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - d.Node(41).QSideAllow);
+}
+
+TEST_F(HandExampleUS, WholePileCapacitiesAndLoadLine)
+{
+    EXPECT_REL(d.DownwardCapacity, 38.6072806790627);
+    EXPECT_EQ(d.DownwardCapacity, d.Node(41).Capacity);
+    EXPECT_EQ(d.UpliftCapacity, d.DownwardCapacity / 2);
+
+    // straight by node number, although node 17 sits off its step
+    const Extended head = d.Node(41).Capacity;
+    const Extended tip = d.Node(41).QEndAllow; // 7.5 kips
+    EXPECT_EQ(d.Node(1).PileLoad, head);
+    EXPECT_EQ(d.Node(41).PileLoad, tip);
+    EXPECT_REL(tip, 7.5L);
+    for (int k = 2; k <= 40; ++k)
+        EXPECT_REL(d.Node(k).PileLoad, head - (head - tip) * (k - 1) / 40);
+    EXPECT_REL(d.Node(17).PileLoad - d.Node(18).PileLoad, (head - tip) / 40);
+    // the effective-stress line, built the same way
+    EXPECT_EQ(d.Node(1).EffPileLoad, d.Node(41).EffTotalAllow);
+    EXPECT_EQ(d.Node(41).EffPileLoad, d.Node(41).EffEndAllow);
+    EXPECT_REL(d.Node(21).EffPileLoad, (d.Node(1).EffPileLoad + d.Node(41).EffPileLoad) / 2);
+}
+
+// The same kind of profile in SI units: dense sand over sandstone, water table at 2 m.
+//   L = 10 m, square B = 0.5 m, E = 25000 MPa, P = 2 m, A = 0.25 m^2, FSs = 2.5, FSe = 3, OCR = 1.
+//   Sand 4 m, 18 kN/m^3, N = 20: phi = 33, Nq 51. Sandstone, 22 kN/m^3, N = 50: phi = 40.5, Nq(40) 195.
+TEST(HandExampleSI, StressesCapacitiesAndSettlement)
+{
+    TLPData d;
+    testproject::setUp(d, kUnitsSI);
+    d.PileLength = 10;
+    d.Width = d.Width2 = 0.5L;
+    d.E = 25000;
+    d.Perimeter = 2;
+    d.TipArea = 0.25L;
+    d.FSSide = 2.5L;
+    d.FSEnd = 3;
+    d.OCR = 1;
+    d.Groundwater = 2;
+    TLayer* sand = addLayer(d, 4);
+    sand->Gamma = 18;
+    sand->SPTFieldN = 20;
+    TLayer* rock = addLayer(d, 10);
+    rock->MatType = lpmtSandstoneBedrock;
+    rock->USCS = lpusBedrock1;
+    rock->Consistency = lpconDense;
+    rock->Gamma = 22;
+    rock->SPTFieldN = 50;
+    d.Calculate();
+
+    struct Case {
+        int node;
+        double sigmaV, pore, qSideUlt, qEndUlt, capacity, settlement;
+    };
+    // Computed separately from the formulas, in kPa, kN and mm.
+    for (const Case& c :
+        { Case { 2, 4.5, 0.0, 0.6653584536907211, 57.375, 19.39114338147629, 0.18963096010794817 },
+            Case { 9, 36.0, 2.4525, 39.68197817811461, 120.0, 55.872791271245845, 0.5463943432442764 },
+            Case { 17, 72.0, 22.0725, 118.1144326991768, 120.0, 87.24577307967073, 0.8531987716754518 },
+            Case { 18, 77.5, 24.525, 134.8159204274329, 240.0, 133.92636817097315, 1.301579312825823 },
+            Case { 41, 204.0, 80.9325, 736.9273314139565, 240.0, 374.7709325655826, 3.6422558121868573 } }) {
+        SCOPED_TRACE(c.node);
+        const TNodeResult& n = d.Node(c.node);
+        EXPECT_REL(n.SigmaV, c.sigmaV);
+        EXPECT_REL(n.PorePressure, c.pore);
+        EXPECT_REL(n.QSideUlt, c.qSideUlt);
+        EXPECT_REL(n.QEndUlt, c.qEndUlt); // 480 kPa * A in sand, twice that in rock
+        EXPECT_REL(n.Capacity, c.capacity);
+        EXPECT_REL(n.Settlement, c.settlement);
+    }
+    EXPECT_REL(d.Node(9).GammaW, 9.81);
+    EXPECT_EQ(d.Node(8).GammaW, 0);
+    EXPECT_REL(d.Node(41).EffEndUlt, 195 * 123.0675L * 0.25L);
+    EXPECT_EQ(d.UpliftCapacity, d.DownwardCapacity / 2);
+}
+
+TEST(Stresses, WaterTableAtTheSurface)
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        TLPData d;
+        testproject::setUp(d, units);
+        addLayer(d, 100);
+        d.Groundwater = 0;
+        d.Calculate();
+        const double water = units == kUnitsSI ? 9.81 : 62.42;
+        EXPECT_EQ(d.Node(1).GammaW, 0);
+        for (int k = 2; k <= kNodeCount; ++k) {
+            EXPECT_EQ(d.Node(k).GammaW, static_cast<Extended>(water)) << "node " << k;
+            EXPECT_REL(d.Node(k).PorePressure, water * d.Node(k).Depth);
+        }
+
+        d.Groundwater = 1000; // below the pile: effective equals total
+        d.Calculate();
+        for (int k = 1; k <= kNodeCount; ++k)
+            EXPECT_EQ(d.Node(k).SigmaVEff, d.Node(k).SigmaV) << "node " << k;
+    }
+}
+
+TEST(Friction, AngleFromSptAndMaterial)
+{
+    TLPData d;
+    testproject::setUp(d, kUnitsUS);
+    TLayer* sand = addLayer(d, 10);
+    TLayer* clay = addLayer(d, 50);
+    clay->MatType = lpmtCohesiveSoil;
+    clay->Consistency = lpconFirm;
+    sand->SPTFieldN = clay->SPTFieldN = 10;
+    d.Calculate();
+    EXPECT_EQ(d.Node(5).Phi, 30.5L);
+    EXPECT_EQ(d.Node(30).Phi, 26.5L);
+}
+
+TEST(Friction, BearingFactorRow)
+{
+    using analysis::bearingFactorAngle;
+    EXPECT_EQ(bearingFactorAngle(30.5L), 30);
+    EXPECT_EQ(bearingFactorAngle(29.5L), 29);
+    EXPECT_EQ(bearingFactorAngle(30.6L), 31);
+    EXPECT_EQ(bearingFactorAngle(24.9L), 25);
+    EXPECT_EQ(bearingFactorAngle(47), 45);
+    EXPECT_EQ(bearingFactorAngle(1e300L), 45);
+    EXPECT_EQ(bearingFactorAngle(-5), 25);
+
+    // Through the analysis: Nq = EffEndUlt / (sigma' A) at the tip.
+    struct Case {
+        TMaterialType material;
+        Extended n;
+        Extended phi;
+        Extended nq;
+    };
+    for (const Case& c : { Case { lpmtGranularSoil, 10, 30.5L, 32.5L },
+             Case { lpmtCohesiveSoil, 3.6L, 24.9L, 18 }, Case { lpmtGranularSoil, 76, 47, 490 } }) {
+        TLPData d;
+        testproject::setUp(d, kUnitsUS);
+        TLayer* layer = addLayer(d, 100);
+        layer->MatType = c.material;
+        layer->Consistency = c.material == lpmtCohesiveSoil ? lpconSoft : lpconMediumDense;
+        layer->SPTFieldN = c.n;
+        d.Calculate();
+        const TNodeResult& tip = d.Node(41);
+        EXPECT_NEAR(static_cast<double>(tip.Phi), static_cast<double>(c.phi), 1e-15);
+        EXPECT_REL(tip.EffEndUlt / (tip.SigmaVEff * d.TipArea), c.nq);
+    }
+}
+
+TEST(DisplayedSet, CyclicLoadingReducesSideFrictionOnly)
+{
+    TLPData d;
+    testproject::setUp(d, kUnitsUS);
+    addLayer(d, 100);
+    d.Calculate();
+    Extended side[kNodeCount + 1], end[kNodeCount + 1];
+    for (int k = 1; k <= kNodeCount; ++k) {
+        side[k] = d.Node(k).QSideUlt;
+        end[k] = d.Node(k).QEndUlt;
+    }
+    d.CyclicAnalysis = true;
+    d.Calculate();
+    for (int k = 2; k <= kNodeCount; ++k) {
+        EXPECT_REL(d.Node(k).QSideUlt, 0.6L * side[k]);
+        EXPECT_EQ(d.Node(k).QEndUlt, end[k]) << "node " << k;
+    }
+}
+
+TEST(DisplayedSet, EndBearingLimitDoublesInRock)
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        for (int m = lpmtNone; m <= lpmtLimeStoneBedrock; ++m) {
+            TLPData d;
+            testproject::setUp(d, units);
+            TLayer* layer = addLayer(d, 100);
+            layer->MatType = static_cast<TMaterialType>(m);
+            layer->SPTFieldN = 60; // phi 43: the stress term is far above either limit at the tip
+            d.Calculate();
+            const Extended unitLimit = units == kUnitsSI ? 480 : 10;
+            const Extended factor = m >= lpmtSandstoneBedrock ? 2 : 1;
+            EXPECT_REL(d.Node(41).QEndUlt, factor * unitLimit * d.TipArea) << "material " << m;
+        }
+    }
+}
+
+TEST(DisplayedSet, UpliftIsExactlyHalfTheDownwardCapacity)
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        for (Extended length : { 7.3L, 25.0L, 41.7L }) {
+            TLPData d;
+            testproject::setUp(d, units);
+            d.PileLength = length;
+            addLayer(d, 3.3L)->SPTFieldN = 7;
+            addLayer(d, 100)->SPTFieldN = 31;
+            d.Calculate();
+            EXPECT_EQ(d.UpliftCapacity, d.DownwardCapacity / 2);
+            EXPECT_GT(d.UpliftCapacity, 0);
+        }
+    }
+}
+
+// A zero factor of safety, tip area or pile E: the results that divide by it are NaN ("N.A."),
+// nothing is infinite, and results that do not depend on it keep their values.
+class VerticalZeroDivisor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (TLPData* p : { &reference, &d }) {
+            testproject::setUp(*p, kUnitsUS);
+            addLayer(*p, 10)->NSF = true;
+            addLayer(*p, 50);
+        }
+        reference.Calculate();
+    }
+    TLPData reference;
+    TLPData d;
+};
+
+TEST_F(VerticalZeroDivisor, SideFactorOfSafety)
+{
+    d.FSSide = 0;
+    d.Calculate();
+    for (int k = 2; k <= kNodeCount; ++k) {
+        EXPECT_TRUE(std::isnan(d.Node(k).QSideAllow)) << "node " << k;
+        EXPECT_TRUE(std::isnan(d.Node(k).Capacity)) << "node " << k;
+        EXPECT_EQ(d.Node(k).QEndAllow, reference.Node(k).QEndAllow) << "node " << k;
+        EXPECT_EQ(d.Node(k).Moment, reference.Node(k).Moment) << "node " << k;
+        EXPECT_EQ(d.Node(k).SigmaVEff, reference.Node(k).SigmaVEff) << "node " << k;
+    }
+    EXPECT_TRUE(std::isnan(d.DownwardCapacity));
+    EXPECT_TRUE(std::isnan(d.UpliftCapacity));
+    EXPECT_TRUE(std::isnan(d.TotalNSF));
+    EXPECT_TRUE(std::isnan(d.Node(20).PileLoad));
+    EXPECT_FALSE(testproject::anyInfinite(d));
+}
+
+TEST_F(VerticalZeroDivisor, EndFactorOfSafety)
+{
+    d.FSEnd = 0;
+    d.Calculate();
+    for (int k = 2; k <= kNodeCount; ++k) {
+        EXPECT_TRUE(std::isnan(d.Node(k).QEndAllow)) << "node " << k;
+        EXPECT_TRUE(std::isnan(d.Node(k).AllowEnd)) << "node " << k;
+        EXPECT_EQ(d.Node(k).QSideAllow, reference.Node(k).QSideAllow) << "node " << k;
+    }
+    EXPECT_EQ(d.TotalNSF, reference.TotalNSF);
+    EXPECT_FALSE(testproject::anyInfinite(d));
+}
+
+TEST_F(VerticalZeroDivisor, TipAreaAndPileModulus)
+{
+    d.TipArea = 0;
+    d.Calculate();
+    for (int k = 2; k <= kNodeCount; ++k) {
+        EXPECT_TRUE(std::isnan(d.Node(k).Settlement)) << "node " << k;
+        EXPECT_EQ(d.Node(k).QEndUlt, 0) << "node " << k;
+        EXPECT_EQ(d.Node(k).QSideAllow, reference.Node(k).QSideAllow) << "node " << k;
+    }
+    EXPECT_FALSE(testproject::anyInfinite(d));
+
+    d.TipArea = reference.TipArea;
+    d.E = 0;
+    d.Calculate();
+    for (int k = 2; k <= kNodeCount; ++k) {
+        EXPECT_TRUE(std::isnan(d.Node(k).Settlement)) << "node " << k;
+        EXPECT_EQ(d.Node(k).Capacity, reference.Node(k).Capacity) << "node " << k;
+    }
+    EXPECT_EQ(d.DownwardCapacity, reference.DownwardCapacity);
+    EXPECT_FALSE(testproject::anyInfinite(d));
+}
