@@ -1,0 +1,447 @@
+#include "imaging/jpeggraphic.h"
+#include "platform/core/bitmap.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+using namespace testsupport;
+
+namespace {
+
+// Writes a JPEG with the library directly (independently of the picture classes).
+std::vector<uint8_t> writeWithLibrary(int width, int height, int components, J_COLOR_SPACE inSpace,
+    const std::vector<uint8_t>& samples, int densityUnit, int xDensity, int yDensity,
+    bool adobeMarker = false)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = inSpace;
+    jpeg_set_defaults(&cinfo);
+    cinfo.density_unit = static_cast<UINT8>(densityUnit);
+    cinfo.X_density = static_cast<UINT16>(xDensity);
+    cinfo.Y_density = static_cast<UINT16>(yDensity);
+    cinfo.write_Adobe_marker = adobeMarker ? TRUE : FALSE;
+    jpeg_set_quality(&cinfo, 100, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    for (int y = 0; y < height; ++y) {
+        JSAMPROW row
+            = const_cast<JSAMPROW>(samples.data() + static_cast<std::size_t>(y) * width * components);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> bytes(out, out + size);
+    std::free(out);
+    return bytes;
+}
+
+struct Decoded {
+    int width = 0, height = 0, components = 0;
+    bool progressive = false;
+    int densityUnit = 0, xDensity = 0;
+    J_COLOR_SPACE stored = JCS_UNKNOWN;
+    std::vector<uint8_t> samples;
+};
+
+Decoded readWithLibrary(const std::vector<uint8_t>& bytes)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    Decoded d;
+    d.progressive = cinfo.progressive_mode;
+    d.densityUnit = cinfo.density_unit;
+    d.xDensity = cinfo.X_density;
+    d.stored = cinfo.jpeg_color_space;
+    jpeg_start_decompress(&cinfo);
+    d.width = static_cast<int>(cinfo.output_width);
+    d.height = static_cast<int>(cinfo.output_height);
+    d.components = cinfo.output_components;
+    d.samples.resize(static_cast<std::size_t>(d.width) * d.height * d.components);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row
+            = d.samples.data() + static_cast<std::size_t>(cinfo.output_scanline) * d.width * d.components;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return d;
+}
+
+std::vector<uint8_t> saveToBytes(TJpegGraphic& picture)
+{
+    platform::TMemoryStream stream;
+    picture.SaveToStream(stream);
+    return stream.Bytes();
+}
+
+void loadBytes(TJpegGraphic& picture, const std::vector<uint8_t>& bytes)
+{
+    platform::TMemoryStream stream;
+    fillStream(stream, bytes);
+    picture.LoadFromStream(stream);
+}
+
+// A stream that fails after a number of bytes, as a broken disk or network would.
+class TFailingStream : public platform::TMemoryStream {
+public:
+    int64_t failAt = 0;
+    int64_t Read(void* buffer, int64_t count) override
+    {
+        if (Position() + count > failAt)
+            throw platform::EReadError("Stream read error");
+        return TMemoryStream::Read(buffer, count);
+    }
+};
+
+} // namespace
+
+TEST(JpegLoad, YCbCrFileWrittenByCjpegMatchesDjpeg)
+{
+    TJpegGraphic p;
+    p.LoadFromFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    const Pnm reference = readPnm(dataPath("jpeg/ycbcr_djpeg.ppm"));
+    ASSERT_EQ(p.ImageFormat(), ifTrueColor);
+    ASSERT_EQ(p.Width(), reference.width);
+    ASSERT_EQ(p.Height(), reference.height);
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const uint8_t* s = &reference.samples[static_cast<std::size_t>((y * reference.width + x) * 3)];
+            ASSERT_EQ(p.GetPixelColor(x, y), MakeRgb(s[0], s[1], s[2])) << x << "," << y;
+        }
+    // cjpeg writes density unit 0 (aspect ratio only): the screen's resolution.
+    EXPECT_EQ(p.XDotsPerInch(), platform::ScreenCaps().dpiX);
+    EXPECT_EQ(p.YDotsPerInch(), platform::ScreenCaps().dpiY);
+}
+
+TEST(JpegLoad, ProgressiveFileMatchesDjpeg)
+{
+    TJpegGraphic p;
+    p.LoadFromFile(dataPath("jpeg/progressive_cjpeg.jpg"));
+    const Pnm reference = readPnm(dataPath("jpeg/progressive_djpeg.ppm"));
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const uint8_t* s = &reference.samples[static_cast<std::size_t>((y * reference.width + x) * 3)];
+            ASSERT_EQ(p.GetPixelColor(x, y), MakeRgb(s[0], s[1], s[2]));
+        }
+}
+
+TEST(JpegLoad, GrayFileBecomesGray256WithTheDefaultPalette)
+{
+    TJpegGraphic p;
+    p.LoadFromFile(dataPath("jpeg/gray_cjpeg.jpg"));
+    const Pnm reference = readPnm(dataPath("jpeg/gray_djpeg.pgm"));
+    ASSERT_EQ(p.ImageFormat(), ifGray256);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(p.LogPalette().palPalEntry[i].peGreen, i);
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x)
+            ASSERT_EQ(
+                p.GetPixelIndex(x, y), reference.samples[static_cast<std::size_t>(y * reference.width + x)]);
+}
+
+TEST(JpegLoad, Density)
+{
+    const std::vector<uint8_t> gray(4 * 4, 128);
+    TJpegGraphic p;
+    loadBytes(p, writeWithLibrary(4, 4, 1, JCS_GRAYSCALE, gray, 1, 300, 150));
+    EXPECT_EQ(p.XDotsPerInch(), 300);
+    EXPECT_EQ(p.YDotsPerInch(), 150);
+    loadBytes(p, writeWithLibrary(4, 4, 1, JCS_GRAYSCALE, gray, 2, 118, 40)); // dots per centimetre
+    EXPECT_EQ(p.XDotsPerInch(), 300); // 299.72
+    EXPECT_EQ(p.YDotsPerInch(), 102); // 101.6
+    loadBytes(p, writeWithLibrary(4, 4, 1, JCS_GRAYSCALE, gray, 0, 3, 2)); // aspect ratio only
+    EXPECT_EQ(p.XDotsPerInch(), platform::ScreenCaps().dpiX);
+    EXPECT_EQ(p.YDotsPerInch(), platform::ScreenCaps().dpiY);
+}
+
+TEST(JpegLoad, CmykStoredInvertedBecomesTrueColour)
+{
+    // Four pixels, stored as the common editors store CMYK (inverted): no ink, full cyan,
+    // full black, and half magenta with a quarter black.
+    const std::vector<uint8_t> cmyk
+        = { 255, 255, 255, 255, 0, 255, 255, 255, 255, 255, 255, 0, 255, 127, 255, 191 };
+    std::vector<uint8_t> big;
+    // Blocks of 8 x 8 per value keep the colours exact through the compression.
+    const int w = 32, h = 8;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            big.insert(big.end(), cmyk.begin() + (x / 8) * 4, cmyk.begin() + (x / 8) * 4 + 4);
+    TJpegGraphic p;
+    loadBytes(p, writeWithLibrary(w, h, 4, JCS_CMYK, big, 1, 72, 72, true));
+    ASSERT_EQ(p.ImageFormat(), ifTrueColor);
+    auto near = [](uint32_t a, uint32_t b) {
+        for (int shift : { 0, 8, 16 })
+            if (std::abs(int((a >> shift) & 255) - int((b >> shift) & 255)) > 2)
+                return false;
+        return true;
+    };
+    EXPECT_EQ(p.GetPixelColor(3, 3), 0xFFFFFFu); // all stored values 255: white
+    EXPECT_TRUE(near(p.GetPixelColor(11, 3), MakeRgb(0, 255, 255))) << std::hex << p.GetPixelColor(11, 3);
+    EXPECT_TRUE(near(p.GetPixelColor(19, 3), 0)) << std::hex << p.GetPixelColor(19, 3);
+    // c = 0, m = 128, y = 0, k = 64: red 255 - 64, green 255 - 192, blue 255 - 64.
+    EXPECT_TRUE(near(p.GetPixelColor(27, 3), MakeRgb(191, 63, 191))) << std::hex << p.GetPixelColor(27, 3);
+}
+
+TEST(JpegSave, WidthOneWritesThreeBytesPerRow)
+{
+    TJpegGraphic p;
+    p.NewImage(1, 20, ifTrueColor, nullptr, 0, 0);
+    for (int y = 0; y < 20; ++y)
+        p.SetPixelColor(0, y, y < 10 ? 0xFF0000 : 0x0000FF);
+    const Decoded d = readWithLibrary(saveToBytes(p));
+    EXPECT_EQ(d.width, 1);
+    EXPECT_EQ(d.height, 20);
+    EXPECT_EQ(d.components, 3);
+    ASSERT_EQ(d.samples.size(), 60u);
+    EXPECT_GT(d.samples[0], 200); // red stays red: the channels are not swapped
+    EXPECT_LT(d.samples[2], 60);
+    EXPECT_GT(d.samples[59], 200);
+}
+
+TEST(JpegSave, SettingsReachTheFile)
+{
+    TJpegGraphic p;
+    testsupport::makeBlockPicture(p, ifTrueColor, 64, 48);
+    p.SetXDotsPerInch(240);
+    EXPECT_EQ(p.Quality(), 80);
+    EXPECT_FALSE(p.ProgressiveEncoding());
+    EXPECT_FALSE(p.OptimizeCoding());
+    const auto baseline = saveToBytes(p);
+    Decoded d = readWithLibrary(baseline);
+    EXPECT_FALSE(d.progressive);
+    EXPECT_EQ(d.densityUnit, 1);
+    EXPECT_EQ(d.xDensity, 240);
+    EXPECT_EQ(d.stored, JCS_YCbCr);
+    platform::TMemoryStream written;
+    fillStream(written, baseline);
+    EXPECT_TRUE(TJpegGraphic::CanLoad(written));
+
+    p.SetProgressiveEncoding(true);
+    EXPECT_TRUE(readWithLibrary(saveToBytes(p)).progressive);
+    p.SetProgressiveEncoding(false);
+    p.SetOptimizeCoding(true);
+    EXPECT_LT(saveToBytes(p).size(), baseline.size());
+    p.SetOptimizeCoding(false);
+    p.SetQuality(30);
+    EXPECT_LT(saveToBytes(p).size(), baseline.size());
+
+    TJpegGraphic gray;
+    gray.NewImage(16, 16, ifGray256, nullptr, 0, 0);
+    EXPECT_EQ(readWithLibrary(saveToBytes(gray)).stored, JCS_GRAYSCALE);
+}
+
+TEST(JpegSave, OnlyGrayAndTrueColour)
+{
+    for (TImageFormat f : { ifBlackWhite, ifGray16, ifColor16, ifColor256 }) {
+        TJpegGraphic p;
+        p.NewImage(8, 8, f, nullptr, 0, 0);
+        platform::TMemoryStream stream;
+        try {
+            p.SaveToStream(stream);
+            FAIL() << int(f);
+        } catch (const EJpegError& e) {
+            EXPECT_STREQ(e.what(), "JPEG image must be gray scale or true color");
+        }
+        EXPECT_EQ(stream.Size(), 0);
+    }
+    TJpegGraphic empty;
+    platform::TMemoryStream stream;
+    EXPECT_THROW(empty.SaveToStream(stream), EJpegError);
+}
+
+TEST(JpegRoundTrip, EveryFormatThroughJpegWithinTheBound)
+{
+    // Each format is shown as true colour (or kept gray), saved at quality 100 and read back.
+    // Bound: inside the 16 x 16 blocks of one colour (two pixels from any block edge, where
+    // chroma subsampling blends neighbours) every channel is within 3 of the original; over the
+    // whole picture, edges included, the mean channel error is within 5.
+    for (TImageFormat f : { ifBlackWhite, ifGray16, ifGray256, ifColor16, ifColor256, ifTrueColor }) {
+        TDibGraphic original;
+        testsupport::makeBlockPicture(original, f, 96, 64);
+        TJpegGraphic jpeg;
+        if (f == ifGray256) {
+            jpeg.Assign(&original);
+        } else {
+            jpeg.NewImage(96, 64, ifTrueColor, nullptr, 0, 0);
+            original.Draw(jpeg.Canvas(), platform::Rect(0, 0, 96, 64));
+        }
+        jpeg.SetQuality(100);
+        const auto bytes = saveToBytes(jpeg);
+        TJpegGraphic back;
+        loadBytes(back, bytes);
+        ASSERT_EQ(back.Width(), 96);
+        ASSERT_EQ(back.ImageFormat(), f == ifGray256 ? ifGray256 : ifTrueColor);
+        double total = 0;
+        int maxInterior = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 96; ++x) {
+                const uint32_t a = original.GetPixelColor(x, y), b = back.GetPixelColor(x, y);
+                const bool interior = x % 16 >= 2 && x % 16 <= 13 && y % 16 >= 2 && y % 16 <= 13;
+                for (int shift : { 0, 8, 16 }) {
+                    const int e = std::abs(int((a >> shift) & 255) - int((b >> shift) & 255));
+                    total += e;
+                    if (interior)
+                        maxInterior = std::max(maxInterior, e);
+                }
+            }
+        EXPECT_LE(maxInterior, 3) << ImageFormatName(f);
+        EXPECT_LE(total / (96 * 64 * 3), 5.0) << ImageFormatName(f);
+    }
+}
+
+TEST(JpegLoad, CanLoadRecognisesOnlyJfif)
+{
+    platform::TMemoryStream stream;
+    fillStream(stream, readFile(dataPath("jpeg/ycbcr_cjpeg.jpg")));
+    stream.SetPosition(0);
+    EXPECT_TRUE(TJpegGraphic::CanLoad(stream));
+    EXPECT_EQ(stream.Position(), 0);
+    // An Exif file (APP1 first) is not recognised by this test.
+    auto exif = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    exif[3] = 0xE1;
+    fillStream(stream, exif);
+    EXPECT_FALSE(TJpegGraphic::CanLoad(stream));
+    // A stream shorter than the 20 bytes looked at keeps its position.
+    fillStream(stream, { 0xFF, 0xD8, 0xFF });
+    stream.SetPosition(1);
+    EXPECT_FALSE(TJpegGraphic::CanLoad(stream));
+    EXPECT_EQ(stream.Position(), 1);
+}
+
+TEST(JpegLoad, StopsRightAfterThePicture)
+{
+    const auto one = readFile(dataPath("jpeg/gray_cjpeg.jpg"));
+    const auto two = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    std::vector<uint8_t> both = one;
+    both.insert(both.end(), two.begin(), two.end());
+    platform::TMemoryStream stream;
+    fillStream(stream, both);
+    TJpegGraphic a, b;
+    a.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), static_cast<int64_t>(one.size()));
+    b.LoadFromStream(stream);
+    EXPECT_EQ(a.ImageFormat(), ifGray256);
+    EXPECT_EQ(b.ImageFormat(), ifTrueColor);
+}
+
+TEST(JpegLoad, ProgressIsReported)
+{
+    TJpegGraphic p;
+    std::vector<int> percents;
+    p.OnPercentDone = [&](platform::TObject* sender, int percent) {
+        EXPECT_EQ(sender, &p);
+        percents.push_back(percent);
+    };
+    p.LoadFromFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    ASSERT_GE(percents.size(), 3u);
+    EXPECT_EQ(percents.front(), 0);
+    EXPECT_EQ(percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+}
+
+TEST(JpegBadInput, TruncatedAnywhereRaisesAndKeepsThePicture)
+{
+    const auto good = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    TJpegGraphic p;
+    testsupport::makeBlockPicture(p, ifTrueColor, 20, 10);
+    const uint32_t before = p.GetPixelColor(19, 9);
+    int raised = 0;
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+        platform::TMemoryStream stream;
+        fillStream(stream, bytes);
+        try {
+            p.LoadFromStream(stream);
+            ADD_FAILURE() << "a picture cut at " << cut << " loaded";
+        } catch (const EJpegError& e) {
+            ++raised;
+            EXPECT_GT(std::string(e.what()).size(), 5u);
+        }
+        ASSERT_EQ(p.Width(), 20);
+        ASSERT_EQ(p.GetPixelColor(19, 9), before);
+    }
+    EXPECT_EQ(raised, static_cast<int>(good.size()));
+    // The picture still loads a good stream afterwards.
+    loadBytes(p, good);
+    EXPECT_EQ(p.Width(), 48);
+}
+
+TEST(JpegBadInput, CorruptDataAndForeignFiles)
+{
+    auto messageOf = [](const std::vector<uint8_t>& bytes) -> std::string {
+        TJpegGraphic p;
+        try {
+            loadBytes(p, bytes);
+        } catch (const EJpegError& e) {
+            return e.what();
+        }
+        return "<loaded>";
+    };
+    EXPECT_EQ(
+        messageOf({ 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A }), "Not a JPEG file: starts with 0x89 0x50");
+    EXPECT_EQ(messageOf({}), "Empty input file");
+
+    // The entropy-coded data ends early at a marker: image data is lost.
+    auto cut = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    std::size_t sos = 0;
+    for (std::size_t i = 0; i + 1 < cut.size(); ++i)
+        if (cut[i] == 0xFF && cut[i + 1] == 0xDA)
+            sos = i;
+    ASSERT_GT(sos, 0u);
+    std::vector<uint8_t> early(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(sos + 40));
+    early.push_back(0xFF);
+    early.push_back(0xD9);
+    EXPECT_EQ(messageOf(early), "Corrupt JPEG data: premature end of data segment");
+
+    // A frame header that claims an absurd size is refused before anything is allocated.
+    auto huge = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    for (std::size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 0x40; // height 16385
+            huge[i + 6] = 0x01;
+            huge[i + 7] = 0x40; // width 16384: one pixel row beyond 2^28 pixels
+            huge[i + 8] = 0x00;
+            break;
+        }
+    TJpegGraphic p;
+    platform::TMemoryStream stream;
+    fillStream(stream, huge);
+    EXPECT_THROW(p.LoadFromStream(stream), platform::EOutOfResources);
+    EXPECT_TRUE(p.Empty());
+}
+
+TEST(JpegBadInput, StreamFailuresBecomeJpegErrors)
+{
+    const auto good = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    TFailingStream stream;
+    fillStream(stream, good);
+    stream.failAt = 500;
+    TJpegGraphic p;
+    try {
+        p.LoadFromStream(stream);
+        FAIL() << "loaded";
+    } catch (const EJpegError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    EXPECT_TRUE(p.Empty());
+}
