@@ -1,9 +1,11 @@
 // TLPData::Calculate on a 13-layer project: time per run, and proof that a run allocates nothing.
 //
-// Every allocation of the process goes through the counting operator new below; the check before
-// the benchmarks and the "allocs/run" counter read the count around calls of Calculate only.
+// Every allocation of the process is counted (bench/common/countingnew.h); the check before the
+// benchmarks and the "allocs/run" counter read the count around calls of Calculate only.
 #include "model/lpclasses.h"
 #include "project13.h"
+
+#include "bench/common/countingnew.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,38 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-
-namespace {
-std::atomic<long long> g_allocations { 0 };
-}
-
-void* operator new(std::size_t size)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -66,9 +36,9 @@ void runCalculate(benchmark::State& state, std::uint8_t units, Configure configu
     d.Calculate();
     long long allocations = 0;
     for (auto _ : state) {
-        const long long before = g_allocations.load(std::memory_order_relaxed);
+        const long long before = bench::allocationCount();
         d.Calculate();
-        allocations += g_allocations.load(std::memory_order_relaxed) - before;
+        allocations += bench::allocationCount() - before;
         benchmark::DoNotOptimize(d.Nodes);
         benchmark::ClobberMemory();
     }
@@ -84,10 +54,10 @@ long long allocationsPerRun(std::uint8_t units, Configure configure)
     configure(d);
     d.Calculate();
     constexpr int runs = 1000;
-    const long long before = g_allocations.load();
+    const long long before = bench::allocationCount();
     for (int i = 0; i < runs; ++i)
         d.Calculate();
-    return (g_allocations.load() - before) / runs;
+    return (bench::allocationCount() - before) / runs;
 }
 
 } // namespace

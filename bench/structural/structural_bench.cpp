@@ -2,9 +2,11 @@
 // (steel I-shape, steel pipe empty and filled, reinforced concrete square and round, timber), and
 // the three check entry points on their own: time per run, and proof that a run allocates nothing.
 //
-// Every allocation of the process goes through the counting operator new below.
+// Every allocation of the process is counted (bench/common/countingnew.h).
 #include "bench/analysis/project13.h"
 #include "model/lpclasses.h"
+
+#include "bench/common/countingnew.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,38 +16,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-namespace {
-std::atomic<long long> g_allocations { 0 };
-}
-
-void* operator new(std::size_t size)
-{
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -168,9 +138,9 @@ void runCalculate(benchmark::State& state, std::uint8_t units, Configure configu
     prepare(d, units, configure);
     long long allocations = 0;
     for (auto _ : state) {
-        const long long before = g_allocations.load(std::memory_order_relaxed);
+        const long long before = bench::allocationCount();
         d.Calculate();
-        allocations += g_allocations.load(std::memory_order_relaxed) - before;
+        allocations += bench::allocationCount() - before;
         benchmark::DoNotOptimize(d.CombinedRatio);
         benchmark::ClobberMemory();
     }
@@ -220,10 +190,10 @@ long long allocationsPerRun(const Case& c, bool& ran)
     d.Calculate();
     ran = d.CombinedRatio != -12345;
     constexpr int runs = 1000;
-    const long long before = g_allocations.load();
+    const long long before = bench::allocationCount();
     for (int i = 0; i < runs; ++i)
         d.Calculate();
-    return (g_allocations.load() - before) / runs;
+    return (bench::allocationCount() - before) / runs;
 }
 
 } // namespace

@@ -1,0 +1,7 @@
+// The BMP reader on arbitrary bytes (the first byte picks the read options).
+#include "fuzz/bmc/fuzz_bmc.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return bmcfuzz::run(BMC_FT_BMP, data, size);
+}
