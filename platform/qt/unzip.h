@@ -1,0 +1,22 @@
+#pragma once
+// Unpacking a ZIP archive into a folder, for downloaded update archives (untrusted input).
+#include <QString>
+
+namespace platform {
+
+struct UnzipLimits {
+    qint64 maxEntries = 65535;
+    qint64 maxTotalSize = qint64(4) << 30; // sum of the announced uncompressed sizes
+};
+
+// Unpacks every entry of the archive below folder, which must exist. Directory entries
+// become folders; files keep their Unix permission bits (read, write, execute) when the
+// archive records them. The whole archive is checked before anything is written: an entry
+// whose name is absolute, carries a drive, has a ".." component or a NUL byte, or is a
+// symbolic link refuses the archive, as does one beyond the limits. A file whose bytes do not
+// match its announced size or checksum fails the unpacking part-way. Returns false with a
+// reason in *error.
+bool UnzipArchive(
+    const QString& archive, const QString& folder, QString* error, const UnzipLimits& limits = {});
+
+} // namespace platform

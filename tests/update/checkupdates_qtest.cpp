@@ -1,0 +1,406 @@
+// The update dialog, driven offscreen against a loopback server. This program is stamped
+// as version 2.1.7.
+#include "update/checkupdates.h"
+
+#include "model/globals.h"
+
+#include "loopbackserver.h"
+#include "ziputil.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QByteArray infoPage(const QByteArray& version, const QByteArray& download, const QByteArray& clientName)
+{
+    return "<html><head>\n<META NAME=\"upProduct\" CONTENT=\"Fendrix\">\n<META NAME=\"upVersion\" CONTENT=\""
+        + version + "\">\n<META NAME=\"upDownload\" CONTENT=\"" + download
+        + "\">\n<META NAME=\"upClientSideName\" CONTENT=\"" + clientName + "\">\n</head></html>\n";
+}
+
+struct Seen {
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+// Answers message boxes as they appear, in order, and remembers what they said.
+class Answerer : public QObject {
+public:
+    explicit Answerer(QList<QMessageBox::StandardButton> answers = {})
+        : m_answers(std::move(answers))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start(20);
+    }
+    QList<Seen> seen;
+
+private:
+    void poll()
+    {
+        // Boxes live on the stack: a new one may take a finished one's address.
+        m_done.removeIf([](const QPointer<QMessageBox>& b) { return b.isNull(); });
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible() || m_done.contains(box))
+                continue;
+            m_done << box;
+            seen << Seen { box->icon(), box->text() };
+            QMessageBox::StandardButton answer = QMessageBox::Ok;
+            if (!m_answers.isEmpty())
+                answer = m_answers.takeFirst();
+            else if (box->button(QMessageBox::Ok) == nullptr)
+                answer = QMessageBox::No;
+            QAbstractButton* button = box->button(answer);
+            QTimer::singleShot(0, button, [button] { button->click(); });
+        }
+    }
+    QTimer m_timer;
+    QList<QMessageBox::StandardButton> m_answers;
+    QList<QPointer<QMessageBox>> m_done;
+};
+
+TfrmCheckUpdates* openDialog()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* d = qobject_cast<TfrmCheckUpdates*>(w); d && d->isVisible())
+            return d;
+    }
+    return nullptr;
+}
+
+// Shows the dialog; step() runs every 20 ms while it is open, with the dialog.
+void runDialog(bool silent, const QString& url, const std::function<void(TfrmCheckUpdates*)>& step = {})
+{
+    QTimer stepper;
+    QObject::connect(&stepper, &QTimer::timeout, [&step] {
+        if (TfrmCheckUpdates* d = openDialog(); d && step)
+            step(d);
+    });
+    stepper.start(20);
+    // Never hang the suite: whatever happens, the dialog goes after 20 s.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (TfrmCheckUpdates* d = openDialog()) {
+            d->wupd->Abort();
+            d->done(QDialog::Rejected);
+        }
+    });
+    watchdog.start(20000);
+    ShowCheckUpdates(silent, url);
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+// The offscreen platform cannot pass size hints on to a window system and says so every time a
+// fixed-size dialog lays itself out; that says nothing about the program.
+static QtMessageHandler g_previousHandler = nullptr;
+static void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")))
+        return;
+    g_previousHandler(type, context, message);
+}
+
+class CheckUpdatesTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QString m_updateFolder;
+    QString m_marker;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath("data")));
+        qputenv("TMPDIR", QFile::encodeName(m_root.path()));
+        m_marker = m_root.filePath("started.txt");
+        qputenv("FENDRIX_UPDATE_MARKER", QFile::encodeName(m_marker));
+        m_updateFolder = QString::fromStdString(GetUserDataPath()) + "Update";
+        QCOMPARE(QString::fromStdString(GetAppVersionString()), QStringLiteral("2.1.7"));
+        g_previousHandler = qInstallMessageHandler(quietOffscreen);
+    }
+
+    void init()
+    {
+        QDir(m_updateFolder).removeRecursively();
+        QFile::remove(m_marker);
+        SetUpdateTerminateHook({});
+    }
+
+    void controlsWhenShown()
+    {
+        TfrmCheckUpdates dialog;
+        dialog.wupd->ProductInfo.setURL(UpdatePageURL());
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Check for updates"));
+        QCOMPARE(dialog.wupd->objectName(), QStringLiteral("wupd"));
+        QCOMPARE(dialog.wupd->Options, TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite);
+        QVERIFY(!dialog.Silent);
+        dialog.Timer1->setInterval(60000); // look, don't check
+        dialog.show();
+        QCOMPARE(dialog.Label2->text(), QStringLiteral("Checking..."));
+        QCOMPARE(dialog.Label3->text(), QStringLiteral("0 / 0 KB"));
+        QVERIFY(dialog.Label3->isHidden());
+        QVERIFY(dialog.Label6->isHidden());
+        QVERIFY(dialog.qxSkinProgressBar1->isHidden());
+        QCOMPARE(dialog.CloseBtn->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(dialog.Label5->text(), QStringLiteral("Current version: 2.1.7"));
+        QCOMPARE(dialog.Label4->toolTip(), UpdatePageURL());
+        QVERIFY(
+            dialog.Label4->fontMetrics().horizontalAdvance(dialog.Label4->text()) <= dialog.Label4->width());
+        QVERIFY(dialog.Label4->text().endsWith(QLatin1String("qzp.html")));
+        QVERIFY(dialog.Timer1->isActive());
+        dialog.CloseBtn->click(); // not busy: closes at once
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void counterAndBarRoundHalvesToEven()
+    {
+        TfrmCheckUpdates dialog;
+        dialog.wupd->OnDownload(2097152, 524288);
+        QCOMPARE(dialog.Label3->text(), QStringLiteral("512 / 2048 KB"));
+        QCOMPARE(dialog.qxSkinProgressBar1->value(), 25);
+        dialog.wupd->OnDownload(2560, 1536); // 2.5 and 1.5 KB
+        QCOMPARE(dialog.Label3->text(), QStringLiteral("2 / 2 KB"));
+        QCOMPARE(dialog.qxSkinProgressBar1->value(), 60);
+        dialog.wupd->OnDownload(8, 1); // 12.5 %
+        QCOMPARE(dialog.qxSkinProgressBar1->value(), 12);
+        dialog.wupd->OnDownload(8, 3); // 37.5 %
+        QCOMPARE(dialog.qxSkinProgressBar1->value(), 38);
+        dialog.wupd->OnDownload(0, 5000); // no total: the bar stays
+        QCOMPARE(dialog.Label3->text(), QStringLiteral("5 / 0 KB"));
+        QCOMPARE(dialog.qxSkinProgressBar1->value(), 38);
+    }
+
+    void downloadsGoToTheUpdateFolder()
+    {
+        TfrmCheckUpdates dialog;
+        QString name = QStringLiteral("/tmp/somewhere/../setup.zip");
+        dialog.wupd->OnGetClientFileName(name);
+        QCOMPARE(name, m_updateFolder + "/setup.zip");
+        QVERIFY(QFileInfo(m_updateFolder).isDir());
+        name = QStringLiteral("/tmp/..");
+        dialog.wupd->OnGetClientFileName(name);
+        QVERIFY(name.isEmpty());
+    }
+
+    void minimizeName()
+    {
+        const QFontMetrics fm(QApplication::font());
+        const QString path = QStringLiteral("/home/engineer/.local/share/Fendrix/Update/fendrix-setup.zip");
+        QCOMPARE(MinimizeName(path, fm, 100000), path);
+        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance(path)), path);
+        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance("/.../share/Fendrix/Update/fendrix-setup.zip")),
+            QStringLiteral("/.../share/Fendrix/Update/fendrix-setup.zip"));
+        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance("/.../Update/fendrix-setup.zip")),
+            QStringLiteral("/.../Update/fendrix-setup.zip"));
+        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance(".../fendrix-setup.zip")),
+            QStringLiteral(".../fendrix-setup.zip"));
+        QCOMPARE(MinimizeName(path, fm, 5), QStringLiteral("fendrix-setup.zip"));
+
+        const QString url = QStringLiteral("https://www.braxholm.example/updates/qzp/qzp.html");
+        QCOMPARE(MinimizeName(url, fm, fm.horizontalAdvance("https://www.braxholm.example/.../qzp.html")),
+            QStringLiteral("https://www.braxholm.example/.../qzp.html"));
+        QCOMPARE(MinimizeName(url, fm, fm.horizontalAdvance(".../qzp.html")), QStringLiteral(".../qzp.html"));
+        QCOMPARE(MinimizeName(url, fm, 1), QStringLiteral("qzp.html"));
+    }
+
+    void majorVersionIsNeverDownloaded()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("3.0.0", server.url("/r.zip").toUtf8(), "r.zip")));
+        Answerer answerer;
+        QString newVersion;
+        runDialog(false, server.url("/updates/qzp/qzp.html"),
+            [&newVersion](TfrmCheckUpdates* d) { newVersion = d->Label6->text(); });
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
+        QCOMPARE(answerer.seen[0].text,
+            QStringLiteral("There is new major version of software available.\n"
+                           "Major updates are not free. Please visit our website for more information."));
+        QCOMPARE(newVersion, QStringLiteral("New version: 3.0.0"));
+        QCOMPARE(server.hits("/r.zip"), 0);
+        QVERIFY(entries(m_updateFolder).isEmpty());
+    }
+
+    void acceptedUpdateIsDownloadedStartedAndEndsTheProgram()
+    {
+        LoopbackServer server;
+        const QByteArray archive = makeZip(
+            { { "fendrix-2.1.8", "#!/bin/sh\necho started > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } });
+        LoopbackServer::Reply file = LoopbackServer::file(archive);
+        file.pieceSize = 50;
+        file.pieceDelayMs = 40;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(
+                infoPage("2.1.8", server.url("/files/fendrix-2.1.8.zip").toUtf8(), "fendrix-2.1.8.zip")));
+        server.setReply("/files/fendrix-2.1.8.zip", file);
+        int terminated = 0;
+        SetUpdateTerminateHook([&terminated] {
+            ++terminated;
+            // What the main window does after its save question: end, here by closing the dialog.
+            if (TfrmCheckUpdates* d = openDialog())
+                d->close();
+        });
+        Answerer answerer({ QMessageBox::Yes });
+        bool sawDownloading = false;
+        QString fileLabelHint;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (d->Label2->text() == QLatin1String("Downloading...") && d->Label3->isVisible()
+                && d->qxSkinProgressBar1->isVisible()) {
+                sawDownloading = true;
+                fileLabelHint = d->Label4->toolTip();
+            }
+        });
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
+        QCOMPARE(answerer.seen[0].text,
+            QStringLiteral("There is new version of software available for \ndownload at the Braxholm "
+                           "website.\n\n\nDo you want to install new version? Program will be restarted."));
+        QVERIFY(sawDownloading);
+        QCOMPARE(fileLabelHint, m_updateFolder + "/fendrix-2.1.8.zip");
+        QCOMPARE(terminated, 1);
+        QVERIFY(QFileInfo(m_updateFolder + "/BraxholmUpdate/fendrix-2.1.8").isExecutable());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
+    }
+
+    void declinedUpdateClosesTheDialog()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("2.1.8", server.url("/r.zip").toUtf8(), "r.zip")));
+        Answerer answerer({ QMessageBox::No });
+        runDialog(false, server.url("/updates/qzp/qzp.html"));
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(server.hits("/r.zip"), 0);
+    }
+
+    void noUpdateInteractiveStaysOpenWithClose()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html", LoopbackServer::page(infoPage("2.1.7", "x", "y")));
+        Answerer answerer;
+        QString label;
+        QString button;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (d->Label6->isVisible() && !d->wupd->Busy()) {
+                label = d->Label6->text();
+                button = d->CloseBtn->text();
+                d->CloseBtn->click();
+            }
+        });
+        QCOMPARE(label, QStringLiteral("You have the latest version"));
+        QCOMPARE(button, QStringLiteral("&Close"));
+        QVERIFY(answerer.seen.isEmpty());
+    }
+
+    void silentModeClosesWithoutAMessage_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("version");
+        QTest::newRow("no newer version") << 200 << QByteArray("2.1.7");
+        QTest::newRow("server error") << 500 << QByteArray("2.1.8");
+        QTest::newRow("page without version") << 200 << QByteArray();
+    }
+
+    void silentModeClosesWithoutAMessage()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, version);
+        LoopbackServer server;
+        LoopbackServer::Reply page = LoopbackServer::page(infoPage(version, "x", "y"));
+        page.status = status;
+        server.setReply("/updates/qzp/qzp.html", page);
+        Answerer answerer;
+        bool wasShown = false;
+        runDialog(
+            true, server.url("/updates/qzp/qzp.html"), [&wasShown](TfrmCheckUpdates*) { wasShown = true; });
+        QVERIFY(wasShown);
+        QVERIFY(answerer.seen.isEmpty());
+        QCOMPARE(server.hits("/updates/qzp/qzp.html"), 1);
+    }
+
+    void interactiveErrorIsReportedAndTheDialogStays()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("2.1.8", server.url("/r.zip").toUtf8(), "r.zip")));
+        server.setReply(
+            "/r.zip", LoopbackServer::error(404, "<html><body>Not Found, but with a body</body></html>"));
+        Answerer answerer({ QMessageBox::Yes, QMessageBox::Ok });
+        bool openAfterError = false;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (answerer.seen.size() == 2 && !d->wupd->Busy()) {
+                openAfterError = d->isVisible();
+                d->CloseBtn->click();
+            }
+        });
+        QCOMPARE(answerer.seen.size(), 2);
+        QCOMPARE(answerer.seen[1].icon, QMessageBox::Critical);
+        QCOMPARE(answerer.seen[1].text, QStringLiteral("Error accessing data from the web!"));
+        QVERIFY(openAfterError);
+        QCOMPARE(server.hits("/r.zip"), 1);
+        QVERIFY(entries(m_updateFolder).isEmpty());
+    }
+
+    void cancelDuringDownloadAsksThenAbortsQuietly()
+    {
+        LoopbackServer server;
+        // 2 MiB in four pieces a second apart: the counter rests at 512 / 2048 KB for a while.
+        QByteArray release(2097152, 'r');
+        LoopbackServer::Reply slow = LoopbackServer::file(release);
+        slow.pieceSize = 524288;
+        slow.pieceDelayMs = 1500;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("2.1.9", server.url("/big.bin").toUtf8(), "big.bin")));
+        server.setReply("/big.bin", slow);
+        int terminated = 0;
+        SetUpdateTerminateHook([&terminated] { ++terminated; });
+        // Yes to the update, No to the first "abort?", Yes to the second.
+        Answerer answerer({ QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes });
+        QString counter;
+        int bar = -1;
+        int clicks = 0;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (d->wupd->Downloaded() != 524288 || !d->Label3->isVisible())
+                return;
+            counter = d->Label3->text();
+            bar = d->qxSkinProgressBar1->value();
+            // Only what a user could do: click while no message box is in front.
+            if (QApplication::activeModalWidget() == d && answerer.seen.size() == clicks + 1) {
+                ++clicks;
+                QTimer::singleShot(0, d->CloseBtn, &QPushButton::click);
+            }
+        });
+        QCOMPARE(counter, QStringLiteral("512 / 2048 KB"));
+        QCOMPARE(bar, 25);
+        QCOMPARE(answerer.seen.size(), 3);
+        QCOMPARE(answerer.seen[1].icon, QMessageBox::Question);
+        QCOMPARE(answerer.seen[1].text, QStringLiteral("Are you sure you want to abort downloading?"));
+        QCOMPARE(answerer.seen[2].text, QStringLiteral("Are you sure you want to abort downloading?"));
+        QCOMPARE(terminated, 0);
+        QVERIFY(entries(m_updateFolder).isEmpty());
+    }
+};
+
+QTEST_MAIN(CheckUpdatesTest)
+#include "checkupdates_qtest.moc"

@@ -1,0 +1,337 @@
+#include "loopbackserver.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMetaObject>
+#include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+#include <QWaitCondition>
+
+#include <stdexcept>
+
+#ifndef UPDATE_TEST_DATA
+#error "UPDATE_TEST_DATA must name tests/update/data"
+#endif
+
+struct LoopbackServer::Shared {
+    mutable QMutex mutex;
+    QHash<QByteArray, Reply> replies;
+    QHash<QByteArray, int> hits;
+    QList<QByteArray> requests;
+};
+
+namespace {
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 401:
+        return "Unauthorized";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
+    }
+}
+
+QSslConfiguration serverTls()
+{
+    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
+    QFile keyFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.key"));
+    if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("loopback certificate missing");
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.setLocalCertificate(QSslCertificate(certFile.readAll(), QSsl::Pem));
+    conf.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem));
+    conf.setPeerVerifyMode(QSslSocket::VerifyNone);
+    return conf;
+}
+
+// Serves one connection: reads the request head, sends the reply, closes.
+class Connection : public QObject {
+public:
+    Connection(QTcpSocket* socket, std::shared_ptr<LoopbackServer::Shared> shared)
+        : QObject(socket)
+        , m_socket(socket)
+        , m_shared(std::move(shared))
+    {
+        connect(socket, &QTcpSocket::readyRead, this, [this] { onReadyRead(); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::errorOccurred, socket, [socket] { socket->deleteLater(); });
+        // Bytes may have arrived before anyone listened for them.
+        QMetaObject::invokeMethod(
+            this, [this] { onReadyRead(); }, Qt::QueuedConnection);
+    }
+
+private:
+    void onReadyRead()
+    {
+        if (m_answered)
+            return;
+        m_head += m_socket->readAll();
+        if (!m_head.isEmpty() && !(m_head[0] >= 'A' && m_head[0] <= 'Z')) {
+            // Not HTTP (a TLS hello on the plain port): answer as a web server would.
+            m_answered = true;
+            m_socket->write("HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+            m_socket->disconnectFromHost();
+            return;
+        }
+        const qsizetype end = m_head.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        m_answered = true;
+        const QByteArray head = m_head.left(end);
+        const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+        const QByteArray path = requestLine.size() > 1 ? requestLine[1] : QByteArray("/");
+        {
+            QMutexLocker lock(&m_shared->mutex);
+            m_shared->requests << head;
+            m_shared->hits[path] += 1;
+            m_reply = m_shared->replies.value(path, LoopbackServer::error(404, "<html>not here</html>"));
+        }
+        if (!m_reply.basicAuth.isEmpty()
+            && !head.contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")
+            && !head.endsWith("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64())) {
+            LoopbackServer::Reply challenge = LoopbackServer::error(401, "<html>who are you</html>");
+            challenge.headers << qMakePair(
+                QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
+            m_reply = challenge;
+        }
+        QByteArray out = "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' ' + reasonPhrase(m_reply.status)
+            + "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
+        if (m_reply.framing == LoopbackServer::Framing::Length) {
+            const qint64 length
+                = m_reply.announcedLength >= 0 ? m_reply.announcedLength : m_reply.body.size();
+            out += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        } else if (m_reply.framing == LoopbackServer::Framing::Chunked) {
+            out += "Transfer-Encoding: chunked\r\n";
+        }
+        for (const auto& [name, value] : m_reply.headers)
+            out += name + ": " + value + "\r\n";
+        out += "\r\n";
+        m_socket->write(out);
+        if (m_reply.stall)
+            return;
+        if (m_reply.pieceSize <= 0) {
+            // Stream big bodies as the socket drains rather than queueing them whole.
+            connect(m_socket, &QTcpSocket::bytesWritten, this, [this] { topUp(); });
+            topUp();
+            return;
+        }
+        m_timer = new QTimer(this);
+        m_timer->setInterval(m_reply.pieceDelayMs);
+        connect(m_timer, &QTimer::timeout, this, [this] { nextPiece(); });
+        nextPiece();
+        m_timer->start();
+    }
+
+    void topUp()
+    {
+        constexpr qsizetype kWindow = 1 << 20;
+        while (m_sent < m_reply.body.size() && m_socket->bytesToWrite() < kWindow) {
+            const qsizetype n = std::min<qsizetype>(kWindow, m_reply.body.size() - m_sent);
+            sendPiece(QByteArray::fromRawData(m_reply.body.constData() + m_sent, n));
+            m_sent += n;
+        }
+        if (m_sent >= m_reply.body.size() && !m_finished) {
+            m_finished = true;
+            finish();
+        }
+    }
+
+    void nextPiece()
+    {
+        if (m_sent >= m_reply.body.size()) {
+            m_timer->stop();
+            finish();
+            return;
+        }
+        const QByteArray piece = m_reply.body.mid(m_sent, m_reply.pieceSize);
+        m_sent += piece.size();
+        sendPiece(piece);
+    }
+
+    void sendPiece(const QByteArray& piece)
+    {
+        if (piece.isEmpty())
+            return;
+        if (m_reply.framing == LoopbackServer::Framing::Chunked) {
+            m_socket->write(QByteArray::number(piece.size(), 16) + "\r\n");
+            m_socket->write(piece);
+            m_socket->write("\r\n");
+        } else {
+            m_socket->write(piece);
+        }
+    }
+
+    void finish()
+    {
+        if (m_reply.framing == LoopbackServer::Framing::Chunked)
+            m_socket->write("0\r\n\r\n");
+        m_socket->disconnectFromHost();
+    }
+
+    QTcpSocket* m_socket;
+    std::shared_ptr<LoopbackServer::Shared> m_shared;
+    QByteArray m_head;
+    bool m_answered = false;
+    LoopbackServer::Reply m_reply;
+    QTimer* m_timer = nullptr;
+    qsizetype m_sent = 0;
+    bool m_finished = false;
+};
+
+// Owns the listening socket inside the server thread.
+class ServerThread : public QThread {
+public:
+    ServerThread(bool tls, std::shared_ptr<LoopbackServer::Shared> shared)
+        : m_tls(tls)
+        , m_shared(std::move(shared))
+    {
+    }
+
+    quint16 startAndListen()
+    {
+        QMutexLocker lock(&m_readyMutex);
+        start();
+        while (!m_ready)
+            m_readyCondition.wait(&m_readyMutex);
+        return m_port;
+    }
+
+protected:
+    void run() override
+    {
+        std::unique_ptr<QTcpServer> server;
+        if (m_tls) {
+            auto* ssl = new QSslServer;
+            ssl->setSslConfiguration(serverTls());
+            server.reset(ssl);
+            QObject::connect(ssl, &QSslServer::errorOccurred, ssl,
+                [](QSslSocket* socket, QAbstractSocket::SocketError) { socket->deleteLater(); });
+        } else {
+            server = std::make_unique<QTcpServer>();
+        }
+        QTcpServer* s = server.get();
+        QObject::connect(s, &QTcpServer::pendingConnectionAvailable, s, [this, s] {
+            while (QTcpSocket* socket = s->nextPendingConnection())
+                new Connection(socket, m_shared);
+        });
+        const bool listening = s->listen(QHostAddress::LocalHost, 0);
+        {
+            QMutexLocker lock(&m_readyMutex);
+            m_port = listening ? s->serverPort() : 0;
+            m_ready = true;
+            m_readyCondition.wakeAll();
+        }
+        exec();
+    }
+
+private:
+    bool m_tls;
+    std::shared_ptr<LoopbackServer::Shared> m_shared;
+    QMutex m_readyMutex;
+    QWaitCondition m_readyCondition;
+    bool m_ready = false;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+LoopbackServer::Reply LoopbackServer::page(const QByteArray& html)
+{
+    Reply r;
+    r.body = html;
+    return r;
+}
+
+LoopbackServer::Reply LoopbackServer::redirect(const QString& location, int status)
+{
+    Reply r;
+    r.status = status;
+    r.headers << qMakePair(QByteArray("Location"), location.toUtf8());
+    return r;
+}
+
+LoopbackServer::Reply LoopbackServer::file(const QByteArray& body, Framing framing)
+{
+    Reply r;
+    r.body = body;
+    r.framing = framing;
+    return r;
+}
+
+LoopbackServer::Reply LoopbackServer::error(int status, const QByteArray& body)
+{
+    Reply r;
+    r.status = status;
+    r.body = body;
+    return r;
+}
+
+LoopbackServer::LoopbackServer(bool tls)
+    : m_shared(std::make_shared<Shared>())
+    , m_tls(tls)
+{
+    auto* thread = new ServerThread(tls, m_shared);
+    m_port = thread->startAndListen();
+    m_thread = thread;
+    if (m_port == 0)
+        throw std::runtime_error("loopback server cannot listen");
+}
+
+LoopbackServer::~LoopbackServer()
+{
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+QString LoopbackServer::url(const QString& path) const
+{
+    return QStringLiteral("%1://127.0.0.1:%2%3").arg(m_tls ? "https" : "http").arg(m_port).arg(path);
+}
+
+void LoopbackServer::setReply(const QByteArray& path, const Reply& reply)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->replies.insert(path, reply);
+}
+
+int LoopbackServer::hits(const QByteArray& path) const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->hits.value(path);
+}
+
+QList<QByteArray> LoopbackServer::requests() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->requests;
+}
+
+void trustLoopbackCertificate()
+{
+    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
+    if (!certFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("loopback certificate missing");
+    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+    conf.addCaCertificate(QSslCertificate(certFile.readAll(), QSsl::Pem));
+    QSslConfiguration::setDefaultConfiguration(conf);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// A small HTTP/1.1 server on 127.0.0.1 (ephemeral port) running on its own thread, serving
+// canned replies per path: pages, redirections, files with or without Content-Length,
+// chunked or slow bodies and error statuses. With TLS it serves the certificate in
+// tests/update/data, which trustLoopbackCertificate() makes the process trust.
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QPair>
+#include <QString>
+
+#include <memory>
+
+class QThread;
+
+class LoopbackServer {
+public:
+    enum class Framing {
+        Length, // Content-Length: the body's size (or announcedLength)
+        Close, // no length: the body ends when the connection closes
+        Chunked // Transfer-Encoding: chunked, one chunk per piece
+    };
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        Framing framing = Framing::Length;
+        qint64 announcedLength = -1; // Content-Length to send when not the body's size
+        QList<QPair<QByteArray, QByteArray>> headers;
+        int pieceSize = 0; // > 0: the body goes out in pieces of this many bytes...
+        int pieceDelayMs = 0; // ...with this pause between them
+        bool stall = false; // send the headers, then nothing until the client leaves
+        QByteArray basicAuth; // "user:password" required, else 401 with a Basic challenge
+    };
+
+    static Reply page(const QByteArray& html);
+    static Reply redirect(const QString& location, int status = 302);
+    static Reply file(const QByteArray& body, Framing framing = Framing::Length);
+    static Reply error(int status, const QByteArray& body);
+
+    explicit LoopbackServer(bool tls = false);
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    quint16 port() const { return m_port; }
+    // "http://127.0.0.1:<port>" + path (https with TLS).
+    QString url(const QString& path) const;
+    void setReply(const QByteArray& path, const Reply& reply);
+    int hits(const QByteArray& path) const;
+    // The request heads received, oldest first.
+    QList<QByteArray> requests() const;
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> m_shared;
+    QThread* m_thread = nullptr;
+    quint16 m_port = 0;
+    bool m_tls = false;
+};
+
+// Adds the loopback server's certificate to the process's default TLS configuration.
+void trustLoopbackCertificate();

@@ -1,0 +1,145 @@
+// Unpacking update archives: contents and permissions arrive, hostile entries are refused
+// before anything is written.
+#include "platform/qt/unzip.h"
+
+#include "ziputil.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Unzip : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        m_target = m_root.filePath(QStringLiteral("outer/BraxholmUpdate"));
+        ASSERT_TRUE(QDir().mkpath(m_target));
+    }
+
+    bool unzip(
+        const QList<ZipItem>& items, QString* error = nullptr, const platform::UnzipLimits& limits = {})
+    {
+        const QString archive = m_root.filePath(QStringLiteral("update.zip"));
+        writeFile(archive, makeZip(items));
+        QString message;
+        const bool ok = platform::UnzipArchive(archive, m_target, &message, limits);
+        if (error)
+            *error = message;
+        return ok;
+    }
+
+    // Every file below the temporary root apart from the archive itself.
+    QStringList filesWritten() const
+    {
+        QStringList out;
+        QDirIterator it(
+            m_root.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString f = it.next();
+            if (!f.endsWith(QLatin1String("/update.zip")))
+                out << QDir(m_root.path()).relativeFilePath(f);
+        }
+        return out;
+    }
+
+    QTemporaryDir m_root;
+    QString m_target;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(Unzip, FilesFoldersAndPermissionsArrive)
+{
+    QByteArray big(300000, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char((i * 7919) >> 3);
+    QString error;
+    ASSERT_TRUE(unzip(
+        { { "fendrix", "#!/bin/sh\n", 0755 }, { "readme.txt", "hello", 0644 }, { "docs/", {}, 0755, S_IFDIR },
+            { "docs/manual.pdf", big, 0600 }, { "lib/deep/file.dat", "x", 0644 } },
+        &error))
+        << error.toStdString();
+    EXPECT_EQ(readAll(m_target + "/fendrix"), "#!/bin/sh\n");
+    EXPECT_EQ(readAll(m_target + "/docs/manual.pdf"), big);
+    EXPECT_EQ(readAll(m_target + "/lib/deep/file.dat"), "x");
+    EXPECT_TRUE(QFileInfo(m_target + "/fendrix").permissions() & QFileDevice::ExeOwner);
+    EXPECT_FALSE(QFileInfo(m_target + "/readme.txt").permissions() & QFileDevice::ExeOwner);
+    EXPECT_FALSE(QFileInfo(m_target + "/docs/manual.pdf").permissions() & QFileDevice::ReadOther);
+}
+
+TEST_F(Unzip, EntriesLeavingTheFolderRefuseTheArchiveBeforeAnyWrite)
+{
+    const QList<QByteArray> hostile = { "../evil.sh", "a/../../evil.sh", "/tmp/evil.sh", "..\\evil.sh",
+        "a\\..\\..\\evil", "C:/evil.exe", "..", "sub/.." };
+    for (const QByteArray& name : hostile) {
+        QString error;
+        // The honest entry comes first: nothing at all may be written.
+        EXPECT_FALSE(unzip({ { "good.txt", "fine" }, { name, "pwned", 0755 } }, &error)) << name.constData();
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_TRUE(filesWritten().isEmpty())
+            << name.constData() << ": " << filesWritten().join(",").toStdString();
+    }
+}
+
+TEST_F(Unzip, SymbolicLinksAndSpecialFilesAreRefused)
+{
+    EXPECT_FALSE(unzip({ { "link", "/etc/passwd", 0777, S_IFLNK } }));
+    EXPECT_FALSE(unzip({ { "fifo", "", 0644, S_IFIFO } }));
+    EXPECT_TRUE(filesWritten().isEmpty());
+}
+
+TEST_F(Unzip, HarmlessOddNamesStayInside)
+{
+    ASSERT_TRUE(unzip({ { "./a.txt", "1" }, { "b//c.txt", "2" }, { "d/./e.txt", "3" }, { "..x", "4" } }));
+    EXPECT_EQ(readAll(m_target + "/a.txt"), "1");
+    EXPECT_EQ(readAll(m_target + "/b/c.txt"), "2");
+    EXPECT_EQ(readAll(m_target + "/d/e.txt"), "3");
+    EXPECT_EQ(readAll(m_target + "/..x"), "4");
+}
+
+TEST_F(Unzip, LimitsAndBrokenArchives)
+{
+    platform::UnzipLimits limits;
+    limits.maxTotalSize = 1000;
+    EXPECT_FALSE(unzip({ { "a", QByteArray(600, 'a') }, { "b", QByteArray(600, 'b') } }, nullptr, limits));
+    limits = {};
+    limits.maxEntries = 2;
+    EXPECT_FALSE(unzip({ { "a", "1" }, { "b", "2" }, { "c", "3" } }, nullptr, limits));
+    EXPECT_TRUE(filesWritten().isEmpty());
+
+    // Not an archive at all, and an archive cut short.
+    const QString archive = m_root.filePath(QStringLiteral("update.zip"));
+    writeFile(archive, "this is not a zip file");
+    QString error;
+    EXPECT_FALSE(platform::UnzipArchive(archive, m_target, &error));
+    EXPECT_FALSE(error.isEmpty());
+    const QByteArray whole = makeZip({ { "data.bin", QByteArray(100000, 'z') } });
+    writeFile(archive, whole.left(whole.size() / 2));
+    EXPECT_FALSE(platform::UnzipArchive(archive, m_target, &error));
+}
+
+TEST_F(Unzip, CorruptedDataFailsTheChecksum)
+{
+    QByteArray data(5000, '\0');
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(i * 31 + 7);
+    QByteArray archive = makeZip({ { "payload.bin", data } });
+    // Flip a byte inside the stored data (after the 30-byte local header and the name).
+    const qsizetype at = archive.indexOf("payload.bin") + 11 + 100;
+    archive[at] = char(archive[at] ^ 0x55);
+    const QString path = m_root.filePath(QStringLiteral("update.zip"));
+    writeFile(path, archive);
+    QString error;
+    EXPECT_FALSE(platform::UnzipArchive(path, m_target, &error));
+}

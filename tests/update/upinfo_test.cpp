@@ -1,0 +1,217 @@
+// The information page: reading its META lines and comparing versions.
+#include "update/upinfo.h"
+#include "update/webupdate.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList lines(std::initializer_list<const char*> list)
+{
+    QStringList out;
+    for (const char* l : list)
+        out << QString::fromUtf8(l);
+    return out;
+}
+
+TupPageValues parse(std::initializer_list<const char*> list)
+{
+    return ParseInfo(lines(list), TupTagInfo());
+}
+
+} // namespace
+
+TEST(ParseInfo, ReadsEveryTagOfAPage)
+{
+    const TupPageValues v = parse({
+        "<html><head>",
+        "<META NAME=\"upProduct\" CONTENT=\"Fendrix\">",
+        "<META NAME=\"upVersion\" CONTENT=\"2.1.8\">",
+        "<META NAME=\"upDownload\" CONTENT=\"http://host/files/setup.zip\">",
+        "<META NAME=\"upClientSideName\" CONTENT=\"setup.zip\">",
+        "<META NAME=\"upRunParameters\" CONTENT=\"/S /D=x\">",
+        "<META NAME=\"upVerDate\" CONTENT=\"20240229\">",
+        "<META NAME=\"upAuthor\" CONTENT=\"Braxholm\">",
+        "<META NAME=\"upEmail\" CONTENT=\"support@braxholm.example\">",
+        "</head></html>",
+    });
+    EXPECT_EQ(v.ProductName, "Fendrix");
+    EXPECT_EQ(v.Version, "2.1.8");
+    EXPECT_EQ(v.Download, "http://host/files/setup.zip");
+    EXPECT_EQ(v.ClientFileName, "setup.zip");
+    EXPECT_EQ(v.RunParameters, "/S /D=x");
+    EXPECT_EQ(v.VerDate, QDate(2024, 2, 29));
+    EXPECT_EQ(v.Author, "Braxholm");
+    EXPECT_EQ(v.Email, "support@braxholm.example");
+    EXPECT_TRUE(v.Redirection.isEmpty());
+}
+
+TEST(ParseInfo, KeywordsMatchInAnyCaseButTagNamesExactly)
+{
+    const TupPageValues lower = parse({ "<meta name=\"upVersion\" content=\"3.0\">" });
+    EXPECT_EQ(lower.Version, "3.0");
+
+    const TupPageValues capitals = parse({ "<META NAME=\"UPVERSION\" CONTENT=\"3.0\">" });
+    EXPECT_TRUE(capitals.Version.isEmpty());
+}
+
+TEST(ParseInfo, BlanksAroundTheEqualsSignAreNotRead)
+{
+    EXPECT_TRUE(parse({ "<META NAME = \"upVersion\" CONTENT=\"3.0\">" }).Version.isEmpty());
+    EXPECT_TRUE(parse({ "<META NAME= \"upVersion\" CONTENT=\"3.0\">" }).Version.isEmpty());
+    // Two blanks between META and NAME are not the keyword either.
+    EXPECT_TRUE(parse({ "<META  NAME=\"upVersion\" CONTENT=\"3.0\">" }).Version.isEmpty());
+}
+
+TEST(ParseInfo, LastLineWinsAndOtherLinesAreIgnored)
+{
+    const TupPageValues v = parse({
+        "<META NAME=\"upVersion\" CONTENT=\"1.0\">",
+        "<p>upVersion 9.9</p>",
+        "<META NAME=\"upUnknown\" CONTENT=\"x\">",
+        "<META NAME=\"upVersion\" CONTENT=\"2.0\">",
+    });
+    EXPECT_EQ(v.Version, "2.0");
+}
+
+TEST(ParseInfo, ValuesEndAtTheQuoteWithin255Characters)
+{
+    const std::string value(255, 'a');
+    const std::string ok = "<META NAME=\"upDownload\" CONTENT=\"" + value + "\">";
+    const std::string tooLong = "<META NAME=\"upDownload\" CONTENT=\"" + value + "b\">";
+    EXPECT_EQ(ParseInfo({ QString::fromStdString(ok) }, TupTagInfo()).Download.size(), 255);
+    EXPECT_TRUE(ParseInfo({ QString::fromStdString(tooLong) }, TupTagInfo()).Download.isEmpty());
+    // A line without a closing quote names nothing.
+    EXPECT_TRUE(parse({ "<META NAME=\"upVersion CONTENT=3.0>" }).Version.isEmpty());
+}
+
+TEST(ParseInfo, NonAsciiTextBeforeTheTagKeepsPositions)
+{
+    // Upper-casing "ß" would lengthen the line; the tag must still be found where it is.
+    const TupPageValues v = parse({ "Straße <META NAME=\"upVersion\" CONTENT=\"2.5\">" });
+    EXPECT_EQ(v.Version, "2.5");
+}
+
+TEST(ParseInfo, ReleaseDates)
+{
+    EXPECT_EQ(parse({ "<META NAME=\"upVerDate\" CONTENT=\"20231231\">" }).VerDate, QDate(2023, 12, 31));
+    // The 30th of February does not exist: date 0.
+    EXPECT_TRUE(parse({ "<META NAME=\"upVerDate\" CONTENT=\"20240230\">" }).VerDate.isNull());
+    EXPECT_TRUE(parse({ "<META NAME=\"upVerDate\" CONTENT=\"soon\">" }).VerDate.isNull());
+    EXPECT_TRUE(parse({ "<META NAME=\"upVerDate\" CONTENT=\"20231301\">" }).VerDate.isNull());
+    EXPECT_TRUE(parse({ "<META NAME=\"upVerDate\" CONTENT=\"00000101\">" }).VerDate.isNull());
+}
+
+TEST(ParseInfo, CustomTagNames)
+{
+    TupTagInfo tags;
+    tags.Version = QStringLiteral("release");
+    const TupPageValues v = ParseInfo(
+        lines({ "<META NAME=\"release\" CONTENT=\"4.0\">", "<META NAME=\"upVersion\" CONTENT=\"1.0\">" }),
+        tags);
+    EXPECT_EQ(v.Version, "4.0");
+}
+
+TEST(SplitPageLines, AllLineBreakStyles)
+{
+    EXPECT_EQ(SplitPageLines(QStringLiteral("a\r\nb\nc\rd\n")), QStringList({ "a", "b", "c", "d" }));
+    EXPECT_EQ(SplitPageLines(QStringLiteral("one")), QStringList({ "one" }));
+}
+
+struct VersionCase {
+    const char* current;
+    const char* offered;
+    bool newer;
+};
+
+class StandardVersions : public ::testing::TestWithParam<VersionCase> { };
+
+TEST_P(StandardVersions, Compare)
+{
+    const VersionCase c = GetParam();
+    EXPECT_EQ(IsNewerVersion(QString::fromUtf8(c.current), QString::fromUtf8(c.offered), vfStandard), c.newer)
+        << c.current << " vs " << c.offered;
+}
+
+INSTANTIATE_TEST_SUITE_P(IsNewerVersion, StandardVersions,
+    ::testing::Values(VersionCase { "2.1.7", "2.1.8", true }, VersionCase { "2.1.7", "2.1.7", false },
+        VersionCase { "2.1.7", "2.2.0", true }, VersionCase { "2.1.7", "2.0.9", false },
+        // The comparison ends with the program's last component.
+        VersionCase { "2.1", "2.1.1", false }, VersionCase { "2.1.1", "2.1", false },
+        VersionCase { "2.1", "2.2", true }, VersionCase { "2.9.9", "10.0.0", true },
+        VersionCase { "2.10", "2.9", false }, VersionCase { "1.0", "x.y", false },
+        VersionCase { "", "1", true }, VersionCase { "3", "3", false }));
+
+TEST(IsNewerVersion, StringAndNumberFormats)
+{
+    EXPECT_TRUE(IsNewerVersion("2.1.7", "2.1.8", vfString));
+    EXPECT_FALSE(IsNewerVersion("2.9", "2.10", vfString)); // character by character
+    EXPECT_FALSE(IsNewerVersion("b", "B", vfString));
+    EXPECT_TRUE(IsNewerVersion("2.10", "2.9", vfString));
+
+    EXPECT_TRUE(IsNewerVersion("2.5", "2.75", vfNumber));
+    EXPECT_FALSE(IsNewerVersion("2.75", "2.5", vfNumber));
+    EXPECT_FALSE(IsNewerVersion("2.5", "2.5", vfNumber));
+    EXPECT_FALSE(IsNewerVersion("2.1.7", "2.1.8", vfNumber)); // not numbers
+    EXPECT_FALSE(IsNewerVersion("2", "three", vfNumber));
+}
+
+TEST(ProductInfo, URLGetsASchemeWhenItHasNone)
+{
+    TupProductInfo info;
+    info.setURL(QStringLiteral("www.braxholm.example/updates/qzp/qzp.html"));
+    EXPECT_EQ(info.URL(), "http://www.braxholm.example/updates/qzp/qzp.html");
+    info.setURL(QStringLiteral("HTTPS://www.braxholm.example/x"));
+    EXPECT_EQ(info.URL(), "HTTPS://www.braxholm.example/x");
+    info.setURL(QStringLiteral("Http://a/b"));
+    EXPECT_EQ(info.URL(), "Http://a/b");
+    EXPECT_EQ(info.Version, "1.0");
+    EXPECT_EQ(info.VersionFormat, vfStandard);
+}
+
+TEST(ProductInfo, TheBuiltInPageIsFetchedOverTls)
+{
+    EXPECT_TRUE(UpdatePageURL().startsWith(QLatin1String("https://")));
+    EXPECT_TRUE(UpdatePageURL().endsWith(QLatin1String("/updates/qzp/qzp.html")));
+    EXPECT_FALSE(UpdatePageURL().contains(QLatin1String("//updates")));
+}
+
+TEST(ClientFileName, OnlyTheLastComponentIsKept)
+{
+    EXPECT_EQ(ClientFileNamePart("setup.zip"), "setup.zip");
+    EXPECT_EQ(ClientFileNamePart("../../x"), "x");
+    EXPECT_EQ(ClientFileNamePart("/etc/x"), "x");
+    EXPECT_EQ(ClientFileNamePart("..\\..\\evil.exe"), "evil.exe");
+    EXPECT_EQ(ClientFileNamePart("C:\\Windows\\a.b"), "a.b");
+    EXPECT_EQ(ClientFileNamePart("a/b\\c"), "c");
+    for (const QString& bad : { QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("x/.."),
+             QStringLiteral("dir/"), QStringLiteral("dir\\"), QStringLiteral("a") + QChar(0) + "b" })
+        EXPECT_TRUE(ClientFileNamePart(bad).isEmpty()) << bad.toStdString();
+}
+
+TEST(WebUpdate, Defaults)
+{
+    TupWebUpdate w;
+    EXPECT_EQ(w.Version(), "1.1");
+    EXPECT_EQ(w.Options, TupUpdateOptions(uoRunUpdate) | uoTerminate);
+    EXPECT_TRUE(w.UserName.isEmpty());
+    EXPECT_EQ(w.TagInfo.ClientFileName, "upClientSideName");
+    EXPECT_EQ(w.InfoCaption.CheckForUpdate, "C&heck for updates in the future");
+    EXPECT_FALSE(w.Busy());
+}
+
+TEST(WebUpdate, ParseURL)
+{
+    TupWebUpdate w;
+    QString host, path;
+    w.ParseURL("http://www.braxholm.example/updates/qzp/qzp.html", host, path);
+    EXPECT_EQ(host, "www.braxholm.example");
+    EXPECT_EQ(path, "/updates/qzp/qzp.html");
+    // https splits the same way.
+    w.ParseURL("HTTPS://www.braxholm.example/updates/qzp/qzp.html", host, path);
+    EXPECT_EQ(host, "www.braxholm.example");
+    EXPECT_EQ(path, "/updates/qzp/qzp.html");
+    w.ParseURL("http://host:8080", host, path);
+    EXPECT_EQ(host, "host:8080");
+    EXPECT_EQ(path, "/");
+}
