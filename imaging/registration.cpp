@@ -1,7 +1,9 @@
 #include "imaging/registration.h"
 
 #include "imaging/dibgraphic.h"
+#include "imaging/icongraphic.h"
 #include "imaging/jpeggraphic.h"
+#include "imaging/tiffgraphic.h"
 
 #include <mutex>
 
@@ -18,7 +20,9 @@ void InitializeImaging()
     g_initialized = true;
     InitializeDibGraphicUnit();
     // The TIFF unit registers here, between the bitmap unit and the JPEG unit.
+    InitializeTiffGraphicUnit();
     InitializeJpegUnit();
+    InitializeIconGraphicUnit();
 }
 
 void FinalizeImaging()

@@ -1,0 +1,961 @@
+#include "imaging/tiffgraphic.h"
+
+#include "imaging/transforms.h"
+#include "platform/core/stream.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t kTagDocumentName = 269;
+constexpr uint32_t kTagImageDescription = 270;
+constexpr uint32_t kTagMake = 271;
+constexpr uint32_t kTagModel = 272;
+constexpr uint32_t kTagPageName = 285;
+constexpr uint32_t kTagSoftware = 305;
+constexpr uint32_t kTagDateTime = 306;
+constexpr uint32_t kTagArtist = 315;
+constexpr uint32_t kTagHostComputer = 316;
+
+constexpr uint32_t kStandardTextTags[9] = { kTagDocumentName, kTagImageDescription, kTagMake, kTagModel,
+    kTagPageName, kTagSoftware, kTagDateTime, kTagArtist, kTagHostComputer };
+
+// The library may not take more than this in one allocation for one file: a hostile header
+// cannot make it reserve memory beyond what the largest accepted picture needs.
+constexpr tmsize_t kMaxLibraryAllocation = tmsize_t(1) << 30;
+
+// ---- the library bound to a platform stream ----
+
+// Everything the library's client procedures and handlers need for one open file. Positions are
+// counted from base, where the TIFF begins in the stream.
+struct TiffSession {
+    platform::TStream* stream = nullptr;
+    int64_t base = 0;
+    std::string error; // the first error the library reported for this file
+    bool discardWrites = false;
+
+    void note(const std::string& text)
+    {
+        if (error.empty())
+            error = text;
+    }
+};
+
+TiffSession* sessionOf(thandle_t handle)
+{
+    return static_cast<TiffSession*>(handle);
+}
+
+// The procedures are called from C: nothing may be thrown through them, so stream errors become
+// the library's error returns and are remembered for the message.
+tmsize_t readProc(thandle_t handle, void* buffer, tmsize_t size)
+{
+    TiffSession* s = sessionOf(handle);
+    try {
+        return static_cast<tmsize_t>(s->stream->Read(buffer, size));
+    } catch (const std::exception& e) {
+        s->note(e.what());
+    } catch (...) {
+        s->note("Stream read error");
+    }
+    return -1;
+}
+
+tmsize_t writeProc(thandle_t handle, void* buffer, tmsize_t size)
+{
+    TiffSession* s = sessionOf(handle);
+    if (s->discardWrites)
+        return 0;
+    try {
+        return static_cast<tmsize_t>(s->stream->Write(buffer, size));
+    } catch (const std::exception& e) {
+        s->note(e.what());
+    } catch (...) {
+        s->note("Stream write error");
+    }
+    return -1;
+}
+
+toff_t seekProc(thandle_t handle, toff_t offset, int whence)
+{
+    TiffSession* s = sessionOf(handle);
+    try {
+        int64_t position = 0;
+        const auto signedOffset = static_cast<int64_t>(offset);
+        switch (whence) {
+        case SEEK_SET:
+            if (offset > static_cast<toff_t>(std::numeric_limits<int64_t>::max() - s->base))
+                return static_cast<toff_t>(-1);
+            position = s->stream->Seek(s->base + signedOffset, platform::TSeekOrigin::soBeginning);
+            break;
+        case SEEK_CUR:
+            position = s->stream->Seek(signedOffset, platform::TSeekOrigin::soCurrent);
+            break;
+        case SEEK_END:
+            position = s->stream->Seek(signedOffset, platform::TSeekOrigin::soEnd);
+            break;
+        default:
+            return static_cast<toff_t>(-1);
+        }
+        if (position < s->base)
+            return static_cast<toff_t>(-1);
+        return static_cast<toff_t>(position - s->base);
+    } catch (const std::exception& e) {
+        s->note(e.what());
+    } catch (...) {
+        s->note("Stream seek error");
+    }
+    return static_cast<toff_t>(-1);
+}
+
+int closeProc(thandle_t /*handle*/)
+{
+    return 0;
+}
+
+toff_t sizeProc(thandle_t handle)
+{
+    TiffSession* s = sessionOf(handle);
+    try {
+        return static_cast<toff_t>(std::max<int64_t>(s->stream->Size() - s->base, 0));
+    } catch (...) {
+        return 0;
+    }
+}
+
+int mapProc(thandle_t /*handle*/, void** /*base*/, toff_t* /*size*/)
+{
+    return 0;
+}
+
+void unmapProc(thandle_t /*handle*/, void* /*base*/, toff_t /*size*/) { }
+
+// The per-file handlers: the library's text is kept for the exception, and nothing reaches the
+// process-wide handlers (which would print to the console).
+int errorHandler(TIFF* /*tif*/, void* userData, const char* module, const char* format, va_list args)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    auto* session = static_cast<TiffSession*>(userData);
+    session->note(
+        module != nullptr && *module != '\0' ? std::string(module) + ": " + text : std::string(text));
+    return 1;
+}
+
+int warningHandler(
+    TIFF* /*tif*/, void* /*userData*/, const char* /*module*/, const char* /*format*/, va_list /*args*/)
+{
+    return 1;
+}
+
+// One open TIFF on a stream. The file is closed when the object goes; after a failure nothing
+// more is written to the stream.
+class TiffFile {
+public:
+    TiffFile(platform::TStream& stream, int64_t base, const char* mode)
+    {
+        InstallTiffTagExtender();
+        m_session.stream = &stream;
+        m_session.base = base;
+        m_writing = mode[0] != 'r';
+        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+        if (options == nullptr)
+            platform::RaiseOutOfResources(ENOMEM);
+        TIFFOpenOptionsSetErrorHandlerExtR(options, errorHandler, &m_session);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, warningHandler, &m_session);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
+        m_tif = TIFFClientOpenExt("stream", mode, &m_session, readProc, writeProc, seekProc, closeProc,
+            sizeProc, mapProc, unmapProc, options);
+        TIFFOpenOptionsFree(options);
+        if (m_tif == nullptr)
+            Fail("TIFFOpen");
+    }
+
+    ~TiffFile()
+    {
+        if (m_tif == nullptr)
+            return;
+        if (m_writing)
+            m_session.discardWrites = true;
+        TIFFClose(m_tif);
+    }
+
+    TiffFile(const TiffFile&) = delete;
+    TiffFile& operator=(const TiffFile&) = delete;
+
+    TIFF* tif() const { return m_tif; }
+
+    // Forgets what the library said so far: complaints about a directory that it then read
+    // anyway (an odd tag, a missing optional field) are not failures of the image data.
+    void ClearError() { m_session.error.clear(); }
+    bool HasError() const { return !m_session.error.empty(); }
+
+    // Raises ETiffError with the text and what the library said about this file.
+    [[noreturn]] void Fail(const std::string& text) const
+    {
+        if (m_session.error.empty())
+            RaiseTiffError(text);
+        RaiseTiffError(text + " (" + m_session.error + ")");
+    }
+
+    // Writes the directory of the page and closes the file; failures raise.
+    void FinishWriting()
+    {
+        if (!TIFFWriteDirectory(m_tif))
+            Fail("TIFFWriteDirectory");
+        TIFF* tif = m_tif;
+        m_tif = nullptr;
+        TIFFClose(tif);
+        if (!m_session.error.empty())
+            RaiseTiffError("TIFFClose (" + m_session.error + ")");
+    }
+
+    void SetInt(uint32_t tag, uint32_t value) const
+    {
+        if (!TIFFSetField(m_tif, tag, value))
+            Fail("TIFFSetIntField: Tag = " + std::to_string(tag));
+    }
+
+    void SetFloat(uint32_t tag, double value) const
+    {
+        if (!TIFFSetField(m_tif, tag, value))
+            Fail("TIFFSetFloatField: Tag = " + std::to_string(tag));
+    }
+
+    void SetText(uint32_t tag, const std::string& value) const
+    {
+        if (!TIFFSetField(m_tif, tag, value.c_str()))
+            Fail("TIFFSetField: Tag = " + std::to_string(tag));
+    }
+
+    std::string GetText(uint32_t tag) const
+    {
+        char* text = nullptr;
+        if (TIFFGetField(m_tif, tag, &text) == 1 && text != nullptr)
+            return text;
+        return {};
+    }
+
+private:
+    TiffSession m_session;
+    TIFF* m_tif = nullptr;
+    bool m_writing = false;
+};
+
+// ---- the private text tags ----
+
+const char* const kUserTagNames[kTiffUserTagCount] = { "UserTag1", "UserTag2", "UserTag3", "UserTag4",
+    "UserTag5", "UserTag6", "UserTag7", "UserTag8", "UserTag9", "UserTag10", "UserTag11", "UserTag12",
+    "UserTag13", "UserTag14", "UserTag15", "UserTag16", "UserTag17", "UserTag18", "UserTag19", "UserTag20" };
+
+TIFFExtendProc g_previousExtender = nullptr;
+std::once_flag g_extenderOnce;
+
+// Runs whenever the library sets up a directory. The library keeps the twenty texts of each
+// directory itself, as custom fields, so the extension needs no storage of its own; every other
+// tag stays with the library's own handlers.
+void tagExtender(TIFF* tif)
+{
+    const auto numbers = TiffUserTagNumbers();
+    TIFFFieldInfo info[kTiffUserTagCount];
+    uint32_t count = 0;
+    for (int i = 0; i < kTiffUserTagCount; ++i) {
+        if (numbers[static_cast<std::size_t>(i)] == 0
+            || TIFFFindField(tif, numbers[static_cast<std::size_t>(i)], TIFF_ANY) != nullptr)
+            continue;
+        info[count++] = TIFFFieldInfo { numbers[static_cast<std::size_t>(i)], TIFF_VARIABLE, TIFF_VARIABLE,
+            TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>(kUserTagNames[i]) };
+    }
+    if (count > 0)
+        TIFFMergeFieldInfo(tif, info, count);
+    if (g_previousExtender != nullptr)
+        g_previousExtender(tif);
+}
+
+// ---- compressions ----
+
+uint16_t compressionTag(TTiffCompression compression)
+{
+    switch (compression) {
+    case tcNone:
+        return COMPRESSION_NONE;
+    case tcPackbits:
+        return COMPRESSION_PACKBITS;
+    case tcCcittGroup3_1D:
+    case tcCcittGroup3_2D:
+        return COMPRESSION_CCITTFAX3;
+    case tcCcittGroup4:
+        return COMPRESSION_CCITTFAX4;
+    case tcZLib:
+        return COMPRESSION_DEFLATE;
+    case tcJpeg:
+        return COMPRESSION_JPEG;
+    case tcLzw:
+        return COMPRESSION_LZW;
+    }
+    throw EPictorelError("Internal error: Invalid compression");
+}
+
+bool isCcitt(TTiffCompression compression)
+{
+    return compression == tcCcittGroup3_1D || compression == tcCcittGroup3_2D || compression == tcCcittGroup4;
+}
+
+bool isCcittTag(uint16_t tag)
+{
+    return tag == COMPRESSION_CCITTRLE || tag == COMPRESSION_CCITTFAX3 || tag == COMPRESSION_CCITTFAX4
+        || tag == COMPRESSION_CCITTRLEW;
+}
+
+uint16_t dpiFromResolution(float resolution, uint16_t unit)
+{
+    double dpi = resolution;
+    if (unit != RESUNIT_NONE && unit != RESUNIT_INCH)
+        dpi *= 2.54;
+    if (!std::isfinite(dpi) || dpi < 0 || dpi > 65535)
+        return 0;
+    return static_cast<uint16_t>(RoundHalfEven(dpi));
+}
+
+uint16_t fieldOr(TIFF* tif, uint32_t tag, uint16_t fallback)
+{
+    uint16_t value = 0;
+    return TIFFGetField(tif, tag, &value) == 1 ? value : fallback;
+}
+
+// The palette of a file's ColorMap: 8-bit values when every entry is below 256 (as some writers
+// store them), otherwise 16-bit values scaled to 8 bits.
+platform::TLogPalette readColorMap(const TiffFile& file, uint16_t bitsPerSample)
+{
+    uint16_t* red = nullptr;
+    uint16_t* green = nullptr;
+    uint16_t* blue = nullptr;
+    if (TIFFGetField(file.tif(), TIFFTAG_COLORMAP, &red, &green, &blue) != 1 || red == nullptr
+        || green == nullptr || blue == nullptr)
+        file.Fail("ColorMap missing");
+    const uint32_t entries = 1u << bitsPerSample;
+    bool eightBit = true;
+    for (uint32_t i = 0; i < entries && eightBit; ++i)
+        eightBit = red[i] < 256 && green[i] < 256 && blue[i] < 256;
+    auto scale = [&](uint16_t v) { return static_cast<uint8_t>(eightBit ? v : uint32_t(v) * 255 / 65535); };
+    platform::TLogPalette palette {};
+    palette.palVersion = 0x300;
+    palette.palNumEntries = static_cast<uint16_t>(std::min<uint32_t>(entries, 256));
+    // Pixels of more than 8 bits are shown by their high byte, so entry i stands for the
+    // samples whose high byte is i.
+    const uint32_t step = entries > 256 ? entries / 256 : 1;
+    for (uint32_t i = 0; i < palette.palNumEntries; ++i) {
+        palette.palPalEntry[i].peRed = scale(red[i * step]);
+        palette.palPalEntry[i].peGreen = scale(green[i * step]);
+        palette.palPalEntry[i].peBlue = scale(blue[i * step]);
+        palette.palPalEntry[i].peFlags = 0;
+    }
+    return palette;
+}
+
+template <typename T> std::unique_ptr<T[]> allocate(int64_t count)
+{
+    if (count <= 0 || static_cast<uint64_t>(count) > std::numeric_limits<std::size_t>::max() / sizeof(T))
+        platform::RaiseOutOfResources(ENOMEM);
+    std::unique_ptr<T[]> memory(new (std::nothrow) T[static_cast<std::size_t>(count)]);
+    if (!memory)
+        platform::RaiseOutOfResources(ENOMEM);
+    return memory;
+}
+
+} // namespace
+
+// ---- free routines ----
+
+std::string TiffCompressionName(TTiffCompression compression)
+{
+    switch (compression) {
+    case tcNone:
+        return "None";
+    case tcPackbits:
+        return "Packbits";
+    case tcCcittGroup3_1D:
+        return "CCITT Group 3, 1D";
+    case tcCcittGroup3_2D:
+        return "CCITT Group 3, 2D";
+    case tcCcittGroup4:
+        return "CCITT Group 4";
+    case tcZLib:
+        return "ZLib";
+    case tcJpeg:
+        return "JPEG";
+    case tcLzw:
+        return "LZW";
+    }
+    throw EPictorelError("Internal error: Invalid compression");
+}
+
+void CheckTiffCompression(TTiffCompression compression, TImageFormat format)
+{
+    bool accepted = false;
+    switch (compression) {
+    case tcNone:
+    case tcPackbits:
+    case tcZLib:
+    case tcLzw:
+        accepted = true;
+        break;
+    case tcCcittGroup3_1D:
+    case tcCcittGroup3_2D:
+    case tcCcittGroup4:
+        accepted = format == ifBlackWhite;
+        break;
+    case tcJpeg:
+        accepted = format == ifGray256 || format == ifTrueColor;
+        break;
+    }
+    if (!accepted)
+        throw EPictorelError(platform::Format("%s compression not supported with %s images",
+            TiffCompressionName(compression).c_str(), ImageFormatName(format).c_str()));
+}
+
+void RaiseTiffError(const std::string& text)
+{
+    throw ETiffError("ETiffError " + text);
+}
+
+void InstallTiffTagExtender()
+{
+    std::call_once(g_extenderOnce, [] { g_previousExtender = TIFFSetTagExtender(tagExtender); });
+}
+
+void InitializeTiffGraphicUnit()
+{
+    std::array<uint32_t, 20> numbers {};
+    for (uint32_t i = 0; i < numbers.size(); ++i)
+        numbers[i] = 40000 + i;
+    SetTiffUserTagNumbers(numbers);
+    InstallTiffTagExtender();
+    RegisterDibGraphic("TIF", "TIFF file", &TTiffGraphic::Class());
+    RegisterDibGraphic("TIFF", "TIFF file", &TTiffGraphic::Class());
+}
+
+// ---- TTiffGraphic ----
+
+TTiffGraphic::TTiffGraphic()
+{
+    for (auto& tag : m_userTags)
+        tag = std::make_unique<TCustomTiffTag>();
+    m_userTags[0]->ReadOnLoad = true;
+    m_userTags[0]->WriteOnSave = true;
+}
+
+TTiffGraphic::~TTiffGraphic() = default;
+
+const platform::TGraphicClass& TTiffGraphic::Class()
+{
+    static const platform::TGraphicClass cls { "TTiffGraphic",
+        [] { return std::unique_ptr<platform::TGraphic>(new TTiffGraphic()); } };
+    return cls;
+}
+
+const platform::TGraphicClass& TTiffGraphic::GraphicClass() const
+{
+    return Class();
+}
+
+TCustomTiffTag& TTiffGraphic::UserTags(int n)
+{
+    if (n < 1 || n > kTiffUserTagCount)
+        throw EPictorelError(platform::Format("User tag %d does not exist", n));
+    return *m_userTags[static_cast<std::size_t>(n - 1)];
+}
+
+const TCustomTiffTag& TTiffGraphic::UserTags(int n) const
+{
+    return const_cast<TTiffGraphic*>(this)->UserTags(n);
+}
+
+std::string* TTiffGraphic::StandardText(int index)
+{
+    std::string* texts[9] = { &DocumentName, &ImageDescription, &Make, &Model, &PageName, &Software,
+        &DateTime, &Artist, &HostComputer };
+    return texts[index];
+}
+
+void TTiffGraphic::SetCompression(TTiffCompression value)
+{
+    CheckTiffCompression(value, ImageFormat());
+    m_compression = value;
+}
+
+void TTiffGraphic::NewImage(int width, int height, TImageFormat format, const platform::TLogPalette* palette,
+    uint16_t xDotsPerInch, uint16_t yDotsPerInch)
+{
+    TDibGraphic::NewImage(width, height, format, palette, xDotsPerInch, yDotsPerInch);
+    m_compression = format == ifBlackWhite ? tcCcittGroup4 : tcPackbits;
+}
+
+void TTiffGraphic::Assign(const platform::TPersistent* source)
+{
+    TDibGraphic::Assign(source);
+    if (const auto* tiff = dynamic_cast<const TTiffGraphic*>(source))
+        m_rowsPerStrip = tiff->m_rowsPerStrip;
+}
+
+bool TTiffGraphic::CanLoad(platform::TStream& stream)
+{
+    uint8_t head[4] = {};
+    const int64_t got = stream.Read(head, sizeof head);
+    if (got > 0)
+        stream.Seek(-got, platform::TSeekOrigin::soCurrent);
+    if (got != 4)
+        return false;
+    return (head[0] == 0x49 && head[1] == 0x49 && head[2] == 0x2A && head[3] == 0x00)
+        || (head[0] == 0x4D && head[1] == 0x4D && head[2] == 0x00 && head[3] == 0x2A);
+}
+
+int TTiffGraphic::GetImageCount(platform::TStream& stream)
+{
+    // Opening reads the first directory; every further directory that reads counts.
+    TiffFile file(stream, stream.Position(), "rc");
+    int count = 1;
+    while (TIFFReadDirectory(file.tif()) == 1)
+        ++count;
+    return count;
+}
+
+void TTiffGraphic::SingleLoadFromStream(platform::TStream& stream, int index)
+{
+    ResetProgress();
+    ReportPercent(0, 0, 100);
+    // The TIFF begins where the stream stands: its offsets count from there.
+    ReadTiffImage(stream, index);
+    ReportPercent(100, 0, 100);
+    Changed(this);
+}
+
+void TTiffGraphic::SaveToStream(platform::TStream& stream)
+{
+    if (stream.Position() == 0) {
+        WriteTiffImage(stream, false, m_rowsPerStrip);
+        return;
+    }
+    // Offsets in the file count from its first byte: build it aside, then copy it in whole.
+    platform::TMemoryStream memory;
+    WriteTiffImage(memory, false, m_rowsPerStrip);
+    stream.WriteBuffer(memory.Memory(), memory.Size());
+}
+
+void TTiffGraphic::AppendToStream(platform::TStream& stream)
+{
+    if (stream.Size() == 0) {
+        SaveToStream(stream);
+        return;
+    }
+    stream.SetPosition(0);
+    WriteTiffImage(stream, true, m_rowsPerStrip);
+}
+
+void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
+{
+    // Strips are read as the file has them ('c'): the RowsPerStrip read back is the file's own.
+    TiffFile file(stream, stream.Position(), "rc");
+    TIFF* tif = file.tif();
+    if (index < 1 || TIFFSetDirectory(tif, static_cast<tdir_t>(index - 1)) != 1)
+        file.Fail("TIFFSetDirectory");
+
+    uint32_t width = 0, height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    if (width == 0 || height == 0)
+        RaiseTiffError(platform::Format("Invalid image size %u x %u", width, height));
+    CheckImageSize(width, height);
+
+    uint16_t photometric = fieldOr(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    const uint16_t compressionValue = fieldOr(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    const bool ccitt = isCcittTag(compressionValue);
+    uint16_t bitsPerSample = 0;
+    if (TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample) != 1 || bitsPerSample == 0) {
+        if (!ccitt)
+            RaiseTiffError("Bits per sample not specified");
+        bitsPerSample = 1;
+    }
+    const uint16_t samplesPerPixel = fieldOr(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    const uint16_t planar = fieldOr(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    const uint16_t orientation = fieldOr(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    const uint16_t resolutionUnit = fieldOr(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    float resolution = 0;
+    const uint16_t xDpi = TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolution) == 1
+        ? dpiFromResolution(resolution, resolutionUnit)
+        : 0;
+    resolution = 0;
+    const uint16_t yDpi = TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolution) == 1
+        ? dpiFromResolution(resolution, resolutionUnit)
+        : 0;
+
+    TTiffCompression compression = tcNone;
+    switch (compressionValue) {
+    case COMPRESSION_NONE:
+        compression = tcNone;
+        break;
+    case COMPRESSION_PACKBITS:
+        compression = tcPackbits;
+        break;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+        compression = tcCcittGroup3_1D;
+        break;
+    case COMPRESSION_CCITTFAX3: {
+        uint32_t options = 0;
+        TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &options);
+        compression = (options & GROUP3OPT_2DENCODING) ? tcCcittGroup3_2D : tcCcittGroup3_1D;
+        break;
+    }
+    case COMPRESSION_CCITTFAX4:
+        compression = tcCcittGroup4;
+        break;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: // the number Deflate is written under today
+        compression = tcZLib;
+        break;
+    case COMPRESSION_JPEG:
+        compression = tcJpeg;
+        break;
+    case COMPRESSION_LZW:
+        compression = tcLzw;
+        break;
+    default:
+        RaiseTiffError(platform::Format("Unsupported compression tag, %d", compressionValue));
+    }
+
+    // Samples per pixel as the row length gives them, and the bits of one pixel.
+    const tmsize_t scanlineSize = TIFFScanlineSize(tif);
+    if (scanlineSize <= 0)
+        file.Fail("TIFFScanlineSize");
+    const int64_t samples = std::max<int64_t>(1, RoundHalfEven(static_cast<double>(scanlineSize) / width));
+    const int64_t bitsPerPixel = int64_t(bitsPerSample) * samples;
+    const bool tiled = TIFFIsTiled(tif) != 0;
+
+    if (ccitt && photometric == PHOTOMETRIC_MINISBLACK)
+        photometric = PHOTOMETRIC_MINISWHITE;
+
+    TImageFormat format = ifTrueColor;
+    bool colorMap = false;
+    bool negative = false; // zero means white: the raw rows need inverting
+    if (bitsPerSample == 1 && photometric <= PHOTOMETRIC_MINISBLACK) {
+        format = ifBlackWhite;
+        negative = photometric == PHOTOMETRIC_MINISWHITE;
+    } else if (bitsPerSample == 4 && photometric <= PHOTOMETRIC_MINISBLACK) {
+        format = ifGray16;
+        negative = photometric == PHOTOMETRIC_MINISWHITE;
+    } else if (bitsPerSample == 8 && photometric <= PHOTOMETRIC_MINISBLACK) {
+        format = ifGray256;
+        negative = photometric == PHOTOMETRIC_MINISWHITE;
+    } else if (photometric == PHOTOMETRIC_PALETTE) {
+        format = bitsPerSample <= 4 ? ifColor16 : ifColor256;
+        colorMap = true;
+    } else if (bitsPerSample == 16 && photometric <= PHOTOMETRIC_MINISBLACK) {
+        format = ifGray256;
+        negative = photometric == PHOTOMETRIC_MINISWHITE;
+    }
+
+    // 1- and 2-bit palette rows are widened to the 4 bits of a 16-colour pixel.
+    const bool widenPalette = colorMap && (bitsPerSample == 1 || bitsPerSample == 2) && samplesPerPixel == 1;
+    bool rgba = compressionValue == COMPRESSION_JPEG || tiled || photometric == PHOTOMETRIC_SEPARATED
+        || photometric == PHOTOMETRIC_YCBCR || bitsPerSample > 8 || planar == PLANARCONFIG_SEPARATE
+        || (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24);
+    const bool directLayout = !tiled && compressionValue != COMPRESSION_JPEG && planar == PLANARCONFIG_CONTIG;
+    if (widenPalette && directLayout)
+        rgba = false;
+    if (!rgba) {
+        // Rows are copied as they are only when they hold what the picture's rows hold; other
+        // layouts (masks, CIELab, extra samples) go through the library's colour conversion.
+        const bool rawFits = widenPalette
+            || (format == ifTrueColor
+                    ? photometric == PHOTOMETRIC_RGB && samplesPerPixel == 3 && bitsPerSample == 8
+                    : samplesPerPixel == 1 && bitsPerPixel == ImageFormatBitCount(format));
+        rgba = !rawFits;
+    }
+    const bool sixteenBit = directLayout && bitsPerSample == 16 && samplesPerPixel <= 4
+        && (photometric <= PHOTOMETRIC_MINISBLACK
+            || (photometric == PHOTOMETRIC_PALETTE && samplesPerPixel == 1));
+
+    enum class Path { sixteenBit, ccitt, rgba, strips };
+    Path path = Path::strips;
+    if (sixteenBit)
+        path = Path::sixteenBit;
+    else if (ccitt && !tiled)
+        path = Path::ccitt;
+    else if (rgba)
+        path = Path::rgba;
+
+    CheckTiffCompression(compression, format);
+
+    platform::TLogPalette palette {};
+    if (colorMap)
+        palette = readColorMap(file, bitsPerSample);
+
+    TDibGraphic picture;
+    picture.NewImage(
+        static_cast<int>(width), static_cast<int>(height), format, colorMap ? &palette : nullptr, xDpi, yDpi);
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+
+    // Some coders report damaged data and go on decoding: any error from here on is a failure.
+    file.ClearError();
+    const char* reader = "TIFFReadEncodedStrip";
+    switch (path) {
+    case Path::sixteenBit: {
+        reader = "TIFFReadScanline";
+        auto buffer = allocate<uint16_t>((scanlineSize + 1) / 2);
+        for (int y = 0; y < h; ++y) {
+            if (TIFFReadScanline(tif, buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+                file.Fail("TIFFReadScanline");
+            uint8_t* row = picture.ScanLine(y);
+            for (int x = 0; x < w; ++x)
+                row[x] = static_cast<uint8_t>(buffer[static_cast<std::size_t>(x) * samplesPerPixel] >> 8);
+            ReportPercent(y, 0, h);
+        }
+        break;
+    }
+    case Path::ccitt: {
+        reader = "TIFFReadScanline";
+        auto buffer = allocate<uint8_t>(scanlineSize);
+        const auto count = static_cast<std::size_t>(std::min<int64_t>(scanlineSize, picture.BytesPerRow()));
+        for (int y = 0; y < h; ++y) {
+            if (TIFFReadScanline(tif, buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+                file.Fail("TIFFReadScanline");
+            std::memcpy(picture.ScanLine(y), buffer.get(), count);
+            ReportPercent(y, 0, h);
+        }
+        break;
+    }
+    case Path::rgba: {
+        reader = "TIFFReadRGBAImage";
+        ReportPercent(5, 0, 100);
+        auto raster = allocate<uint32_t>(int64_t(width) * height);
+        ReportPercent(10, 0, 100);
+        if (TIFFReadRGBAImage(tif, width, height, raster.get(), 1) != 1)
+            file.Fail("TIFFReadRGBAImage");
+        ReportPercent(80, 0, 100);
+        for (int y = 0; y < h; ++y) {
+            // The raster's first row is the picture's last.
+            const uint32_t* source = raster.get() + static_cast<std::size_t>(h - 1 - y) * width;
+            if (format == ifTrueColor) {
+                uint8_t* row = picture.ScanLine(y);
+                for (int x = 0; x < w; ++x) {
+                    row[3 * x] = static_cast<uint8_t>(TIFFGetB(source[x]));
+                    row[3 * x + 1] = static_cast<uint8_t>(TIFFGetG(source[x]));
+                    row[3 * x + 2] = static_cast<uint8_t>(TIFFGetR(source[x]));
+                }
+            } else {
+                for (int x = 0; x < w; ++x)
+                    picture.SetPixelColor(x, y,
+                        MakeRgb(static_cast<uint8_t>(TIFFGetR(source[x])),
+                            static_cast<uint8_t>(TIFFGetG(source[x])),
+                            static_cast<uint8_t>(TIFFGetB(source[x]))));
+            }
+        }
+        ReportPercent(90, 0, 100);
+        break;
+    }
+    case Path::strips: {
+        uint32_t rowsPerStrip = 0;
+        if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) != 1 || rowsPerStrip == 0
+            || rowsPerStrip > height)
+            rowsPerStrip = height;
+        auto buffer = allocate<uint8_t>(int64_t(rowsPerStrip) * scanlineSize);
+        const auto copyCount
+            = static_cast<std::size_t>(std::min<int64_t>(scanlineSize, picture.BytesPerRow()));
+        for (uint32_t first = 0; first < height; first += rowsPerStrip) {
+            const uint32_t rows = std::min(rowsPerStrip, height - first);
+            if (TIFFReadEncodedStrip(
+                    tif, TIFFComputeStrip(tif, first, 0), buffer.get(), tmsize_t(rows) * scanlineSize)
+                < tmsize_t(rows) * scanlineSize)
+                file.Fail("TIFFReadEncodedStrip");
+            for (uint32_t r = 0; r < rows; ++r) {
+                const uint8_t* source = buffer.get() + static_cast<std::size_t>(r) * scanlineSize;
+                uint8_t* row = picture.ScanLine(static_cast<int>(first + r));
+                if (format == ifTrueColor) {
+                    for (int x = 0; x < w; ++x, source += 3) {
+                        row[3 * x] = source[2];
+                        row[3 * x + 1] = source[1];
+                        row[3 * x + 2] = source[0];
+                    }
+                } else if (widenPalette) {
+                    for (int x = 0; x < w; ++x) {
+                        const unsigned value = bitsPerSample == 1
+                            ? (source[x >> 3] >> (7 - (x & 7))) & 1u
+                            : (source[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
+                        uint8_t& b = row[x >> 1];
+                        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | value)
+                                    : static_cast<uint8_t>((b & 0x0F) | value << 4);
+                    }
+                } else {
+                    std::memcpy(row, source, copyCount);
+                }
+            }
+            ReportPercent(first + rows, 0, height);
+        }
+        break;
+    }
+    }
+
+    if (file.HasError())
+        file.Fail(reader);
+
+    // The colour conversion of the library already shows white as white and turns the picture
+    // upright; rows copied as they are still need both.
+    if (negative && path != Path::rgba)
+        TNegativeTransform().Apply(picture);
+    if (orientation == ORIENTATION_BOTRIGHT && path != Path::rgba) {
+        TRotateTransform rotate;
+        rotate.SetAngle(180);
+        rotate.Apply(picture);
+    }
+
+    // Everything read: only now does the picture change.
+    const auto numbers = TiffUserTagNumbers();
+    std::array<std::string, kTiffUserTagCount> userValues;
+    for (int i = 0; i < kTiffUserTagCount; ++i)
+        if (m_userTags[static_cast<std::size_t>(i)]->ReadOnLoad && numbers[static_cast<std::size_t>(i)] != 0)
+            userValues[static_cast<std::size_t>(i)] = file.GetText(numbers[static_cast<std::size_t>(i)]);
+    std::array<std::string, 9> texts;
+    for (int i = 0; i < 9; ++i)
+        texts[static_cast<std::size_t>(i)] = file.GetText(kStandardTextTags[i]);
+    uint32_t fileRowsPerStrip = 0;
+    int32_t rowsPerStrip = 2147483647;
+    if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &fileRowsPerStrip) == 1)
+        rowsPerStrip = fileRowsPerStrip == 0xFFFFFFFFu
+            ? static_cast<int32_t>(height)
+            : static_cast<int32_t>(std::min<uint32_t>(fileRowsPerStrip, 2147483647u));
+
+    TakeImageFrom(picture);
+    for (int i = 0; i < kTiffUserTagCount; ++i)
+        if (m_userTags[static_cast<std::size_t>(i)]->ReadOnLoad)
+            m_userTags[static_cast<std::size_t>(i)]->Value = userValues[static_cast<std::size_t>(i)];
+    for (int i = 0; i < 9; ++i)
+        *StandardText(i) = texts[static_cast<std::size_t>(i)];
+    m_compression = compression;
+    m_rowsPerStrip = rowsPerStrip;
+}
+
+void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_t rowsPerStrip)
+{
+    ResetProgress();
+    ReportPercent(0, 0, 100);
+    if (Empty())
+        RaiseTiffError("The image is empty");
+    const TImageFormat format = ImageFormat();
+    // A compression set before the picture got its present format may no longer fit it.
+    CheckTiffCompression(m_compression, format);
+
+    TiffFile file(stream, 0, append ? "a" : "w");
+    TIFF* tif = file.tif();
+
+    file.SetInt(TIFFTAG_COMPRESSION, compressionTag(m_compression));
+    if (m_compression == tcCcittGroup3_1D)
+        file.SetInt(TIFFTAG_GROUP3OPTIONS, GROUP3OPT_FILLBITS);
+    else if (m_compression == tcCcittGroup3_2D)
+        file.SetInt(TIFFTAG_GROUP3OPTIONS, GROUP3OPT_FILLBITS | GROUP3OPT_2DENCODING);
+    if (m_compression == tcJpeg) {
+        rowsPerStrip = 8;
+        file.SetInt(TIFFTAG_JPEGQUALITY, m_jpegQuality);
+    }
+    if (rowsPerStrip > 0)
+        file.SetInt(TIFFTAG_ROWSPERSTRIP, static_cast<uint32_t>(rowsPerStrip));
+
+    file.SetInt(TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    const auto numbers = TiffUserTagNumbers();
+    for (int i = 0; i < kTiffUserTagCount; ++i)
+        if (m_userTags[static_cast<std::size_t>(i)]->WriteOnSave && numbers[static_cast<std::size_t>(i)] != 0)
+            file.SetText(
+                numbers[static_cast<std::size_t>(i)], m_userTags[static_cast<std::size_t>(i)]->Value);
+    for (int i = 0; i < 9; ++i)
+        if (!StandardText(i)->empty())
+            file.SetText(kStandardTextTags[i], *StandardText(i));
+    if (Software.empty())
+        file.SetText(kTagSoftware, "Pictorel Image Library");
+    if (DateTime.empty()) {
+        const double now = NowAsDateTime();
+        file.SetText(kTagDateTime, FormatDateWith("yyyy:mm:dd", now) + " " + FormatTimeWith("hh:nn:ss", now));
+    }
+
+    file.SetInt(TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+    file.SetFloat(TIFFTAG_XRESOLUTION, XDotsPerInch());
+    file.SetFloat(TIFFTAG_YRESOLUTION, YDotsPerInch());
+    file.SetInt(TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(Width()));
+    file.SetInt(TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(Height()));
+
+    const bool ccitt = isCcitt(m_compression);
+    switch (format) {
+    case ifBlackWhite:
+        file.SetInt(TIFFTAG_BITSPERSAMPLE, 1);
+        file.SetInt(TIFFTAG_SAMPLESPERPIXEL, 1);
+        file.SetInt(TIFFTAG_PHOTOMETRIC, ccitt ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
+        break;
+    case ifGray16:
+    case ifGray256:
+        file.SetInt(TIFFTAG_BITSPERSAMPLE, format == ifGray16 ? 4 : 8);
+        file.SetInt(TIFFTAG_SAMPLESPERPIXEL, 1);
+        file.SetInt(TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        break;
+    case ifColor16:
+    case ifColor256: {
+        const int bits = format == ifColor16 ? 4 : 8;
+        file.SetInt(TIFFTAG_BITSPERSAMPLE, static_cast<uint32_t>(bits));
+        file.SetInt(TIFFTAG_SAMPLESPERPIXEL, 1);
+        file.SetInt(TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+        // The library reads 2^bits entries of each array; entries the palette lacks stay 0.
+        // Components are scaled to the full 16-bit range (255 -> 65535), so that reading the
+        // file back (v * 255 div 65535) gives every component exactly.
+        std::vector<uint16_t> red(256, 0), green(256, 0), blue(256, 0);
+        const platform::HPALETTE handle = GetPaletteHandle();
+        const int entries = handle ? std::min<int>(handle->palNumEntries, 256) : 0;
+        for (int i = 0; i < entries; ++i) {
+            red[static_cast<std::size_t>(i)] = static_cast<uint16_t>(handle->palPalEntry[i].peRed * 257);
+            green[static_cast<std::size_t>(i)] = static_cast<uint16_t>(handle->palPalEntry[i].peGreen * 257);
+            blue[static_cast<std::size_t>(i)] = static_cast<uint16_t>(handle->palPalEntry[i].peBlue * 257);
+        }
+        if (!TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data()))
+            file.Fail("TIFFSetColormap");
+        break;
+    }
+    case ifTrueColor:
+        file.SetInt(TIFFTAG_BITSPERSAMPLE, 8);
+        file.SetInt(TIFFTAG_SAMPLESPERPIXEL, 3);
+        file.SetInt(TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        break;
+    }
+
+    file.SetInt(TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
+    file.SetInt(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    file.SetInt(TIFFTAG_FILLORDER, m_reverseFillOrder ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
+
+    // The library may change a row while coding it, so it gets a copy.
+    const tmsize_t scanlineSize = TIFFScanlineSize(tif);
+    if (scanlineSize <= 0 || scanlineSize > BytesPerRow())
+        file.Fail("TIFFScanlineSize");
+    std::vector<uint8_t> buffer(static_cast<std::size_t>(scanlineSize));
+    const int height = Height();
+    for (int y = 0; y < height; ++y) {
+        ReportPercent(y, 0, height);
+        std::memcpy(buffer.data(), ScanLine(y), buffer.size());
+        if (format == ifBlackWhite && ccitt) {
+            for (auto& b : buffer)
+                b = static_cast<uint8_t>(~b);
+        } else if (format == ifTrueColor) {
+            SwapRedBlue(buffer.data(), static_cast<int64_t>(buffer.size()));
+        }
+        if (TIFFWriteScanline(tif, buffer.data(), static_cast<uint32_t>(y), 0) < 0)
+            file.Fail("TIFFWriteScanLine");
+    }
+    file.FinishWriting();
+    ReportPercent(100, 0, 100);
+}

@@ -1,0 +1,143 @@
+#include "testimages.h"
+
+#include "imaging/registration.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace testimages {
+
+std::string tiffPath(const std::string& name)
+{
+    return std::string(FENDRIX_TEST_DATA) + "/tiff/" + name;
+}
+
+std::string iconPath(const std::string& name)
+{
+    return std::string(FENDRIX_TEST_DATA) + "/icon/" + name;
+}
+
+std::vector<uint8_t> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+uint32_t Pnm::rgb(int x, int y) const
+{
+    const std::size_t i = static_cast<std::size_t>(y) * width + x;
+    if (channels == 3)
+        return uint32_t(data[3 * i]) << 16 | uint32_t(data[3 * i + 1]) << 8 | data[3 * i + 2];
+    const uint8_t v = data[i];
+    return uint32_t(v) << 16 | uint32_t(v) << 8 | v;
+}
+
+Pnm readPnm(const std::string& path)
+{
+    const auto bytes = readFile(path);
+    std::size_t pos = 0;
+    auto token = [&]() {
+        while (pos < bytes.size() && std::isspace(bytes[pos]))
+            ++pos;
+        std::string t;
+        while (pos < bytes.size() && !std::isspace(bytes[pos]))
+            t += static_cast<char>(bytes[pos++]);
+        return t;
+    };
+    const std::string magic = token();
+    Pnm pnm;
+    pnm.width = std::stoi(token());
+    pnm.height = std::stoi(token());
+    if (magic != "P4")
+        token(); // maximum value, always 255 here
+    ++pos; // the single white-space character before the data
+    const auto n = static_cast<std::size_t>(pnm.width) * pnm.height;
+    if (magic == "P4") {
+        // Bilevel rows are packed; turned into 0 (black) and 255 (white) gray values.
+        pnm.channels = 1;
+        const std::size_t stride = (pnm.width + 7) / 8;
+        for (int y = 0; y < pnm.height; ++y)
+            for (int x = 0; x < pnm.width; ++x) {
+                const bool black = (bytes[pos + y * stride + x / 8] >> (7 - x % 8)) & 1;
+                pnm.data.push_back(black ? 0 : 255);
+            }
+    } else {
+        pnm.channels = magic == "P6" ? 3 : 1;
+        pnm.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
+            bytes.begin() + static_cast<std::ptrdiff_t>(pos + n * pnm.channels));
+    }
+    return pnm;
+}
+
+int maxDifference(const TDibGraphic& picture, const Pnm& source)
+{
+    if (picture.Width() != source.width || picture.Height() != source.height)
+        return 1000;
+    int worst = 0;
+    for (int y = 0; y < source.height; ++y)
+        for (int x = 0; x < source.width; ++x) {
+            const uint32_t a = picture.GetPixelColor(x, y), b = source.rgb(x, y);
+            for (int shift = 0; shift <= 16; shift += 8)
+                worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+        }
+    return worst;
+}
+
+std::vector<Ifd> readIfds(const std::vector<uint8_t>& file)
+{
+    if (file.size() < 8)
+        throw std::runtime_error("not a TIFF");
+    const bool little = file[0] == 'I';
+    auto u16 = [&](std::size_t at) {
+        return static_cast<uint16_t>(
+            little ? file.at(at) | file.at(at + 1) << 8 : file.at(at) << 8 | file.at(at + 1));
+    };
+    auto u32 = [&](std::size_t at) {
+        return little ? uint32_t(u16(at)) | uint32_t(u16(at + 2)) << 16
+                      : uint32_t(u16(at)) << 16 | u16(at + 2);
+    };
+    std::vector<Ifd> result;
+    uint32_t offset = u32(4);
+    while (offset != 0 && result.size() < 1000) {
+        Ifd ifd;
+        const uint16_t count = u16(offset);
+        for (uint16_t i = 0; i < count; ++i) {
+            const std::size_t e = offset + 2 + 12u * i;
+            IfdEntry entry;
+            const uint16_t tag = u16(e);
+            entry.type = u16(e + 2);
+            entry.count = u32(e + 4);
+            const int size = entry.type == 3 ? 2 : entry.type == 4 ? 4 : entry.type == 5 ? 8 : 1;
+            const std::size_t total = std::size_t(size) * entry.count;
+            const std::size_t data = total <= 4 ? e + 8 : u32(e + 8);
+            if (entry.type == 2) {
+                for (std::size_t k = 0; k < entry.count && file.at(data + k) != 0; ++k)
+                    entry.text += static_cast<char>(file[data + k]);
+            } else if (entry.type == 3 || entry.type == 4) {
+                for (std::size_t k = 0; k < entry.count; ++k)
+                    entry.values.push_back(entry.type == 3 ? u16(data + 2 * k) : u32(data + 4 * k));
+            } else if (entry.type == 5) {
+                for (std::size_t k = 0; k < entry.count; ++k) {
+                    const uint32_t num = u32(data + 8 * k), den = u32(data + 8 * k + 4);
+                    entry.values.push_back(den ? num / den : 0);
+                }
+            }
+            ifd[tag] = entry;
+        }
+        result.push_back(ifd);
+        offset = u32(offset + 2 + 12u * count);
+    }
+    return result;
+}
+
+void initialize()
+{
+    InitializeImaging();
+}
+
+} // namespace testimages

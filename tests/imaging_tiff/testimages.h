@@ -1,0 +1,46 @@
+#pragma once
+// Helpers of the TIFF and icon tests: fixture paths, the generated source pictures the fixtures
+// were made from (PBM, PGM and PPM files), and a small reader of TIFF directories that does not
+// go through the TIFF library, to check what was written.
+#include "imaging/dibgraphic.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testimages {
+
+std::string tiffPath(const std::string& name);
+std::string iconPath(const std::string& name);
+std::vector<uint8_t> readFile(const std::string& path);
+
+// A netpbm picture: channels is 1 (P4 bilevel as 0 = white / 1 = black, P5 gray) or 3 (P6).
+struct Pnm {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    std::vector<uint8_t> data; // one value per channel per pixel, top-down
+    uint32_t rgb(int x, int y) const;
+    uint8_t value(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
+};
+Pnm readPnm(const std::string& path);
+
+// Largest difference of any colour component between the picture and the source.
+int maxDifference(const TDibGraphic& picture, const Pnm& source);
+
+// One directory of a TIFF file: tag -> (type, count, values). ASCII values come as text.
+struct IfdEntry {
+    uint16_t type = 0;
+    uint32_t count = 0;
+    std::vector<uint32_t> values;
+    std::string text;
+};
+using Ifd = std::map<uint16_t, IfdEntry>;
+// All directories of the file, first to last.
+std::vector<Ifd> readIfds(const std::vector<uint8_t>& file);
+
+// Makes the imaging library ready (once).
+void initialize();
+
+} // namespace testimages
