@@ -546,3 +546,75 @@ TEST(ConcreteSectionInput, MetricSectionMatchesItsUsTwin)
         EXPECT_NEAR(double(si.InteractionPoints[i].PhiMn / kipft / us.InteractionPoints[i].PhiMn), 1, 0.02)
             << i;
 }
+
+TEST(ConcreteSectionInput, ShearCapacityIsTheFactoredConcreteShear)
+{
+    // phi Vc = 0.75 * 2 sqrt(f'c) bw d (lb, psi, in) or 0.75 * 0.17 sqrt(f'c) bw d (N, MPa, mm);
+    // a circle takes bw d = 0.8 D^2 and no axial term, a rectangle bw d = Ag with the axial
+    // factor 1 + Nu/(2000 Ag) (lb) or 1 + Nu/(14 Ag) (N).
+    TLPData round;
+    setUpCircle(round, kTieTypeTie);
+    round.CalcReinforcedConcrete();
+    EXPECT_NEAR(double(round.ShearCapacity), 0.75 * 2 * std::sqrt(4000.0) * 0.8 * 24 * 24 / 1000, 1e-9);
+
+    TLPData si;
+    setUpSquare(si);
+    si.SetUnits(kUnitsSI);
+    si.LoadRebarTable();
+    si.BarSize = 25;
+    si.TieBarSize = 13;
+    si.Width = 0.5L;
+    si.Width2 = 0.6L;
+    si.Shape = psRectangle;
+    si.Fc = 30;
+    si.Fy = 420;
+    si.Es = 200000;
+    si.Cover = 75;
+    si.LoadCases[0].Pu = 900; // kN
+    si.CalcReinforcedConcrete();
+    const double ag = 500.0 * 600.0;
+    EXPECT_NEAR(
+        double(si.ShearCapacity), 0.75 * 0.17 * (1 + 900e3 / (14 * ag)) * std::sqrt(30.0) * ag / 1000, 1e-9);
+    si.Shape = psCircle;
+    si.Width = si.Width2 = 0.6L;
+    si.CalcReinforcedConcrete();
+    EXPECT_NEAR(double(si.ShearCapacity), 0.75 * 0.17 * std::sqrt(30.0) * 0.8 * 600 * 600 / 1000, 1e-9);
+}
+
+TEST(ConcreteSectionInput, TieSteelPerLengthOfTheBarCircle)
+{
+    // #4 ties (0.2 in^2) at 6 in on a 24 in pile with 3 in cover: the tie's centre-line
+    // circumference pi (24 - 6 - 0.5) = 54.98 in carries 0.2/6 in^2 per inch of pile.
+    TLPData d;
+    setUpSquare(d);
+    d.SpacingLimit = 16;
+    d.SpacingOverride = 6; // the user's own spacing
+    d.CalcReinforcedConcrete();
+    ASSERT_EQ(d.SpacingOverride, 6);
+    EXPECT_NEAR(double(d.BarCircle), double(kPi * 17.5L), 1e-12);
+    EXPECT_NEAR(double(d.TieSteelPerLength), double(kPi * 17.5L * 0.2L / 6), 1e-12);
+}
+
+TEST(ConcreteSection, FullyCompressedCircleActsAtItsCentre)
+{
+    // The block covers the whole circle: the concrete's resultant passes through the centre, so
+    // only the rows' unequal stresses leave a moment.
+    TLPData d;
+    setUpCircle(d);
+    d.CalcReinforcedConcrete();
+    TInteractionPoint p;
+    p.c = 30; // beta1 c = 25.5 in > 24 in
+    d.CalcConcreteSteelStresses(p);
+    ASSERT_EQ(p.a, 24);
+    ASSERT_GT(p.Eps3, 0);
+    const long double ra = d.RowArea, y1 = d.RowOffset, h = 24;
+    const long double stress[3] = { std::min(60.0L, 29000 * 0.003L * (30 - (12 - y1)) / 30),
+        std::min(60.0L, 29000 * 0.003L * (30 - 12) / 30),
+        std::min(60.0L, 29000 * 0.003L * (30 - 12 - y1) / 30) };
+    const long double N = 0.85L * 4 * (kPi * h * h / 4 - 3 * ra) + ra * (stress[0] + stress[1] + stress[2]);
+    const long double M = ra * y1 * (stress[0] - stress[2]);
+    EXPECT_NEAR(double(p.Fc + p.Ft), double(N), 1e-9);
+    EXPECT_NEAR(double(p.yc * p.Fc), double(M), 1e-9);
+    EXPECT_EQ(p.Phi, 0.75L); // spiral, compression controlled
+    EXPECT_NEAR(double(p.PhiMn), double(0.75L * M / 12), 1e-9);
+}
