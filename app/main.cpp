@@ -1,13 +1,20 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "platform/qt/application.h"
+#include "ui/main/lpmain.h"
+#include "ui/main/startup.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Braxholm Fendrix Professional"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Braxholm Fendrix Professional"));
-    window.resize(1030, 700);
-    window.show();
-    return app.exec();
+    InitialiseUnits();
+    platform::Application app(argc, argv);
+    QApplication::setApplicationName(ApplicationTitle());
+    ShowSplash();
+    int result = 0;
+    {
+        TfrmLPMain window;
+        window.show();
+        KeepSplashOnTop();
+        result = app.exec();
+    }
+    FinaliseUnits();
+    return result;
 }

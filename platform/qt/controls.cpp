@@ -1,0 +1,307 @@
+#include "platform/qt/controls.h"
+
+#include "platform/qt/application.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMetaProperty>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QWidget>
+
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+constexpr const char* kTagProperty = "Tag";
+
+// Holds a control's handlers and turns the control's user-originated signals and focus, key and
+// mouse events into calls of them. A child of the control, so it lives exactly as long.
+class EventHook : public QObject {
+public:
+    explicit EventHook(QWidget* control)
+        : QObject(control)
+        , m_control(control)
+    {
+        control->installEventFilter(this);
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            connect(edit, &QLineEdit::textEdited, this, [this] { fire(events.onChange); });
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            connect(combo, &QComboBox::activated, this, [this] { fire(events.onChange); });
+        } else if (auto* picker = qobject_cast<QDateEdit*>(control)) {
+            connect(picker, &QDateEdit::dateChanged, this, [this] { fire(events.onChange); });
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            connect(button, &QAbstractButton::clicked, this, [this] { fire(events.onClick); });
+        }
+    }
+
+    ControlEvents events;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_control)
+            return false;
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            // Focus that goes to a popup, or away with the whole window, does not leave the
+            // control: its value is committed when the user moves on inside the window.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+                return false;
+            fire(event->type() == QEvent::FocusIn ? events.onEnter : events.onExit);
+            return false;
+        }
+        case QEvent::KeyPress: {
+            if (!events.onKeyPress)
+                return false;
+            auto* key = static_cast<QKeyEvent*>(event);
+            const QString text = key->text();
+            if (text.isEmpty())
+                return false;
+            QChar ch = text.at(0);
+            const auto handler = events.onKeyPress; // the handler may reassign itself
+            runGuarded([&] { handler(m_control, ch); });
+            return ch.isNull();
+        }
+        case QEvent::MouseButtonRelease: {
+            if (qobject_cast<QAbstractButton*>(m_control) || !events.onClick)
+                return false;
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && m_control->rect().contains(mouse->position().toPoint()))
+                fire(events.onClick);
+            return false;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    void fire(const NotifyEvent& handler)
+    {
+        // A copy, so that a handler may detach or replace itself while it runs.
+        const NotifyEvent call = handler;
+        if (call)
+            runGuarded([&] { call(m_control); });
+    }
+
+    QWidget* m_control;
+};
+
+// The hook has no meta-object of its own, so it is told from the control's other children by
+// its C++ type.
+EventHook* findHook(const QObject* control)
+{
+    if (!control)
+        return nullptr;
+    for (QObject* child : control->children()) {
+        if (auto* hook = dynamic_cast<EventHook*>(child))
+            return hook;
+    }
+    return nullptr;
+}
+
+bool isInputControl(const QWidget* control)
+{
+    return qobject_cast<const QLineEdit*>(control) || qobject_cast<const QComboBox*>(control)
+        || qobject_cast<const QAbstractSpinBox*>(control);
+}
+
+} // namespace
+
+ControlEvents& controlEvents(QWidget* control)
+{
+    Q_ASSERT(control);
+    EventHook* hook = findHook(control);
+    if (!hook)
+        hook = new EventHook(control);
+    return hook->events;
+}
+
+ControlEvents* findControlEvents(const QObject* control)
+{
+    EventHook* hook = findHook(control);
+    return hook ? &hook->events : nullptr;
+}
+
+bool fireEvent(const NotifyEvent& handler, QObject* sender)
+{
+    if (!handler)
+        return false;
+    const NotifyEvent call = handler;
+    call(sender);
+    return true;
+}
+
+int controlTag(const QObject* control)
+{
+    return control ? control->property(kTagProperty).toInt() : 0;
+}
+
+void setControlTag(QObject* control, int tag)
+{
+    control->setProperty(kTagProperty, tag);
+}
+
+void setPickerDate(QDateEdit* picker, const QDate& date)
+{
+    ControlEvents* events = findControlEvents(picker);
+    NotifyEvent saved = events ? std::exchange(events->onChange, {}) : NotifyEvent {};
+    picker->setDate(date);
+    if (events)
+        events->onChange = std::move(saved);
+}
+
+QColor colorFromBgr(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+void setControlColor(QWidget* control, const QColor& color)
+{
+    QPalette pal = control->palette();
+    if (isInputControl(control)) {
+        pal.setColor(QPalette::Base, color);
+    } else {
+        pal.setColor(QPalette::Window, color);
+        control->setAutoFillBackground(true);
+    }
+    control->setPalette(pal);
+}
+
+void setFontColor(QWidget* control, const QColor& color)
+{
+    QPalette pal = control->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::Text, color);
+    pal.setColor(QPalette::ButtonText, color);
+    control->setPalette(pal);
+}
+
+namespace {
+QFont formFamilies()
+{
+    QFont font;
+    font.setFamilies(
+        { QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans") });
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+} // namespace
+
+QFont formFont(qreal pointSize, bool bold)
+{
+    QFont font = formFamilies();
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont formFontPixels(int pixelSize, bool bold)
+{
+    QFont font = formFamilies();
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QColor windowColor()
+{
+    return QApplication::palette().color(QPalette::Base);
+}
+
+QColor btnFaceColor()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+QColor windowTextColor()
+{
+    return QApplication::palette().color(QPalette::WindowText);
+}
+
+} // namespace platform
+
+namespace {
+
+bool isCopiedType(const QMetaProperty& p)
+{
+    if (p.isEnumType() || p.isFlagType())
+        return true;
+    switch (p.metaType().id()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::QChar:
+    case QMetaType::QString:
+    case QMetaType::QRect:
+    case QMetaType::QSize:
+    case QMetaType::QPoint:
+    case QMetaType::QPalette:
+    case QMetaType::QSizePolicy:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void CopyPublishedProperties(QObject* Source, QObject* Destination)
+{
+    const QMetaObject* from = Source->metaObject();
+    const QMetaObject* to = Destination->metaObject();
+    for (int i = 0; i < from->propertyCount(); ++i) {
+        const QMetaProperty p = from->property(i);
+        const char* name = p.name();
+        if (!p.isReadable() || !p.isStored() || qstricmp(name, "objectName") == 0)
+            continue;
+        // Visibility and enablement are the control's own flags, not what its parents make them.
+        if (qstrcmp(name, "visible") == 0 || qstrcmp(name, "enabled") == 0)
+            continue;
+        const int at = to->indexOfProperty(name);
+        if (at < 0 || !isCopiedType(p))
+            continue;
+        const QMetaProperty target = to->property(at);
+        if (target.isWritable())
+            target.write(Destination, p.read(Source));
+    }
+    auto* srcWidget = qobject_cast<QWidget*>(Source);
+    auto* dstWidget = qobject_cast<QWidget*>(Destination);
+    if (srcWidget && dstWidget) {
+        dstWidget->setEnabled(!srcWidget->testAttribute(Qt::WA_ForceDisabled));
+        // A control without a parent would open as a window of its own.
+        if (dstWidget->parentWidget() || srcWidget->isHidden())
+            dstWidget->setVisible(!srcWidget->isHidden());
+    }
+    for (const QByteArray& name : Source->dynamicPropertyNames()) {
+        if (!name.startsWith("_q_"))
+            Destination->setProperty(name.constData(), Source->property(name.constData()));
+    }
+    if (const platform::ControlEvents* events = platform::findControlEvents(Source)) {
+        if (dstWidget)
+            platform::controlEvents(dstWidget) = *events;
+    }
+}
+
+void SetToggleGlyph(bool State, QAbstractButton* Button, const platform::ImageList& Images)
+{
+    const int index = State ? 0 : 1;
+    Button->setIcon(Images.value(index));
+    platform::setControlTag(Button, index);
+    Button->update();
+}

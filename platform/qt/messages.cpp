@@ -1,0 +1,63 @@
+#include "platform/qt/messages.h"
+
+#include <QApplication>
+
+namespace platform {
+
+namespace {
+
+MessageAnswerer& answerer()
+{
+    static MessageAnswerer handler;
+    return handler;
+}
+
+QMessageBox::StandardButton escapeButton(QMessageBox::StandardButtons buttons)
+{
+    for (auto b : { QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok }) {
+        if (buttons.testFlag(b))
+            return b;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
+QMessageBox::StandardButton messageDlg(
+    const QString& text, MessageKind kind, QMessageBox::StandardButtons buttons, QWidget* parent)
+{
+    if (answerer())
+        return answerer()(text, kind, buttons);
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QString title;
+    switch (kind) {
+    case MessageKind::Information:
+        icon = QMessageBox::Information;
+        title = QStringLiteral("Information");
+        break;
+    case MessageKind::Warning:
+        icon = QMessageBox::Warning;
+        title = QStringLiteral("Warning");
+        break;
+    case MessageKind::Error:
+        icon = QMessageBox::Critical;
+        title = QStringLiteral("Error");
+        break;
+    case MessageKind::Confirmation:
+        icon = QMessageBox::Question;
+        title = QStringLiteral("Confirm");
+        break;
+    }
+    QMessageBox box(icon, title, text, buttons, parent ? parent : QApplication::activeWindow());
+    box.setEscapeButton(escapeButton(buttons));
+    const int result = box.exec();
+    const auto pressed = static_cast<QMessageBox::StandardButton>(result);
+    return buttons.testFlag(pressed) ? pressed : escapeButton(buttons);
+}
+
+void setMessageAnswerer(MessageAnswerer handler)
+{
+    answerer() = std::move(handler);
+}
+
+} // namespace platform

@@ -1,0 +1,555 @@
+// The main window, driven offscreen by object name: start-up, keys, wheel, window settings, the
+// save question on closing, the caption rule and the first form pass.
+#include "testenv.h"
+
+#include "model/globals.h"
+#include "model/lpclasses.h"
+#include "platform/qt/alignment.h"
+#include "platform/qt/application.h"
+#include "platform/qt/messages.h"
+#include "platform/qt/settings.h"
+#include "platform/qt/shell.h"
+#include "ui/main/lpmain.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <memory>
+
+namespace {
+
+const QString kWinPos = QStringLiteral("Software\\Braxholm\\Fendrix\\WinPos");
+const QString kProgram = QStringLiteral("Software\\Braxholm\\Fendrix\\");
+
+void storeAutoUpdates(bool on)
+{
+    platform::SettingsKey key;
+    key.openKey(kProgram, true);
+    key.writeBool(QStringLiteral("AutoUpdates"), on);
+}
+
+int storedInt(const QString& name)
+{
+    platform::SettingsKey key;
+    if (!key.openKey(kWinPos, false) || !key.valueExists(name))
+        return -1;
+    return key.readInteger(name);
+}
+
+void clearSettings()
+{
+    platform::deleteSettingsKey(QStringLiteral("Software"));
+}
+
+template <class T> T* child(QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qWarning("no control %s", name);
+    return found;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A window whose start-up update check is off, so that no test reaches the network.
+    std::unique_ptr<TfrmLPMain> openWindow(bool show = true)
+    {
+        storeAutoUpdates(false);
+        auto window = std::make_unique<TfrmLPMain>();
+        if (show) {
+            window->show();
+            window->activateWindow();
+            if (!QTest::qWaitForWindowExposed(window.get()))
+                qWarning("window not exposed");
+        }
+        return window;
+    }
+
+private slots:
+    void init()
+    {
+        clearSettings();
+        platform::setMessageAnswerer({});
+    }
+
+    void cleanup()
+    {
+        platform::setMessageAnswerer({});
+        platform::setShellOpenHandler({});
+    }
+
+    void startupShowsTheDesignedWindow()
+    {
+        const QString dataFolder = QString::fromStdString(GetMyDocumentsPath()) + QStringLiteral("Fendrix");
+        QDir(dataFolder).removeRecursively();
+        QDir(QString::fromStdString(GetMyDocumentsPath())).removeRecursively(); // parents too
+        QVERIFY(!QFileInfo::exists(dataFolder));
+
+        auto window = std::make_unique<TfrmLPMain>();
+        // No stored settings: designed bounds, automatic updates on.
+        QCOMPARE(window->pos(), QPoint(TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop));
+        QCOMPARE(window->size(), QSize(TfrmLPMain::kDesignedWidth, TfrmLPMain::kDesignedHeight));
+        QVERIFY(window->ReadAutoUpdates());
+        window->show();
+        QVERIFY(window->AAutoUpdate->isChecked());
+        QVERIFY(window->Timer1->isActive());
+        window->Timer1->stop(); // the check itself is the update dialog's business
+
+        QVERIFY(QFileInfo(dataFolder).isDir());
+        QCOMPARE(window->DataFolder(), dataFolder + QLatin1Char('/'));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional"));
+        QCOMPARE(window->minimumSize(), QSize(1030, 700));
+
+        QTabWidget* tabs = child<QTabWidget>(window.get(), "PageControl1");
+        QVERIFY(tabs);
+        QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Loading"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Pile Properties"));
+        for (const char* hidden : { "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7" })
+            QVERIFY2(!tabs->isTabVisible(tabs->indexOf(child<QWidget>(window.get(), hidden))), hidden);
+        QCOMPARE(tabs->tabText(tabs->indexOf(window->TabSheet3)), QStringLiteral("Results"));
+    }
+
+    void everyInputCarriesItsNameCaptionAndTag_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("caption");
+        const struct {
+            const char* edit;
+            int tag;
+            const char* label;
+            const char* caption;
+        } rows[] = {
+            { "Edit13", 38, "Label69", "Downward Load" },
+            { "Edit1", 1, "Label4", "Pile Length" },
+            { "Edit4", 4, "Label10", "Lateral Load (Shear)" },
+            { "Edit5", 5, "Label12", "Moment Load" },
+            { "Edit22", 50, "Label87", "Allow. Lat. Deflection" },
+            { "Edit78", 76, "Label207", "Uplift Load" },
+            { "Edit7", 34, "Label67", "Passive Wedge" },
+            { "Edit14", 48, "Label71", "F.S. Side Friction" },
+            { "Edit17", 49, "Label52", "F.S. End Bearing" },
+            { "Edit20", 45, "Label78", "Groundwater" },
+            { "Edit18", 46, "Label53", "O.C. Ratio" },
+            { "Edit19", 47, "Label54", "Su/SigmaV Ratio" },
+            { "Edit2", 2, "Label6", "Width/Diameter" },
+            { "Edit21", 2, "Label83", "Length" },
+            { "Edit3", 3, "Label8", "Mat. Strength (f'c)" },
+            { "Edit8", 31, "Label18", "Modulus of Elasticity (E)" },
+            { "Edit6", 30, "Label14", "Cross Section Area" },
+            { "Edit12", 33, "Label63", "Moment of Inertia (I)" },
+            { "Edit15", 43, "Label73", "Pile Perimeter" },
+            { "Edit16", 44, "Label75", "Tip Area" },
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.edit) << QString::fromLatin1(r.edit) << r.tag << QString::fromLatin1(r.label)
+                                  << QString::fromLatin1(r.caption);
+    }
+
+    void everyInputCarriesItsNameCaptionAndTag()
+    {
+        QFETCH(QString, edit);
+        QFETCH(int, tag);
+        QFETCH(QString, label);
+        QFETCH(QString, caption);
+        auto window = openWindow(false);
+        auto* e = window->findChild<QLineEdit*>(edit);
+        QVERIFY2(e, qPrintable(edit));
+        QCOMPARE(platform::controlTag(e), tag);
+        auto* l = window->findChild<QLabel*>(label);
+        QVERIFY2(l, qPrintable(label));
+        QCOMPARE(l->text(), caption);
+        QCOMPARE(e->parentWidget(), l->parentWidget());
+    }
+
+    void listsAndButtonsOfTheInputTabs()
+    {
+        auto window = openWindow(false);
+        const auto items = [&](const char* name) {
+            QStringList list;
+            auto* c = child<QComboBox>(window.get(), name);
+            for (int i = 0; c && i < c->count(); ++i)
+                list << c->itemText(i);
+            return list;
+        };
+        QCOMPARE(items("ComboBox1"), QStringList({ "English", "SI" }));
+        QCOMPARE(items("ComboBox2"), QStringList({ "Free Head", "Fixed Head" }));
+        QCOMPARE(items("ComboBox3"),
+            QStringList({ "Rough Concrete", "Smooth Concrete", "Rough Steel", "Smooth Steel", "Timber" }));
+        QCOMPARE(
+            items("ComboBox4"), QStringList({ "Jetted Pile", "Pile - small displ.", "Pile - large displ." }));
+        QCOMPARE(items("ComboBox5"), QStringList({ "Square", "Circle", "Rectangle", "Octagon" }));
+        QCOMPARE(items("ComboBox18"), QStringList({ "I/H Shape", "Pipe Shape" }));
+        QCOMPARE(items("ComboBox17"),
+            QStringList({ "Air", "Kiln", "Boulton", "Normal Steaming", "Marine Steaming" }));
+        // Read-only computed inputs are sky blue.
+        for (const char* name : { "Edit6", "Edit12", "Edit15", "Edit16" }) {
+            auto* e = child<QLineEdit>(window.get(), name);
+            QVERIFY(e->isReadOnly());
+            QCOMPARE(e->palette().color(QPalette::Base), QColor(166, 202, 240));
+        }
+        QCOMPARE(child<QPushButton>(window.get(), "Button2")->text(), QStringLiteral("Calculate Results"));
+        QCOMPARE(child<QPushButton>(window.get(), "Button2")->size(), QSize(288, 35));
+        QCOMPARE(
+            child<QLabel>(window.get(), "lblMoreData")->text(), QStringLiteral("Scroll to see more data"));
+        QCOMPARE(child<QLabel>(window.get(), "Label24")->text(), QStringLiteral("  Geotechnical Properties"));
+        QCOMPARE(child<QLabel>(window.get(), "Label1")->text(), QStringLiteral(" Vertical & Lateral Loads"));
+        // The template row of the layer block, with the Tags of its numeric inputs.
+        const struct {
+            const char* name;
+            int tag;
+        } row[] = { { "Length1", 9 }, { "SPTFieldN1", 42 }, { "SGReactTop1", 10 }, { "SGReactBottom1", 10 },
+            { "Kp1", 26 }, { "FSonKp1", 27 }, { "Cohesion1", 25 }, { "Gamma1", 28 } };
+        for (const auto& r : row)
+            QCOMPARE(platform::controlTag(child<QLineEdit>(window.get(), r.name)), r.tag);
+        QCOMPARE(platform::controlTag(child<QWidget>(window.get(), "DelBtn1")), 3);
+        QVERIFY(child<QWidget>(window.get(), "LayPanel1")->parentWidget() != nullptr);
+    }
+
+    void actionsMenusAndPopup()
+    {
+        auto window = openWindow(false);
+        const struct {
+            QAction* action;
+            const char* caption;
+            QKeySequence shortcut;
+            const char* hint;
+        } actions[] = {
+            { window->ANew, "&New", QKeySequence(QStringLiteral("Ctrl+N")), "New project" },
+            { window->AOpen, "&Open", QKeySequence(QStringLiteral("Ctrl+O")), "Open saved project" },
+            { window->ASave, "&Save", QKeySequence(QStringLiteral("Ctrl+S")), "Save project" },
+            { window->ASaveAs, "Save &As...", QKeySequence(), "Save project as" },
+            { window->APrint, "&Print", QKeySequence(QStringLiteral("Ctrl+P")), "Print project" },
+            { window->AExit, "E&xit", QKeySequence(), "Exit application" },
+            { window->AWeb, "&Website", QKeySequence(), "Go to website" },
+            { window->AEquations, "&Equations", QKeySequence(), "Equations PDF" },
+            { window->AHelp, "&Help", QKeySequence(QStringLiteral("F1")), "User's Manual" },
+        };
+        for (const auto& a : actions) {
+            QCOMPARE(a.action->text(), QString::fromUtf8(a.caption));
+            QCOMPARE(a.action->shortcut(), a.shortcut);
+            QCOMPARE(a.action->statusTip(), QString::fromUtf8(a.hint));
+        }
+        QVERIFY(!window->AEquations->isVisible());
+        QVERIFY(window->AAutoUpdate->isCheckable());
+        QCOMPARE(window->AAutoUpdate->text(), QStringLiteral("A&utomatically Check for Updates"));
+
+        QStringList file;
+        for (QAction* a : window->File1->actions())
+            file << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(file, QStringList({ "&New", "&Open", "&Save", "Save &As...", "-", "&Print", "-", "E&xit" }));
+        QStringList help;
+        for (QAction* a : window->Help1->actions())
+            help << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(help,
+            QStringList({ "&Help", "&About", "&Website", "&Equations", "-",
+                "A&utomatically Check for Updates", "&Check for Updates Now" }));
+
+        QList<int> tags;
+        QList<bool> visible;
+        for (QAction* a : window->PopupMenu1->actions()) {
+            tags << a->data().toInt();
+            visible << a->isVisible();
+        }
+        QCOMPARE(tags, QList<int>({ 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14 }));
+        QCOMPARE(
+            visible, QList<bool>({ true, true, true, true, true, false, true, false, true, false, true }));
+    }
+
+    void newShowsTheModelDefaults()
+    {
+        auto window = openWindow();
+        // Built-in defaults (no demo project beside the test program): lateral load 20, passive
+        // wedge 2.5, f'c 2500; a pile length of 0 shows as the smallest length accepted.
+        QCOMPARE(window->LPData->LateralLoad, 20.0L);
+        QCOMPARE(child<QLineEdit>(window.get(), "Edit4")->text(), QStringLiteral("20.00"));
+        QCOMPARE(child<QLineEdit>(window.get(), "Edit7")->text(), QStringLiteral("2.5"));
+        QCOMPARE(child<QLineEdit>(window.get(), "Edit3")->text(), QStringLiteral("2500"));
+        QCOMPARE(child<QLineEdit>(window.get(), "Edit1")->text(), QStringLiteral("5.00"));
+        QCOMPARE(child<QComboBox>(window.get(), "ComboBox1")->currentText(), QStringLiteral("English"));
+        QCOMPARE(child<QComboBox>(window.get(), "ComboBox2")->currentText(), QStringLiteral("Free Head"));
+        QCOMPARE(child<QDateEdit>(window.get(), "DateTimePicker1")->date(), QDate::currentDate());
+        QVERIFY(child<QLineEdit>(window.get(), "Edit4")->alignment() & Qt::AlignRight);
+        QVERIFY(!window->Modified);
+        QVERIFY(!child<QPushButton>(window.get(), "Button3")->isEnabled()); // no logo
+        QCOMPARE(window->FileName, QString());
+    }
+
+    void enterMovesToTheNextControl()
+    {
+        auto window = openWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QLineEdit* edit = child<QLineEdit>(window.get(), "Edit13");
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QSignalSpy returned(edit, &QLineEdit::returnPressed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(returned.count(), 0); // swallowed
+        // The next input in tab order: the pile length below it.
+        QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(window.get(), "Edit1"));
+
+        // Lists and the date picker move on too.
+        QComboBox* units = child<QComboBox>(window.get(), "ComboBox1");
+        units->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), units);
+        QTest::keyClick(units, Qt::Key_Enter);
+        QVERIFY(QApplication::focusWidget() != units);
+        QCOMPARE(units->currentIndex(), 0);
+
+        // Enter on a button still presses it.
+        QPushButton* logo = child<QPushButton>(window.get(), "Button1");
+        logo->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), logo);
+        QSignalSpy clicked(logo, &QPushButton::clicked);
+        QTest::keyClick(logo, Qt::Key_Return);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(QApplication::focusWidget(), logo);
+    }
+
+    void wheelOverTheLayerBlockScrollsTheRows()
+    {
+        auto window = openWindow();
+        window->resize(window->minimumSize());
+        // Rows below the visible ones, as a project with many layers has them.
+        window->DummyForScrollBox->move(0, 12 * 30 + 1);
+        window->ScrollBox1Contents->realign();
+        QTRY_VERIFY(window->ScrollBox1->verticalScrollBar()->maximum() > 0);
+        QScrollBar* bar = window->ScrollBox1->verticalScrollBar();
+        bar->setValue(0);
+        QComboBox* material = child<QComboBox>(window.get(), "MatType1");
+        material->addItems({ QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") });
+        material->setCurrentIndex(0);
+        // The focus elsewhere does not matter.
+        child<QLineEdit>(window.get(), "Edit1")->setFocus();
+
+        const auto turn = [&](QWidget* target, int delta) {
+            const QPoint local = target->rect().center();
+            QWheelEvent wheel(local, target->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton,
+                Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &wheel);
+        };
+        turn(material, -120); // wheel back: down by one increment
+        QCOMPARE(bar->value(), bar->singleStep());
+        QCOMPARE(material->currentIndex(), 0); // the list did not take the turn
+        turn(material, 120);
+        QCOMPARE(bar->value(), 0);
+        turn(material, 120); // not above the top
+        QCOMPARE(bar->value(), 0);
+        for (int i = 0; i < 100; ++i)
+            turn(window->ScrollBox1->viewport(), -120);
+        QCOMPARE(bar->value(), bar->maximum()); // not beyond the end
+
+        // Over the tabs the rows stay.
+        bar->setValue(0);
+        turn(child<QLineEdit>(window.get(), "Edit4"), -120);
+        QCOMPARE(bar->value(), 0);
+
+        // A fine wheel adds up to a notch.
+        turn(window->ScrollBox1->viewport(), -60);
+        QCOMPARE(bar->value(), 0);
+        turn(window->ScrollBox1->viewport(), -60);
+        QCOMPARE(bar->value(), bar->singleStep());
+    }
+
+    void windowStateRoundTrip()
+    {
+        {
+            auto window = openWindow();
+            window->move(120, 90);
+            window->resize(1200, 800);
+            QTRY_COMPARE(window->size(), QSize(1200, 800));
+        }
+        QCOMPARE(storedInt(QStringLiteral("WinState")), 0);
+        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
+        QCOMPARE(storedInt(QStringLiteral("Top")), 90);
+        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
+        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        {
+            auto window = openWindow(false);
+            QCOMPARE(window->pos(), QPoint(120, 90));
+            QCOMPARE(window->size(), QSize(1200, 800));
+            window->show();
+            window->setWindowState(Qt::WindowMaximized);
+        }
+        QCOMPARE(storedInt(QStringLiteral("WinState")), 2);
+        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
+        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
+        {
+            auto window = openWindow(false);
+            QVERIFY(window->windowState() & Qt::WindowMaximized);
+            QCOMPARE(window->normalGeometry().size(), QSize(1200, 800));
+            window->setWindowState(Qt::WindowMinimized);
+        }
+        QCOMPARE(storedInt(QStringLiteral("WinState")), 1);
+        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        {
+            auto window = openWindow(false);
+            QVERIFY(window->windowState() & Qt::WindowMinimized);
+        }
+    }
+
+    void storedSizeBelowTheMinimumIsEnlarged()
+    {
+        {
+            platform::SettingsKey key;
+            QVERIFY(key.openKey(kWinPos, true));
+            key.writeInteger(QStringLiteral("Width"), 500);
+            key.writeInteger(QStringLiteral("Height"), 300);
+        }
+        auto window = openWindow(false);
+        QCOMPARE(window->size(), QSize(1030, 700));
+        // Only the stored values apply; the position stays the designed one.
+        QCOMPARE(window->pos(), QPoint(TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop));
+    }
+
+    void automaticUpdatesSetting()
+    {
+        auto window = openWindow();
+        QVERIFY(!window->AAutoUpdate->isChecked());
+        QVERIFY(window->Timer1->isActive());
+        // With checking off the timer fires once and opens nothing.
+        QTRY_VERIFY_WITH_TIMEOUT(!window->Timer1->isActive(), 3000);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!(w->isVisible() && w->isModal()), qPrintable(w->objectName()));
+        window->AAutoUpdate->trigger();
+        QVERIFY(window->AAutoUpdate->isChecked());
+        QVERIFY(window->ReadAutoUpdates());
+        window->AAutoUpdate->trigger();
+        QVERIFY(!window->ReadAutoUpdates());
+    }
+
+    void closeAsksBeforeDiscardingChanges()
+    {
+        auto window = openWindow();
+        QStringList asked;
+        QMessageBox::StandardButton answer = QMessageBox::Cancel;
+        platform::setMessageAnswerer(
+            [&](const QString& text, platform::MessageKind kind, QMessageBox::StandardButtons buttons) {
+                asked << text;
+                [&] {
+                    QCOMPARE(kind, platform::MessageKind::Confirmation);
+                    QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                }();
+                return answer;
+            });
+
+        QVERIFY(window->close()); // unmodified: no question
+        QVERIFY(asked.isEmpty());
+        window->show();
+
+        window->SetModified(true);
+        QVERIFY(!window->close());
+        QCOMPARE(asked, QStringList({ QStringLiteral("File is not saved. Do you want to save it now?") }));
+        QVERIFY(window->isVisible());
+        QVERIFY(window->Modified);
+
+        // Yes with no way to save yet: the project stays modified and the window open.
+        answer = QMessageBox::Yes;
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+
+        answer = QMessageBox::No;
+        QVERIFY(window->close());
+        QVERIFY(!window->Modified);
+        QCOMPARE(asked.size(), 3);
+    }
+
+    void captionRule()
+    {
+        auto window = openWindow(false);
+        window->FileName = QStringLiteral("/projects/bridge/pier 4.fdx");
+        window->UpdateCaption();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - pier 4.fdx"));
+        window->FileName.clear();
+        window->UpdateCaption();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional"));
+    }
+
+    void resizeKeepsTheLayout()
+    {
+        auto window = openWindow();
+        window->resize(1400, 990);
+        QTRY_COMPARE(window->size(), QSize(1400, 990));
+        QPushButton* calculate = window->Button2;
+        QCOMPARE(calculate->x(), (window->Panel6->width() - calculate->width()) / 2);
+        const int below = window->centralWidget()->height() - window->Panel2->height();
+        QCOMPARE(window->Panel1->height(), std::max(below / 2, 325));
+        QVERIFY(window->Panel1->height() > 325);
+        // The logo block stays at the right edge.
+        QCOMPARE(window->LogoBox->geometry().right(), window->Panel2->width() - 5);
+
+        window->resize(window->minimumSize());
+        QTRY_COMPARE(window->size(), window->minimumSize());
+        QCOMPARE(window->Panel1->height(), 325);
+        QCOMPARE(calculate->x(), (window->Panel6->width() - calculate->width()) / 2);
+    }
+
+    void inputHandlersMarkTheProjectModified()
+    {
+        auto window = openWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QLineEdit* lateral = child<QLineEdit>(window.get(), "Edit4");
+        lateral->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), lateral);
+        lateral->selectAll();
+        QTest::keyClicks(lateral, QStringLiteral("1a2-"));
+        QCOMPARE(lateral->text(), QStringLiteral("12")); // letters and minus signs are refused
+        QTest::keyClicks(lateral, QStringLiteral(".5.2"));
+        QCOMPARE(lateral->text(), QStringLiteral("12.52")); // one decimal separator
+        QVERIFY(window->Modified);
+
+        // The job number does not mark the project modified.
+        window->SetModified(false);
+        QLineEdit* job = child<QLineEdit>(window.get(), "Edit9");
+        job->setFocus();
+        QTest::keyClicks(job, QStringLiteral("J-17"));
+        QCOMPARE(job->text(), QStringLiteral("J-17"));
+        QVERIFY(!window->Modified);
+
+        // Fixed head sets the moment load to 0 and disables it.
+        QComboBox* head = child<QComboBox>(window.get(), "ComboBox2");
+        SetEditValueForTest(window.get());
+        head->setFocus();
+        QTest::keyClick(head, Qt::Key_Down);
+        QCOMPARE(head->currentIndex(), 1);
+        QCOMPARE(child<QLineEdit>(window.get(), "Edit5")->text(), QStringLiteral("0.00"));
+        QVERIFY(!child<QLineEdit>(window.get(), "Edit5")->isEnabled());
+        QVERIFY(window->Modified);
+    }
+
+private:
+    static void SetEditValueForTest(TfrmLPMain* window)
+    {
+        window->findChild<QLineEdit*>(QStringLiteral("Edit5"))->setText(QStringLiteral("15.00"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "lpmain_qtest.moc"

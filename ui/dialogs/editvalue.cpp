@@ -1,0 +1,107 @@
+#include "ui/dialogs/editvalue.h"
+
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+#include "platform/qt/controls.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Items of a soil list: the ordinals 1..count-1 that `allowed` accepts, with their display texts.
+void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalSet* allowed, int selected,
+    bool selectFirstWhenDisabled)
+{
+    combo->setUpdatesEnabled(false);
+    combo->clear();
+    for (int ordinal = 1; ordinal < count; ++ordinal) {
+        if (allowed && !allowed->test(static_cast<std::size_t>(ordinal)))
+            continue;
+        combo->addItem(QString::fromStdString(EnumToDisplayText(type, ordinal)), ordinal);
+    }
+    // Adding the first item selects it: the selection is set explicitly, none included.
+    int index = combo->findData(selected);
+    if (selectFirstWhenDisabled) {
+        combo->setEnabled(combo->count() > 1);
+        if (!combo->isEnabled())
+            index = combo->count() > 0 ? 0 : -1;
+    }
+    combo->setCurrentIndex(index);
+    combo->setUpdatesEnabled(true);
+    if (const platform::ControlEvents* events = platform::findControlEvents(combo))
+        platform::fireEvent(events->onChange, combo);
+}
+
+} // namespace
+
+TNumberFormat LocaleNumberFormat()
+{
+    const QLocale locale;
+    TNumberFormat format;
+    format.DecimalSeparator = locale.decimalPoint().toStdString();
+    format.ThousandsSeparator = locale.groupSeparator().toStdString();
+    return format;
+}
+
+void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
+{
+    if (std::isnan(Value)) {
+        Edit->setText(QStringLiteral("N.A."));
+        return;
+    }
+    const bool clamp = !NoClamp && !Edit->isReadOnly();
+    const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
+    platform::ControlEvents* events = platform::findControlEvents(Edit);
+    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
+    Edit->setText(QString::fromStdString(text));
+    if (events)
+        events->onChange = std::move(saved);
+}
+
+Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
+{
+    const TFieldReading reading = ReadFieldText(platform::controlTag(Edit), Edit->text().toStdString(),
+        MinOverride, MaxOverride, LocaleNumberFormat());
+    if (reading.Rewrite)
+        SetEditValue(Edit, false, reading.Value);
+    return reading.Value;
+}
+
+void FillMaterialTypeCombo(QComboBox* Combo, const TLayer& Layer)
+{
+    fillEnumCombo(Combo, TLayerEnum::MaterialType, kMaterialTypeCount, nullptr,
+        Layer.MatType == lpmtNone ? -1 : int(Layer.MatType), false);
+}
+
+void FillUSCSCombo(QComboBox* Combo, const TLayer& Layer)
+{
+    const TOrdinalSet allowed = Layer.AllowedUSCS();
+    fillEnumCombo(Combo, TLayerEnum::USCS, kUSCSCount, &allowed, int(Layer.USCS), true);
+}
+
+void FillConsistencyCombo(QComboBox* Combo, const TLayer& Layer)
+{
+    const TOrdinalSet allowed = Layer.AllowedConsistencies();
+    fillEnumCombo(Combo, TLayerEnum::Consistency, kConsistencyCount, &allowed, int(Layer.Consistency), true);
+}
+
+void SelectBarSize(QComboBox* Combo, int BarNo)
+{
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(Combo->count()));
+    for (int i = 0; i < Combo->count(); ++i)
+        items.push_back(Combo->itemText(i).toStdString());
+    Combo->setCurrentIndex(items.empty() ? -1 : FindBarSizeItem(items, BarNo));
+}
+
+int GetSelectedBarSize(QComboBox* Combo)
+{
+    return BarSizeFromText(Combo->currentText().toStdString());
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Numeric inputs bound to their field-limit row by the control's Tag, the soil lists of a layer
+// row and the bar-size lists. The text rules (parsing, clamping, formatting) are the model's;
+// these functions apply them to real controls with the locale's separators.
+#include "model/lptypes.h"
+
+class QComboBox;
+class QLineEdit;
+class TLayer;
+struct TNumberFormat;
+
+// The separators of the current locale.
+TNumberFormat LocaleNumberFormat();
+
+// Shows Value in Edit with the decimals of its Tag's row (2 for a Tag outside 1..77), clamped to
+// the row unless NoClamp is set or the edit is read-only; NaN shows "N.A.". The edit's change
+// handler is detached while the text is written, so writing never starts a commit.
+void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
+
+// Reads Edit's number (thousands separators ignored, text that is not a number reads 0), clamps
+// it to its Tag's row when both overrides are 0, else to the non-zero overrides, and rewrites
+// the edit when the value changed.
+Extended GetEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
+
+// The soil lists of a layer row. Each item carries its ordinal as its data; the layer's value is
+// selected and then the list's change handler runs, when one is assigned.
+void FillMaterialTypeCombo(QComboBox* Combo, const TLayer& Layer);
+// Only the classes (consistencies) the layer's material allows; the list is enabled only when it
+// offers a choice, and then shows the layer's value, else its first item.
+void FillUSCSCombo(QComboBox* Combo, const TLayer& Layer);
+void FillConsistencyCombo(QComboBox* Combo, const TLayer& Layer);
+
+// Selects the bar "#n", else "nM", else the first item.
+void SelectBarSize(QComboBox* Combo, int BarNo);
+// The bar number of the selected item; the first bar of the current table when there is none.
+int GetSelectedBarSize(QComboBox* Combo);
