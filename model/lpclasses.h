@@ -15,6 +15,10 @@
 class TLPData;
 class TLayerList;
 class TJpegGraphic; // the logo picture (imaging)
+namespace platform {
+class TStream;
+class TGraphic;
+}
 
 // A set of enumeration ordinals (USCS classes or consistencies).
 using TOrdinalSet = std::bitset<32>;
@@ -95,6 +99,11 @@ public:
     Extended PileTipArea() const;
     bool PileEFromFc() const;
     bool SamePileAsPrevious() const;
+
+    // The layer record of a project file (projectfile.cpp); FileVersion is the file's version
+    // x 100. A failed read leaves the layer as it was.
+    void LoadFromStream(platform::TStream& Stream, int FileVersion);
+    void SaveToStream(platform::TStream& Stream) const;
 };
 
 // Owning list of the layers of one project, top layer first.
@@ -117,6 +126,11 @@ public:
     // Moves the layer at `from` to position `to` (both 0..Count-1).
     void Move(int from, int to);
     void Clear();
+
+    // The layer count and records of a project file (projectfile.cpp). A failed read leaves the
+    // list as it was.
+    void LoadFromStream(platform::TStream& Stream, int FileVersion);
+    void SaveToStream(platform::TStream& Stream) const;
 
 private:
     std::vector<std::unique_ptr<TLayer>> m_items;
@@ -447,6 +461,21 @@ public:
     int CustomLayerCount() const;
     void CalcAreaAndPerimeter();
 
+    // ---- logo (logo.cpp)
+    // Replaces the logo by the JPEG file's picture; on a failure the exception propagates and
+    // the logo stays as it was.
+    void LoadImageFromFile(const std::string& FileName);
+    // Replaces the logo by a JPEG picture assigned from Graphic, or removes it (null).
+    void SetImage(const platform::TGraphic* Graphic);
+
+    // ---- project files (projectfile.cpp)
+    // Reading is all or nothing: "Wrong file format" and every read error leave the model
+    // unchanged. Saving writes beside the file and replaces it only once complete.
+    void LoadFromFile(const std::string& FileName);
+    void SaveToFile(const std::string& FileName);
+    void LoadFromStream(platform::TStream& Stream);
+    void SaveToStream(platform::TStream& Stream);
+
     // ---- analysis (analysis.cpp)
     void Calculate();
     // From the model's length unit to millimetres or inches.
@@ -466,4 +495,10 @@ private:
     // be read. Filled in by the project-file code.
     bool LoadDemoExample(const std::string& fileName);
     void ApplyBuiltInDefaults();
+
+    // The JPEG bytes the logo was read from (a project file or the user's picture file), written
+    // back unchanged while the logo is that same, unmodified picture: saving a project must not
+    // re-encode, and so degrade, its logo every time.
+    std::weak_ptr<const TJpegGraphic> m_logoSource;
+    std::shared_ptr<const std::vector<std::uint8_t>> m_logoBytes;
 };

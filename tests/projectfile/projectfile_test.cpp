@@ -1,0 +1,956 @@
+// The project file: the golden layout, the version conditions, the header checks, round trips,
+// damaged and hostile files, and saving safely.
+#include "golden.h"
+
+#include "imaging/jpeggraphic.h"
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+#include "model/projectfile.h"
+#include "model/tables.h"
+#include "platform/core/exceptions.h"
+#include "platform/core/stream.h"
+#include "platform/core/versionblock.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool machineHas80BitExtended()
+{
+    return LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384;
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+platform::TMemoryStream streamOf(const std::vector<std::uint8_t>& bytes)
+{
+    platform::TMemoryStream s;
+    if (!bytes.empty())
+        s.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    s.SetPosition(0);
+    return s;
+}
+
+void load(TLPData& m, const std::vector<std::uint8_t>& bytes)
+{
+    platform::TMemoryStream s = streamOf(bytes);
+    m.LoadFromStream(s);
+}
+
+std::vector<std::uint8_t> save(TLPData& m)
+{
+    platform::TMemoryStream s;
+    m.SaveToStream(s);
+    return s.Bytes();
+}
+
+// The message of what loading raises, or "" when it loads.
+std::string loadError(TLPData& m, const std::vector<std::uint8_t>& bytes)
+{
+    try {
+        load(m, bytes);
+    } catch (const platform::Exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+fs::path dataDir()
+{
+    return fs::path(FENDRIX_TEST_DATA) / "projectfile";
+}
+
+// A scratch folder removed at the end of the test.
+struct ScratchDir {
+    fs::path path;
+    ScratchDir()
+    {
+        path = fs::temp_directory_path() / ("fendrix-projectfile-" + std::to_string(::getpid()));
+        fs::create_directories(path);
+    }
+    ~ScratchDir() { fs::remove_all(path); }
+};
+
+// The offsets of the padding bytes of a version-1.00 golden file without a logo, for comparing
+// "padding aside".
+std::vector<bool> paddingMask(const golden::Options& o)
+{
+    golden::Options zero = o, ones = o;
+    zero.padding = 0x00;
+    ones.padding = 0xFF;
+    const auto a = golden::assemble(zero), b = golden::assemble(ones);
+    std::vector<bool> mask(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i)
+        mask[i] = a[i] != b[i];
+    return mask;
+}
+
+void expectProjectBlock(const TLPData& m, int V)
+{
+    using golden::projectValue;
+    using golden::recordValue;
+    EXPECT_EQ(m.Organization, "Test Org \xC3\xA9");
+    EXPECT_EQ(m.ProjectName, "Pier 7 \xE2\x82\xAC");
+    EXPECT_EQ(m.JobNumber, "J-2024-017");
+    EXPECT_EQ(m.DesignBy, "A. Engineer");
+    EXPECT_EQ(m.ProjectDate, 45123.0);
+    EXPECT_EQ(m.HeadCondition, 1);
+    EXPECT_EQ(m.PileLength, projectValue(9));
+    EXPECT_EQ(m.Width, projectValue(10));
+    EXPECT_EQ(m.Fc, projectValue(12));
+    EXPECT_EQ(m.LateralLoad, projectValue(13));
+    EXPECT_EQ(m.MomentLoad, projectValue(14));
+    EXPECT_EQ(m.PassiveWedge, projectValue(15));
+    EXPECT_EQ(m.MaterialName, "Concrete C30");
+    EXPECT_FALSE(m.EFromFc);
+    EXPECT_EQ(m.Area, projectValue(18));
+    EXPECT_EQ(m.E, projectValue(19));
+    EXPECT_EQ(m.I, projectValue(20));
+    EXPECT_EQ(m.DownwardLoad, projectValue(21));
+    EXPECT_EQ(m.Reserved1, projectValue(22));
+    EXPECT_EQ(m.Reserved2, projectValue(23));
+    EXPECT_EQ(m.Reserved3, projectValue(24));
+    EXPECT_EQ(m.Shape, psRectangle);
+    if (V >= 91) {
+        EXPECT_EQ(m.Width2, projectValue(11));
+        EXPECT_EQ(m.Interface, piSmoothConcrete);
+        EXPECT_EQ(m.PileType, ptLargeDisplacement);
+        EXPECT_EQ(m.Perimeter, projectValue(28));
+        EXPECT_EQ(m.TipArea, projectValue(29));
+        EXPECT_EQ(m.FSSide, projectValue(30));
+        EXPECT_EQ(m.FSEnd, projectValue(31));
+        EXPECT_EQ(m.OCR, projectValue(32));
+        EXPECT_EQ(m.SuSigmaV, projectValue(33));
+        EXPECT_EQ(m.Groundwater, projectValue(34));
+        EXPECT_EQ(m.DesignLife, 50);
+        EXPECT_EQ(m.ConstructionControl, 2);
+    }
+    if (V >= 92) {
+        EXPECT_EQ(m.AllowableDeflection, projectValue(37));
+    }
+    if (V >= 100) {
+        EXPECT_EQ(m.UpliftLoad, projectValue(38));
+    }
+    if (V >= 93) {
+        EXPECT_FALSE(m.StaticAnalysis);
+        EXPECT_TRUE(m.CyclicAnalysis);
+        EXPECT_EQ(m.ShapeFamily, 2);
+        EXPECT_EQ(m.MemberType, 0);
+        EXPECT_EQ(m.SteelInput.P, recordValue(100, 0));
+        EXPECT_EQ(m.SteelInput.Cmx, recordValue(100, 10));
+        EXPECT_EQ(m.SteelInput.Fc, recordValue(100, 11));
+        EXPECT_TRUE(m.SteelInput.ConcreteFilled);
+    }
+    if (V >= 94) {
+        EXPECT_EQ(m.IShape.Name, "W14X89");
+        EXPECT_EQ(m.IShape.W, recordValue(200, 0));
+        EXPECT_EQ(m.IShape.rx, recordValue(200, 9));
+        EXPECT_EQ(m.IShape.ho, recordValue(200, 17));
+        EXPECT_EQ(m.PipeShape.Name, "HSS10.000X0.500");
+        EXPECT_EQ(m.PipeShape.W, recordValue(300, 0));
+        EXPECT_EQ(m.PipeShape.J, recordValue(300, 10));
+    }
+    if (V >= 95) {
+        EXPECT_TRUE(m.StructuralDesign);
+        EXPECT_EQ(m.RebarStandard, rsCanadian);
+        EXPECT_EQ(m.BarSize, 25);
+        EXPECT_EQ(m.BarCount, 12);
+        EXPECT_EQ(m.TieType, kTieTypeSpiral);
+        EXPECT_EQ(m.TieBarSize, 10);
+        EXPECT_EQ(m.Fy, projectValue(53));
+        EXPECT_EQ(m.Es, projectValue(54));
+        EXPECT_EQ(m.Cover, projectValue(55));
+        EXPECT_EQ(m.SpacingOverride, projectValue(56));
+        EXPECT_EQ(m.LoadCaseCount, 3);
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(m.LoadCases[c].Pu, projectValue(58 + 2 * c)) << c;
+            EXPECT_EQ(m.LoadCases[c].Mu, projectValue(59 + 2 * c)) << c;
+            EXPECT_EQ(m.LoadCases[c].Vu, projectValue(66 + c)) << c;
+        }
+    }
+    if (V >= 96) {
+        EXPECT_EQ(m.TimberInput.CD, recordValue(400, 0));
+        EXPECT_EQ(m.TimberInput.Fc, recordValue(400, 3));
+        EXPECT_EQ(m.TimberInput.Treatment, 3);
+    }
+}
+
+void expectLayers(const TLPData& m, int V, int count = 3)
+{
+    using golden::layerValue;
+    ASSERT_EQ(m.Layers.Count(), count);
+    for (int j = 0; j < count; ++j) {
+        SCOPED_TRACE("layer " + std::to_string(j));
+        const TLayer& l = *m.Layers[j];
+        EXPECT_EQ(l.List, &m.Layers);
+        EXPECT_EQ(l.Model, &m);
+        EXPECT_EQ(l.MatType, golden::layerMatType(j));
+        EXPECT_EQ(l.USCS, golden::layerUSCS(j));
+        EXPECT_EQ(l.Consistency, golden::layerConsistency(j));
+        EXPECT_EQ(l.Thickness, layerValue(j, 4));
+        EXPECT_EQ(l.SGReactTop, layerValue(j, 5));
+        EXPECT_EQ(l.SGReactBottom, layerValue(j, 6));
+        EXPECT_EQ(l.Cohesion, layerValue(j, 7));
+        EXPECT_EQ(l.Kp, layerValue(j, 8));
+        EXPECT_EQ(l.FSonKp, layerValue(j, 9));
+        EXPECT_EQ(l.Gamma, layerValue(j, 10));
+        // The stored flag is kept: a layer with a pile of its own stays so.
+        EXPECT_EQ(l.UsePileDefaults, golden::layerUsesPileDefaults(j));
+        EXPECT_FALSE(l.OwnEFromFc);
+        EXPECT_EQ(l.OwnMaterialName, "Steel \xC2\xB0" + std::to_string(j));
+        EXPECT_EQ(l.OwnWidth, layerValue(j, 14));
+        EXPECT_EQ(l.OwnFc, layerValue(j, 16));
+        EXPECT_EQ(l.OwnArea, layerValue(j, 17));
+        EXPECT_EQ(l.OwnE, layerValue(j, 18));
+        EXPECT_EQ(l.OwnI, layerValue(j, 20));
+        EXPECT_EQ(l.Reserved1, layerValue(j, 21));
+        EXPECT_EQ(l.Reserved2, layerValue(j, 22));
+        EXPECT_EQ(l.OwnShape, golden::layerShape(j));
+        if (V >= 91) {
+            EXPECT_EQ(l.OwnWidth2, layerValue(j, 15));
+            EXPECT_EQ(l.SPTFieldN, layerValue(j, 24));
+            EXPECT_EQ(l.OwnInterface, piTimber);
+            EXPECT_EQ(l.OwnPileType, ptSmallDisplacement);
+            EXPECT_EQ(l.OwnPerimeter, layerValue(j, 27));
+            EXPECT_EQ(l.OwnTipArea, layerValue(j, 28));
+        } else {
+            EXPECT_EQ(l.OwnWidth2, 0);
+            EXPECT_EQ(l.SPTFieldN, 10); // a new layer's value
+            EXPECT_EQ(l.OwnInterface, piRoughConcrete);
+        }
+        if (V >= 92) {
+            EXPECT_EQ(l.Colour, golden::layerColour(j));
+            EXPECT_EQ(l.Hatch, golden::layerHatch(j));
+        }
+        EXPECT_EQ(l.NSF, V >= 98 && golden::layerNSF(j));
+    }
+}
+
+class ProjectFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!machineHas80BitExtended())
+            GTEST_SKIP() << "the golden files are assembled with the machine's 80-bit layout";
+    }
+    TLPData m;
+};
+
+} // namespace
+
+// ---- the golden file ------------------------------------------------------------------------
+
+TEST_F(ProjectFile, GoldenFileLoadsToTheExpectedValues)
+{
+    load(m, golden::assemble({}));
+    expectProjectBlock(m, 100);
+    expectLayers(m, 100);
+    EXPECT_EQ(m.Units, kUnitsUS);
+    EXPECT_EQ(m.SectionIndex, 7);
+    EXPECT_EQ(m.Logo, nullptr);
+}
+
+TEST_F(ProjectFile, WriterReproducesTheGoldenFileByteForByte)
+{
+    const auto reference = golden::assemble({});
+    load(m, reference);
+    EXPECT_EQ(save(m), reference);
+
+    // Whatever the padding held, the file reads the same and is written back the same,
+    // padding aside.
+    golden::Options noisy;
+    noisy.padding = 0xA5;
+    const auto withNoise = golden::assemble(noisy);
+    TLPData other;
+    load(other, withNoise);
+    expectProjectBlock(other, 100);
+    const auto written = save(other);
+    ASSERT_EQ(written.size(), withNoise.size());
+    const auto mask = paddingMask(noisy);
+    for (std::size_t i = 0; i < written.size(); ++i)
+        if (!mask[i]) {
+            ASSERT_EQ(written[i], withNoise[i]) << "offset " << i;
+        }
+}
+
+TEST_F(ProjectFile, GoldenFileMatchesTheCommittedFixture)
+{
+    // The fixtures seed the fuzz corpus; they must stay what the layout gives. Setting
+    // FENDRIX_WRITE_GOLDEN writes them again.
+    if (std::getenv("FENDRIX_WRITE_GOLDEN")) {
+        golden::Options v95, v90;
+        v95.version = "0.95";
+        v90.version = "0.90";
+        writeFile(dataDir() / "golden-1.00.fdx", golden::assemble({}));
+        writeFile(dataDir() / "golden-0.95.fdx", golden::assemble(v95));
+        writeFile(dataDir() / "golden-0.90.fdx", golden::assemble(v90));
+    }
+    EXPECT_EQ(readFile(dataDir() / "golden-1.00.fdx"), golden::assemble({}));
+    golden::Options v95;
+    v95.version = "0.95";
+    EXPECT_EQ(readFile(dataDir() / "golden-0.95.fdx"), golden::assemble(v95));
+    golden::Options v90;
+    v90.version = "0.90";
+    EXPECT_EQ(readFile(dataDir() / "golden-0.90.fdx"), golden::assemble(v90));
+}
+
+// ---- versions -------------------------------------------------------------------------------
+
+TEST_F(ProjectFile, Version090LacksEveryLaterField)
+{
+    // Values the model holds before the load; the old file must leave them alone.
+    m.Width2 = 1.25L;
+    m.Interface = piRoughSteel;
+    m.DesignLife = 33;
+    m.AllowableDeflection = 0.75L;
+    m.UpliftLoad = 44;
+    m.SectionIndex = 0;
+    m.TimberInput.CD = 0.9L;
+    m.LoadCaseCount = 1;
+    golden::Options o;
+    o.version = "0.90";
+    load(m, golden::assemble(o));
+    expectProjectBlock(m, 90);
+    expectLayers(m, 90);
+    EXPECT_EQ(m.Width2, 1.25L);
+    EXPECT_EQ(m.Interface, piRoughSteel);
+    EXPECT_EQ(m.DesignLife, 33);
+    EXPECT_EQ(m.AllowableDeflection, 0.75L);
+    EXPECT_EQ(m.UpliftLoad, 44);
+    EXPECT_EQ(m.TimberInput.CD, 0.9L);
+    EXPECT_EQ(m.LoadCaseCount, 1);
+    // Layers of an old file are coloured and hatched by position.
+    EXPECT_EQ(m.Layers[0]->Colour, 64 | 128 << 8 | 128 << 16);
+    EXPECT_EQ(m.Layers[2]->Hatch, bsClear);
+}
+
+TEST_F(ProjectFile, Version095CountedSectionsFromOne)
+{
+    m.UpliftLoad = 44;
+    m.TimberInput.Treatment = 1;
+    golden::Options o;
+    o.version = "0.95";
+    o.sectionIndex = 5;
+    load(m, golden::assemble(o));
+    expectProjectBlock(m, 95);
+    expectLayers(m, 95);
+    EXPECT_EQ(m.SectionIndex, 4);
+    EXPECT_EQ(m.UpliftLoad, 44);
+    EXPECT_EQ(m.TimberInput.Treatment, 1);
+
+    // The correction covers 0.94 to 0.96 only.
+    for (const auto& [version, expected] :
+        { std::pair { "0.94", 4 }, { "0.96", 4 }, { "0.97", 5 }, { "0.93", 5 } }) {
+        golden::Options v;
+        v.version = version;
+        v.sectionIndex = 5;
+        TLPData other;
+        load(other, golden::assemble(v));
+        EXPECT_EQ(other.SectionIndex, expected) << version;
+    }
+}
+
+TEST_F(ProjectFile, Version095SelectsTheRowAboveTheStoredNumber)
+{
+    // A steel H-pile: the section is taken from the current table by its (corrected) index.
+    golden::Options o;
+    o.version = "0.95";
+    o.interface = piRoughSteel;
+    o.sectionIndex = 5;
+    auto bytes = golden::assemble(o);
+    load(m, bytes);
+    ASSERT_TRUE(m.UsesIShape());
+    EXPECT_EQ(m.SectionIndex, 4);
+    EXPECT_EQ(m.IShape.Name, m.GetIShapes()[4].Name);
+    EXPECT_EQ(m.IShape.W, m.GetIShapes()[4].W);
+
+    // An index past the end keeps the stored record (a user-defined section).
+    o.version = "1.00";
+    o.sectionIndex = 100000;
+    load(m, golden::assemble(o));
+    EXPECT_EQ(m.IShape.Name, "W14X89");
+}
+
+TEST_F(ProjectFile, NewerVersionsAreRefusedBeforeAnythingChanges)
+{
+    m.ProjectName = "Mine";
+    for (const char* version : { "1.01", "1.006", "2", "9.99" }) {
+        golden::Options o;
+        o.version = version;
+        EXPECT_EQ(loadError(m, golden::assemble(o)), kWrongFileFormat) << version;
+    }
+    EXPECT_EQ(m.ProjectName, "Mine");
+    EXPECT_EQ(m.Layers.Count(), 2);
+    // 1.004 rounds to 1.00.
+    golden::Options o;
+    o.version = "1.004";
+    EXPECT_EQ(loadError(m, golden::assemble(o)), "");
+}
+
+TEST(StrToFloatDot, ReadsPointDecimalsOnly)
+{
+    EXPECT_EQ(StrToFloatDot("1.00"), 1.0L);
+    EXPECT_EQ(StrToFloatDot(" 0.95 "), 0.95L);
+    EXPECT_EQ(StrToFloatDot("+2"), 2.0L);
+    EXPECT_EQ(StrToFloatDot("1,00"), 0);
+    EXPECT_EQ(StrToFloatDot("abc"), 0);
+    EXPECT_EQ(StrToFloatDot(""), 0);
+    EXPECT_EQ(StrToFloatDot("inf"), 0);
+    EXPECT_EQ(StrToFloatDot("nan"), 0);
+}
+
+// ---- the header -----------------------------------------------------------------------------
+
+TEST_F(ProjectFile, MagicMustMatchInItsLengthAndCharacters)
+{
+    const auto good = golden::assemble({});
+    m.ProjectName = "Mine";
+
+    auto wrongChar = good;
+    wrongChar[1 + 9] = 'f'; // "Braxholm fendrix"
+    EXPECT_EQ(loadError(m, wrongChar), kWrongFileFormat);
+    auto wrongLength = good;
+    wrongLength[0] = 15;
+    EXPECT_EQ(loadError(m, wrongLength), kWrongFileFormat);
+    auto notAProject = std::vector<std::uint8_t>(200, 'x');
+    EXPECT_EQ(loadError(m, notAProject), kWrongFileFormat);
+    EXPECT_EQ(loadError(m, {}), kWrongFileFormat);
+    EXPECT_EQ(m.ProjectName, "Mine");
+
+    // The rest of the magic's field is not looked at.
+    auto otherPadding = good;
+    for (int i = 17; i < 51; ++i)
+        otherPadding[i] = static_cast<std::uint8_t>(i);
+    EXPECT_EQ(loadError(m, otherPadding), "");
+    expectProjectBlock(m, 100);
+}
+
+// ---- pictures -------------------------------------------------------------------------------
+
+TEST_F(ProjectFile, NoLogoWritesEightZeroBytes)
+{
+    m.Organization = "";
+    m.Logo.reset();
+    const auto bytes = save(m);
+    // Header, then Organization as an empty text (two zero bytes), then the picture length.
+    ASSERT_GT(bytes.size(), 74u);
+    EXPECT_EQ(bytes[64], 0);
+    EXPECT_EQ(bytes[65], 0);
+    for (int i = 66; i < 74; ++i)
+        EXPECT_EQ(bytes[static_cast<std::size_t>(i)], 0) << i;
+}
+
+TEST_F(ProjectFile, ANegativePictureLengthReadsAsNoPicture)
+{
+    m.LoadImageFromFile((dataDir() / "logo.jpg").string());
+    ASSERT_NE(m.Logo, nullptr);
+    golden::Options o;
+    o.logoLength = 0;
+    auto bytes = golden::assemble(o);
+    // Length field at 64 + 2 + 10 ("Test Org é"); make it -5.
+    const std::size_t at = 64 + 2 + 10;
+    const std::int64_t negative = -5;
+    for (int i = 0; i < 8; ++i)
+        bytes[at + static_cast<std::size_t>(i)]
+            = static_cast<std::uint8_t>(static_cast<std::uint64_t>(negative) >> (8 * i));
+    load(m, bytes);
+    EXPECT_EQ(m.Logo, nullptr);
+    expectProjectBlock(m, 100);
+}
+
+TEST_F(ProjectFile, ALogoIsStoredAsItsJpegBytesAndComesBack)
+{
+    const auto jpeg = readFile(dataDir() / "logo.jpg");
+    golden::Options o;
+    o.logo = jpeg;
+    const auto reference = golden::assemble(o);
+    load(m, reference);
+    ASSERT_NE(m.Logo, nullptr);
+    EXPECT_EQ(m.Logo->Width(), 48);
+    EXPECT_EQ(m.Logo->Height(), 24);
+    expectProjectBlock(m, 100);
+    // Saved again unchanged: the JPEG is not re-encoded.
+    EXPECT_EQ(save(m), reference);
+
+    // A logo picked from a file is stored as that file's bytes.
+    TLPData other;
+    other.LoadImageFromFile((dataDir() / "logo.jpg").string());
+    const auto written = save(other);
+    const std::size_t at = 64 + 2 + other.Organization.size();
+    std::int64_t length = 0;
+    for (int i = 7; i >= 0; --i)
+        length = (length << 8) | written[at + static_cast<std::size_t>(i)];
+    ASSERT_EQ(length, static_cast<std::int64_t>(jpeg.size()));
+    EXPECT_TRUE(std::equal(jpeg.begin(), jpeg.end(), written.begin() + static_cast<std::ptrdiff_t>(at + 8)));
+}
+
+TEST_F(ProjectFile, ALogoGivenAsAPictureIsEncodedAsJpeg)
+{
+    TJpegGraphic source;
+    source.NewImage(20, 10, ifTrueColor, nullptr, 0, 0);
+    source.Fill(0x3060C0);
+    m.SetImage(&source);
+    ASSERT_NE(m.Logo, nullptr);
+    EXPECT_NE(m.Logo.get(), &source);
+    const auto bytes = save(m);
+    TLPData other;
+    load(other, bytes);
+    ASSERT_NE(other.Logo, nullptr);
+    EXPECT_EQ(other.Logo->Width(), 20);
+    EXPECT_EQ(other.Logo->Height(), 10);
+    const std::uint32_t c = other.Logo->GetPixelColor(5, 5);
+    EXPECT_NEAR(static_cast<int>(c >> 16 & 0xFF), 0x30, 6);
+    EXPECT_NEAR(static_cast<int>(c >> 8 & 0xFF), 0x60, 6);
+    EXPECT_NEAR(static_cast<int>(c & 0xFF), 0xC0, 6);
+
+    m.SetImage(nullptr);
+    EXPECT_EQ(m.Logo, nullptr);
+}
+
+TEST_F(ProjectFile, AFailedLogoLoadKeepsTheCurrentLogo)
+{
+    m.LoadImageFromFile((dataDir() / "logo.jpg").string());
+    const auto before = m.Logo;
+    ScratchDir dir;
+    writeFile(dir.path / "broken.jpg", { 0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F', 0 });
+    EXPECT_THROW(m.LoadImageFromFile((dir.path / "broken.jpg").string()), platform::Exception);
+    EXPECT_THROW(m.LoadImageFromFile((dir.path / "missing.jpg").string()), platform::Exception);
+    EXPECT_EQ(m.Logo, before);
+}
+
+TEST_F(ProjectFile, AnUndecodableLogoRefusesTheFileAndChangesNothing)
+{
+    golden::Options o;
+    o.logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 };
+    m.ProjectName = "Mine";
+    EXPECT_NE(loadError(m, golden::assemble(o)), "");
+    EXPECT_EQ(m.ProjectName, "Mine");
+}
+
+// ---- round trips ----------------------------------------------------------------------------
+
+TEST_F(ProjectFile, WriteThenReadGivesTheSameInputs)
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        TLPData a;
+        a.SetUnits(units);
+        a.Organization = "Ingenieurb\xC3\xBCro \xE2\x80\x9CNord\xE2\x80\x9D";
+        a.ProjectName = "Quay wall \xE2\x80\x93 pile 12";
+        a.JobNumber = "24/117";
+        a.DesignBy = "\xC3\x89. Dupont";
+        a.ProjectDate = 45500;
+        a.HeadCondition = kFixedHead;
+        a.PileLength = 0.1L;
+        a.Width = 1.0L / 3;
+        a.Width2 = 2.0L / 3;
+        a.Fc = 4000;
+        a.Shape = psOctagon;
+        a.Interface = piSmoothSteel;
+        a.PileType = ptSmallDisplacement;
+        a.UpliftLoad = 12.5L;
+        a.AllowableDeflection = 0.25L;
+        a.ShapeFamily = 3;
+        a.SectionIndex = -1;
+        a.PipeShape.Name = "My pipe";
+        a.PipeShape.OD = 16;
+        a.SteelInput.Lb = 7.5L;
+        a.LoadCaseCount = 4;
+        a.LoadCases[3] = { 1, 2, 3, 0 };
+        a.TimberInput = { 1.15L, 1800, 95, 1100, 4 };
+        a.Layers.AddLayer();
+        TLayer& own = *a.Layers[2];
+        own.UsePileDefaults = false;
+        own.OwnMaterialName = "Timber";
+        own.OwnShape = psCircle;
+        own.OwnInterface = piTimber;
+        own.OwnWidth = 1.1L;
+        own.OwnTipArea = 0.95L;
+        own.NSF = true;
+        own.Colour = 0x00ABCDEF;
+        own.Hatch = bsCross;
+
+        const auto first = save(a);
+        TLPData b;
+        load(b, first);
+        EXPECT_EQ(save(b), first) << "units " << int(units);
+        EXPECT_EQ(b.Units, units);
+        EXPECT_EQ(b.Organization, a.Organization);
+        EXPECT_EQ(b.ProjectName, a.ProjectName);
+        EXPECT_EQ(b.DesignBy, a.DesignBy);
+        EXPECT_EQ(b.Width, a.Width);
+        EXPECT_EQ(b.PileLength, a.PileLength);
+        EXPECT_EQ(b.Shape, psOctagon);
+        EXPECT_EQ(b.SectionIndex, -1);
+        EXPECT_EQ(b.PipeShape.Name, "My pipe");
+        EXPECT_EQ(b.PipeShape.OD, 16);
+        EXPECT_EQ(b.TimberInput.Treatment, 4);
+        EXPECT_EQ(b.LoadCases[3].Vu, 3);
+        ASSERT_EQ(b.Layers.Count(), 3);
+        EXPECT_FALSE(b.Layers[2]->UsePileDefaults);
+        EXPECT_EQ(b.Layers[2]->OwnMaterialName, "Timber");
+        EXPECT_EQ(b.Layers[2]->PileInterface(), piTimber);
+        EXPECT_EQ(b.Layers[2]->OwnTipArea, 0.95L);
+        EXPECT_TRUE(b.Layers[2]->NSF);
+        EXPECT_EQ(b.Layers[2]->Hatch, bsCross);
+        EXPECT_EQ(b.CustomLayerCount(), 1);
+    }
+}
+
+TEST_F(ProjectFile, UnitsSwitchTheTablesAndLimits)
+{
+    golden::Options o;
+    o.units = kUnitsSI;
+    load(m, golden::assemble(o));
+    EXPECT_EQ(m.Units, kUnitsSI);
+    EXPECT_EQ(FieldLimits()[0].MaxValue, FieldLimitsSI()[0].MaxValue); // pile length, Tag 1
+    EXPECT_EQ(&CurrentSoilDefaults(), &CurrentSoilDefaults());
+    EXPECT_EQ(CurrentSoilDefaults()[0].SubgradeReaction, SoilDefaultsSI()[0].SubgradeReaction);
+    // Tables of the loaded family (2, IPE/HE) in SI units.
+    std::vector<TIShape> expected;
+    LoadIShapes(2, true, expected);
+    ASSERT_EQ(m.GetIShapes().size(), expected.size());
+    EXPECT_EQ(m.GetIShapes()[0].Name, expected[0].Name);
+    EXPECT_EQ(m.GetIShapes()[0].A, expected[0].A);
+    load(m, golden::assemble({}));
+    EXPECT_EQ(FieldLimits()[0].MaxValue, FieldLimitsUS()[0].MaxValue);
+}
+
+TEST_F(ProjectFile, LongAndForeignTextsAreCutAndReplaced)
+{
+    std::string longName;
+    for (int i = 0; i < 300; ++i)
+        longName += static_cast<char>('a' + i % 26);
+    m.ProjectName = longName;
+    m.DesignBy = "\xE5\xB1\xB1\xE7\x94\xB0 Taro"; // no Windows-1252 form for the first two
+    m.IShape.Name = std::string(70, 'W');
+    const auto bytes = save(m);
+    TLPData b;
+    load(b, bytes);
+    EXPECT_EQ(b.ProjectName, longName.substr(0, 255));
+    EXPECT_EQ(b.DesignBy, "?? Taro");
+    EXPECT_EQ(b.IShape.Name, std::string(55, 'W'));
+
+    // A stored text longer than 255 characters, or with a zero byte, is cut on reading.
+    golden::Options o;
+    auto file = golden::assemble(o);
+    // Replace JobNumber ("J-2024-017") by 400 characters with a zero at 300.
+    const std::string job = "J-2024-017";
+    const auto pos = std::search(file.begin(), file.end(), job.begin(), job.end()) - file.begin() - 2;
+    // A length of 400, then the characters.
+    std::vector<std::uint8_t> field(2 + 400, 'x');
+    field[0] = 400 & 0xFF;
+    field[1] = 400 >> 8;
+    field[2 + 300] = 0;
+    file.erase(file.begin() + pos, file.begin() + pos + 2 + static_cast<std::ptrdiff_t>(job.size()));
+    file.insert(file.begin() + pos, field.begin(), field.end());
+    load(b, file);
+    EXPECT_EQ(b.JobNumber, std::string(255, 'x'));
+    expectLayers(b, 100);
+
+    auto zero = golden::assemble(o);
+    const auto at = std::search(zero.begin(), zero.end(), job.begin(), job.end());
+    at[4] = 0;
+    load(b, zero);
+    EXPECT_EQ(b.JobNumber, "J-20");
+}
+
+// ---- damaged and hostile files --------------------------------------------------------------
+
+TEST_F(ProjectFile, EveryTruncationRaisesAClearErrorAndChangesNothing)
+{
+    golden::Options o;
+    o.logo = readFile(dataDir() / "logo.jpg");
+    const auto full = golden::assemble(o);
+    m.ProjectName = "Mine";
+    const auto before = save(m);
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+        const std::string error = loadError(m, cut);
+        ASSERT_TRUE(error == "Stream read error" || error == kWrongFileFormat) << n << ": " << error;
+    }
+    EXPECT_EQ(save(m), before);
+}
+
+TEST_F(ProjectFile, HostileCountsAndLengthsAreRefusedWithoutAllocating)
+{
+    const auto good = golden::assemble({});
+    m.ProjectName = "Mine";
+    const auto before = save(m);
+    const std::size_t countAt = [&] {
+        golden::Options none;
+        none.layerCount = 0;
+        return golden::assemble(none).size() - 4;
+    }();
+
+    auto put32 = [](std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    auto huge = good;
+    put32(huge, countAt, 0x7FFFFFFF);
+    EXPECT_EQ(loadError(m, huge), "Stream read error");
+    auto negative = good;
+    put32(negative, countAt, 0xFFFFFFFF);
+    EXPECT_EQ(loadError(m, negative), kWrongFileFormat);
+
+    // A picture length far beyond the file.
+    auto picture = good;
+    const std::size_t picAt = 64 + 2 + 10;
+    for (int i = 0; i < 8; ++i)
+        picture[picAt + static_cast<std::size_t>(i)] = i == 7 ? 0x40 : 0;
+    EXPECT_EQ(loadError(m, picture), "Stream read error");
+
+    // A text length beyond the file.
+    auto text = good;
+    text[64] = 0xFF;
+    text[65] = 0xFF;
+    std::vector<std::uint8_t> shortText(text.begin(), text.begin() + 200);
+    EXPECT_EQ(loadError(m, shortText), "Stream read error");
+
+    // Ordinals the program does not know.
+    auto units = good;
+    // Header, Organization, picture length, ProjectName, JobNumber, DesignBy, ProjectDate.
+    const std::size_t unitsAt = 64 + 12 + 8 + 10 + 12 + 13 + 8;
+    ASSERT_EQ(units[unitsAt], 0);
+    units[unitsAt] = 2;
+    EXPECT_EQ(loadError(m, units), kWrongFileFormat);
+    auto shape = good;
+    // Shape: after the header fields and the 4 Ext + Str + Byte + 7 Ext following Width2.
+    const std::size_t shapeAt = unitsAt + 2 + 3 * 10 + 4 * 10 + 14 + 1 + 7 * 10;
+    ASSERT_EQ(shape[shapeAt], 2);
+    shape[shapeAt] = 9;
+    EXPECT_EQ(loadError(m, shape), kWrongFileFormat);
+
+    EXPECT_EQ(save(m), before);
+}
+
+TEST_F(ProjectFile, ADuplicatedModulusIsReadAndDiscarded)
+{
+    auto bytes = golden::assemble({});
+    // The layer's second OwnE follows its first; change the copy of the first layer's.
+    golden::Assembler a;
+    a.ext(golden::layerValue(0, 18));
+    const auto first = std::search(bytes.begin(), bytes.end(), a.bytes.begin(), a.bytes.end());
+    ASSERT_NE(first, bytes.end());
+    const auto copy = first + 10;
+    ASSERT_TRUE(std::equal(a.bytes.begin(), a.bytes.end(), copy));
+    copy[5] ^= 0x55;
+    load(m, bytes);
+    EXPECT_EQ(m.Layers[0]->OwnE, golden::layerValue(0, 18));
+}
+
+// ---- files ----------------------------------------------------------------------------------
+
+TEST_F(ProjectFile, SaveAndLoadThroughFiles)
+{
+    ScratchDir dir;
+    const fs::path file = dir.path / "Pier \xC3\xA9.fdx";
+    load(m, golden::assemble({}));
+    m.SaveToFile(file.string());
+    EXPECT_EQ(readFile(file), golden::assemble({}));
+    TLPData b;
+    b.LoadFromFile(file.string());
+    expectProjectBlock(b, 100);
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_THROW(b.LoadFromFile((dir.path / "missing.fdx").string()), platform::EFOpenError);
+    for (const std::vector<std::uint8_t>& other : { std::vector<std::uint8_t> {},
+             std::vector<std::uint8_t>(5, 'x'), std::vector<std::uint8_t>(5000, 'x') }) {
+        writeFile(dir.path / "other.txt", other);
+        try {
+            b.LoadFromFile((dir.path / "other.txt").string());
+            ADD_FAILURE() << "a file of " << other.size() << " bytes loaded";
+        } catch (const platform::Exception& e) {
+            EXPECT_STREQ(e.what(), kWrongFileFormat);
+        }
+    }
+    fs::remove(dir.path / "other.txt");
+    EXPECT_THROW(b.SaveToFile((dir.path / "no" / "such" / "folder.fdx").string()), platform::EFCreateError);
+}
+
+TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
+{
+    ScratchDir dir;
+    const fs::path file = dir.path / "project.fdx";
+    load(m, golden::assemble({}));
+    m.SaveToFile(file.string());
+    const auto old = readFile(file);
+
+    // A picture that cannot be written as JPEG (16 colours) fails the save part way.
+    auto picture = std::make_shared<TJpegGraphic>();
+    picture->NewImage(8, 8, ifColor16, nullptr, 0, 0);
+    m.Logo = picture;
+    m.ProjectName = "Changed";
+    EXPECT_THROW(m.SaveToFile(file.string()), platform::Exception);
+    EXPECT_EQ(readFile(file), old);
+
+    // The disk filling up in the middle of writing: the file-size limit stops the write after
+    // 1000 bytes.
+    m.Logo.reset();
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool threw = false;
+    try {
+        m.SaveToFile(file.string());
+    } catch (const platform::EWriteError& e) {
+        threw = true;
+        EXPECT_NE(std::string(e.what()).find("project.fdx"), std::string::npos) << e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(readFile(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+
+    // With room again the save goes through.
+    m.SaveToFile(file.string());
+    TLPData b;
+    b.LoadFromFile(file.string());
+    EXPECT_EQ(b.ProjectName, "Changed");
+}
+
+TEST_F(ProjectFile, SavingKeepsTheFilesPermissions)
+{
+    ScratchDir dir;
+    const fs::path file = dir.path / "shared.fdx";
+    m.SaveToFile(file.string());
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    m.SaveToFile(file.string());
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// ---- layer streams on their own -------------------------------------------------------------
+
+TEST_F(ProjectFile, LayerRecordsAloneRoundTripAndFailWithoutChanges)
+{
+    TLayerList& list = m.Layers;
+    list.AddLayer()->SPTFieldN = 33;
+    platform::TMemoryStream s;
+    list.SaveToStream(s);
+    EXPECT_EQ(s.Size(), 4 + 3 * MinimumLayerRecordSize(100) + 3 * 8); // three "Concrete" names
+
+    TLPData other;
+    s.SetPosition(0);
+    other.Layers.LoadFromStream(s, 100);
+    ASSERT_EQ(other.Layers.Count(), 3);
+    EXPECT_EQ(other.Layers[2]->SPTFieldN, 33);
+    EXPECT_EQ(other.Layers[2]->List, &other.Layers);
+
+    // Cut short: the list stays as it was.
+    platform::TMemoryStream cut;
+    cut.WriteBuffer(s.Memory(), s.Size() - 1);
+    cut.SetPosition(0);
+    other.Layers[0]->Thickness = 99;
+    EXPECT_THROW(other.Layers.LoadFromStream(cut, 100), platform::EReadError);
+    ASSERT_EQ(other.Layers.Count(), 3);
+    EXPECT_EQ(other.Layers[0]->Thickness, 99);
+}
+
+// ---- the demo example projects --------------------------------------------------------------
+
+TEST(DemoExamples, BothLoadAsRealisticProjectsWithoutProjectInformation)
+{
+    const fs::path dir(FENDRIX_DEMO_EXAMPLE_DIR);
+    for (const auto& [name, units] : { std::pair { "ENGLISH UNITS DEMO EXAMPLE.fdx", kUnitsUS },
+             { "SI UNITS DEMO EXAMPLE.fdx", kUnitsSI } }) {
+        SCOPED_TRACE(name);
+        TLPData m;
+        m.LoadFromFile((dir / name).string());
+        EXPECT_EQ(m.Units, units);
+        EXPECT_EQ(m.Organization, "");
+        EXPECT_EQ(m.ProjectName, "");
+        EXPECT_EQ(m.JobNumber, "");
+        EXPECT_EQ(m.DesignBy, "");
+        EXPECT_EQ(m.Logo, nullptr);
+        EXPECT_GE(m.Layers.Count(), 3);
+        EXPECT_LE(m.Layers.Count(), 4);
+        EXPECT_GT(m.PileLength, 0);
+        EXPECT_GT(m.Width, 0);
+        EXPECT_GT(m.LateralLoad, 0);
+        EXPECT_GT(m.DownwardLoad, 0);
+        Extended depth = 0;
+        for (int i = 0; i < m.Layers.Count(); ++i) {
+            EXPECT_GT(m.Layers[i]->Thickness, 0);
+            EXPECT_GT(m.Layers[i]->SGReactTop, 0);
+            EXPECT_NE(m.Layers[i]->MatType, lpmtNone);
+            depth += m.Layers[i]->Thickness;
+        }
+        // The soil profile reaches below the tip.
+        EXPECT_GT(depth, m.PileLength);
+        // Every input lies inside its field limits.
+        const struct {
+            int tag;
+            Extended value;
+        } inputs[]
+            = { { 1, m.PileLength }, { 2, m.Width }, { 3, m.Fc }, { 4, m.LateralLoad }, { 5, m.MomentLoad },
+                  { 30, m.Area }, { 31, m.E }, { 34, m.PassiveWedge }, { 38, m.DownwardLoad }, { 46, m.OCR },
+                  { 47, m.SuSigmaV }, { 48, m.FSSide }, { 49, m.FSEnd }, { 50, m.AllowableDeflection },
+                  { 61, m.Fy }, { 65, Extended(m.LoadCaseCount) }, { 76, m.UpliftLoad } };
+        for (const auto& input : inputs)
+            EXPECT_EQ(ClampFieldValue(input.tag, input.value), input.value) << "Tag " << input.tag;
+        // Analysed, the pile gives finite results.
+        m.Calculate();
+        Extended deflection = 0;
+        EXPECT_GT(m.MaxDeflectionNode(deflection), 0);
+        EXPECT_TRUE(std::isfinite(deflection));
+        EXPECT_NE(deflection, 0);
+    }
+}
+
+TEST(DemoExamples, ResetStartsFromTheDemoBesideTheProgram)
+{
+    const fs::path source(FENDRIX_DEMO_EXAMPLE_DIR);
+    const fs::path here = fs::path(platform::runningExecutablePath()).parent_path();
+    const char* names[] = { "ENGLISH UNITS DEMO EXAMPLE.fdx", "SI UNITS DEMO EXAMPLE.fdx" };
+    struct Cleanup {
+        fs::path dir;
+        const char* const* names;
+        ~Cleanup()
+        {
+            for (int i = 0; i < 2; ++i)
+                fs::remove(dir / names[i]);
+        }
+    } cleanup { here, names };
+    for (const char* name : names)
+        fs::copy_file(source / name, here / name, fs::copy_options::overwrite_existing);
+
+    TLPData m; // a new model starts from the English demo
+    EXPECT_EQ(m.Units, kUnitsUS);
+    EXPECT_EQ(m.Layers.Count(), 4);
+    EXPECT_EQ(m.PileLength, 40);
+    EXPECT_EQ(m.ProjectDate, DateToday());
+    m.ProjectName = "Old";
+    m.SetUnits(kUnitsSI);
+    m.Reset(false);
+    EXPECT_EQ(m.Units, kUnitsSI);
+    EXPECT_EQ(m.PileLength, 12);
+    EXPECT_EQ(m.ProjectName, "");
+    EXPECT_EQ(m.ProjectDate, DateToday());
+}
