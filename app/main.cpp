@@ -1,4 +1,5 @@
 #include "platform/qt/application.h"
+#include "theming/themeunits.h"
 #include "ui/main/lpmain.h"
 #include "ui/main/startup.h"
 
@@ -7,6 +8,8 @@ int main(int argc, char** argv)
     InitialiseUnits();
     platform::Application app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle());
+    // The theme library needs the application object; it starts before the first window.
+    InitializeThemes();
     ShowSplash();
     int result = 0;
     {
@@ -15,6 +18,7 @@ int main(int argc, char** argv)
         KeepSplashOnTop();
         result = app.exec();
     }
+    FinalizeThemes();
     FinaliseUnits();
     return result;
 }
