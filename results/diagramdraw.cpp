@@ -1,0 +1,911 @@
+#include "results/diagramdraw.h"
+
+#include "model/fieldlimits.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace {
+
+// Pixel coordinates computed from model values are kept within a range that cannot overflow.
+int clampPixel(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(v, -1.0e6, 1.0e6));
+}
+
+int rnd(double v)
+{
+    return static_cast<int>(RoundHalfEven(std::clamp(v, -1.0e6, 1.0e6)));
+}
+
+bool hatchBit(TBrushStyle style, int x, int y)
+{
+    const bool h = (y & 7) == 0;
+    const bool v = (x & 7) == 0;
+    const bool f = ((x - y) & 7) == 0;
+    const bool b = ((x + y) & 7) == 0;
+    switch (style) {
+    case bsSolid:
+        return true;
+    case bsClear:
+        return false;
+    case bsHorizontal:
+        return h;
+    case bsVertical:
+        return v;
+    case bsFDiagonal:
+        return f;
+    case bsBDiagonal:
+        return b;
+    case bsCross:
+        return h || v;
+    case bsDiagCross:
+        return f || b;
+    }
+    return false;
+}
+
+const QColor kHatchColours[3] = { QColor(128, 128, 128), QColor(0, 0, 0), QColor(192, 192, 192) };
+
+} // namespace
+
+// ---- canvas ---------------------------------------------------------------------------------
+
+TDrawCanvas::TDrawCanvas(QImage& image)
+    : Font(QStringLiteral("Arial"))
+    , m_image(image)
+{
+    SetFontHeight(13);
+}
+
+void TDrawCanvas::SetFontHeight(int height)
+{
+    height = std::max(1, height);
+    m_fontHeight = height;
+    // The height names the character cell; the font's pixel size is its em, a little smaller.
+    Font.setPixelSize(height);
+    const int cell = QFontMetrics(Font).height();
+    if (cell > 0)
+        Font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
+}
+
+void TDrawCanvas::setupPen(QPainter& p) const
+{
+    if (!PenVisible) {
+        p.setPen(Qt::NoPen);
+        return;
+    }
+    QPen pen(PenColor, PenWidth <= 1 ? 0 : PenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+}
+
+void TDrawCanvas::setupBrush(QPainter& p) const
+{
+    if (BrushStyle == bsClear) {
+        p.setBrush(Qt::NoBrush);
+        return;
+    }
+    Qt::BrushStyle style = Qt::SolidPattern;
+    switch (BrushStyle) {
+    case bsHorizontal:
+        style = Qt::HorPattern;
+        break;
+    case bsVertical:
+        style = Qt::VerPattern;
+        break;
+    case bsFDiagonal:
+        style = Qt::FDiagPattern;
+        break;
+    case bsBDiagonal:
+        style = Qt::BDiagPattern;
+        break;
+    case bsCross:
+        style = Qt::CrossPattern;
+        break;
+    case bsDiagCross:
+        style = Qt::DiagCrossPattern;
+        break;
+    default:
+        break;
+    }
+    p.setBrush(QBrush(BrushColor, style));
+}
+
+void TDrawCanvas::Line(int x0, int y0, int x1, int y1)
+{
+    if (!PenVisible)
+        return;
+    QPainter p(&m_image);
+    setupPen(p);
+    p.drawLine(x0, y0, x1, y1);
+}
+
+void TDrawCanvas::FillRect(int left, int top, int right, int bottom)
+{
+    if (BrushStyle == bsClear)
+        return;
+    const QRect r = QRect(QPoint(std::min(left, right), std::min(top, bottom)),
+        QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1))
+                        .intersected(m_image.rect());
+    if (BrushStyle == bsSolid) {
+        QPainter p(&m_image);
+        p.fillRect(r, BrushColor);
+        return;
+    }
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (hatchBit(BrushStyle, x, y))
+                fillPixel(x, y);
+}
+
+void TDrawCanvas::Rectangle(int left, int top, int right, int bottom)
+{
+    FillRect(left, top, right, bottom);
+    if (!PenVisible)
+        return;
+    QPainter p(&m_image);
+    QPen pen(PenColor, PenWidth <= 1 ? 0 : PenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+void TDrawCanvas::Ellipse(int left, int top, int right, int bottom)
+{
+    QPainter p(&m_image);
+    setupPen(p);
+    setupBrush(p);
+    p.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+}
+
+void TDrawCanvas::Polygon(const QPolygon& points)
+{
+    QPainter p(&m_image);
+    setupPen(p);
+    setupBrush(p);
+    p.drawPolygon(points);
+}
+
+void TDrawCanvas::Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4)
+{
+    if (!PenVisible)
+        return;
+    const double cx = (left + right) / 2.0;
+    const double cy = (top + bottom) / 2.0;
+    const double rx = std::max(1.0, (right - left) / 2.0);
+    const double ry = std::max(1.0, (bottom - top) / 2.0);
+    // Angles in the ellipse's own parameter, counter-clockwise with y pointing up.
+    const double a1 = std::atan2(-(y3 - cy) / ry, (x3 - cx) / rx) * 180 / std::numbers::pi;
+    const double a2 = std::atan2(-(y4 - cy) / ry, (x4 - cx) / rx) * 180 / std::numbers::pi;
+    double span = a2 - a1;
+    while (span <= 0)
+        span += 360;
+    QPainter p(&m_image);
+    setupPen(p);
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), static_cast<int>(std::lround(a1 * 16)),
+        static_cast<int>(std::lround(span * 16)));
+}
+
+void TDrawCanvas::fillPixel(int x, int y)
+{
+    reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = BrushColor.rgb();
+}
+
+void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut)
+{
+    if (BrushStyle == bsClear || !m_image.rect().contains(x, y))
+        return;
+    const int w = m_image.width();
+    const int h = m_image.height();
+    const QRgb stop = border.rgb() | 0xFF000000u;
+    const auto blocked = [&](int px, int py) {
+        if ((reinterpret_cast<const QRgb*>(m_image.constScanLine(py))[px] | 0xFF000000u) == stop)
+            return true;
+        for (const QRect& r : keepOut)
+            if (r.contains(px, py))
+                return true;
+        return false;
+    };
+    if (blocked(x, y))
+        return;
+    // The area is found first, then painted, so that a fill colour equal to what is already
+    // there cannot make the search run forever.
+    std::vector<std::uint8_t> seen(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    std::vector<QPoint> stack { QPoint(x, y) };
+    std::vector<QPoint> area;
+    while (!stack.empty()) {
+        const QPoint pt = stack.back();
+        stack.pop_back();
+        int lx = pt.x();
+        const int py = pt.y();
+        const auto at = [&](int px) -> std::uint8_t& {
+            return seen[static_cast<std::size_t>(py) * static_cast<std::size_t>(w)
+                + static_cast<std::size_t>(px)];
+        };
+        if (at(lx) || blocked(lx, py))
+            continue;
+        while (lx > 0 && !at(lx - 1) && !blocked(lx - 1, py))
+            --lx;
+        int rx = lx;
+        while (rx < w && !at(rx) && !blocked(rx, py)) {
+            at(rx) = 1;
+            area.emplace_back(rx, py);
+            ++rx;
+        }
+        for (int ny : { py - 1, py + 1 }) {
+            if (ny < 0 || ny >= h)
+                continue;
+            for (int px = lx; px < rx; ++px)
+                if (!seen[static_cast<std::size_t>(ny) * static_cast<std::size_t>(w)
+                        + static_cast<std::size_t>(px)]
+                    && !blocked(px, ny))
+                    stack.emplace_back(px, ny);
+        }
+    }
+    for (const QPoint& pt : area)
+        if (hatchBit(BrushStyle, pt.x(), pt.y()))
+            fillPixel(pt.x(), pt.y());
+}
+
+void TDrawCanvas::TextOut(int x, int y, const QString& text)
+{
+    QPainter p(&m_image);
+    p.setFont(Font);
+    p.setPen(FontColor);
+    p.drawText(x, y + QFontMetrics(Font).ascent(), text);
+}
+
+int TDrawCanvas::TextWidth(const QString& text) const
+{
+    return QFontMetrics(Font).horizontalAdvance(text);
+}
+
+int TDrawCanvas::TextHeight(const QString&) const
+{
+    return QFontMetrics(Font).height();
+}
+
+QColor TDrawCanvas::Pixel(int x, int y) const
+{
+    if (!m_image.rect().contains(x, y))
+        return QColor(Qt::white);
+    return QColor(m_image.pixel(x, y));
+}
+
+void TDrawCanvas::SetPixel(int x, int y, QColor colour)
+{
+    if (m_image.rect().contains(x, y))
+        m_image.setPixel(x, y, colour.rgb());
+}
+
+// ---- drawing object -------------------------------------------------------------------------
+
+TDiagramDraw::TDiagramDraw(const TLPData& data)
+    : Data(&data)
+    , Bitmap(600, 600, QImage::Format_RGB32)
+    , m_canvas(Bitmap)
+{
+    Bitmap.fill(Qt::white);
+}
+
+int TDiagramDraw::LineWidth() const
+{
+    return std::max(1, (std::min(Width, Height) / 600) * 2);
+}
+
+int TDiagramDraw::LineSpacing()
+{
+    return rnd(1.5 * m_canvas.TextHeight(QStringLiteral("X")));
+}
+
+int TDiagramDraw::PercentOfWidth(double p) const
+{
+    return rnd(p / 100 * Width);
+}
+
+int TDiagramDraw::EleventhsOfWidth(int n) const
+{
+    return PercentOfWidth(n * 100.0 / 11);
+}
+
+QColor TDiagramDraw::ContrastTextColour(QColor c)
+{
+    return c.red() + c.green() + c.blue() > 384 ? QColor(Qt::black) : QColor(Qt::white);
+}
+
+bool TDiagramDraw::IsHatchColour(QColor c)
+{
+    for (const QColor& h : kHatchColours)
+        if (c.rgb() == h.rgb())
+            return true;
+    return false;
+}
+
+QString TDiagramDraw::FormatValue(int digits, const QString& unit, Extended value)
+{
+    QString text;
+    if (std::isnan(value)) {
+        text = QStringLiteral("N.A.");
+    } else {
+        // Eight significant digits first, then the decimals asked for.
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "%.7Le", value);
+        const long double eight = std::strtold(buf, nullptr);
+        std::snprintf(buf, sizeof buf, "%.*Lf", std::clamp(digits, 0, 18), eight);
+        text = QString::fromLatin1(buf);
+        while (text.contains(QLatin1Char('.'))
+            && (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
+            text.chop(1);
+        if (text == QLatin1String("-0"))
+            text = QStringLiteral("0");
+    }
+    if (!unit.isEmpty())
+        text += QLatin1Char(' ') + unit;
+    return text;
+}
+
+QString TDiagramDraw::FormatByTag(int tag, Extended value)
+{
+    return QString::fromStdString(FormatFixed(value, FieldLimitOf(tag).Decimals));
+}
+
+int TDiagramDraw::supTextWidth(const QString& text) const
+{
+    QString shown = text;
+    shown.remove(QLatin1Char('^'));
+    return m_canvas.TextWidth(shown);
+}
+
+void TDiagramDraw::TextOutSup(int x, int y, const QString& text)
+{
+    if (!text.contains(QLatin1Char('^'))) {
+        m_canvas.TextOut(x, y, text);
+        return;
+    }
+    const int raise = rnd(m_canvas.TextHeight(QStringLiteral("X")) / 4.0);
+    QString rest = text;
+    int caret;
+    while ((caret = rest.indexOf(QLatin1Char('^'))) >= 0) {
+        const QString before = rest.left(caret);
+        m_canvas.TextOut(x, y, before);
+        x += m_canvas.TextWidth(before);
+        const QString raised = rest.mid(caret + 1, 1);
+        m_canvas.TextOut(x, y - raise, raised);
+        x += m_canvas.TextWidth(raised);
+        rest = rest.mid(caret + 2);
+    }
+    m_canvas.TextOut(x, y, rest);
+}
+
+QColor TDiagramDraw::backgroundAt(int x, int y) const
+{
+    QColor c = m_canvas.Pixel(x, y);
+    if (IsHatchColour(c)) {
+        c = m_canvas.Pixel(x - 1, y - 1);
+        if (IsHatchColour(c))
+            c = m_canvas.Pixel(x - 1, y + 1);
+    }
+    return c;
+}
+
+void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QString& text,
+    std::uint32_t background, bool frame, int alignment)
+{
+    m_canvas.SetFontHeight(bottom - top - 2);
+    if (background != kNoBackground) {
+        const QColor bg(
+            int(background & 0xFF), int((background >> 8) & 0xFF), int((background >> 16) & 0xFF));
+        const QColor saved = m_canvas.BrushColor;
+        const TBrushStyle savedStyle = m_canvas.BrushStyle;
+        m_canvas.BrushColor = bg;
+        m_canvas.BrushStyle = bsSolid;
+        m_canvas.FillRect(left, top, right, bottom);
+        m_canvas.BrushColor = saved;
+        m_canvas.BrushStyle = savedStyle;
+    }
+    const int tw = supTextWidth(text);
+    if (frame) {
+        if (right - left < tw + 10)
+            right = left + tw + 10;
+        const TBrushStyle savedStyle = m_canvas.BrushStyle;
+        m_canvas.BrushStyle = bsClear;
+        m_canvas.Rectangle(left, top, right + m_canvas.PenWidth, bottom);
+        m_canvas.BrushStyle = savedStyle;
+    }
+    const int width = right - left;
+    int offset = 0;
+    switch (alignment) {
+    case 0:
+        offset = 1;
+        break;
+    case 1:
+        offset = width - tw - 1;
+        break;
+    case 2:
+        offset = (width - tw) / 2 + 1;
+        break;
+    default:
+        offset = 0;
+        break;
+    }
+    const QColor sample = backgroundAt(left + offset, top + m_canvas.TextHeight(text) / 2);
+    m_canvas.FontColor = ContrastTextColour(sample);
+    TextOutSup(left + offset, top, text);
+}
+
+void TDiagramDraw::DrawArrowHead(int x, int y, int size, double angle)
+{
+    for (double b : { std::numbers::pi + angle + std::numbers::pi / 14,
+             std::numbers::pi + angle - std::numbers::pi / 14 })
+        m_canvas.Line(x, y, x + rnd(std::sin(b) * size), y + rnd(std::cos(b) * size));
+}
+
+void TDiagramDraw::DrawArrow(int x0, int y0, int x1, int y1, int size, bool headAtStart, bool headAtEnd)
+{
+    m_canvas.Line(x0, y0, x1, y1);
+    double a;
+    if (y1 == y0) {
+        a = std::numbers::pi / 2;
+    } else {
+        a = std::atan(double(x1 - x0) / double(y1 - y0));
+        if (a < 0)
+            a += std::numbers::pi;
+    }
+    if (headAtEnd)
+        DrawArrowHead(x1, y1, size, a);
+    if (headAtStart)
+        DrawArrowHead(x0, y0, size, std::numbers::pi + a);
+}
+
+void TDiagramDraw::DrawDimension(
+    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position)
+{
+    const QString text = QLatin1Char(' ') + caption + QLatin1Char(' ');
+    const bool vertical = x0 == x1;
+    const int tw = supTextWidth(text);
+    const int th = m_canvas.TextHeight(text);
+    int available = vertical ? y1 - y0 : x1 - x0;
+    if (outside)
+        available = 0;
+    const int A = ArrowSize();
+
+    // Where the text goes (screen box), and whether it gets an opaque background.
+    int tx, ty; // top-left of the text's screen box
+    if (vertical) {
+        tx = x0 - th / 2;
+        ty = (y0 + y1) / 2 - tw / 2;
+    } else {
+        tx = (x0 + x1) / 2 - tw / 2;
+        ty = y0 - th / 2;
+    }
+    bool opaque = true;
+    if (available - A > tw || position >= 3) {
+        DrawArrow(x0, y0, x1, y1, A, true, true);
+        if (available - 2 * A <= tw) {
+            if (vertical)
+                tx += position == 3 ? -th : position == 4 ? th : 0;
+            else
+                ty += position == 3 ? -th : position == 4 ? th : 0;
+            opaque = false;
+        }
+    } else {
+        // Outside arrows point at the two ends.
+        if (vertical) {
+            DrawArrow(x0, y0 - 2 * A, x0, y0, A, false, true);
+            DrawArrow(x1, y1, x1, y1 + 2 * A, A, true, false);
+            if (position == 1)
+                ty = y1 + A;
+            else if (position == 2)
+                ty = y0 - A - tw;
+        } else {
+            DrawArrow(x0 - 2 * A, y0, x0, y0, A, false, true);
+            DrawArrow(x1, y1, x1 + 2 * A, y1, A, true, false);
+            if (position == 1)
+                tx = x0 - A - tw;
+            else if (position == 2)
+                tx = x1 + A;
+        }
+        opaque = false;
+    }
+
+    QColor bg = backgroundAt(tx, ty);
+    if (bg.rgb() == QColor(Qt::black).rgb())
+        bg = Qt::white;
+    if (opaque) {
+        const QColor savedColour = m_canvas.BrushColor;
+        const TBrushStyle savedStyle = m_canvas.BrushStyle;
+        m_canvas.BrushColor = bg;
+        m_canvas.BrushStyle = bsSolid;
+        if (vertical)
+            m_canvas.FillRect(tx, ty, tx + th, ty + tw);
+        else
+            m_canvas.FillRect(tx, ty, tx + tw, ty + th);
+        m_canvas.BrushColor = savedColour;
+        m_canvas.BrushStyle = savedStyle;
+    }
+    m_canvas.FontColor = ContrastTextColour(bg);
+    if (!vertical) {
+        TextOutSup(tx, ty, text);
+        return;
+    }
+    // Turned a quarter turn counter-clockwise: the text reads upward along the line.
+    QImage turned(std::max(1, tw), std::max(1, th), QImage::Format_ARGB32_Premultiplied);
+    turned.fill(Qt::transparent);
+    {
+        QPainter p(&turned);
+        p.setFont(m_canvas.Font);
+        p.setPen(m_canvas.FontColor);
+        const int ascent = QFontMetrics(m_canvas.Font).ascent();
+        const int raise = rnd(th / 4.0);
+        int x = 0;
+        QString rest = text;
+        int caret;
+        while ((caret = rest.indexOf(QLatin1Char('^'))) >= 0) {
+            const QString before = rest.left(caret);
+            p.drawText(x, ascent, before);
+            x += m_canvas.TextWidth(before);
+            const QString raised = rest.mid(caret + 1, 1);
+            p.drawText(x, ascent - raise, raised);
+            x += m_canvas.TextWidth(raised);
+            rest = rest.mid(caret + 2);
+        }
+        p.drawText(x, ascent, rest);
+    }
+    QPainter p(&Bitmap);
+    p.translate(tx, ty + tw);
+    p.rotate(-90);
+    p.drawImage(0, 0, turned);
+}
+
+void TDiagramDraw::DrawOctagon(int left, int top, int right, int bottom)
+{
+    const int c = rnd((right - left) / (2 + std::numbers::sqrt2));
+    m_canvas.Polygon(QPolygon({ QPoint(left + c, top), QPoint(right - c, top), QPoint(right, top + c),
+        QPoint(right, bottom - c), QPoint(right - c, bottom), QPoint(left + c, bottom),
+        QPoint(left, bottom - c), QPoint(left, top + c) }));
+}
+
+// ---- entry points ---------------------------------------------------------------------------
+
+TDiagramKind TDiagramDraw::ResolveKind(const TLPData& data, TDiagramKind kind)
+{
+    if (kind == dkConcreteSection)
+        return data.IsRoundShape() ? dkRoundRCSection : dkRectRCSection;
+    return kind;
+}
+
+void TDiagramDraw::beginDrawing()
+{
+    Width = Bitmap.width();
+    Height = Bitmap.height();
+    UsedWidth = Width;
+    m_pileRects.clear();
+    m_canvas.PenColor = Qt::black;
+    m_canvas.PenWidth = 1;
+    m_canvas.PenVisible = true;
+    m_canvas.BrushColor = Qt::white;
+    m_canvas.BrushStyle = bsSolid;
+    m_canvas.SetFontHeight(FontSize());
+}
+
+bool TDiagramDraw::Draw(TDiagramKind kind)
+{
+    switch (ResolveKind(*Data, kind)) {
+    case dkSoilProfile:
+        DrawSoilProfile();
+        return true;
+    case dkWSection:
+        DrawWSection();
+        return true;
+    case dkPipeSection:
+        DrawPipeSection();
+        return true;
+    case dkRoundRCSection:
+        DrawRoundRCSection();
+        return true;
+    case dkRectRCSection:
+        DrawRectRCSection();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TDiagramDraw::DrawToBitmap(QImage& bitmap, const TLPData& data, TDiagramKind kind)
+{
+    if (bitmap.width() <= 0 || bitmap.height() <= 0)
+        return;
+    TDiagramDraw draw(data);
+    draw.Bitmap = QImage(bitmap.size(), QImage::Format_RGB32);
+    draw.Bitmap.fill(Qt::white);
+    if (!draw.Draw(kind))
+        return;
+    bitmap = draw.UsedWidth < draw.Bitmap.width()
+        ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
+        : draw.Bitmap;
+}
+
+void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind kind)
+{
+    if (!image || image->width() <= 0 || image->height() <= 0)
+        return;
+    QImage bitmap(image->width(), image->height(), QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    TDiagramDraw draw(data);
+    draw.Bitmap = bitmap;
+    if (!draw.Draw(kind))
+        return;
+    const QImage result = draw.UsedWidth < draw.Bitmap.width()
+        ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
+        : draw.Bitmap;
+    image->setPixmap(QPixmap::fromImage(result));
+}
+
+// ---- pile in the soil profile ---------------------------------------------------------------
+
+namespace {
+
+const char* interfaceName(TPileInterface i)
+{
+    switch (i) {
+    case piRoughConcrete:
+        return "Rough Concrete";
+    case piSmoothConcrete:
+        return "Smooth Concrete";
+    case piRoughSteel:
+        return "Rough Steel";
+    case piSmoothSteel:
+        return "Smooth Steel";
+    case piTimber:
+        return "Timber";
+    }
+    return "";
+}
+
+const char* shapeName(TPileShape s)
+{
+    switch (s) {
+    case psSquare:
+        return "Square";
+    case psCircle:
+        return "Circle";
+    case psRectangle:
+        return "Rectangle";
+    case psOctagon:
+        return "Octagon";
+    }
+    return "";
+}
+
+QColor colourOf(std::int32_t bgr)
+{
+    const auto v = static_cast<std::uint32_t>(bgr);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+QString enumText(TLayerEnum type, int ordinal)
+{
+    return QString::fromStdString(EnumToDisplayText(type, ordinal));
+}
+
+} // namespace
+
+void TDiagramDraw::DrawSoilProfile()
+{
+    beginDrawing();
+    const TLPData& d = *Data;
+    TDrawCanvas& c = m_canvas;
+    // A pile without length (or with no sensible one) has nothing to stand in.
+    if (!(d.PileLength > 0) || !std::isfinite(static_cast<double>(d.PileLength))) {
+        c.BrushColor = Qt::white;
+        c.FillRect(0, 0, Width, Height);
+        return;
+    }
+    const bool si = d.Units == kUnitsSI;
+    const QString uLength = si ? QStringLiteral("m") : QStringLiteral("ft");
+    const QString uForce = si ? QStringLiteral("KN") : QStringLiteral("kips");
+    const QString uMoment = si ? QStringLiteral("KN.m") : QStringLiteral("kip-ft");
+    const QString uModulus = si ? QStringLiteral("MPa") : QStringLiteral("ksi");
+    const QString uInertia = si ? QStringLiteral("m^4") : QStringLiteral("in^4");
+    const QString uArea = si ? QStringLiteral("m^2") : QStringLiteral("in^2");
+    const QString uSubgrade = si ? QStringLiteral("kN/m^3") : QStringLiteral("kcf");
+    const QString uStress = si ? QStringLiteral("KPa") : QStringLiteral("ksf");
+    const QString uWeight = si ? QStringLiteral("KN/m^3") : QStringLiteral("pcf");
+
+    const int FS = FontSize();
+    const int M = Margin();
+    const int LW = LineWidth();
+    c.SetFontHeight(FS);
+    const int w = c.TextWidth(QStringLiteral("XXXX"));
+    const int cx = Width / 2;
+    const int T = 3 * FS + 10;
+    const int bottomLimit = Height - FS;
+    Scale = double(bottomLimit - T) / static_cast<double>(d.PileLength);
+    const int B = T + clampPixel(static_cast<double>(d.PileLength) * Scale);
+    const auto yAt = [&](Extended depth) { return T + clampPixel(static_cast<double>(depth) * Scale); };
+    const auto font = [&] { c.SetFontHeight(FS); };
+
+    c.BrushColor = Qt::white;
+    c.BrushStyle = bsSolid;
+    c.FillRect(0, 0, Width, Height);
+    c.PenColor = Qt::black;
+    c.PenWidth = M;
+    const int boxRight = Width - 2 * w;
+    c.Rectangle(2 * w, T, boxRight + M / 2, B + M / 2);
+    DrawLabel(
+        Width - 2 * w + M, T - FS / 2, Width - w + M, T + FS / 2, FormatByTag(1, 0), kNoBackground, false, 2);
+
+    c.PenWidth = LW;
+    const int count = d.Layers.Count();
+    bool previousThin = false;
+    for (int i = 0; i < count; ++i) {
+        const TLayer& layer = *d.Layers[i];
+        const bool last = i == count - 1;
+        const int yTop = yAt(layer.Top());
+        const int yBottom = yAt(layer.Bottom());
+        const int drawn = clampPixel(static_cast<double>(layer.Thickness) * Scale);
+
+        // a. boundary, b. fill
+        c.PenColor = Qt::black;
+        c.PenWidth = LW;
+        c.Line(2 * w, yBottom, boxRight, yBottom);
+        const int seedX = 2 * w + M + 1;
+        const int seedY = yAt(layer.Top() + layer.Thickness / 2);
+        c.BrushColor = colourOf(layer.Colour);
+        c.BrushStyle = bsSolid;
+        c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
+        if (layer.Hatch != bsSolid) {
+            c.BrushColor = kHatchColours[0];
+            c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
+            c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
+        }
+        c.BrushStyle = bsSolid;
+        c.BrushColor = Qt::white;
+
+        // c. thin layers alternate their texts between two columns
+        const bool thin = drawn < FS && !previousThin;
+        previousThin = thin;
+
+        // d. layer number, e. bottom depth
+        font();
+        const int yMid = yAt(layer.Top() + layer.Thickness / 2);
+        const int numberX = thin && i > 0 ? 0 : w;
+        DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(i + 1),
+            kNoBackground, false, 2);
+        const int depthX = thin ? Width - w + M : Width - 2 * w + M;
+        DrawLabel(depthX, yBottom - FS / 2, depthX + w, yBottom - FS / 2 + FS, FormatByTag(1, layer.Bottom()),
+            kNoBackground, false, 2);
+
+        // f. pile segment
+        const int h = rnd(static_cast<double>(layer.PileWidth()) * Scale / 2);
+        const int segmentEnd = last ? B : yBottom + M;
+        c.BrushColor = Qt::white;
+        c.BrushStyle = bsSolid;
+        c.FillRect(cx - h, yTop + M, cx + h, segmentEnd);
+        c.PenVisible = false;
+        c.BrushColor = Qt::black;
+        c.BrushStyle = d.IsConcrete() ? bsDiagCross
+            : d.IsSteel()             ? bsVertical
+            : d.IsTimber()            ? bsFDiagonal
+                                      : bsClear;
+        c.FillRect(cx - h, yTop, cx + h, segmentEnd);
+        c.PenVisible = true;
+        c.BrushColor = Qt::white;
+        c.BrushStyle = bsSolid;
+        m_pileRects.push_back(QRect(QPoint(cx - h, yTop), QPoint(cx + h - 1, segmentEnd)));
+
+        // g. outline; joint lines only where the pile changes
+        c.PenColor = Qt::black;
+        c.PenWidth = M;
+        const bool nextDiffers = last || !d.Layers[i + 1]->SamePileAsPrevious();
+        const bool differs = i == 0 || !layer.SamePileAsPrevious();
+        c.Line(cx - h, yTop, cx - h, yBottom);
+        if (nextDiffers)
+            c.Line(cx - h, yBottom, cx + h, yBottom);
+        c.Line(cx + h, yBottom, cx + h, yTop);
+        if (differs)
+            c.Line(cx + h, yTop, cx - h, yTop);
+
+        // h. the pile's description above the box
+        if (i == 0) {
+            const int y0 = T - LW;
+            QString pile
+                = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(layer.PileInterface()));
+            if (d.StructuralDesign && d.UsesIShape())
+                pile += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
+            else if (d.StructuralDesign && d.UsesPipeSection())
+                pile += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
+            pile += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
+            DrawLabel(2 * w + M, y0 - 2 * FS, Width - 2 * w, y0 - FS, pile, kNoBackground, false, 0);
+            DrawLabel(2 * w + M, y0 - FS, Width - 2 * w, y0,
+                QStringLiteral("E = ") + FormatByTag(31, layer.PileE()) + QLatin1Char(' ') + uModulus
+                    + QStringLiteral(", I = ") + FormatByTag(33, layer.PileI()) + QLatin1Char(' ') + uInertia,
+                kNoBackground, false, 0);
+        }
+
+        // i. soil texts, when the layer has room for two rows
+        if (2 * FS <= drawn) {
+            const int y1 = yTop + LW;
+            QString uscs = enumText(TLayerEnum::USCS, layer.USCS);
+            if (layer.Consistency != lpconNone)
+                uscs += QStringLiteral(", ") + enumText(TLayerEnum::Consistency, layer.Consistency);
+            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
+                enumText(TLayerEnum::MaterialType, layer.MatType), kNoBackground, false, 1);
+            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS, uscs, kNoBackground, false, 1);
+            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
+                QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
+                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade,
+                kNoBackground, false, 0);
+            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS,
+                QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
+                    + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
+                    + QLatin1Char(' ') + uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
+                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight,
+                kNoBackground, false, 0);
+        }
+
+        // j. the pile's size wherever it changes
+        if (differs) {
+            font();
+            c.PenColor = Qt::black;
+            c.PenWidth = LW;
+            const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
+            DrawDimension(cx - hh, yTop + (3 * FS) / 2, cx + hh, yTop + (3 * FS) / 2,
+                QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ') + uLength
+                    + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
+                    + QLatin1Char(' ') + uArea,
+                true, 2);
+        }
+    }
+
+    // 6. pile length
+    font();
+    c.PenColor = Qt::black;
+    c.PenWidth = LW;
+    DrawDimension(cx, T, cx, B, FormatValue(2, uLength, d.PileLength), false, 2);
+
+    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
+    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
+
+    // 7. lateral load
+    c.PenWidth = M;
+    c.PenColor = QColor(0, 0, 255);
+    {
+        const int x = cx - half;
+        DrawArrow(x - 2 * w, T + 2 * M, x, T + 2 * M, ArrowSize(), false, true);
+        DrawLabel(x - 3 * w, T - FS - M, x, T - M,
+            QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad), kNoBackground, false, 2);
+    }
+    // 8. downward load
+    if (d.DownwardLoad > 0) {
+        c.PenWidth = M;
+        c.PenColor = QColor(0, 128, 0);
+        DrawArrow(cx, T - 2 * FS, cx, T, ArrowSize(), false, true);
+        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M,
+            QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad), kNoBackground, false,
+            1);
+    }
+    // 9. head moment of a free head
+    if (d.HeadCondition == kFreeHead) {
+        c.PenWidth = M;
+        c.PenColor = QColor(255, 0, 0);
+        const int x = cx + half;
+        c.Arc(x - 2 * FS, 10 - M, x + 2 * FS, T + 2 * FS - M, x + 2 * FS, T - M, x, 10 - M);
+        DrawArrowHead(x + 2 * FS - M, T - M, ArrowSize(), 0);
+        DrawLabel(x + 2 * FS + 3 * M, T - FS, Width - 2 * w, T,
+            QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad), kNoBackground, false, 0);
+    }
+    // 10.
+    c.BrushColor = Qt::white;
+    c.BrushStyle = bsSolid;
+}

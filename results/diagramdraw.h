@@ -1,0 +1,140 @@
+#pragma once
+// The project's engineering sketches drawn into a bitmap: the pile standing in its soil layers
+// with the head loads, and the cross-sections of the pile (steel I/H, steel pipe, round or
+// rectangular reinforced concrete). Every size on a sketch derives from the bitmap's size, so
+// the same drawing serves the small pictures of the main window, the enlarged view and the
+// printed report.
+#include "model/lpclasses.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPolygon>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QPainter;
+
+enum TDiagramKind : std::uint8_t {
+    dkSoilProfile = 0,
+    dkWSection = 1,
+    dkPipeSection = 2,
+    dkConcreteSection = 3, // resolved to dkRoundRCSection or dkRectRCSection before drawing
+    dkRoundRCSection = 4,
+    dkRectRCSection = 5
+};
+
+// The drawing state of a bitmap: pen, brush and font, with the few operations the sketches use.
+// Hatched brushes draw only their lines and leave the pixels between them as they were.
+class TDrawCanvas {
+public:
+    explicit TDrawCanvas(QImage& image);
+
+    QColor PenColor = Qt::black;
+    int PenWidth = 1;
+    bool PenVisible = true;
+    QColor BrushColor = Qt::white;
+    TBrushStyle BrushStyle = bsSolid; // bsClear: no fill
+    QColor FontColor = Qt::black;
+    QFont Font;
+
+    // Height of a line of text (the character cell) in pixels.
+    void SetFontHeight(int height);
+    int FontHeight() const { return m_fontHeight; }
+
+    void Line(int x0, int y0, int x1, int y1);
+    void Rectangle(int left, int top, int right, int bottom);
+    void FillRect(int left, int top, int right, int bottom);
+    void Ellipse(int left, int top, int right, int bottom);
+    void Polygon(const QPolygon& points);
+    // Counter-clockwise arc of the ellipse in the rectangle, from the ray through (x3, y3) to
+    // the ray through (x4, y4).
+    void Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
+    // Fills the 4-connected area around (x, y) up to pixels of the border colour with the brush.
+    // Pixels inside any of the keep-out rectangles are neither filled nor crossed.
+    void FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut = {});
+    // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
+    void TextOut(int x, int y, const QString& text);
+    int TextWidth(const QString& text) const;
+    int TextHeight(const QString& text) const;
+    QColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, QColor colour);
+
+    QImage& Image() { return m_image; }
+
+private:
+    void setupPen(QPainter& p) const;
+    void setupBrush(QPainter& p) const;
+    void fillPixel(int x, int y);
+    QImage& m_image;
+    int m_fontHeight = 13;
+};
+
+class TDiagramDraw {
+public:
+    explicit TDiagramDraw(const TLPData& Data);
+
+    const TLPData* Data = nullptr; // not owned
+    int Width = 600;
+    int Height = 600;
+    QImage Bitmap;
+    double Scale = 0;
+    int UsedWidth = 600;
+
+    // Draws into a picture control sized to the control; an unknown kind leaves it as it is.
+    static void DrawToImage(QLabel* Image, const TLPData& Data, TDiagramKind Kind);
+    // Draws into the bitmap at its size; an unknown kind leaves it as it is.
+    static void DrawToBitmap(QImage& Bitmap, const TLPData& Data, TDiagramKind Kind);
+    // The drawing kind for the model: dkConcreteSection resolved by the pile's shape.
+    static TDiagramKind ResolveKind(const TLPData& Data, TDiagramKind Kind);
+    // Draws one kind into Bitmap at its current size; false for an unknown kind.
+    bool Draw(TDiagramKind Kind);
+
+    // Sizes derived from the bitmap.
+    int LineWidth() const;
+    int Margin() const { return 2 * LineWidth(); }
+    int FontSize() const { return 5 * Margin(); }
+    int ArrowSize() const { return 8 * LineWidth(); }
+    int LineSpacing();
+    int PercentOfWidth(double p) const;
+    int EleventhsOfWidth(int n) const;
+
+    static QColor ContrastTextColour(QColor colour);
+    static bool IsHatchColour(QColor colour);
+    static QString FormatValue(int Digits, const QString& Unit, Extended Value);
+    static QString FormatByTag(int Tag, Extended Value);
+
+    // No background: the value that names none.
+    static constexpr std::uint32_t kNoBackground = 0x1FFFFFFF;
+    void DrawLabel(int left, int top, int right, int bottom, const QString& text,
+        std::uint32_t background = kNoBackground, bool frame = false, int alignment = 0);
+    // Writes text at (x, y) with each character after "^" raised.
+    void TextOutSup(int x, int y, const QString& text);
+    void DrawArrowHead(int x, int y, int size, double angle);
+    void DrawArrow(int x0, int y0, int x1, int y1, int size, bool headAtStart, bool headAtEnd);
+    void DrawDimension(int x0, int y0, int x1, int y1, const QString& text, bool outside, int position);
+    void DrawOctagon(int left, int top, int right, int bottom);
+
+    void DrawSoilProfile();
+    void DrawWSection();
+    void DrawPipeSection();
+    void DrawRoundRCSection();
+    void DrawRectRCSection();
+
+    TDrawCanvas& Canvas() { return m_canvas; }
+
+private:
+    // Width on screen of a text written by TextOutSup.
+    int supTextWidth(const QString& text) const;
+    // Colour behind a text at (x, y): hatch colours are looked past to a neighbour.
+    QColor backgroundAt(int x, int y) const;
+    void beginDrawing();
+
+    TDrawCanvas m_canvas;
+    // Pile segments drawn so far: the layer fills must not run into them.
+    std::vector<QRect> m_pileRects;
+};

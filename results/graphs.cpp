@@ -1,0 +1,620 @@
+#include "results/graphs.h"
+
+#include "model/lptypes.h"
+#include "platform/qt/controls.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kStatusBarHeight = 19;
+constexpr int kDesignedImageWidth = 244;
+constexpr int kDesignedImageHeight = 410;
+constexpr int kHitTolerance = 5;
+
+const char* const kDepthUS = "Depth below ground surface, ft";
+const char* const kDepthSI = "Depth below ground surface, m";
+
+} // namespace
+
+bool IsLateralGraphKind(TGraphKind kind)
+{
+    return kind == gkAllLateral || kind == gkShear || kind == gkMoment || kind == gkDeflection
+        || kind == gkSoilPressure;
+}
+
+bool IsVerticalGraphKind(TGraphKind kind)
+{
+    return kind == gkAllVertical || kind == gkCapacity || kind == gkCapacityVsMovement || kind == gkPileLoad
+        || kind == gkEffectiveStress;
+}
+
+TfrmGraphs::TfrmGraphs(QWidget* owner)
+    : QDialog(owner)
+    , m_chart(std::make_unique<platform::TChart>())
+{
+    setObjectName(QStringLiteral("frmGraphs"));
+    setWindowTitle(QStringLiteral("Lateral Pile Graphs"));
+    setFont(platform::formFont(8));
+
+    using namespace platform;
+    Chart1 = m_chart.get();
+    Chart1->Color = btnFaceColor();
+    Chart1->BackWallTransparent = true;
+    Chart1->BackWallColor = Qt::white;
+    Chart1->LeftAxis.Inverted = true;
+    Chart1->TopAxis.Inverted = true;
+    Chart1->TopAxis.LabelsAngle = 270;
+    Chart1->TopAxis.Increment = 5;
+    Chart1->TopAxis.Title.Caption = QString::fromLatin1(kDepthUS);
+    Chart1->RightAxis.Inverted = true;
+    Chart1->RightAxis.LabelsAngle = 270;
+    Chart1->RightAxis.Increment = 5;
+    Chart1->Legend.Visible = false;
+    Chart1->Legend.Transparent = true;
+    Chart1->Legend.Frame = false;
+    Chart1->Legend.ColorWidth = 25;
+
+    const auto makeSeries = [this](TChartSeries::TKind kind, QColor colour, TPointerStyle style, int size) {
+        TChartSeries* s = Chart1->AddSeries(kind);
+        s->HorizAxis = &Chart1->TopAxis;
+        s->VertAxis = &Chart1->RightAxis;
+        s->SeriesColor = colour;
+        s->Pointer.Style = style;
+        s->Pointer.HorizSize = size;
+        s->Pointer.VertSize = size;
+        return s;
+    };
+    Series1 = makeSeries(TChartSeries::TKind::Line, QColor(0, 0, 160), TPointerStyle::Diamond, 2);
+    Series2 = makeSeries(TChartSeries::TKind::Line, QColor(0, 128, 0), TPointerStyle::Triangle, 2);
+    Series3 = makeSeries(TChartSeries::TKind::Line, QColor(255, 128, 64), TPointerStyle::Rectangle, 2);
+    Series4 = makeSeries(TChartSeries::TKind::Points, QColor(255, 0, 0), TPointerStyle::Cross, 10);
+    Series4->Pointer.BrushColor = QColor(255, 0, 0);
+    Series5 = makeSeries(TChartSeries::TKind::Line, QColor(0, 255, 64), TPointerStyle::Triangle, 2);
+
+    Chart1->OnBeforeDrawAxes = [this](TChart&) { Chart1BeforeDrawAxes(); };
+    Chart1->OnAfterDraw = [this](TChart&) { Chart1AfterDraw(); };
+    Chart1->OnGetAxisLabel = [this](TChartAxis& axis, QString& text) { Chart1GetAxisLabel(axis, text); };
+
+    TPictureBox** images[] = { &Image1, &Image2, &Image3, &Image4, &Image5, &Image6 };
+    int n = 1;
+    for (TPictureBox** image : images) {
+        *image = new TPictureBox(this);
+        (*image)->setObjectName(QStringLiteral("Image%1").arg(n));
+        (*image)->setGeometry((n - 1) * m_imageWidth, 0, m_imageWidth, m_imageHeight);
+        (*image)->OnMouseMove = [this](TPictureBox* sender, int x, int y) { Image1MouseMove(sender, x, y); };
+        ++n;
+    }
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    fitToPictures();
+}
+
+TfrmGraphs::~TfrmGraphs() = default;
+
+TPictureBox* TfrmGraphs::ImageN(int n) const
+{
+    switch (n) {
+    case 1:
+        return Image1;
+    case 2:
+        return Image2;
+    case 3:
+        return Image3;
+    case 4:
+        return Image4;
+    case 5:
+        return Image5;
+    case 6:
+        return Image6;
+    default:
+        return nullptr;
+    }
+}
+
+QImage TfrmGraphs::GraphPicture(int n) const
+{
+    const TPictureBox* image = ImageN(n);
+    return image ? image->Picture() : QImage();
+}
+
+void TfrmGraphs::setAxisTitles(const char* yUS, const char* ySI, const char* xUS, const char* xSI)
+{
+    const bool si = Data && Data->Units == kUnitsSI;
+    Chart1->RightAxis.Title.Caption = QString::fromLatin1(si ? ySI : yUS);
+    Chart1->TopAxis.Title.Caption = QString::fromLatin1(si ? xSI : xUS);
+}
+
+void TfrmGraphs::drawGraph(TPictureBox* image)
+{
+    RenderChartToImage(image);
+    image->show();
+}
+
+void TfrmGraphs::ShowGraphs(const TLPData& data, TGraphKind kind)
+{
+    Data = &data;
+    Kind = kind;
+    m_nodes = data.Nodes;
+    m_points = data.InteractionPoints;
+
+    Chart1->Legend.Visible = false;
+    Series2->Clear();
+    Series4->Active = false;
+    Series5->Active = false;
+    MinMarkOn = false;
+    MaxMarkOn = false;
+    for (int n = 1; n <= 6; ++n)
+        ImageN(n)->hide();
+
+    if (IsLateralGraphKind(kind))
+        setWindowTitle(QStringLiteral("Lateral Pile Graphs"));
+    else if (IsVerticalGraphKind(kind))
+        setWindowTitle(QStringLiteral("Vertical Pile Graphs"));
+    else if (kind == gkInteraction)
+        setWindowTitle(QStringLiteral("Reinforcement Graph"));
+
+    // Effective-stress capacities are held in pounds in US projects: shown as kips.
+    const double effDivisor = static_cast<double>(data.UnitValue(1, 1000));
+    const auto in = [kind](std::initializer_list<TGraphKind> kinds) {
+        for (TGraphKind k : kinds)
+            if (k == kind)
+                return true;
+        return false;
+    };
+    const auto fillNodes = [this](platform::TChartSeries* s, auto x, auto y) {
+        for (const TNodeResult& node : m_nodes)
+            s->AddXY(static_cast<double>(x(node)), static_cast<double>(y(node)));
+    };
+    const auto depth = [](const TNodeResult& n) { return n.Depth; };
+
+    MaxMarkOn = true;
+    if (in({ gkAllLateral, gkShear })) {
+        Series1->Clear();
+        setAxisTitles("Shear (service level), kips", "Shear (service level), KN", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Shear; });
+        SetNiceIncrements();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image1);
+        StoreHitPoints(HitList(THitList::Shear), *Series1, true);
+    }
+    if (in({ gkAllLateral, gkMoment })) {
+        Series1->Clear();
+        setAxisTitles("Moment (service level), kip-ft", "Moment (service level), KN.m", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Moment; });
+        SetNiceIncrements();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image2);
+        StoreHitPoints(HitList(THitList::Moment), *Series1, true);
+    }
+    if (in({ gkAllLateral, gkDeflection })) {
+        Series1->Clear();
+        setAxisTitles(
+            "Deflection (service level), inch", "Deflection (service level), mm", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Deflection; });
+        SetNiceIncrements();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image3);
+        StoreHitPoints(HitList(THitList::Deflection), *Series1, true);
+    }
+    if (in({ gkAllLateral, gkSoilPressure })) {
+        Series1->Clear();
+        Series2->Clear();
+        setAxisTitles("Lat. Soil Pressure, k/ft^2", "Lat. Soil Pressure, kPa", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.SoilPressure; });
+        fillNodes(Series2, depth, [](const TNodeResult& n) { return n.AllowSoilPressure; });
+        Series3->ShowInLegend = false;
+        SetNiceIncrements();
+        Series1->Title = QStringLiteral("Induced");
+        Series2->Title = QStringLiteral("Allowable");
+        Chart1->Legend.Visible = true;
+        drawGraph(Image4);
+        Chart1->Legend.Visible = false;
+        StoreHitPoints(HitList(THitList::Induced), *Series1, true);
+        StoreHitPoints(HitList(THitList::Allowable), *Series2, true);
+    }
+    MaxMarkOn = false;
+
+    if (in({ gkAllVertical, gkCapacity })) {
+        Series1->Clear();
+        Series2->Clear();
+        Series3->Clear();
+        setAxisTitles("Vertical Capacity, kips", "Vertical Capacity, KN", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.QSideAllow; });
+        fillNodes(Series2, depth, [](const TNodeResult& n) { return n.QEndAllow; });
+        fillNodes(Series3, depth, [](const TNodeResult& n) { return n.Capacity; });
+        SetNiceIncrements();
+        Series1->Title = QStringLiteral("Side Fric.");
+        Series2->Title = QStringLiteral("End Bear.");
+        Series3->Title = QStringLiteral("Total Cap.");
+        Chart1->Legend.Visible = true;
+        drawGraph(Image1);
+        StoreHitPoints(HitList(THitList::SideFriction), *Series1, true);
+        StoreHitPoints(HitList(THitList::EndBearing), *Series2, true);
+        StoreHitPoints(HitList(THitList::Capacity), *Series3, true);
+    }
+    if (in({ gkAllEffective, gkEffCapacity })) {
+        Series1->Clear();
+        Series2->Clear();
+        Series3->Clear();
+        setAxisTitles("Vertical Capacity (Effective Stress), kips",
+            "Vertical Capacity (Effective Stress), KN", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [effDivisor](const TNodeResult& n) { return n.EffSideAllow / effDivisor; });
+        fillNodes(Series2, depth, [effDivisor](const TNodeResult& n) { return n.EffEndAllow / effDivisor; });
+        fillNodes(
+            Series3, depth, [effDivisor](const TNodeResult& n) { return n.EffTotalAllow / effDivisor; });
+        SetNiceIncrements();
+        Series1->Title = QStringLiteral("Eff. Side Fric.");
+        Series2->Title = QStringLiteral("End Bear.");
+        Series3->Title = QStringLiteral("Eff. Total Cap.");
+        Chart1->Legend.Visible = true;
+        drawGraph(Image2);
+        StoreHitPoints(HitList(THitList::EffSide), *Series1, true);
+        StoreHitPoints(HitList(THitList::EffEnd), *Series2, true);
+        StoreHitPoints(HitList(THitList::EffCapacity), *Series3, true);
+    }
+    if (in({ gkAllVertical, gkCapacityVsMovement })) {
+        Series1->Clear();
+        setAxisTitles(
+            "Vertical Capacity, kips", "Vertical Capacity, KN", "Pile Movement, in", "Pile Movement, mm");
+        fillNodes(
+            Series1, [](const TNodeResult& n) { return n.Settlement; },
+            [](const TNodeResult& n) { return n.Capacity; });
+        Series2->Active = false;
+        Series3->Active = false;
+        Series3->ShowInLegend = true;
+        SetNiceIncrements();
+        Series1->Title = QStringLiteral("Total Mov.");
+        Chart1->Legend.Visible = false;
+        drawGraph(Image3);
+        StoreHitPoints(HitList(THitList::Movement), *Series1, true);
+    }
+    if (in({ gkAllEffective, gkEffLoadVsSettlement })) {
+        Series1->Clear();
+        setAxisTitles("Pile Load (Effective Stress), kips", "Pile Load (Effective Stress), KN",
+            "Pile Settlement, in", "Pile Settlement, mm");
+        fillNodes(
+            Series1, [](const TNodeResult& n) { return n.EffMovement; },
+            [effDivisor](const TNodeResult& n) { return n.EffTotalAllow / effDivisor; });
+        Series2->Active = false;
+        Series3->Active = false;
+        Series3->ShowInLegend = true;
+        SetNiceIncrements();
+        Series1->Title = QStringLiteral("Eff. Total Mov.");
+        Chart1->Legend.Visible = false;
+        drawGraph(Image4);
+        StoreHitPoints(HitList(THitList::EffMovement), *Series1, true);
+    }
+    if (in({ gkAllVertical, gkPileLoad })) {
+        MinMarkOn = true;
+        MaxMarkOn = true;
+        Series1->Clear();
+        setAxisTitles("Pile Load, kips", "Pile Load, KN", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.PileLoad; });
+        SetNiceIncrements();
+        // Only the two value marks label this axis.
+        Chart1->RightAxis.Increment = 2 * Series1->MaxYValue();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image5);
+        StoreHitPoints(HitList(THitList::PileLoad), *Series1, true);
+        MinMarkOn = false;
+        MaxMarkOn = false;
+    }
+    if (in({ gkAllVertical, gkEffectiveStress })) {
+        Series1->Clear();
+        setAxisTitles("Effective Stress, psf", "Effective Stress, KN/m^2", kDepthUS, kDepthSI);
+        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.SigmaVEff; });
+        SetNiceIncrements();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image6);
+        StoreHitPoints(HitList(THitList::EffStress), *Series1, true);
+    }
+    if (kind == gkInteraction) {
+        for (platform::TChartSeries* s : { Series1, Series2, Series3, Series4, Series5 })
+            s->Clear();
+        Series2->SeriesColor = QColor(255, 0, 0);
+        Series2->Pointer.Style = platform::TPointerStyle::Diamond;
+        Series5->Pointer.Style = platform::TPointerStyle::Diamond;
+        Series4->Active = true;
+        Series5->Active = true;
+        Chart1->TopAxis.Inverted = false;
+        setAxisTitles(
+            "Design Moment, k-ft", "Design Moment, KN.m", "Design Axial Load, kip", "Design Axial Load, KN");
+        for (const TInteractionPoint& p : m_points)
+            Series1->AddXY(static_cast<double>(p.PhiPn), static_cast<double>(p.PhiMn));
+        Series2->AddXY(static_cast<double>(data.P0), 0);
+        Series2->AddXY(
+            static_cast<double>(data.P0), static_cast<double>(m_points[kInteractionPointCount - 1].PhiMn));
+        for (int c = 1; c <= kLoadCaseCount; ++c) {
+            if (c > 1 && c > data.LoadCaseCount)
+                break;
+            const TLoadCase& lc = data.LoadCases[static_cast<std::size_t>(c - 1)];
+            Series4->AddXY(static_cast<double>(lc.Pu), static_cast<double>(lc.Mu));
+        }
+        Series5->AddXY(0, static_cast<double>(data.M0));
+        Series5->AddXY(static_cast<double>(data.TensionLimit), 0);
+        SetNiceIncrements();
+        Chart1->Legend.Visible = false;
+        drawGraph(Image1);
+        StoreHitPoints(HitList(THitList::Interaction), *Series1, true);
+        StoreHitPoints(HitList(THitList::Interaction), *Series2, false);
+        StoreHitPoints(HitList(THitList::Interaction), *Series5, false);
+    }
+
+    fitToPictures();
+}
+
+void TfrmGraphs::fitToPictures()
+{
+    int x = 0;
+    bool any = false;
+    for (int n = 1; n <= 6; ++n) {
+        TPictureBox* image = ImageN(n);
+        image->resize(m_imageWidth, m_imageHeight);
+        if (image->isHidden())
+            continue;
+        image->move(x, 0);
+        x += m_imageWidth;
+        any = true;
+    }
+    const int width = any ? x : m_imageWidth;
+    int height = any ? m_imageHeight : 0;
+    if (!StatusBar1->isHidden()) {
+        StatusBar1->setGeometry(0, height, width, kStatusBarHeight);
+        height += kStatusBarHeight;
+    }
+    setFixedSize(width, std::max(height, 1));
+}
+
+void TfrmGraphs::PrepareForPrint()
+{
+    m_printing = true;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    Chart1->Color = Qt::white;
+    Chart1->BevelOuter = false;
+    for (platform::TChartAxis* axis : { &Chart1->TopAxis, &Chart1->RightAxis }) {
+        axis->LabelsSize *= 2;
+        axis->LabelsFont.setPixelSize(axis->LabelsFont.pixelSize() * 2);
+        axis->Title.Font.setPixelSize(axis->Title.Font.pixelSize() * 2);
+    }
+    Chart1->Legend.Font.setPixelSize(Chart1->Legend.Font.pixelSize() * 2);
+    for (platform::TChartSeries* s : { Series1, Series2, Series3, Series4, Series5 }) {
+        s->Pointer.HorizSize = 4;
+        s->Pointer.VertSize = 4;
+    }
+    StatusBar1->hide();
+    // The pictures fill the client height, which the status bar no longer shares.
+    m_imageHeight = 2 * (m_imageHeight + kStatusBarHeight);
+    m_imageWidth *= 2;
+    fitToPictures();
+}
+
+double TfrmGraphs::NiceIncrement(double range)
+{
+    if (!(range > 0) || !std::isfinite(range))
+        return 0;
+    int e = 0;
+    while (range < 10) {
+        range *= 10;
+        --e;
+    }
+    while (range > 100) {
+        range /= 10;
+        ++e;
+    }
+    return 5.0 * static_cast<double>(RoundHalfEven(range / 25)) * std::pow(10.0, e);
+}
+
+void TfrmGraphs::SetNiceIncrements()
+{
+    // A series made inactive for this graph still holds the previous graph's points; its range
+    // belongs to other axes and must not set this graph's increments.
+    const auto range = [](const platform::TChartSeries* s, bool x) {
+        if (!s->Active)
+            return 0.0;
+        return x ? s->MaxXValue() - s->MinXValue() : s->MaxYValue() - s->MinYValue();
+    };
+    const double rx = std::max(range(Series1, true), range(Series2, true));
+    if (rx != 0)
+        Chart1->TopAxis.Increment = NiceIncrement(rx);
+    const double ry = std::max(range(Series1, false), range(Series2, false));
+    if (ry != 0)
+        Chart1->RightAxis.Increment = NiceIncrement(ry);
+}
+
+void TfrmGraphs::RenderChartToImage(TPictureBox* image)
+{
+    int w = image->height();
+    int h = image->width();
+    const QImage rendered = Chart1->RenderToImage(w, h, platform::btnFaceColor());
+    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180);
+    image->resize(w, h);
+    image->SetPicture(turned);
+}
+
+void TfrmGraphs::StoreHitPoints(TGraphHitList& list, const platform::TChartSeries& series, bool reset)
+{
+    const std::size_t base = reset ? 0 : list.size();
+    list.resize(base + static_cast<std::size_t>(series.Count()));
+    for (int i = 0; i < series.Count(); ++i) {
+        TGraphHitPoint& e = list[base + static_cast<std::size_t>(i)];
+        e.X = series.XValue(i);
+        e.Y = series.YValue(i);
+        // The chart was turned a quarter turn: its vertical positions run across the picture.
+        e.PixelX = series.CalcYPos(i);
+        e.PixelY = Image1->height() - series.CalcXPos(i);
+    }
+}
+
+bool TfrmGraphs::FindHitPoint(const TGraphHitList& list, int x, int y, double& valueY, double& valueX)
+{
+    for (const TGraphHitPoint& e : list) {
+        if (e.PixelX - kHitTolerance <= x && x <= e.PixelX + kHitTolerance && e.PixelY - kHitTolerance <= y
+            && y <= e.PixelY + kHitTolerance) {
+            valueY = e.Y;
+            valueX = e.X;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TfrmGraphs::Image1MouseMove(TPictureBox* sender, int x, int y)
+{
+    struct Entry {
+        THitList list;
+        const char* format;
+    };
+    std::vector<Entry> entries;
+    if (IsLateralGraphKind(Kind)) {
+        if (sender == Image1)
+            entries = { { THitList::Shear, "  Shear: %.2f    Depth: %.2f" } };
+        else if (sender == Image2)
+            entries = { { THitList::Moment, "  Moment: %.2f    Depth: %.2f" } };
+        else if (sender == Image3)
+            entries = { { THitList::Deflection, "  Deflection: %.2f    Depth: %.2f" } };
+        else if (sender == Image4)
+            entries = { { THitList::Induced, "  Lat. Soil Pressure: %.2f    Depth: %.2f" },
+                { THitList::Allowable, "  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f" } };
+    } else if (Kind == gkInteraction) {
+        if (sender == Image1)
+            entries = { { THitList::Interaction, "  Moment: %.2f    Axial Load: %.2f" } };
+    } else {
+        if (sender == Image1)
+            entries = { { THitList::SideFriction, "  Side Friction: %.2f    Depth: %.2f" },
+                { THitList::EndBearing, "  End Bearing: %.2f    Depth: %.2f" },
+                { THitList::Capacity, "  Capacity: %.2f    Depth: %.2f" } };
+        else if (sender == Image2)
+            entries = { { THitList::EffSide, "  Eff. Side Friction: %.2f    Depth: %.2f" },
+                { THitList::EffEnd, "  End Bearing: %.2f    Depth: %.2f" },
+                { THitList::EffCapacity, "  Capacity (Effective Sress): %.2f    Depth: %.2f" } };
+        else if (sender == Image3)
+            entries = { { THitList::Movement, "  Vert. Cap: %.2f    Pile Mov: %.2f" } };
+        else if (sender == Image4)
+            entries = { { THitList::EffMovement,
+                "  Pile Load (Effective Stress): %.2f    Eff. Total Movement: %.2f" } };
+        else if (sender == Image5)
+            entries = { { THitList::PileLoad, "  Pile Load: %.2f    Depth: %.2f" } };
+        else if (sender == Image6)
+            entries = { { THitList::EffStress, "  Effective Stress: %.2f    Depth: %.2f" } };
+    }
+    for (const Entry& entry : entries) {
+        double valueY = 0, valueX = 0;
+        if (FindHitPoint(HitList(entry.list), x, y, valueY, valueX)) {
+            StatusBar1->showMessage(QString::asprintf(entry.format, valueY, valueX));
+            return;
+        }
+    }
+    StatusBar1->clearMessage();
+}
+
+// ---- chart events ---------------------------------------------------------------------------
+
+void TfrmGraphs::Chart1BeforeDrawAxes()
+{
+    MinY = 2147483647.0;
+    MaxY = -2147483647.0;
+    for (const auto& s : Chart1->Series()) {
+        if (!s->Active)
+            continue;
+        if (s->MaxYValue() > MaxY)
+            MaxY = s->MaxYValue();
+        if (s->MinYValue() < MinY)
+            MinY = s->MinYValue();
+    }
+}
+
+void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& labelText)
+{
+    if (!MaxMarkOn || &sender != &Chart1->RightAxis)
+        return;
+    bool ok = false;
+    double value = labelText.toDouble(&ok);
+    if (!ok)
+        value = 0;
+    // No axis label crowds the mark of the largest value.
+    if (std::fabs(MaxY - value) < 0.1 * MaxY)
+        labelText.clear();
+}
+
+void TfrmGraphs::Chart1AfterDraw()
+{
+    if (MaxMarkOn)
+        DrawAxisValueMark(Chart1->RightAxis, MaxY);
+    if (MinMarkOn)
+        DrawAxisValueMark(Chart1->RightAxis, MinY);
+}
+
+QString TfrmGraphs::ValueMarkText(double value)
+{
+    QString text = QString::asprintf("%.2f", value);
+    if (text.size() > 6)
+        text = QString::asprintf("%.0f", value);
+    else if (text.size() > 5)
+        text = QString::asprintf("%.1f", value);
+    return text;
+}
+
+void TfrmGraphs::DrawAxisValueMark(platform::TChartAxis& axis, double value)
+{
+    QPainter* canvas = Chart1->Canvas();
+    if (!canvas)
+        return;
+    canvas->setPen(QPen(axis.AxisPen.Color, axis.AxisPen.Width, axis.AxisPen.Style));
+    const int v = axis.CalcPosValue(value);
+    const int L = std::abs(static_cast<int>(RoundHalfEven(1.3 * axis.LabelsFont.pixelSize())));
+    if (axis.Horizontal())
+        canvas->drawLine(v, axis.PosAxis(), v, axis.PosLabels() + L);
+    else
+        canvas->drawLine(axis.PosAxis(), v, axis.PosLabels() + L, v);
+    canvas->setFont(axis.LabelsFont);
+    if (axis.Horizontal())
+        axis.DrawAxisLabel(v, axis.PosLabels() + L, axis.LabelsAngle, ValueMarkText(value));
+    else
+        axis.DrawAxisLabel(axis.PosLabels() + L, v, axis.LabelsAngle, ValueMarkText(value));
+}
+
+// ---- window events --------------------------------------------------------------------------
+
+void TfrmGraphs::showEvent(QShowEvent* event)
+{
+    if (QWidget* owner = parentWidget())
+        move(owner->window()->geometry().center() - QPoint(width() / 2, height() / 2));
+    FormShow();
+    QDialog::showEvent(event);
+}
+
+void TfrmGraphs::FormShow()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect s = screen->geometry();
+    int left = x();
+    int top = y();
+    if (left + width() > s.width())
+        left = s.width() - width();
+    if (top + height() > s.height())
+        top = s.height() - height();
+    if (top < 0)
+        top = 0;
+    if (left < 0)
+        left = 0;
+    move(left, top);
+}
+
+void ShowGraphWindow(QWidget* owner, const TLPData& data, TGraphKind kind)
+{
+    TfrmGraphs graphs(owner);
+    graphs.ShowGraphs(data, kind);
+    graphs.exec();
+}

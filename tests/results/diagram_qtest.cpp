@@ -1,0 +1,563 @@
+// The drawings: sizes derived from the bitmap, value texts, the pile in the soil profile (each
+// layer filled at its depth, the pile kept clear of the layer fills) and the section sketches
+// (steel I/H, pipe, round, octagonal and rectangular concrete with their bar counts).
+#include "results/diagramdraw.h"
+#include "resultstest.h"
+
+#include <QLabel>
+#include <QtTest>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+const QColor kSteel(191, 0, 0);
+const QColor kConcrete(192, 192, 192);
+const QColor kTie(128, 0, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+const QColor kRed(255, 0, 0);
+
+QImage draw(const TLPData& data, TDiagramKind kind, int w, int h)
+{
+    QImage bitmap(w, h, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    TDiagramDraw::DrawToBitmap(bitmap, data, kind);
+    return bitmap;
+}
+
+// 8-connected groups of pixels that pass `keep` inside the rectangle.
+template <typename Keep> int countBlobs(const QImage& image, const QRect& area, Keep keep)
+{
+    const QRect r = area.intersected(image.rect());
+    std::vector<char> seen(std::size_t(image.width()) * image.height(), 0);
+    int blobs = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const std::size_t i = std::size_t(y) * image.width() + x;
+            if (seen[i] || !keep(x, y))
+                continue;
+            ++blobs;
+            std::vector<QPoint> stack { QPoint(x, y) };
+            seen[i] = 1;
+            while (!stack.empty()) {
+                const QPoint p = stack.back();
+                stack.pop_back();
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = p.x() + dx, ny = p.y() + dy;
+                        if (!r.contains(nx, ny))
+                            continue;
+                        const std::size_t j = std::size_t(ny) * image.width() + nx;
+                        if (!seen[j] && keep(nx, ny)) {
+                            seen[j] = 1;
+                            stack.emplace_back(nx, ny);
+                        }
+                    }
+            }
+        }
+    return blobs;
+}
+
+bool allWhite(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != kWhite.rgb())
+                return false;
+    return true;
+}
+
+// The text width of "XXXX" at the drawing's font size.
+int columnWidth(const TLPData& data, int fontSize)
+{
+    TDiagramDraw probe(data);
+    probe.Canvas().SetFontHeight(fontSize);
+    return probe.Canvas().TextWidth(QStringLiteral("XXXX"));
+}
+
+std::unique_ptr<TLPData> steelDemo(TPileShape shape)
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Interface = piRoughSteel;
+    data->Shape = shape;
+    data->SelectSection(0);
+    data->Calculate();
+    return data;
+}
+
+} // namespace
+
+class DiagramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void derivedSizes();
+    void valueTexts();
+    void contrastAndHatchColours();
+    void layersAreFilledAtTheirDepths();
+    void pileStaysClearOfLayerFills();
+    void thinLayersAlternateColumns();
+    void jointLinesOnlyWherePileChanges();
+    void raisedCharacters();
+    void zeroLengthGivesBlankPicture();
+    void drawToImageAndUnknownKind();
+    void wSection();
+    void pipeSection();
+    void roundSectionBars();
+    void octagonHasRoundTie();
+    void rectangularSectionBars();
+    void thinTieStillDrawn();
+    void noStructuralDesignIsBlank();
+};
+
+void DiagramTest::derivedSizes()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TDiagramDraw d(*data);
+    d.Width = d.Height = 600;
+    QCOMPARE(d.LineWidth(), 2);
+    QCOMPARE(d.Margin(), 4);
+    QCOMPARE(d.FontSize(), 20);
+    QCOMPARE(d.ArrowSize(), 16);
+    d.Width = 599;
+    QCOMPARE(d.LineWidth(), 1);
+    QCOMPARE(d.Margin(), 2);
+    QCOMPARE(d.FontSize(), 10);
+    QCOMPARE(d.ArrowSize(), 8);
+    d.Width = 2400;
+    d.Height = 3000;
+    QCOMPARE(d.LineWidth(), 8);
+    d.Width = 1100;
+    QCOMPARE(d.PercentOfWidth(50), 550);
+    QCOMPARE(d.EleventhsOfWidth(1), 100);
+}
+
+void DiagramTest::valueTexts()
+{
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 30), QStringLiteral("30 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 2.50L), QStringLiteral("2.5 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(3, QString(), 12.5L), QStringLiteral("12.5"));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QString(), 10), QStringLiteral("10"));
+    QCOMPARE(TDiagramDraw::FormatValue(0, QStringLiteral("kips"), 150), QStringLiteral("150 kips"));
+    QCOMPARE(TDiagramDraw::FormatValue(1, QString(), 1.04L), QStringLiteral("1"));
+    QCOMPARE(TDiagramDraw::FormatValue(3, QStringLiteral("in"), 0.375L), QStringLiteral("0.375 in"));
+    // Eight significant digits bound the decimals.
+    QCOMPARE(TDiagramDraw::FormatValue(4, QString(), 12345.6789L), QStringLiteral("12345.679"));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QString(), std::numeric_limits<Extended>::quiet_NaN()),
+        QStringLiteral("N.A."));
+}
+
+void DiagramTest::contrastAndHatchColours()
+{
+    QCOMPARE(TDiagramDraw::ContrastTextColour(QColor(200, 100, 85)), QColor(Qt::black));
+    QCOMPARE(TDiagramDraw::ContrastTextColour(QColor(128, 128, 128)), QColor(Qt::white));
+    QVERIFY(TDiagramDraw::IsHatchColour(QColor(128, 128, 128)));
+    QVERIFY(TDiagramDraw::IsHatchColour(QColor(0, 0, 0)));
+    QVERIFY(TDiagramDraw::IsHatchColour(QColor(192, 192, 192)));
+    QVERIFY(!TDiagramDraw::IsHatchColour(QColor(255, 255, 255)));
+}
+
+void DiagramTest::layersAreFilledAtTheirDepths()
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        auto data = LoadDemo(units);
+        // Solid fills of distinct colours, so that every pixel of a band tells its layer.
+        const std::int32_t colours[] = { 0x0080FF, 0x00C000, 0xFF8000, 0x8000FF };
+        for (int i = 0; i < data->Layers.Count(); ++i) {
+            data->Layers[i]->Colour = colours[i % 4];
+            data->Layers[i]->Hatch = bsSolid;
+        }
+        const int W = 600, H = 800;
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        const int FS = 20, M = 4;
+        const int w = columnWidth(*data, FS);
+        const int T = 3 * FS + 10;
+        const double scale = double(H - FS - T) / double(data->PileLength);
+        const auto yAt = [&](Extended d) { return T + int(double(d) * scale); };
+        for (int i = 0; i < data->Layers.Count(); ++i) {
+            const TLayer& layer = *data->Layers[i];
+            const QColor colour(
+                colours[i % 4] & 0xFF, (colours[i % 4] >> 8) & 0xFF, (colours[i % 4] >> 16) & 0xFF);
+            const int yMid = yAt(layer.Top() + layer.Thickness / 2);
+            // Left of the texts, inside the box.
+            QCOMPARE(Pixel(image, 2 * w + M + 2, yMid), colour);
+            // Right of the pile, near the box's right edge.
+            QCOMPARE(Pixel(image, W - 2 * w - 8,
+                         yAt(layer.Top()) + 4 + (yAt(layer.Bottom()) - yAt(layer.Top())) * 3 / 4),
+                colour);
+            // The boundary below the layer is black, and the layer's colour stops there.
+            const int yb = yAt(layer.Bottom());
+            QCOMPARE(Pixel(image, 2 * w + M + 2, yb), kBlack);
+            if (i + 1 < data->Layers.Count())
+                QVERIFY(Pixel(image, 2 * w + M + 2, yb + 3) != colour);
+        }
+        // Outside the soil box stays white.
+        QCOMPARE(Pixel(image, w / 2, H - 5), kWhite);
+    }
+}
+
+void DiagramTest::pileStaysClearOfLayerFills()
+{
+    for (TPileInterface face : { piRoughConcrete, piRoughSteel, piTimber }) {
+        auto data = LoadDemo(kUnitsUS);
+        data->Interface = face;
+        data->StructuralDesign = false;
+        data->Width = data->Width2 = 8; // wide enough to look inside
+        data->Calculate();
+        const int W = 600, H = 800;
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        const int FS = 20, M = 4, T = 3 * FS + 10;
+        const double scale = double(H - FS - T) / double(data->PileLength);
+        const int h = int(RoundHalfEven(double(data->Width) * scale / 2));
+        const int cx = W / 2;
+        // Inside the pile, away from its outline, texts and dimensions, only white and black.
+        int black = 0;
+        for (int i = 0; i < data->Layers.Count(); ++i) {
+            const TLayer& layer = *data->Layers[i];
+            const int y0 = T + int(double(layer.Top()) * scale) + 4 * FS;
+            const int y1 = T + int(double(layer.Bottom()) * scale) - M;
+            for (int y = y0; y < y1; ++y)
+                for (int x = cx - h + M + 1; x < cx + h - M; ++x) {
+                    if (std::abs(x - cx) < 12)
+                        continue; // the pile-length dimension runs down the centre line
+                    const QColor c = Pixel(image, x, y);
+                    QVERIFY2(c == kWhite || c == kBlack,
+                        qPrintable(QStringLiteral("pile pixel %1,%2 is %3").arg(x).arg(y).arg(c.name())));
+                    black += c == kBlack;
+                }
+        }
+        QVERIFY(black > 0); // the hatch is there
+    }
+}
+
+namespace {
+
+// Whether any pixel of the rectangle is darker than a light grey (text ink).
+bool inked(const QImage& image, const QRect& r)
+{
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (image.rect().contains(x, y) && Pixel(image, x, y).lightness() < 160)
+                return true;
+    return false;
+}
+
+} // namespace
+
+void DiagramTest::thinLayersAlternateColumns()
+{
+    auto data = LoadDemo(kUnitsUS);
+    // 10 ft, then three 1-ft layers (17 px each at this size, under the 20-px font), a 1.5-ft
+    // layer (between one and two font heights), and the rest.
+    const Extended thickness[] = { 10, 1, 1, 1, 1.5L, 25.5L };
+    data->Layers.Clear();
+    for (Extended t : thickness) {
+        TLayer* layer = data->Layers.AddLayer();
+        layer->MatType = lpmtGranularSoil;
+        layer->USCS = lpusSP;
+        layer->Consistency = lpconDense;
+        layer->Thickness = t;
+        layer->Colour = 0xFFFFFF; // white fills: only texts and lines leave ink
+        layer->Hatch = bsSolid;
+    }
+    data->Calculate();
+    const int W = 600, H = 800, FS = 20, M = 4, T = 3 * FS + 10;
+    const QImage image = draw(*data, dkSoilProfile, W, H);
+    const int w = columnWidth(*data, FS);
+    const double scale = double(H - FS - T) / double(data->PileLength);
+    const auto mid = [&](int i) {
+        const TLayer& l = *data->Layers[i];
+        return T + int(double(l.Top() + l.Thickness / 2) * scale);
+    };
+    const auto column = [&](int x, int i) { return QRect(x + 2, mid(i) - 4, w - 4, 9); };
+    // Layer 2 is thin: its number in column 0; layer 3 follows a thin one: column w; layer 4 thin.
+    QVERIFY(inked(image, column(0, 1)));
+    QVERIFY(!inked(image, column(w, 1)));
+    QVERIFY(inked(image, column(w, 2)));
+    QVERIFY(!inked(image, column(0, 2)));
+    QVERIFY(inked(image, column(0, 3)));
+    // The depth of a thin layer moves to the outer column.
+    const int yb = T + int(double(data->Layers[1]->Bottom()) * scale);
+    QVERIFY(inked(image, QRect(W - w + M + 2, yb - 4, w - 6, 9)));
+    // The 1.5-ft layer has its number but no soil texts; the thick layers have them.
+    const auto soilTexts = [&](int i) {
+        const TLayer& l = *data->Layers[i];
+        const int top = T + int(double(l.Top()) * scale) + 3;
+        const int bottom = T + int(double(l.Bottom()) * scale) - 3;
+        return inked(image, QRect(QPoint(2 * w + M + 4, top), QPoint(W / 2 - 30, bottom)));
+    };
+    QVERIFY(inked(image, column(w, 4)));
+    QVERIFY(!soilTexts(4));
+    QVERIFY(soilTexts(0));
+    QVERIFY(soilTexts(5));
+}
+
+void DiagramTest::jointLinesOnlyWherePileChanges()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Width = data->Width2 = 6;
+    data->CalcAreaAndPerimeter();
+    data->Calculate();
+    const int W = 600, H = 800, FS = 20, T = 3 * FS + 10;
+    const double scale = double(H - FS - T) / double(data->PileLength);
+    const int h = int(RoundHalfEven(6 * scale / 2));
+    const int cx = W / 2;
+    const auto fullBlackRow = [&](const QImage& image, int yAround) {
+        for (int y = yAround - 3; y <= yAround + 3; ++y) {
+            bool all = true;
+            for (int x = cx - h + 4; x < cx + h - 4 && all; ++x)
+                all = std::abs(x - cx) < 14 || Pixel(image, x, y) == kBlack;
+            if (all)
+                return true;
+        }
+        return false;
+    };
+    const auto boundary = [&](int i) { return T + int(double(data->Layers[i]->Bottom()) * scale); };
+    {
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        QVERIFY(fullBlackRow(image, T)); // the pile's top
+        for (int i = 0; i + 1 < data->Layers.Count(); ++i)
+            QVERIFY2(!fullBlackRow(image, boundary(i)), qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
+    }
+    // A layer with a pile of its own: joints above and below it.
+    TLayer& own = *data->Layers[2];
+    own.UsePileDefaults = false;
+    own.OwnWidth = own.OwnWidth2 = 5;
+    own.OwnInterface = data->Interface;
+    own.OwnShape = data->Shape;
+    own.OwnE = data->E;
+    own.OwnI = data->I;
+    own.OwnArea = data->Area;
+    QVERIFY(!own.SamePileAsPrevious());
+    const QImage image = draw(*data, dkSoilProfile, W, H);
+    QVERIFY(!fullBlackRow(image, boundary(0)));
+    QVERIFY(fullBlackRow(image, boundary(1)));
+}
+
+void DiagramTest::raisedCharacters()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    const auto inkTop = [&](const QString& text) {
+        TDiagramDraw d(*data);
+        d.Bitmap.fill(Qt::white);
+        d.Canvas().SetFontHeight(40);
+        d.TextOutSup(10, 50, text);
+        // Topmost inked row right of the "m".
+        const int from = 10 + d.Canvas().TextWidth(QStringLiteral("kN/m"));
+        for (int y = 0; y < d.Bitmap.height(); ++y)
+            for (int x = from; x < from + 40; ++x)
+                if (Pixel(d.Bitmap, x, y).lightness() < 128)
+                    return y;
+        return -1;
+    };
+    const int plain = inkTop(QStringLiteral("kN/m3"));
+    const int raised = inkTop(QStringLiteral("kN/m^3"));
+    QVERIFY(plain > 0 && raised > 0);
+    // Raised by a quarter of the height of "X" (about 11 pixels of a 40-pixel line).
+    QVERIFY2(plain - raised >= 8 && plain - raised <= 14, qPrintable(QString::number(plain - raised)));
+}
+
+void DiagramTest::zeroLengthGivesBlankPicture()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->PileLength = 0;
+    QImage bitmap(300, 200, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    TDiagramDraw::DrawToBitmap(bitmap, *data, dkSoilProfile);
+    QCOMPARE(bitmap.size(), QSize(300, 200));
+    QVERIFY(allWhite(bitmap));
+}
+
+void DiagramTest::drawToImageAndUnknownKind()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    QLabel label;
+    label.resize(250, 320);
+    TDiagramDraw::DrawToImage(&label, *data, dkSoilProfile);
+    QCOMPARE(label.pixmap().size(), QSize(250, 320));
+    QVERIFY(!allWhite(label.pixmap().toImage()));
+
+    QImage bitmap(40, 30, QImage::Format_RGB32);
+    bitmap.fill(Qt::green);
+    TDiagramDraw::DrawToBitmap(bitmap, *data, TDiagramKind(9));
+    QCOMPARE(bitmap.size(), QSize(40, 30));
+    QCOMPARE(Pixel(bitmap, 20, 15), QColor(Qt::green));
+
+    // The concrete kind is resolved by the pile's shape.
+    QCOMPARE(TDiagramDraw::ResolveKind(*data, dkConcreteSection), dkRectRCSection);
+    auto round = LoadDemo(kUnitsUS);
+    round->Shape = psOctagon;
+    QCOMPARE(TDiagramDraw::ResolveKind(*round, dkConcreteSection), dkRoundRCSection);
+    QCOMPARE(TDiagramDraw::ResolveKind(*round, dkWSection), dkWSection);
+}
+
+void DiagramTest::wSection()
+{
+    const auto data = steelDemo(psSquare);
+    QVERIFY(data->UsesIShape());
+    TDiagramDraw d(*data);
+    d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
+    d.Canvas().SetFontHeight(d.FontSize());
+    const int LS = d.LineSpacing();
+    QVERIFY(d.Draw(dkWSection));
+    const QImage& image = d.Bitmap;
+    const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS;
+    const int cy = cx;
+    const double u = 12, s = d.Scale;
+    const TIShape& ish = data->IShape;
+    const int halfD = int(RoundHalfEven(double(ish.d) * s / 2 / u));
+    const int halfB = int(RoundHalfEven(double(ish.bf) * s / 2 / u));
+    const int tf = int(RoundHalfEven(double(ish.tf) * s / u));
+    const int halfW = int(RoundHalfEven(double(ish.tw) * s / 2 / u));
+    QVERIFY(halfD > 50 && halfB > 50);
+    // The web at the centre, the flanges at their tips, and air between them.
+    QCOMPARE(Pixel(image, cx, cy), kSteel);
+    QCOMPARE(Pixel(image, cx - halfB + 3, cy - halfD + tf / 2), kSteel);
+    QCOMPARE(Pixel(image, cx + halfB - 3, cy + halfD - tf / 2), kSteel);
+    QCOMPARE(Pixel(image, cx - (halfB + halfW) / 2, cy), kWhite);
+    QCOMPARE(Pixel(image, cx + (halfB + halfW) / 2, cy + halfD / 3), kWhite);
+    // Nothing of the steel beyond the flange tips.
+    QCOMPARE(Pixel(image, cx + halfB + 6, cy - halfD + tf / 2), kWhite);
+}
+
+void DiagramTest::pipeSection()
+{
+    for (bool filled : { false, true }) {
+        auto data = steelDemo(psCircle);
+        QVERIFY(data->UsesPipeSection());
+        data->SteelInput.ConcreteFilled = filled;
+        TDiagramDraw d(*data);
+        d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
+        d.Canvas().SetFontHeight(d.FontSize());
+        const int LS = d.LineSpacing();
+        QVERIFY(d.Draw(dkPipeSection));
+        const int c = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS;
+        const double u = 12;
+        const int radius = int(RoundHalfEven(double(data->PipeShape.OD) * d.Scale / 2 / u));
+        const int wall = int(RoundHalfEven(double(data->PipeShape.tdes) * d.Scale / u));
+        // The pipe fills the free area.
+        QVERIFY(std::abs(2 * radius - (600 - 4 * LS)) <= 2);
+        QCOMPARE(Pixel(d.Bitmap, c, c), filled ? QColor(199, 199, 199) : kWhite);
+        QCOMPARE(Pixel(d.Bitmap, c + radius - std::max(1, wall / 2), c), kSteel);
+        QCOMPARE(Pixel(d.Bitmap, c, c - radius + std::max(1, wall / 2)), kSteel);
+    }
+}
+
+void DiagramTest::roundSectionBars()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Shape = psCircle;
+    data->BarCount = 8;
+    data->Calculate();
+    const int W = 600, H = 600;
+    const QImage image = draw(*data, dkRoundRCSection, W, H);
+    const int w2 = 2 * columnWidth(*data, 20);
+    const int side = W - 2 * w2;
+    const int top = (H - side) / 2;
+    const int cx = w2 + side / 2, cy = top + side / 2;
+    const double s = side / double(data->Width) / 12;
+    TRebar bar, tie;
+    data->GetRebar(data->BarSize, bar);
+    data->GetRebar(data->TieBarSize, tie);
+    const int t = std::max(1, int(RoundHalfEven(tie.Diameter * s)));
+    const int c = int(RoundHalfEven(double(data->Cover) * s));
+    const double r = std::max(1.0, bar.Diameter / 2 * s);
+    const double R = side / 2.0 - c - t - r;
+    // Bar i at i x 45 degrees clockwise from 12 o'clock; concrete between them.
+    for (int i = 0; i < 8; ++i) {
+        const double a = i * std::numbers::pi / 4;
+        const int x = int(RoundHalfEven(cx + std::sin(a) * R)), y = int(RoundHalfEven(cy - std::cos(a) * R));
+        QVERIFY2(ColourNear(image, x, y, kBlack, 1), qPrintable(QStringLiteral("bar %1").arg(i)));
+        const double m = a + std::numbers::pi / 8;
+        QCOMPARE(Pixel(image, int(cx + std::sin(m) * R), int(cy - std::cos(m) * R)), kConcrete);
+    }
+    // Exactly eight bars on the bar circle (the red diameter line crosses the two at its ends).
+    const auto onBar = [&](int x, int y) {
+        const double dist = std::hypot(x - cx, y - cy);
+        const QColor p = Pixel(image, x, y);
+        return std::abs(dist - R) <= r + 1 && (p == kBlack || (p == kRed && std::abs(y - cy) <= 2));
+    };
+    QCOMPARE(countBlobs(image, QRect(cx - side / 2, cy - side / 2, side, side), onBar), 8);
+    // The concrete is round: the square's corner is white.
+    QCOMPARE(Pixel(image, w2 + 6, top + side - 6), kWhite);
+    QCOMPARE(Pixel(image, cx, cy + side / 4), kConcrete);
+}
+
+void DiagramTest::octagonHasRoundTie()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Shape = psOctagon;
+    data->Calculate();
+    const int W = 600, H = 600;
+    const QImage image = draw(*data, dkConcreteSection, W, H);
+    const int w2 = 2 * columnWidth(*data, 20);
+    const int side = W - 2 * w2;
+    const int left = w2, top = (H - side) / 2;
+    const int cut = int(RoundHalfEven(side / (2 + std::numbers::sqrt2)));
+    // Cut corners of an octagon: white just inside the square's corner, concrete at an edge.
+    QCOMPARE(Pixel(image, left + cut / 3, top + cut / 3), kWhite);
+    QCOMPARE(Pixel(image, left + side / 2, top + 8), kConcrete);
+    // The tie is a circle: on the diagonal it stands where a circle would.
+    const double s = side / double(data->Width) / 12;
+    const int c = int(RoundHalfEven(double(data->Cover) * s));
+    const double tieRadius = side / 2.0 - c - 1;
+    const double a = std::numbers::pi / 4;
+    const int cx = left + side / 2, cy = top + side / 2;
+    QVERIFY(ColourNear(image, int(cx + std::cos(a) * tieRadius), int(cy - std::sin(a) * tieRadius), kTie, 2));
+}
+
+void DiagramTest::rectangularSectionBars()
+{
+    const struct {
+        int count;
+        int drawn;
+    } cases[] = { { 4, 4 }, { 6, 6 }, { 7, 4 }, { 8, 8 }, { 10, 10 }, { 12, 12 }, { 16, 4 } };
+    for (const auto& k : cases) {
+        auto data = LoadDemo(kUnitsUS);
+        data->Shape = psRectangle;
+        data->Width = 2.5L;
+        data->Width2 = 2.0L;
+        data->BarCount = k.count;
+        data->Calculate();
+        const int W = 700, H = 600;
+        const QImage image = draw(*data, dkRectRCSection, W, H);
+        const int w2 = 2 * columnWidth(*data, 20);
+        const double scale = std::min((W - 2.0 * w2) / 2.5, (H - 80.0) / 2.0);
+        const int left = W / 2 - int(RoundHalfEven(2.5 * scale / 2)),
+                  right = W / 2 + int(RoundHalfEven(2.5 * scale / 2));
+        const int top = H / 2 - int(RoundHalfEven(2.0 * scale / 2)),
+                  bottom = H / 2 + int(RoundHalfEven(2.0 * scale / 2));
+        const auto black = [&](int x, int y) { return Pixel(image, x, y) == kBlack; };
+        // Inside the concrete outline (its black pen excluded).
+        const QRect inside(QPoint(left + 6, top + 6), QPoint(right - 7, bottom - 7));
+        QVERIFY2(countBlobs(image, inside, black) == k.drawn,
+            qPrintable(QStringLiteral("%1 bars drew %2").arg(k.count).arg(countBlobs(image, inside, black))));
+        QCOMPARE(Pixel(image, (left + right) / 2, (top + bottom) / 2), kConcrete);
+    }
+}
+
+void DiagramTest::thinTieStillDrawn()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Shape = psCircle;
+    data->Width = 10; // a huge pile in a small picture: the tie is far below a pixel
+    data->Calculate();
+    const QImage image = draw(*data, dkRoundRCSection, 200, 200);
+    int tiePixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            tiePixels += Pixel(image, x, y) == kTie;
+    QVERIFY(tiePixels > 20);
+}
+
+void DiagramTest::noStructuralDesignIsBlank()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->StructuralDesign = false;
+    for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
+        QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+QTEST_MAIN(DiagramTest)
+#include "diagram_qtest.moc"

@@ -1,0 +1,368 @@
+// The graph window filled from the demo projects: one point per node with the model's values,
+// depth increasing downward and values to the right, the pictures each kind shows, increments,
+// value marks, the mouse read-out and the print preparation.
+#include "results/graphs.h"
+#include "resultstest.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
+#include <QtTest>
+
+#include <cmath>
+
+class GraphsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lateralGraphsHoldOnePointPerNode();
+    void depthRunsDownAndValuesRight();
+    void verticalGraphsAndPictures();
+    void effectiveCapacitiesShowInKips();
+    void singleGraphAndEmptyKind();
+    void interactionDiagram();
+    void niceIncrements();
+    void zeroRangeKeepsIncrement();
+    void valueMarkTexts();
+    void labelsNearTheMaximumAreBlanked();
+    void mouseReadOut();
+    void firstStoredHitWins();
+    void formShowKeepsWindowOnScreen();
+    void preparedForPrint();
+    void undefinedValuesAreDrawnWithoutHarm();
+};
+
+void GraphsTest::lateralGraphsHoldOnePointPerNode()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkAllLateral);
+    QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
+    struct {
+        THitList list;
+        Extended TNodeResult::*field;
+    } const cases[] = { { THitList::Shear, &TNodeResult::Shear }, { THitList::Moment, &TNodeResult::Moment },
+        { THitList::Deflection, &TNodeResult::Deflection }, { THitList::Induced, &TNodeResult::SoilPressure },
+        { THitList::Allowable, &TNodeResult::AllowSoilPressure } };
+    for (const auto& c : cases) {
+        const TGraphHitList& list = g.HitList(c.list);
+        QCOMPARE(int(list.size()), kNodeCount);
+        for (int k = 1; k <= kNodeCount; ++k) {
+            const TNodeResult& node = data->Node(k);
+            QCOMPARE(list[k - 1].X, double(node.Depth));
+            QCOMPARE(list[k - 1].Y, double(node.*c.field));
+        }
+    }
+    // The model's shear is not flat, so the graph has something to show.
+    QVERIFY(data->Node(1).Shear != data->Node(20).Shear);
+    for (int n = 1; n <= 4; ++n)
+        QVERIFY(!g.ImageN(n)->isHidden());
+    QVERIFY(g.Image5->isHidden() && g.Image6->isHidden());
+    QCOMPARE(g.width(), 976);
+    QCOMPARE(g.GraphPicture(1).size(), QSize(244, 410));
+}
+
+void GraphsTest::depthRunsDownAndValuesRight()
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        const auto data = LoadDemo(units);
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkAllLateral);
+        for (THitList which : { THitList::Shear, THitList::Moment, THitList::Deflection }) {
+            const TGraphHitList& list = g.HitList(which);
+            for (int i = 1; i < kNodeCount; ++i)
+                QVERIFY2(list[i].PixelY > list[i - 1].PixelY, "depth increases downward");
+            // The first node sits at the top of the plot, the last near the bottom of the picture.
+            QVERIFY(list.front().PixelY < 410 / 4);
+            QVERIFY(list.back().PixelY > 410 * 3 / 4);
+            for (int i = 0; i < kNodeCount; ++i)
+                for (int j = 0; j < kNodeCount; ++j)
+                    if (list[i].Y > list[j].Y + 1e-9)
+                        QVERIFY2(list[i].PixelX >= list[j].PixelX, "values increase to the right");
+        }
+        // The line is drawn where the read-out says the points are.
+        const QImage shear = g.GraphPicture(1);
+        for (const TGraphHitPoint& p : g.HitList(THitList::Shear))
+            QVERIFY(ColourNear(shear, p.PixelX, p.PixelY, QColor(0, 0, 160), 3));
+    }
+}
+
+void GraphsTest::verticalGraphsAndPictures()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkAllVertical);
+    QCOMPARE(g.windowTitle(), QStringLiteral("Vertical Pile Graphs"));
+    for (int n : { 1, 3, 5, 6 })
+        QVERIFY(!g.ImageN(n)->isHidden());
+    QVERIFY(g.Image2->isHidden() && g.Image4->isHidden());
+    QCOMPARE(g.width(), 976);
+    // Visible pictures pack from the left in their order.
+    QCOMPARE(g.Image1->x(), 0);
+    QCOMPARE(g.Image3->x(), 244);
+    QCOMPARE(g.Image5->x(), 488);
+    QCOMPARE(g.Image6->x(), 732);
+    for (int k = 1; k <= kNodeCount; ++k) {
+        const TNodeResult& node = data->Node(k);
+        QCOMPARE(g.HitList(THitList::SideFriction)[k - 1].Y, double(node.QSideAllow));
+        QCOMPARE(g.HitList(THitList::EndBearing)[k - 1].Y, double(node.QEndAllow));
+        QCOMPARE(g.HitList(THitList::Capacity)[k - 1].Y, double(node.Capacity));
+        QCOMPARE(g.HitList(THitList::Movement)[k - 1].X, double(node.Settlement));
+        QCOMPARE(g.HitList(THitList::Movement)[k - 1].Y, double(node.Capacity));
+        QCOMPARE(g.HitList(THitList::PileLoad)[k - 1].Y, double(node.PileLoad));
+        QCOMPARE(g.HitList(THitList::EffStress)[k - 1].Y, double(node.SigmaVEff));
+    }
+    // The pile-load graph keeps only its two marks as labels.
+    double maxLoad = -1e300;
+    for (const TNodeResult& n : data->Nodes)
+        maxLoad = std::max(maxLoad, double(n.PileLoad));
+    QVERIFY(maxLoad > 0);
+    QVERIFY(!g.MinMarkOn && !g.MaxMarkOn);
+}
+
+void GraphsTest::effectiveCapacitiesShowInKips()
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        const auto data = LoadDemo(units);
+        const double divisor = units == kUnitsSI ? 1 : 1000;
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkAllEffective);
+        QVERIFY(!g.Image2->isHidden() && !g.Image4->isHidden());
+        QVERIFY(g.Image1->isHidden() && g.Image3->isHidden());
+        for (int k = 1; k <= kNodeCount; ++k) {
+            const TNodeResult& n = data->Node(k);
+            QCOMPARE(g.HitList(THitList::EffSide)[k - 1].Y, double(n.EffSideAllow) / divisor);
+            QCOMPARE(g.HitList(THitList::EffCapacity)[k - 1].Y, double(n.EffTotalAllow) / divisor);
+            QCOMPARE(g.HitList(THitList::EffMovement)[k - 1].X, double(n.EffMovement));
+        }
+    }
+}
+
+void GraphsTest::singleGraphAndEmptyKind()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    {
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkMoment);
+        QVERIFY(!g.Image2->isHidden());
+        for (int n : { 1, 3, 4, 5, 6 })
+            QVERIFY(g.ImageN(n)->isHidden());
+        QCOMPARE(g.Image2->x(), 0);
+        QCOMPARE(g.width(), 244);
+        QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
+    }
+    {
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkEffPileLoad);
+        for (int n = 1; n <= 6; ++n)
+            QVERIFY(g.ImageN(n)->isHidden());
+        QVERIFY(!g.StatusBar1->isHidden());
+        QCOMPARE(g.height(), 19);
+        // The caption is left as designed.
+        QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
+    }
+}
+
+void GraphsTest::interactionDiagram()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    QVERIFY(data->StructuralDesign && data->IsConcrete());
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkInteraction);
+    QCOMPARE(g.windowTitle(), QStringLiteral("Reinforcement Graph"));
+    QVERIFY(!g.Image1->isHidden());
+    const TGraphHitList& list = g.HitList(THitList::Interaction);
+    QCOMPARE(int(list.size()), kInteractionPointCount + 2 + 2);
+    for (int i = 0; i < kInteractionPointCount; ++i) {
+        QCOMPARE(list[i].X, double(data->InteractionPoints[i].PhiPn));
+        QCOMPARE(list[i].Y, double(data->InteractionPoints[i].PhiMn));
+    }
+    QCOMPARE(list[9].X, double(data->P0));
+    QCOMPARE(list[9].Y, 0.0);
+    QCOMPARE(list[10].Y, double(data->InteractionPoints[8].PhiMn));
+    QCOMPARE(list[11].X, 0.0);
+    QCOMPARE(list[11].Y, double(data->M0));
+    QCOMPARE(list[12].X, double(data->TensionLimit));
+    // Load cases 1 and 2 of the demo are the crosses.
+    QCOMPARE(g.Series4->Count(), 2);
+    QCOMPARE(g.Series4->XValue(1), double(data->LoadCases[1].Pu));
+    // The axial load is not inverted: a larger load stands higher.
+    const TGraphHitPoint& noAxial = list[0];
+    const TGraphHitPoint& aboveMax = list[8];
+    QVERIFY(aboveMax.X > noAxial.X);
+    QVERIFY(aboveMax.PixelY < noAxial.PixelY);
+}
+
+void GraphsTest::niceIncrements()
+{
+    QCOMPARE(TfrmGraphs::NiceIncrement(12.5), 0.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(13), 5.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(50), 10.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(90), 20.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(37.5), 10.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(62.5), 10.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(87.5), 20.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(1300), 500.0);
+    QCOMPARE(TfrmGraphs::NiceIncrement(1.25), 0.0);
+    QVERIFY(std::fabs(TfrmGraphs::NiceIncrement(0.4) - 0.1) < 1e-12);
+    QCOMPARE(TfrmGraphs::NiceIncrement(0), 0.0);
+}
+
+void GraphsTest::zeroRangeKeepsIncrement()
+{
+    TfrmGraphs g;
+    g.Series1->Clear();
+    g.Series2->Clear();
+    g.Series1->AddXY(3, 7);
+    g.Series1->AddXY(3, 7);
+    g.Chart1->TopAxis.Increment = 5;
+    g.Chart1->RightAxis.Increment = 0;
+    g.SetNiceIncrements();
+    QCOMPARE(g.Chart1->TopAxis.Increment, 5.0);
+    QCOMPARE(g.Chart1->RightAxis.Increment, 0.0);
+    // The larger range of the first two series decides.
+    g.Series2->AddXY(0, 0);
+    g.Series2->AddXY(50, 90);
+    g.SetNiceIncrements();
+    QCOMPARE(g.Chart1->TopAxis.Increment, 10.0);
+    QCOMPARE(g.Chart1->RightAxis.Increment, 20.0);
+    // An inactive series (a previous graph's points) does not count: the capacity-versus-movement
+    // graph after the capacity graph gets increments from the movements, not from the depths.
+    g.Series1->Clear();
+    g.Series1->AddXY(0, 0);
+    g.Series1->AddXY(0.4, 130);
+    g.Series2->Active = false;
+    g.SetNiceIncrements();
+    QVERIFY(std::fabs(g.Chart1->TopAxis.Increment - 0.1) < 1e-12);
+    QCOMPARE(g.Chart1->RightAxis.Increment, 50.0);
+}
+
+void GraphsTest::valueMarkTexts()
+{
+    QCOMPARE(TfrmGraphs::ValueMarkText(1234.567), QStringLiteral("1235"));
+    QCOMPARE(TfrmGraphs::ValueMarkText(123.456), QStringLiteral("123.5"));
+    QCOMPARE(TfrmGraphs::ValueMarkText(12.5), QStringLiteral("12.50"));
+    QCOMPARE(TfrmGraphs::ValueMarkText(-12.5), QStringLiteral("-12.5"));
+}
+
+void GraphsTest::labelsNearTheMaximumAreBlanked()
+{
+    TfrmGraphs g;
+    g.MaxMarkOn = true;
+    g.MaxY = 50;
+    const auto label = [&](platform::TChartAxis& axis, const char* text) {
+        QString t = QString::fromLatin1(text);
+        g.Chart1GetAxisLabel(axis, t);
+        return t;
+    };
+    auto& y = g.Chart1->RightAxis;
+    QCOMPARE(label(y, "45"), QStringLiteral("45"));
+    QCOMPARE(label(y, "45.5"), QString());
+    QCOMPARE(label(y, "54.9"), QString());
+    QCOMPARE(label(y, "55"), QStringLiteral("55"));
+    QCOMPARE(label(y, "x"), QStringLiteral("x"));
+    QCOMPARE(label(g.Chart1->TopAxis, "50"), QStringLiteral("50"));
+    g.MaxY = -50;
+    QCOMPARE(label(y, "-50"), QStringLiteral("-50"));
+    g.MaxY = 50;
+    g.MaxMarkOn = false;
+    QCOMPARE(label(y, "50"), QStringLiteral("50"));
+}
+
+void GraphsTest::mouseReadOut()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkAllLateral);
+    const TGraphHitPoint p = g.HitList(THitList::Shear)[4];
+    g.Image1MouseMove(g.Image1, p.PixelX + 5, p.PixelY - 5);
+    QCOMPARE(g.StatusBar1->currentMessage(), QString::asprintf("  Shear: %.2f    Depth: %.2f", p.Y, p.X));
+    g.Image1MouseMove(g.Image1, -100, -100);
+    QCOMPARE(g.StatusBar1->currentMessage(), QString());
+    // The soil-pressure picture tries the induced list first, then the allowable one.
+    const TGraphHitPoint a = g.HitList(THitList::Allowable)[20];
+    const TGraphHitPoint i = g.HitList(THitList::Induced)[20];
+    g.Image1MouseMove(g.Image4, a.PixelX, a.PixelY);
+    const bool onInduced = std::abs(i.PixelX - a.PixelX) <= 5 && std::abs(i.PixelY - a.PixelY) <= 5;
+    const QString expected = onInduced
+        ? QString::asprintf("  Lat. Soil Pressure: %.2f    Depth: %.2f", i.Y, i.X)
+        : QString::asprintf("  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f", a.Y, a.X);
+    QCOMPARE(g.StatusBar1->currentMessage(), expected);
+    // Real mouse moves reach the read-out.
+    g.show();
+    QTest::mouseMove(g.Image1, QPoint(p.PixelX, p.PixelY));
+    QTRY_COMPARE(g.StatusBar1->currentMessage(), QString::asprintf("  Shear: %.2f    Depth: %.2f", p.Y, p.X));
+}
+
+void GraphsTest::firstStoredHitWins()
+{
+    const TGraphHitList list = { { 10, 10, 1, 2 }, { 12, 12, 3, 4 }, { 100, 100, 5, 6 } };
+    double y = 0, x = 0;
+    QVERIFY(TfrmGraphs::FindHitPoint(list, 11, 11, y, x));
+    QCOMPARE(y, 2.0);
+    QCOMPARE(x, 1.0);
+    QVERIFY(TfrmGraphs::FindHitPoint(list, 17, 17, y, x));
+    QCOMPARE(y, 4.0);
+    QVERIFY(!TfrmGraphs::FindHitPoint(list, 18, 30, y, x));
+    QVERIFY(TfrmGraphs::FindHitPoint(list, 95, 105, y, x));
+    QCOMPARE(y, 6.0);
+}
+
+void GraphsTest::formShowKeepsWindowOnScreen()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkShear); // one picture: narrower than the screen
+    QVERIFY(g.width() < screen.width());
+    g.move(screen.width() - 50, 20);
+    g.FormShow();
+    QCOMPARE(g.x(), screen.width() - g.width());
+    QCOMPARE(g.y(), 20);
+    g.move(10, 15);
+    g.FormShow();
+    QCOMPARE(g.pos(), QPoint(10, 15));
+    g.move(-30, screen.height() + 10);
+    g.FormShow();
+    QCOMPARE(g.x(), 0);
+    QCOMPARE(g.y(), std::max(0, screen.height() - g.height()));
+}
+
+void GraphsTest::preparedForPrint()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmGraphs g;
+    g.PrepareForPrint();
+    g.ShowGraphs(*data, gkAllVertical);
+    QVERIFY(g.StatusBar1->isHidden());
+    // Twice as wide, and as high as twice the designed client height.
+    QCOMPARE(g.GraphPicture(1).size(), QSize(488, 2 * (410 + 19)));
+    QCOMPARE(g.GraphPicture(6).size(), QSize(488, 858));
+    QVERIFY(g.GraphPicture(2).isNull());
+    QCOMPARE(g.Series1->Pointer.HorizSize, 4);
+    QCOMPARE(g.Chart1->RightAxis.LabelsFont.pixelSize(), 22);
+    // The print background is white: the top-left corner of a graph.
+    QCOMPARE(Pixel(g.GraphPicture(1), 5, 5), QColor(Qt::white));
+}
+
+void GraphsTest::undefinedValuesAreDrawnWithoutHarm()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Node(10).Shear = std::numeric_limits<Extended>::quiet_NaN();
+    data->Node(11).Depth = std::numeric_limits<Extended>::quiet_NaN();
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkShear);
+    const TGraphHitList& list = g.HitList(THitList::Shear);
+    QCOMPARE(int(list.size()), kNodeCount);
+    QVERIFY(std::isnan(list[9].Y));
+    // An undefined point is never found under the mouse.
+    for (int x = 0; x < 244; x += 4)
+        for (int y = 0; y < 410; y += 4) {
+            double vy = 0, vx = 0;
+            if (TfrmGraphs::FindHitPoint(list, x, y, vy, vx))
+                QVERIFY(!std::isnan(vy) && !std::isnan(vx));
+        }
+    QVERIFY(!g.GraphPicture(1).isNull());
+}
+
+QTEST_MAIN(GraphsTest)
+#include "graphs_qtest.moc"

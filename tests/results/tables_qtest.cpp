@@ -1,0 +1,254 @@
+// The result tables filled from the demo projects: captions by unit system, the model's values
+// with each column's decimals, "N.A." for undefined results, the red soil-pressure cells and the
+// row sets of the steel check and the interaction points.
+#include "results/tables.h"
+#include "resultstest.h"
+
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Whether a cell shows the value with exactly the given decimals, correctly rounded.
+bool shows(const QString& text, Extended value, int decimals)
+{
+    const int point = text.indexOf(QLatin1Char('.'));
+    const int shown = point < 0 ? 0 : int(text.size()) - point - 1;
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    const double half = 0.5 * std::pow(10.0, -decimals);
+    if (!ok || shown != decimals || std::fabs(v - double(value)) > half * (1 + 1e-9) + 1e-12) {
+        qWarning("cell %s does not show %.12Lg with %d decimals", qPrintable(text), value, decimals);
+        return false;
+    }
+    return true;
+}
+
+QColor cellColour(const TfrmTable& t, int row, int column)
+{
+    return t.ListView1->topLevelItem(row)->foreground(column).color();
+}
+
+const QColor kRed(255, 0, 0);
+
+bool showsWithUnit(const QString& text, Extended value, int decimals, const char* unit)
+{
+    const QString u = QString::fromLatin1(unit).mid(1); // the unit word begins with a blank
+    if (!text.endsWith(u)) {
+        qWarning("cell %s lacks the unit %s", qPrintable(text), unit);
+        return false;
+    }
+    return shows(text.chopped(u.size()), value, decimals);
+}
+
+} // namespace
+
+class TablesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lateralTableShowsTheNodes();
+    void lateralCaptionsFollowTheUnitChoice();
+    void soilPressureCellsTurnRed();
+    void undefinedResultsShowNA();
+    void verticalTables();
+    void steelCheckRows();
+    void interactionPointRows();
+};
+
+void TablesTest::lateralTableShowsTheNodes()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    TfrmTable t(nullptr, 0);
+    QCOMPARE(t.windowTitle(), QStringLiteral("Table of Test Results"));
+    t.FillLateralTable(data->Nodes);
+    QCOMPARE(t.RowCount(), kNodeCount);
+    QCOMPARE(t.ColumnCount(), 9);
+    const QStringList captions = { QString(), "Node #", "Depth, ft", "Soil Modulus, ksf", "Shear, kips",
+        "Moment, kip-ft", "Deflection, in", "Lat. Soil Pr, k/ft^2", "Allow. Soil Pr, k/ft^2" };
+    for (int c = 0; c < 9; ++c)
+        QCOMPARE(t.ColumnCaption(c), captions[c]);
+    QCOMPARE(t.ColumnWidth(3), 120);
+    for (int k = 1; k <= kNodeCount; ++k) {
+        const TNodeResult& n = data->Node(k);
+        const int row = k - 1;
+        QCOMPARE(t.ItemCaption(row), QString());
+        QCOMPARE(t.SubItem(row, 1), QString::number(k));
+        QVERIFY(shows(t.SubItem(row, 2), n.Depth, 2));
+        QVERIFY(shows(t.SubItem(row, 3), n.KB, 0));
+        QVERIFY(shows(t.SubItem(row, 4), n.Shear, 2));
+        QVERIFY(shows(t.SubItem(row, 5), n.Moment, 2));
+        QVERIFY(shows(t.SubItem(row, 6), n.Deflection, 2));
+        QVERIFY(shows(t.SubItem(row, 7), n.SoilPressure, 2));
+        QVERIFY(shows(t.SubItem(row, 8), n.AllowSoilPressure, 2));
+    }
+    QCOMPARE(t.SubItem(kNodeCount - 1, 2), QStringLiteral("40.00"));
+}
+
+void TablesTest::lateralCaptionsFollowTheUnitChoice()
+{
+    TfrmTable t(nullptr, 1);
+    QCOMPARE(t.ColumnCaption(2), QStringLiteral("Depth, m"));
+    QCOMPARE(t.ColumnCaption(5), QStringLiteral("Moment, KN.m"));
+    QCOMPARE(t.ColumnCaption(8), QStringLiteral("Allow. Soil Pr, KPa"));
+    QCOMPARE(t.RowCount(), 0);
+}
+
+void TablesTest::soilPressureCellsTurnRed()
+{
+    auto data = LoadDemo(kUnitsUS);
+    auto nodes = data->Nodes;
+    nodes[2].SoilPressure = 2.0;
+    nodes[2].AllowSoilPressure = 1.5; // below: red
+    nodes[3].SoilPressure = 2.0;
+    nodes[3].AllowSoilPressure = 2.0; // equal: black
+    nodes[4].SoilPressure = 1.0;
+    nodes[4].AllowSoilPressure = 3.0;
+    TfrmTable t(nullptr, 0);
+    t.FillLateralTable(nodes);
+    QCOMPARE(cellColour(t, 2, 7), kRed);
+    QCOMPARE(cellColour(t, 2, 8), kRed);
+    QVERIFY(cellColour(t, 2, 6) != kRed);
+    QVERIFY(cellColour(t, 3, 7) != kRed);
+    QVERIFY(cellColour(t, 3, 8) != kRed);
+    QVERIFY(cellColour(t, 4, 8) != kRed);
+    // Only the lateral table colours cells.
+    t.FillVerticalTable(*data);
+    QVERIFY(t.ListView1CustomDrawSubItem(2, 7) != kRed);
+}
+
+void TablesTest::undefinedResultsShowNA()
+{
+    auto data = LoadDemo(kUnitsUS);
+    const Extended nan = std::numeric_limits<Extended>::quiet_NaN();
+    data->Node(5).Moment = nan;
+    data->Node(6).Capacity = nan;
+    data->InteractionPoints[2].Fs1 = nan;
+    TfrmTable t(nullptr, 0);
+    t.FillLateralTable(data->Nodes);
+    QCOMPARE(t.SubItem(4, 5), QStringLiteral("N.A."));
+    t.FillVerticalTable(*data);
+    QCOMPARE(t.SubItem(5, 10), QStringLiteral("N.A."));
+    t.FillSectionTable(*data);
+    QCOMPARE(t.SubItem(2, 3), QStringLiteral("N.A."));
+}
+
+void TablesTest::verticalTables()
+{
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        auto data = LoadDemo(units);
+        const bool si = units == kUnitsSI;
+        data->Node(7).NSF = 1500;
+        TfrmTable t(nullptr, units);
+        t.FillVerticalTable(*data);
+        QCOMPARE(t.ColumnCount(), 12);
+        QCOMPARE(t.ColumnWidth(0), 0);
+        QCOMPARE(t.ColumnCaption(2), si ? QStringLiteral("Depth, m") : QStringLiteral("Depth, ft"));
+        QCOMPARE(
+            t.ColumnCaption(3), si ? QStringLiteral("Sigma' V, KN/m^2") : QStringLiteral("Sigma' V, psf"));
+        QCOMPARE(t.ColumnCaption(5), si ? QStringLiteral("NSF, KN") : QStringLiteral("NSF, kips"));
+        QCOMPARE(
+            t.ColumnCaption(11), si ? QStringLiteral("Pile Settl, mm") : QStringLiteral("Pile Settl, in"));
+        QCOMPARE(t.RowCount(), kNodeCount);
+        for (int k = 1; k <= kNodeCount; ++k) {
+            const TNodeResult& n = data->Node(k);
+            QVERIFY(shows(t.SubItem(k - 1, 3), n.SigmaVEff, 2));
+            QVERIFY(shows(t.SubItem(k - 1, 10), n.Capacity, 2));
+            QVERIFY(shows(t.SubItem(k - 1, 11), n.Settlement, 2));
+        }
+        // NSF as stored here ...
+        QCOMPARE(t.SubItem(6, 5), QStringLiteral("1500.00"));
+
+        // ... and in kips in the effective-stress table of an English project.
+        t.FillEffVerticalTable(*data);
+        QCOMPARE(t.ColumnCount(), 16);
+        QCOMPARE(t.ColumnCaption(4),
+            si ? QStringLiteral("Water Un. Wt, KN/m^3") : QStringLiteral("Water Un. Wt, pcf"));
+        QCOMPARE(t.ColumnCaption(15),
+            si ? QStringLiteral("Total Pile Mov, mm") : QStringLiteral("Total Pile Mov, in"));
+        QCOMPARE(t.SubItem(6, 8), si ? QStringLiteral("1500.00") : QStringLiteral("1.50"));
+        const double d = si ? 1 : 1000;
+        for (int k = 1; k <= kNodeCount; ++k)
+            QVERIFY(shows(t.SubItem(k - 1, 14), data->Node(k).EffTotalAllow / d, 2));
+    }
+}
+
+void TablesTest::steelCheckRows()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Interface = piRoughSteel;
+    data->Shape = psSquare;
+    data->SelectSection(0);
+    data->Calculate();
+    TfrmTable t(nullptr, 0);
+    t.FillSteelCheckTable(*data);
+    QCOMPARE(t.width(), 300);
+    QCOMPARE(t.RowCount(), 21);
+    QCOMPARE(t.ItemCaption(0), QStringLiteral("For Axial Compression:"));
+    QCOMPARE(t.SubItem(0, 1), QString());
+    QCOMPARE(t.ItemCaption(7), QStringLiteral("For X-axis Bending:"));
+    QCOMPARE(t.ItemCaption(15), QStringLiteral("For Y-axis Bending:"));
+    QCOMPARE(t.ItemCaption(6), QString());
+    QCOMPARE(t.ItemCaption(20), QStringLiteral("Combined Utilization Ratio"));
+    QCOMPARE(t.ItemCaption(4), QStringLiteral("Pa"));
+    QVERIFY(showsWithUnit(t.SubItem(4, 1), data->SteelResult.PnOmega, 0, "  kip"));
+    QVERIFY(showsWithUnit(t.SubItem(8, 1), data->SteelResult.Lp, 2, "  ft"));
+    QVERIFY(showsWithUnit(t.SubItem(12, 1), data->SteelResult.MnxOmega, 0, "  kip-ft"));
+    QVERIFY(shows(t.SubItem(20, 1), data->CombinedRatio, 3));
+
+    data->Shape = psCircle; // a round steel pile is a pipe
+    data->SelectSection(0);
+    data->Calculate();
+    t.FillSteelCheckTable(*data);
+    QCOMPARE(t.RowCount(), 12);
+    QCOMPARE(t.ItemCaption(8), QStringLiteral("Mn/omega"));
+    QCOMPARE(t.ItemCaption(11), QStringLiteral("Combined Utilization Ratio"));
+    QVERIFY(showsWithUnit(t.SubItem(2, 1), data->SteelResult.Fcr, 2, "  ksi"));
+
+    auto si = LoadDemo(kUnitsSI);
+    si->Interface = piRoughSteel;
+    si->Shape = psCircle;
+    si->SelectSection(0);
+    si->Calculate();
+    t.FillSteelCheckTable(*si);
+    QVERIFY(showsWithUnit(t.SubItem(3, 1), si->SteelResult.PnOmega, 0, "  KN"));
+    QVERIFY(showsWithUnit(t.SubItem(8, 1), si->SteelResult.MnxOmega, 0, "  KN-m"));
+}
+
+void TablesTest::interactionPointRows()
+{
+    auto data = LoadDemo(kUnitsUS);
+    TfrmTable t(nullptr, 0);
+    t.FillSectionTable(*data); // the demo pile is square
+    QCOMPARE(t.ColumnCount(), 10);
+    QCOMPARE(t.RowCount(), 16);
+    QCOMPARE(t.ColumnCaption(1), QStringLiteral("no axial"));
+    QCOMPARE(t.ColumnCaption(4), QStringLiteral("balanced"));
+    QCOMPARE(t.ColumnCaption(9), QStringLiteral("above Pmax"));
+    QCOMPARE(t.ColumnCaption(2), QString());
+    QCOMPARE(t.ItemCaption(0), QStringLiteral("c, in"));
+    QCOMPARE(t.ItemCaption(7), QStringLiteral("a, in"));
+    QCOMPARE(t.ItemCaption(15), QStringLiteral("PhiMn, k-ft"));
+    for (int p = 0; p < kInteractionPointCount; ++p) {
+        const TInteractionPoint& ip = data->InteractionPoints[p];
+        QVERIFY(shows(t.SubItem(0, p + 1), ip.c, 2));
+        QVERIFY(shows(t.SubItem(1, p + 1), ip.Eps1, 3));
+        QVERIFY(shows(t.SubItem(9, p + 1), ip.Fc, 0));
+        QVERIFY(shows(t.SubItem(15, p + 1), ip.PhiMn, 0));
+    }
+
+    data->Shape = psCircle;
+    data->Calculate();
+    TfrmTable round(nullptr, 1);
+    round.FillSectionTable(*data);
+    QCOMPARE(round.RowCount(), 17);
+    QCOMPARE(round.ItemCaption(7), QStringLiteral("Theta, rad"));
+    QCOMPARE(round.ItemCaption(0), QStringLiteral("c, mm"));
+    QCOMPARE(round.ItemCaption(16), QStringLiteral("PhiMn, KN.m"));
+    QVERIFY(shows(round.SubItem(7, 5), data->InteractionPoints[4].Theta, 2));
+}
+
+QTEST_MAIN(TablesTest)
+#include "tables_qtest.moc"
