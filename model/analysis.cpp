@@ -10,33 +10,59 @@
 
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
-namespace analysis {
+namespace {
 
-std::int64_t roundHalfEven(Extended x)
+// std::llrint for Extended without the library call: the x87 unit converts in its current
+// rounding mode, which is all the library's version does.
+inline std::int64_t fpuRound(Extended x)
 {
-    // In the default rounding mode the unit itself rounds halves to even, in one instruction;
-    // everything else (another mode, NaN, the ends of the range) takes the model's general way.
-    if (std::fabs(x) < 0x1p62L && std::fegetround() == FE_TONEAREST)
-        return std::llrint(x);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    std::int64_t r;
+    __asm__("fistpll %0" : "=m"(r) : "t"(x) : "st");
+    return r;
+#else
+    return std::llrint(x);
+#endif
+}
+
+// roundHalfEven once the rounding mode is known to be to-nearest: there the unit itself rounds
+// halves to even, in one instruction; NaN and the ends of the range take the model's general way.
+inline std::int64_t roundHalfEvenNearest(Extended x)
+{
+    if (std::fabs(x) < 0x1p62L)
+        return fpuRound(x);
     return RoundHalfEven(x);
 }
 
-void sinCos(Extended x, Extended& sinX, Extended& cosX)
+bool roundsToNearest()
+{
+    return std::fegetround() == FE_TONEAREST;
+}
+
+// Depth in thousandths, by the rule of roundHalfEven; `nearest` is roundsToNearest() of this run.
+inline std::int64_t toMilli(Extended depth, bool nearest)
+{
+    return nearest ? roundHalfEvenNearest(depth * 1000) : RoundHalfEven(depth * 1000);
+}
+
+// sinCos, inlined into the node loop so that both results stay in registers.
+inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
 {
     // pi/2 = kHalfPi1 + kHalfPi2 + kHalfPi3; the first two have 32 significant bits, so n times
     // them is exact for |n| < 2^32.
     constexpr Extended kHalfPi1 = 0x1.921fb544p+0L;
     constexpr Extended kHalfPi2 = 0x1.0b4611a6p-34L;
     constexpr Extended kHalfPi3 = 0x1.3198a2e03707344ap-69L;
-    constexpr Extended kTwoOverPi = 2 / kPi;
+    constexpr Extended kTwoOverPi = 2 / analysis::kPi;
     if (!(std::fabs(x) < 0x1p30L)) { // huge, infinite or NaN: the library's own reduction
         sinX = std::sin(x);
         cosX = std::cos(x);
         return;
     }
-    const auto n = std::llrint(x * kTwoOverPi);
+    const auto n = fpuRound(x * kTwoOverPi);
     const auto nx = static_cast<Extended>(n);
     const Extended r = ((x - nx * kHalfPi1) - nx * kHalfPi2) - nx * kHalfPi3;
     const Extended s = std::sin(r);
@@ -59,6 +85,20 @@ void sinCos(Extended x, Extended& sinX, Extended& cosX)
         cosX = s;
         break;
     }
+}
+
+} // namespace
+
+namespace analysis {
+
+std::int64_t roundHalfEven(Extended x)
+{
+    return roundsToNearest() ? roundHalfEvenNearest(x) : RoundHalfEven(x);
+}
+
+void sinCos(Extended x, Extended& sinX, Extended& cosX)
+{
+    reducedSinCos(x, sinX, cosX);
 }
 
 Extended ratio(Extended a, Extended b)
@@ -84,12 +124,13 @@ int bearingFactorAngle(Extended phi)
 LayerScan::LayerScan(const TLPData& data)
     : m_data(data)
     , m_count(data.Layers.Count())
+    , m_nearest(roundsToNearest())
 {
     Extended top = 0;
     for (; m_cached < m_count && m_cached < kCached; ++m_cached) {
         const TLayer* layer = data.Layers[m_cached];
         const Extended bottom = top + layer->Thickness;
-        m_entries[m_cached] = { layer, top, roundHalfEven(bottom * 1000) };
+        m_entries[m_cached] = { layer, top, toMilli(bottom, m_nearest) };
         top = bottom;
     }
 }
@@ -98,7 +139,7 @@ LayerHit LayerScan::at(Extended depth) const
 {
     if (m_count == 0)
         return {};
-    const std::int64_t d = roundHalfEven(depth * 1000);
+    const std::int64_t d = toMilli(depth, m_nearest);
     std::int64_t topMilli = 0;
     int j = 0;
     for (; j < m_cached; ++j) {
@@ -115,7 +156,7 @@ LayerHit LayerScan::at(Extended depth) const
         if (j == m_count - 1)
             return { layer, top };
         const Extended bottom = top + layer->Thickness;
-        const std::int64_t bottomMilli = roundHalfEven(bottom * 1000);
+        const std::int64_t bottomMilli = toMilli(bottom, m_nearest);
         if (topMilli <= d && d <= bottomMilli)
             return { layer, top };
         top = bottom;
@@ -145,13 +186,40 @@ Extended smallerOf(Extended a, Extended b)
     return a < b ? a : b;
 }
 
+// to = from for a value already in memory, as a plain 16-byte move: through the FPU it would
+// take an 80-bit store, several times dearer, and a node stores dozens of values.
+inline void copyValue(Extended& to, const Extended& from)
+{
+    std::memcpy(&to, &from, sizeof(Extended));
+}
+
+// A divisor made ready for plain division: zero becomes NaN, so that x / d is NaN exactly where
+// ratio(x, divisor) is, with no test per node.
+Extended divisorOrNaN(Extended divisor)
+{
+    return divisor == 0 ? kNaN : divisor;
+}
+
+// Constants of one run that the layer constants depend on.
+struct RunConstants {
+    bool si = false;
+    Extended poundsToKipsDivisor = 0; // D of the allowable soil pressure
+    Extended logOCR = 0;
+    Extended pileE = 0; // the project's, for the elastic shortening
+    Extended squareFeetToInches = 0;
+};
+
 // What a node needs of its layer. Nodes come in runs of the same layer, so this is worked out
 // once per run of nodes instead of once per node; each value is computed exactly as the node
 // formulas write it, so the results do not depend on the caching.
 struct LayerConstants {
     const TLayer* layer = nullptr;
     // lateral
-    Extended E = 0, I = 0, EI = 0, width = 0;
+    Extended kTop = 0, kRise = 0; // subgrade modulus at the top, and bottom minus top
+    Extended thicknessDivisor = 0;
+    Extended E = 0, I = 0, EI = 0;
+    Extended lambdaDivisor = 0; // E I 4 (US) or E I 4 000 000 (SI)
+    Extended widthDivisor = 0;
     Extended passive = 0; // gamma Kp, times z per node
     Extended passiveDivisor = 0; // FSKp D
     Extended cohesionTerm = 0; // 2 cu sqrt(Kp / FSKp)
@@ -160,26 +228,31 @@ struct LayerConstants {
     bool cohesive = false;
     Extended alpha = 0, su = 0;
     Extended perimeter = 0, tipArea = 0;
+    Extended tipAreaDivisor = 0; // A in in^2 (US) or m^2 (SI)
+    Extended shorteningDivisor = 0; // E A of the elastic shortening
     Extended sptFactor = 0; // 1 - (N + 15) 0.35^2 / 500
 };
 
-void fillLayerConstants(
-    const TLayer* layer, Extended poundsToKipsDivisor, Extended logOCR, LayerConstants& lc)
+void fillLayerConstants(const TLayer* layer, const RunConstants& run, LayerConstants& lc)
 {
     lc.layer = layer;
+    lc.kTop = layer->SGReactTop;
+    lc.kRise = layer->SGReactBottom - layer->SGReactTop;
+    lc.thicknessDivisor = divisorOrNaN(layer->Thickness);
     lc.E = layer->PileE();
     lc.I = layer->PileI();
     lc.EI = lc.I * lc.E;
-    lc.width = layer->PileWidth();
+    lc.lambdaDivisor = divisorOrNaN(run.si ? lc.EI * 4000000 : lc.EI * 4);
+    lc.widthDivisor = divisorOrNaN(layer->PileWidth());
     lc.passive = layer->Gamma * layer->Kp;
-    lc.passiveDivisor = layer->FSonKp * poundsToKipsDivisor;
+    lc.passiveDivisor = divisorOrNaN(layer->FSonKp * run.poundsToKipsDivisor);
     lc.cohesionTerm = 2 * layer->Cohesion * std::sqrt(ratio(layer->Kp, layer->FSonKp));
 
     lc.phi = layer->EstimatedFrictionAngle();
     const Extended r = kPi * lc.phi / 180;
     const Extended sinR = std::sin(r);
     // OCR^sin(r) as exp(sin(r) ln OCR), the logarithm taken once per run
-    lc.k0 = (1 - sinR) * std::exp(sinR * logOCR);
+    lc.k0 = (1 - sinR) * std::exp(sinR * run.logOCR);
     lc.tanPhi = std::tan(r);
     const int angle = analysis::bearingFactorAngle(lc.phi);
     lc.nq = angle < 0 ? kNaN : NqFor(angle);
@@ -188,6 +261,8 @@ void fillLayerConstants(
     lc.su = layer->DefaultCohesion();
     lc.perimeter = layer->PilePerimeter();
     lc.tipArea = layer->PileTipArea();
+    lc.tipAreaDivisor = divisorOrNaN(run.squareFeetToInches * lc.tipArea);
+    lc.shorteningDivisor = divisorOrNaN(run.pileE * run.squareFeetToInches * lc.tipArea);
     lc.sptFactor = 1 - (layer->SPTFieldN + 15) * (0.35L * 0.35L) / 500;
 }
 
@@ -210,7 +285,9 @@ Extended TLPData::SubUnitFactor() const
     return UnitValue(1000, 12);
 }
 
-void TLPData::Calculate()
+// flatten: the helpers of this file (layer lookup, rounding, layer constants) are inlined into the
+// node loop, where a call would force every live Extended out to memory and back.
+[[gnu::flatten]] void TLPData::Calculate()
 {
     const bool si = Units == kUnitsSI;
     const int layerCount = Layers.Count();
@@ -220,14 +297,15 @@ void TLPData::Calculate()
     for (int k = 1; k <= kNodeCount; ++k)
         Node(k).Depth = static_cast<Extended>(k - 1) * PileLength / 40;
     {
+        const bool nearest = roundsToNearest();
         int k = 1;
         Extended bottom = 0;
         for (int j = 0; j + 1 < layerCount; ++j) {
             bottom += Layers[j]->Thickness;
             if (!std::isfinite(bottom))
                 break;
-            const std::int64_t bottomMilli = analysis::roundHalfEven(1000 * bottom);
-            while (k <= kNodeCount && analysis::roundHalfEven(1000 * Node(k).Depth) <= bottomMilli)
+            const std::int64_t bottomMilli = toMilli(bottom, nearest);
+            while (k <= kNodeCount && toMilli(Node(k).Depth, nearest) <= bottomMilli)
                 ++k;
             // A bottom at or below the tip has no node beneath it; moving the tip onto it would
             // change the pile's length, so it and every deeper bottom are left alone.
@@ -275,8 +353,8 @@ void TLPData::Calculate()
     const Extended L = PileLength;
     const Extended B = Width;
     const Extended pileE = E;
-    const Extended FSs = FSSide;
-    const Extended FSe = FSEnd;
+    const Extended FSs = divisorOrNaN(FSSide);
+    const Extended FSe = divisorOrNaN(FSEnd);
     const Extended Pw = PassiveWedge;
     const Extended groundwater = Groundwater;
     const bool freeHead = HeadCondition == kFreeHead;
@@ -290,7 +368,13 @@ void TLPData::Calculate()
     const Extended squareFeetToInches = UnitValue(1, 144);
     const Extended settlementDivisor = UnitValue(8, 1);
     const Extended sqrtOCR = std::sqrt(OCR);
-    const Extended logOCR = std::log(OCR);
+    const Extended lambdaNumerator = si ? 1000 : 144;
+    RunConstants run;
+    run.si = si;
+    run.poundsToKipsDivisor = poundsToKipsDivisor;
+    run.logOCR = std::log(OCR);
+    run.pileE = pileE;
+    run.squareFeetToInches = squareFeetToInches;
     const analysis::LayerScan layers(*this);
 
     // running values of the node above
@@ -308,17 +392,17 @@ void TLPData::Calculate()
         }
         const TLayer& layer = *hit.layer;
         if (lc.layer != hit.layer)
-            fillLayerConstants(hit.layer, poundsToKipsDivisor, logOCR, lc);
+            fillLayerConstants(hit.layer, run, lc);
 
         // ---- lateral response
-        const Extended K = layer.SGReactTop
-            + ratio((layer.SGReactBottom - layer.SGReactTop) * (z - hit.top), layer.Thickness);
+        // (divisors of layer and run constants are made NaN when zero, see divisorOrNaN)
+        const Extended K = lc.kTop + lc.kRise * (z - hit.top) / lc.thicknessDivisor;
         const Extended KB = B * K;
         const Extended EI = lc.EI;
-        const Extended x = si ? ratio(1000 * KB, EI * 4000000) : ratio(144 * KB, EI * 4);
+        const Extended x = lambdaNumerator * KB / lc.lambdaDivisor;
         const Extended lambda = std::sqrt(std::sqrt(x));
         Extended s, c;
-        analysis::sinCos(lambda * z, s, c);
+        reducedSinCos(lambda * z, s, c);
         const Extended e = std::exp(-lambda * z);
         const Extended lambda2 = lambda * lambda;
         Extended shear, moment, deflection;
@@ -334,8 +418,8 @@ void TLPData::Calculate()
         }
         n.K = K;
         n.KB = KB;
-        n.E = lc.E;
-        n.I = lc.I;
+        copyValue(n.E, lc.E);
+        copyValue(n.I, lc.I);
         n.Lambda = lambda;
         n.SinLZ = s;
         n.CosLZ = c;
@@ -343,8 +427,8 @@ void TLPData::Calculate()
         n.Shear = shear;
         n.Moment = moment;
         n.Deflection = deflection;
-        n.SoilPressure = ratio(2 * H * lambda * e * c + 2 * M0 * lambda2 * e * c, lc.width);
-        n.AllowSoilPressure = Pw * (ratio(lc.passive * z, lc.passiveDivisor) + lc.cohesionTerm);
+        n.SoilPressure = (2 * H * lambda * e * c + 2 * M0 * lambda2 * e * c) / lc.widthDivisor;
+        n.AllowSoilPressure = Pw * (lc.passive * z / lc.passiveDivisor + lc.cohesionTerm);
 
         // ---- vertical stresses
         Extended sigmaV = 0, gammaW = 0, pore = 0;
@@ -359,9 +443,9 @@ void TLPData::Calculate()
         n.GammaW = gammaW;
         n.PorePressure = pore;
         n.SigmaVEff = sigmaEff;
-        n.Phi = lc.phi;
-        n.K0 = lc.k0;
-        n.TanPhi = lc.tanPhi;
+        copyValue(n.Phi, lc.phi);
+        copyValue(n.K0, lc.k0);
+        copyValue(n.TanPhi, lc.tanPhi);
 
         // ---- capacity of a pile whose tip would be at this node (all 0 at the head)
         Extended ultSide = 0, ultEnd = 0, effSideUlt = 0, effEndUlt = 0;
@@ -388,16 +472,16 @@ void TLPData::Calculate()
             qSideUlt = poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;
             if (cyclic)
                 qSideUlt *= 0.6L;
-            qSideAllow = ratio(qSideUlt, FSs);
+            qSideAllow = qSideUlt / FSs;
             const Extended rockFactor = layer.MatType >= lpmtSandstoneBedrock ? 2 : 1;
             qEndUlt = smallerOf(poundsToKips * lc.nq * sigmaEff * A, rockFactor * endBearingLimit * A);
-            qEndAllow = ratio(qEndUlt, FSe);
+            qEndAllow = qEndUlt / FSe;
             capacity = qEndAllow + qSideAllow;
 
             const Extended Q = capacity;
-            const Extended shortening = ratio(L * Q * feetToInches, pileE * squareFeetToInches * A);
-            const Extended tipMovement = ratio(B * Q, squareFeetToInches * A) * lc.sptFactor * sqrtOCR * 0.33L
-                * 0.1L / settlementDivisor;
+            const Extended shortening = L * Q * feetToInches / lc.shorteningDivisor;
+            const Extended tipMovement
+                = B * Q / lc.tipAreaDivisor * lc.sptFactor * sqrtOCR * 0.33L * 0.1L / settlementDivisor;
             settlement = shortening + tipMovement;
 
             nsf = layer.NSF ? qSideAllow : 0;
@@ -415,14 +499,14 @@ void TLPData::Calculate()
         n.EffSideUlt = effSideUlt;
         n.EffEndUlt = effEndUlt;
 
-        const Extended allowSide = ratio(ultSide, FSs);
-        const Extended allowEnd = ratio(ultEnd, FSe);
+        const Extended allowSide = ultSide / FSs;
+        const Extended allowEnd = ultEnd / FSe;
         n.UltTotal = ultEnd + ultSide;
         n.AllowSide = allowSide;
         n.AllowEnd = allowEnd;
         n.AllowTotal = allowEnd + allowSide - nsf;
-        const Extended effSideAllow = ratio(effSideUlt, FSs);
-        const Extended effEndAllow = ratio(effEndUlt, FSe);
+        const Extended effSideAllow = effSideUlt / FSs;
+        const Extended effEndAllow = effEndUlt / FSe;
         n.EffTotalUlt = effEndUlt + effSideUlt;
         n.EffSideAllow = effSideAllow;
         n.EffEndAllow = effEndAllow;

@@ -55,6 +55,7 @@ private:
     };
     const TLPData& m_data;
     int m_count = 0;
+    bool m_nearest; // the rounding mode of the run rounds to nearest
     int m_cached = 0;
     Entry m_entries[kCached];
 };

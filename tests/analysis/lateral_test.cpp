@@ -385,3 +385,12 @@ TEST_F(ZeroDivisor, FactorOfSafetyOnKp)
     }
     EXPECT_FALSE(testproject::anyInfinite(d));
 }
+
+TEST(UnitFactors, SubUnitFactorTakesModelLengthsToInchesOrMillimetres)
+{
+    TLPData d;
+    d.SetUnits(kUnitsUS);
+    EXPECT_EQ(d.SubUnitFactor(), 12); // ft to in
+    d.SetUnits(kUnitsSI);
+    EXPECT_EQ(d.SubUnitFactor(), 1000); // m to mm
+}

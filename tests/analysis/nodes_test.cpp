@@ -223,6 +223,54 @@ TEST(LayerLookup, AgreesWithTheModelEverywhere)
     EXPECT_EQ(analysis::layerAtDepth(d, 1).layer, nullptr);
 }
 
+// The lookup and the snapping round to thousandths with halves to even whatever rounding mode
+// the floating-point unit is left in.
+TEST(LayerLookup, SameRuleInEveryRoundingMode)
+{
+    TLPData d;
+    testproject::setUp(d, kUnitsUS);
+    d.PileLength = 30;
+    for (Extended t : { 10.0L, 2.35L, 0.0L, 7.0005L, 3.3333L, 40.0L })
+        addLayer(d, t);
+    d.Calculate();
+    std::vector<Extended> nearestDepths;
+    for (int k = 1; k <= kNodeCount; ++k)
+        nearestDepths.push_back(depth(d, k));
+
+    for (int mode : { FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO }) {
+        std::vector<Extended> probes;
+        for (int j = 0; j < d.Layers.Count(); ++j) {
+            const Extended b = d.Layers[j]->Bottom();
+            for (Extended delta : { 0.0L, 0.0004L, -0.0004L, 0.0005L, -0.0005L, 0.0006L, -0.0006L })
+                probes.push_back(b + delta);
+        }
+        std::fesetround(mode);
+        const analysis::LayerScan scan(d);
+        std::vector<const TLayer*> scanned, model;
+        for (Extended z : probes) {
+            scanned.push_back(scan.at(z).layer);
+            model.push_back(d.LayerAtDepth(z));
+        }
+        d.Calculate();
+        std::vector<Extended> bottoms;
+        for (int j = 0; j < d.Layers.Count(); ++j)
+            bottoms.push_back(d.Layers[j]->Bottom()); // summed in this mode, as the analysis did
+        std::fesetround(FE_TONEAREST);
+
+        EXPECT_EQ(scanned, model) << "mode " << mode;
+        // 10.0 is nearest node 14 (9.75), 12.35 node 17 (12.0, twice: the empty layer ends there
+        // too), 19.3505 node 27 (19.5) and 22.6838 node 31 (22.5), whatever the mode.
+        EXPECT_EQ(depth(d, 14), bottoms[0]) << "mode " << mode;
+        EXPECT_EQ(depth(d, 17), bottoms[2]) << "mode " << mode;
+        EXPECT_EQ(depth(d, 27), bottoms[3]) << "mode " << mode;
+        EXPECT_EQ(depth(d, 31), bottoms[4]) << "mode " << mode;
+        for (int k = 1; k <= kNodeCount; ++k)
+            EXPECT_NEAR(static_cast<double>(depth(d, k)),
+                static_cast<double>(nearestDepths[static_cast<std::size_t>(k - 1)]), 1e-12)
+                << "mode " << mode << " node " << k;
+    }
+}
+
 TEST(LayerLookup, LongListFromAProjectFile)
 {
     // more layers than the scan keeps on the stack: the rest is scanned on from there
