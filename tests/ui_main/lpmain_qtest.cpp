@@ -9,6 +9,7 @@
 #include "platform/qt/messages.h"
 #include "platform/qt/settings.h"
 #include "platform/qt/shell.h"
+#include "ui/main/filedialog.h"
 #include "ui/main/lpmain.h"
 
 #include <QAction>
@@ -151,7 +152,7 @@ private slots:
             { "Edit20", 45, "Label78", "Groundwater" },
             { "Edit18", 46, "Label53", "O.C. Ratio" },
             { "Edit19", 47, "Label54", "Su/SigmaV Ratio" },
-            { "Edit2", 2, "Label6", "Width/Diameter" },
+            { "Edit2", 2, "Label6", "Width" }, // a square pile
             { "Edit21", 2, "Label83", "Length" },
             { "Edit3", 3, "Label8", "Mat. Strength (f'c)" },
             { "Edit8", 31, "Label18", "Modulus of Elasticity (E)" },
@@ -315,7 +316,8 @@ private slots:
         QVERIFY(QApplication::focusWidget() != units);
         QCOMPARE(units->currentIndex(), 0);
 
-        // Enter on a button still presses it.
+        // Enter on a button still presses it (its picture dialog is answered with Cancel).
+        TFileDialog::SetAnswerer([](const TFileDialog&) { return QString(); });
         QPushButton* logo = child<QPushButton>(window.get(), "Button1");
         logo->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), logo);
@@ -323,6 +325,7 @@ private slots:
         QTest::keyClick(logo, Qt::Key_Return);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(QApplication::focusWidget(), logo);
+        TFileDialog::SetAnswerer({});
     }
 
     void wheelOverTheLayerBlockScrollsTheRows()
@@ -462,10 +465,13 @@ private slots:
         QVERIFY(window->isVisible());
         QVERIFY(window->Modified);
 
-        // Yes with no way to save yet: the project stays modified and the window open.
+        // Yes on a project without a file opens Save As; cancelling it keeps the window open.
         answer = QMessageBox::Yes;
+        TFileDialog::SetAnswerer([](const TFileDialog&) { return QString(); });
         QVERIFY(!window->close());
         QVERIFY(window->isVisible());
+        QVERIFY(window->Modified);
+        TFileDialog::SetAnswerer({});
 
         answer = QMessageBox::No;
         QVERIFY(window->close());

@@ -5,11 +5,14 @@
 #include "platform/qt/alignment.h"
 #include "platform/qt/application.h"
 #include "platform/qt/shell.h"
+#include "theming/keycuefixunit.h"
+#include "ui/main/filedialog.h"
 #include "update/checkupdates.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -132,6 +135,7 @@ TfrmLPMain::TfrmLPMain(QWidget* parent)
     setCentralWidget(central);
 
     createSingleGraphMenu();
+    createFileDialogs();
     bindInputHandlers();
 
     Timer1 = new QTimer(this);
@@ -393,6 +397,11 @@ void TfrmLPMain::createLoadsBlock(QWidget* parent)
     });
     createLoadingTab();
     createPileTab();
+    createSteelTab();
+    createPipeTab();
+    createConcreteTab();
+    createTimberTab();
+    createResultsTab();
 }
 
 void TfrmLPMain::createLoadingTab()
@@ -535,6 +544,10 @@ void TfrmLPMain::createPileTab()
     CheckBox2 = new QRadioButton(QStringLiteral("Cyclic Analysis"), Panel14);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
     CheckBox2->setGeometry(140, 2, 130, 21);
+    // Each pair stays exclusive also while its tab is hidden (written from code then).
+    auto* analysis = new QButtonGroup(Panel14);
+    analysis->addButton(CheckBox1);
+    analysis->addButton(CheckBox2);
 
     const int radio = 318, caption2 = 338, edit2 = 500, unit2 = 586;
     RadioButton1 = new QRadioButton(p);
@@ -547,6 +560,9 @@ void TfrmLPMain::createPileTab()
     RadioButton2 = new QRadioButton(p);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     RadioButton2->setGeometry(radio, rowTop(1), 18, 21);
+    auto* strength = new QButtonGroup(p);
+    strength->addButton(RadioButton1);
+    strength->addButton(RadioButton2);
     Label18 = label(p, "Label18", QStringLiteral("Modulus of Elasticity (E)"), caption2, rowTop(1), 155);
     Edit8 = numericEdit(p, "Edit8", 31, edit2, rowTop(1));
     Label64 = label(p, "Label64", QStringLiteral("ksi"), unit2, rowTop(1), 40);
@@ -674,7 +690,10 @@ void TfrmLPMain::createLayerBlock(QWidget* parent)
     DummyForScrollBox->setGeometry(0, kRowHeight + 1, 1, 1);
     createTemplateRow();
     ScrollBox1->setWidget(ScrollBox1Contents);
+    ScrollBox1->setMaximumHeight(kRowHeight);
     column->addWidget(ScrollBox1, 1);
+    // The scroll area is only as tall as the rows it shows; the rest of the block stays empty.
+    column->addStretch(0);
 
     lblMoreData = new QLabel(QStringLiteral("Scroll to see more data"), Panel4);
     lblMoreData->setObjectName(QStringLiteral("lblMoreData"));
@@ -843,8 +862,10 @@ void TfrmLPMain::bindInputHandlers()
         platform::controlEvents(c).onChange = change;
         platform::controlEvents(c).onExit = exitMaterial;
     }
-    for (QRadioButton* b : { CheckBox1, CheckBox2 })
+    for (QRadioButton* b : { CheckBox1, CheckBox2 }) {
         platform::controlEvents(b).onClick = change;
+        platform::controlEvents(b).onExit = exitCommon;
+    }
     for (QRadioButton* b : { RadioButton1, RadioButton2 })
         platform::controlEvents(b).onClick = [this](QObject* s) { RadioButton1Click(s); };
     platform::controlEvents(chkUseReinforcement).onClick
@@ -857,14 +878,16 @@ void TfrmLPMain::bindInputHandlers()
     }
     platform::controlEvents(SpeedButton8).onClick
         = [this](QObject*) { PageControl1->setCurrentIndex(PageControl1->currentIndex() + 1); };
+    bindLayerRowHandlers();
+    bindDesignHandlers();
 }
 
 // ---- life cycle --------------------------------------------------------------------------------
 
 void TfrmLPMain::FormCreate()
 {
-    // The keyboard-cue repaint component of the theming library is created here, first, once
-    // that library exists; Qt repaints keyboard cues by itself meanwhile.
+    // First: the component that repaints the controls when keyboard cues appear, owned by the form.
+    new TKeyCueFix(this);
     m_panel1Height = Panel1->height();
     LoadWindowPosition();
 
@@ -913,15 +936,12 @@ void TfrmLPMain::FormResize()
 {
     lblMoreData->hide();
     Button2->move((Panel6->width() - Button2->width()) / 2, Button2->y());
-
-    const QScrollBar* bar = ScrollBox1->verticalScrollBar();
-    const int range = bar->maximum() + bar->pageStep();
-    lblMoreData->setVisible(range - 10 > ScrollBox1->height());
+    showLessOrMoreData();
 
     const int below = centralWidget()->height() - Panel2->y() - Panel2->height();
     Panel1->setFixedHeight(std::max(below / 2, m_panel1Height));
-    // The drawings of the pile in the soil and of the sections are redrawn here once the drawing
-    // code exists.
+    if (LPData)
+        drawProfiles();
 }
 
 void TfrmLPMain::FormKeyPress(QObject* /*Sender*/, QChar& Key)

@@ -30,6 +30,9 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TLPData;
+class TLayer;
+class TJpegGraphic;
+class TFileDialog;
 
 namespace platform {
 class TopAlignContainer;
@@ -45,6 +48,9 @@ public:
     static constexpr int kDesignedHeight = 760;
     static constexpr int kMinWidth = 1030;
     static constexpr int kMinHeight = 700;
+    // A project holds 2 to 13 soil layers.
+    static constexpr int kMinLayers = 2;
+    static constexpr int kMaxLayers = 13;
 
     explicit TfrmLPMain(QWidget* parent = nullptr);
     ~TfrmLPMain() override;
@@ -215,6 +221,239 @@ public:
     QLabel* Image2 = nullptr;
     QToolButton* SpeedButton3 = nullptr;
 
+    // Structural Design: steel I/H section (TabSheet4)
+    QLabel* Label89 = nullptr;
+    QComboBox* ComboBox6 = nullptr; // section family
+    QLabel* Label96 = nullptr;
+    QComboBox* ComboBox7 = nullptr; // member type
+    QLabel* Label101 = nullptr;
+    QComboBox* ComboBox8 = nullptr; // section
+    QToolButton* SpeedButton12 = nullptr; // user-defined section
+    QLabel* Label97 = nullptr;
+    QLineEdit* Edit34 = nullptr; // P
+    QLabel* Label98 = nullptr;
+    QLabel* Label90 = nullptr;
+    QLineEdit* Edit23 = nullptr; // Mx
+    QLabel* Label91 = nullptr;
+    QLabel* Label92 = nullptr;
+    QLineEdit* Edit32 = nullptr; // My
+    QLabel* Label93 = nullptr;
+    QLabel* Label94 = nullptr;
+    QLineEdit* Edit33 = nullptr; // Fy
+    QLabel* Label95 = nullptr;
+    QLabel* Label99 = nullptr;
+    QLineEdit* Edit35 = nullptr; // Kx
+    QLabel* Label102 = nullptr;
+    QLineEdit* Edit36 = nullptr; // Ky
+    QLabel* Label104 = nullptr;
+    QLineEdit* Edit37 = nullptr; // Lx
+    QLabel* Label105 = nullptr;
+    QLabel* Label106 = nullptr;
+    QLineEdit* Edit38 = nullptr; // Ly (follows Lx)
+    QLabel* Label107 = nullptr;
+    QLabel* Label108 = nullptr;
+    QLineEdit* Edit39 = nullptr; // Lb
+    QLabel* Label109 = nullptr;
+    QLabel* Label110 = nullptr;
+    QLineEdit* Edit40 = nullptr; // Cb
+    QLabel* Label112 = nullptr;
+    QLineEdit* Edit41 = nullptr; // Cmx
+    QLabel* Label203 = nullptr; // "View Detailed Results"
+    QLabel* Image3 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+
+    // Structural Design: steel pipe section (TabSheet5)
+    QLabel* Label100 = nullptr;
+    QComboBox* ComboBox9 = nullptr; // section family
+    QLabel* Label117 = nullptr;
+    QComboBox* ComboBox10 = nullptr; // member type
+    QLabel* Label120 = nullptr;
+    QComboBox* ComboBox11 = nullptr; // section
+    QToolButton* SpeedButton13 = nullptr; // user-defined section
+    QCheckBox* CheckBox3 = nullptr; // concrete filled
+    QLabel* Label130 = nullptr;
+    QLineEdit* Edit45 = nullptr; // P
+    QLabel* Label118 = nullptr;
+    QLabel* Label103 = nullptr;
+    QLineEdit* Edit42 = nullptr; // Mr
+    QLabel* Label111 = nullptr;
+    QLabel* Label115 = nullptr;
+    QLineEdit* Edit44 = nullptr; // Fy
+    QLabel* Label116 = nullptr;
+    QLabel* Label119 = nullptr;
+    QLineEdit* Edit46 = nullptr; // K
+    QLabel* Label122 = nullptr;
+    QLineEdit* Edit48 = nullptr; // L
+    QLabel* Label123 = nullptr;
+    QLabel* Label129 = nullptr;
+    QLineEdit* Edit52 = nullptr; // Cmx
+    QLabel* Label128 = nullptr;
+    QLineEdit* Edit51 = nullptr; // f'c of the fill
+    QLabel* Label218 = nullptr;
+    QLabel* Label204 = nullptr; // "View Detailed Results"
+    QLabel* Image4 = nullptr;
+    QToolButton* SpeedButton10 = nullptr;
+
+    // Structural Design: reinforced concrete (TabSheet6)
+    QLabel* Label127 = nullptr;
+    QComboBox* ComboBox12 = nullptr; // rebar standard
+    QLabel* Label131 = nullptr;
+    QLineEdit* Edit53 = nullptr; // fy
+    QLabel* Label132 = nullptr;
+    QLabel* Label133 = nullptr;
+    QLineEdit* Edit54 = nullptr; // Es
+    QLabel* Label138 = nullptr;
+    QLabel* Label142 = nullptr;
+    QComboBox* ComboBox14 = nullptr; // longitudinal bars
+    QLabel* Label143 = nullptr;
+    QLineEdit* Edit59 = nullptr; // number of bars, round piles
+    QComboBox* ComboBox16 = nullptr; // number of bars, other piles
+    QLabel* Label139 = nullptr;
+    QComboBox* ComboBox13 = nullptr; // tie or spiral
+    QLabel* Label146 = nullptr;
+    QComboBox* ComboBox15 = nullptr; // tie or spiral bars
+    QLabel* Label144 = nullptr;
+    QLineEdit* Edit58 = nullptr; // clear cover
+    QLabel* Label145 = nullptr;
+    QLabel* Label147 = nullptr; // "Tie/Spiral Spacing"
+    QLabel* Label134 = nullptr;
+    QLineEdit* Edit55 = nullptr; // calculated spacing
+    QLabel* Label135 = nullptr;
+    QLabel* Label136 = nullptr;
+    QLineEdit* Edit56 = nullptr; // spacing in use
+    QLabel* Label137 = nullptr;
+    QLabel* Label159 = nullptr; // spacing message
+    QLabel* Label158 = nullptr; // reinforcement message (kept empty)
+    QLabel* Label140 = nullptr;
+    QLineEdit* Edit57 = nullptr; // reinforcement percentage
+    QLabel* Label141 = nullptr;
+    QLabel* lblLoadCases = nullptr;
+    QLineEdit* Edit60 = nullptr; // number of load cases
+    QLabel* Label149 = nullptr; // load-case column heads with units
+    QLabel* Label150 = nullptr;
+    QLabel* Label163 = nullptr;
+    QLabel* Label160 = nullptr;
+    QFrame* Panel3 = nullptr; // rows of load cases 1-4
+    QFrame* Panel7 = nullptr;
+    QFrame* Panel8 = nullptr;
+    QFrame* Panel9 = nullptr;
+    QLineEdit* EditPu[4] = {};
+    QLineEdit* EditMu[4] = {};
+    QLineEdit* EditVu[4] = {};
+    QLineEdit* EditMall[4] = {};
+    QLabel* LabPutil[4] = {};
+    QLabel* LabMutil[4] = {};
+    QLabel* LabVutil[4] = {};
+    QLabel* Label156 = nullptr; // "View Table"
+    QLabel* Label155 = nullptr; // "View Graph"
+    QLabel* Image9 = nullptr;
+    QToolButton* SpeedButton14 = nullptr;
+
+    // Structural Design: timber (TabSheet7)
+    QLabel* Label151 = nullptr;
+    QLineEdit* Edit61 = nullptr; // CD
+    QLabel* Label154 = nullptr;
+    QLabel* Label171 = nullptr;
+    QLineEdit* Edit62 = nullptr; // Fb
+    QLabel* Label172 = nullptr;
+    QLabel* Label173 = nullptr;
+    QLineEdit* Edit63 = nullptr; // Fv
+    QLabel* Label174 = nullptr;
+    QLabel* Label175 = nullptr;
+    QLineEdit* Edit64 = nullptr; // Fc
+    QLabel* Label176 = nullptr;
+    QLabel* Label183 = nullptr;
+    QLabel* Label177 = nullptr;
+    QLineEdit* Edit65 = nullptr; // depth
+    QLabel* Label178 = nullptr;
+    QLabel* Label179 = nullptr;
+    QLineEdit* Edit66 = nullptr; // breadth
+    QLabel* Label180 = nullptr;
+    QLabel* Label181 = nullptr;
+    QLineEdit* Edit67 = nullptr; // section modulus
+    QLabel* Label182 = nullptr;
+    QLabel* Label190 = nullptr;
+    QLabel* Label184 = nullptr;
+    QLineEdit* Edit68 = nullptr; // size factor
+    QLabel* Label186 = nullptr;
+    QLineEdit* Edit69 = nullptr; // wet service factor
+    QLabel* Label188 = nullptr;
+    QLineEdit* Edit70 = nullptr; // condition treatment factor
+    QLabel* Label194 = nullptr;
+    QLabel* Label197 = nullptr;
+    QLabel* Label198 = nullptr;
+    QLabel* Label185 = nullptr;
+    QLineEdit* Edit71 = nullptr; // F'b
+    QLineEdit* Edit75 = nullptr; // fb
+    QLabel* Label187 = nullptr;
+    QLabel* Label189 = nullptr;
+    QLineEdit* Edit72 = nullptr; // F'v
+    QLineEdit* Edit76 = nullptr; // fv
+    QLabel* Label191 = nullptr;
+    QLabel* Label192 = nullptr;
+    QLineEdit* Edit73 = nullptr; // F'c
+    QLineEdit* Edit77 = nullptr; // fc
+    QLabel* Label193 = nullptr;
+    QLabel* Label195 = nullptr;
+    QLineEdit* Edit74 = nullptr; // combined ratio
+
+    // Results (TabSheet3)
+    QLabel* Label43 = nullptr; // maximum deflection
+    QLabel* Label44 = nullptr; // maximum moment
+    QLabel* Label66 = nullptr; // maximum shear
+    QLabel* Label55 = nullptr; // tip movement
+    QLabel* Label80 = nullptr; // downward capacity
+    QLabel* Label201 = nullptr; // negative skin friction
+    QLabel* Label205 = nullptr; // uplift capacity
+    QLabel* Label206 = nullptr; // pile movement
+    QLabel* Label56 = nullptr; // "View Lateral Table"
+    QLabel* Label84 = nullptr; // "View Vertical Table"
+    QLabel* Label114 = nullptr; // "View Vertical Table (Effective Stress)", hidden
+    QLabel* Label59 = nullptr; // "View Lateral Graphs"
+    QLabel* Label124 = nullptr; // "View Vertical Graphs"
+    QLabel* Label200 = nullptr; // "View Vertical Graphs (Effective Stress)", hidden
+    QLabel* Label26 = nullptr; // "View One Graph"
+    QFrame* pnlResSteel = nullptr;
+    QLabel* Label113 = nullptr;
+    QLineEdit* Edit43 = nullptr; // axial utilisation
+    QToolButton* Image5 = nullptr;
+    QLabel* Label121 = nullptr;
+    QLineEdit* Edit47 = nullptr; // Mx utilisation
+    QToolButton* Image6 = nullptr;
+    QLabel* Label125 = nullptr;
+    QLineEdit* Edit49 = nullptr; // My utilisation
+    QToolButton* Image7 = nullptr;
+    QLabel* Label126 = nullptr;
+    QLineEdit* Edit50 = nullptr; // combined ratio
+    QToolButton* Image8 = nullptr;
+    QFrame* pnlResConcrete = nullptr;
+    QLabel* Label37 = nullptr; // copies of the load-case column heads
+    QLabel* Label38 = nullptr;
+    QLabel* Label42 = nullptr;
+    QLabel* Label40 = nullptr;
+    QFrame* Panel10 = nullptr; // rows of load cases 1-4 on the Results tab
+    QFrame* Panel11 = nullptr;
+    QFrame* Panel12 = nullptr;
+    QFrame* Panel13 = nullptr;
+    QLineEdit* EditPub[4] = {};
+    QLineEdit* EditMub[4] = {};
+    QLineEdit* EditVub[4] = {};
+    QLineEdit* EditMallb[4] = {};
+    QLabel* LabPUtilb[4] = {};
+    QLabel* LabMUtilb[4] = {};
+    QLabel* LabVUtilb[4] = {};
+    QFrame* pnlResTimber = nullptr;
+    QLineEdit* Edit24 = nullptr; // F'b
+    QLineEdit* Edit25 = nullptr; // F'v
+    QLineEdit* Edit26 = nullptr; // F'c
+    QLineEdit* Edit27 = nullptr; // combined ratio
+    QLineEdit* Edit28 = nullptr; // fb
+    QLineEdit* Edit29 = nullptr; // fv
+    QLineEdit* Edit30 = nullptr; // fc
+    QLabel* Label49 = nullptr;
+    QLabel* Label209 = nullptr;
+    QLabel* Label211 = nullptr;
+
     // ---- soil layer block
     QFrame* Panel4 = nullptr;
     QLabel* Label24 = nullptr;
@@ -293,17 +532,62 @@ public:
     void DataToForm();
     void FormToData();
 
-    // ---- input handlers
+    // ---- input handlers and helpers
     void Edit1KeyPress(QObject* Sender, QChar& Key);
+    void EditEnter(QObject* Sender);
     void ComboBox1Change(QObject* Sender);
     void ComboBox1Exit(QObject* Sender);
     void ComboBox3Exit(QObject* Sender);
     void Edit3Exit(QObject* Sender);
     void RadioButton1Click(QObject* Sender);
     void chkUseReinforcementClick(QObject* Sender);
+    void ShowFieldHint(QWidget* Control, const QString& Text);
     void UpdateStrengthModulus(QObject* Source);
+    void FillIShapeCombo(QComboBox* Combo);
+    void FillPipeShapeCombo(QComboBox* Combo);
+    void FillSectionCombos();
+    void FillRebarCombo(QComboBox* Combo);
+    void FillRebarCombos();
+    void CheckPuCapacity(QLineEdit* MallEdit, QLineEdit* PuEdit);
+    void SetUnitCaptions();
+    void SizeLogo();
     void SetChildrenEnabled(QWidget* Container, bool Enabled);
     void SetEditRightAligned(QLineEdit* Edit);
+
+    // ---- soil layer rows
+    void AddLayer(TLayer* Layer);
+    void RebuildLayerPanels();
+    void FillLayerPanel(TLayer* Layer, bool KeepMaterialList);
+    void PanelToLayer(TLayer* Layer);
+    void MatType1Change(QObject* Sender);
+    void MatType1Exit(QObject* Sender);
+    void USCS1Change(QObject* Sender);
+    void Consistency1Change(QObject* Sender);
+    void NSF1Click(QObject* Sender);
+    void SGReactTop1Exit(QObject* Sender);
+    void UpBtn1Click(QObject* Sender);
+    void PierMatBtn1Click(QObject* Sender);
+    void SpeedButton11Click();
+    // The row panel of layer n (1-based), or null.
+    QFrame* LayerPanel(int n) const;
+
+    // ---- launchers of the other windows
+    void Image1Click(QObject* Sender);
+    void SpeedButton1Click(QObject* Sender);
+    void SpeedButton2Click();
+    void SpeedButton4Click(QObject* Sender);
+    void SpeedButton12Click();
+    void Label56Click(QObject* Sender);
+    void Label59Click(QObject* Sender);
+    void Label26Click();
+    void Label222Click();
+
+    // The picture the logo box shows (the model's logo after a pass), or null.
+    const std::shared_ptr<TJpegGraphic>& LogoPicture() const { return m_logoPicture; }
+    // The open, save and picture dialogs of the commands.
+    TFileDialog& OD() { return *m_od; }
+    TFileDialog& SD() { return *m_sd; }
+    TFileDialog& OPD() { return *m_opd; }
 
     // Scrolls the layer rows so that the last ones can be seen (one increment of the wheel).
     void ScrollLayerRows(int Steps);
@@ -315,6 +599,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Counts the form passes in progress (see passRunning).
+    class PassScope {
+    public:
+        explicit PassScope(int& depth)
+            : m_depth(depth)
+        {
+            ++m_depth;
+        }
+        ~PassScope() { --m_depth; }
+        PassScope(const PassScope&) = delete;
+        PassScope& operator=(const PassScope&) = delete;
+
+    private:
+        int& m_depth;
+    };
+
     void createActions();
     void createMenus();
     void createProjectBlock(QWidget* parent);
@@ -323,6 +623,14 @@ private:
     void createPileTab();
     void createLayerBlock(QWidget* parent);
     void createTemplateRow();
+    void bindLayerRowHandlers();
+    void createSteelTab();
+    void createPipeTab();
+    void createConcreteTab();
+    void createTimberTab();
+    void createResultsTab();
+    void bindDesignHandlers();
+    void createFileDialogs();
     void createBottom(QWidget* parent);
     void createSingleGraphMenu();
     void bindInputHandlers();
@@ -335,6 +643,21 @@ private:
     QToolButton* speedButton(
         QWidget* parent, const char* name, const QString& icon, int left, int top, int size = 22);
     bool isInsideWindow(QObject* object) const;
+    QLabel* linkLabel(QWidget* parent, const char* name, const QString& caption, int left, int top);
+    QLineEdit* resultEdit(QWidget* parent, const char* name, int tag, int left, int top, int width);
+    void showLogoPicture();
+    void showLessOrMoreData();
+    void drawProfiles();
+    void writeConcreteRows();
+    void writeTimberBoxes();
+    void writeSteelResults();
+    void writeResultLines();
+    void readConcreteInputs();
+    TLayer* layerOfSender(QObject* sender) const;
+    // The colour and hatch dialog on a layer; true when the user chose.
+    bool chooseLayerColour(TLayer& Layer);
+    bool passRunning() const { return m_passDepth > 0; }
+    bool tabShown(QWidget* Tab) const;
 
     int m_panel1Height = 325; // the designed height of the loads block, its minimum
     int m_lastInterface = 0; // interface index last seen by ComboBox3Exit
@@ -343,6 +666,12 @@ private:
     Extended m_case1Vu = 0;
     QLabel* m_hintWindow = nullptr;
     std::uint8_t m_lastCyclic = 0; // cyclic flag last applied to the layers
+    std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass
+    int m_passDepth = 0; // a form pass is running: focus moves it causes commit nothing
+    std::shared_ptr<TJpegGraphic> m_logoPicture;
+    std::unique_ptr<TFileDialog> m_od;
+    std::unique_ptr<TFileDialog> m_sd;
+    std::unique_ptr<TFileDialog> m_opd;
     QString m_dataFolder;
     int m_wheelRemainder = 0; // wheel angle not yet turned into a scroll step
     bool m_shownOnce = false;

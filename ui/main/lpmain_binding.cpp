@@ -1,8 +1,10 @@
-// The two passes between the controls of the main window and the project model, as far as the
-// controls of the project block and the two input tabs reach. The structural-design tabs, the
-// Results tab, the drawings and the layer rows join these passes with their own controls.
+// The two passes between the controls of the main window and the project model: FormToData reads
+// every input into the model, calculates and refreshes; DataToForm writes the model, its results
+// and the layer rows into the window. Neither changes the Modified flag.
 #include "ui/main/lpmain.h"
 
+#include "imaging/jpeggraphic.h"
+#include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "ui/dialogs/editvalue.h"
 
@@ -17,6 +19,7 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -26,6 +29,11 @@ const QDate kDateBase(1899, 12, 30);
 QDate toDate(double days)
 {
     return kDateBase.addDays(static_cast<qint64>(std::floor(days)));
+}
+
+double toDays(const QDate& date)
+{
+    return static_cast<double>(kDateBase.daysTo(date));
 }
 
 // Writes a button's state with its click handler detached.
@@ -42,45 +50,283 @@ void setIndexQuietly(QComboBox* combo, int index)
 {
     platform::ControlEvents* events = platform::findControlEvents(combo);
     platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-    combo->setCurrentIndex(index);
+    combo->setCurrentIndex(index < combo->count() ? index : -1);
     if (events)
         events->onChange = std::move(saved);
 }
 
-constexpr int kMaxLayers = 13;
+std::string text(const QLineEdit* edit)
+{
+    return edit->text().toStdString();
+}
+
+bool isConcreteIndex(int index)
+{
+    return index == piRoughConcrete || index == piSmoothConcrete;
+}
+
+bool isSteelIndex(int index)
+{
+    return index == piRoughSteel || index == piSmoothSteel;
+}
+
+// A ratio shown as a whole percentage: halves to even, "N.A." when it cannot be computed.
+QString percentText(Extended ratio)
+{
+    if (!std::isfinite(ratio))
+        return QStringLiteral("N.A.");
+    return QString::number(RoundHalfEven(100 * ratio)) + QLatin1Char('%');
+}
+
+bool percentFails(Extended ratio)
+{
+    return std::isfinite(ratio) && RoundHalfEven(100 * ratio) >= 101;
+}
+
+QColor textColour(bool failed)
+{
+    return failed ? platform::colorFromBgr(platform::clRed) : platform::windowTextColor();
+}
+
+QString fixed(Extended value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals, LocaleNumberFormat()));
+}
+
+int tagDecimals(int tag)
+{
+    return FieldLimitOf(tag).Decimals;
+}
+
+// 0.6 and its inverse in extended precision: switching to cyclic and back restores the subgrade
+// reactions up to rounding.
+constexpr Extended kCyclicFactor = 0.6L;
+constexpr Extended kStaticFactor = 1.66666666666666666663L;
 
 } // namespace
 
-void TfrmLPMain::DataToForm()
+bool TfrmLPMain::tabShown(QWidget* Tab) const
 {
+    return PageControl1->isTabVisible(PageControl1->indexOf(Tab));
+}
+
+void TfrmLPMain::FormToData()
+{
+    const PassScope pass(m_passDepth);
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
-    // Unit words of the labels of this window.
-    const auto unit = [&](QLabel* l, const char* us, const char* si) {
-        l->setText(QString::fromUtf8(d.Units == kUnitsSI ? si : us));
-    };
-    unit(Label5, "ft", "m");
-    unit(Label3, "ft", "m");
-    unit(Label86, "ft", "m");
-    unit(Label7, "psi", "MPa");
-    unit(Label15, "in", "m");
-    unit(Label64, "ksi", "MPa");
-    unit(Label65, "in", "m");
-    unit(Label81, "ft", "m");
-    unit(Label11, "kips", "KN");
-    unit(Label13, "kip-ft", "KN.m");
-    unit(Label88, "in", "mm");
-    unit(Label31, "Layer Thickness, ft", "Layer Thickness, m");
-    unit(Label27, "Lat. S.G, kcf", "Lat. S.G, KN/m^3");
-    unit(Label58, "Cohesion, ksf", "Cohesion, KPa");
-    unit(Label62, "Gamma, pcf", "Gamma, KN/m^3");
-    unit(Label70, "kips", "KN");
-    unit(Label74, "ft", "m");
-    unit(Label76, "ft", "m");
-    unit(Label208, "kips", "KN");
+    // Project block.
+    d.Organization = text(Edit10);
+    if (!m_logoPicture || m_logoPicture->Empty()) {
+        if (d.Logo)
+            d.SetImage(nullptr);
+    } else if (m_logoPicture != d.Logo) {
+        // The model keeps the picture (and the bytes it came from) it already holds.
+        d.SetImage(m_logoPicture.get());
+        m_logoPicture = d.Logo;
+    }
+    d.ProjectName = text(Edit31);
+    d.JobNumber = text(Edit9);
+    d.DesignBy = text(Edit11);
+    d.ProjectDate = toDays(DateTimePicker1->date());
 
-    // Structural-design tabs.
+    // Units: a change takes effect here, with the other system's limits and f'c.
+    d.SetUnits(static_cast<std::uint8_t>(std::max(ComboBox1->currentIndex(), 0)));
+    if (d.Units == kUnitsSI && m_lastUnits == kUnitsUS) {
+        d.Fc = 18;
+        SetEditValue(Edit3, false, d.Fc);
+    } else if (d.Units == kUnitsUS && m_lastUnits == kUnitsSI) {
+        d.Fc = 2500;
+        SetEditValue(Edit3, false, d.Fc);
+    }
+    if (d.Units != m_lastUnits) {
+        m_lastUnits = d.Units; // the pass below already runs under the new system
+        FillSectionCombos();
+        DataToForm();
+    }
+    Panel15->setVisible(isConcreteIndex(ComboBox3->currentIndex()));
+    m_lastUnits = static_cast<std::uint8_t>(std::max(ComboBox1->currentIndex(), 0));
+
+    d.HeadCondition = static_cast<std::uint8_t>(std::max(ComboBox2->currentIndex(), 0));
+    d.Interface = static_cast<TPileInterface>(std::max(ComboBox3->currentIndex(), 0));
+    d.PileLength = GetEditValue(Edit1);
+
+    const bool steel = isSteelIndex(ComboBox3->currentIndex());
+    ComboBox18->setVisible(steel);
+    ComboBox5->setVisible(ComboBox18->isHidden());
+    if (steel) {
+        if (ComboBox18->currentIndex() < 0)
+            setIndexQuietly(ComboBox18, 0);
+        setIndexQuietly(ComboBox5, ComboBox18->currentIndex() == 1 ? psCircle : psRectangle);
+        if (d.StructuralDesign) {
+            // The pile takes the dimensions of its steel section (mm to m, in to ft).
+            const Extended f = d.UnitValue(1000, 12);
+            if (ComboBox18->currentIndex() == 0) {
+                if (d.IShape.bf != 0)
+                    d.Width = d.IShape.bf / f;
+                if (d.IShape.d != 0)
+                    d.Width2 = d.IShape.d / f;
+            } else if (d.PipeShape.OD != 0) {
+                d.Width = d.PipeShape.OD / f;
+            }
+        }
+    }
+    const bool fromSection = steel && d.StructuralDesign;
+    for (QLineEdit* e : { Edit2, Edit21 }) {
+        e->setReadOnly(fromSection);
+        platform::setControlColor(
+            e, fromSection ? platform::colorFromBgr(platform::clSkyBlue) : platform::windowColor());
+    }
+    if (!fromSection) {
+        d.Width = GetEditValue(Edit2);
+        d.Width2 = Edit21->isHidden() ? d.Width : GetEditValue(Edit21);
+    }
+
+    d.EFromFc = RadioButton1->isChecked();
+    d.Fc = GetEditValue(Edit3);
+    if (!Edit6->isReadOnly())
+        d.Area = GetEditValue(Edit6);
+    d.E = GetEditValue(Edit8);
+
+    d.StaticAnalysis = CheckBox1->isChecked();
+    d.CyclicAnalysis = CheckBox2->isChecked();
+    if (static_cast<std::uint8_t>(d.CyclicAnalysis) != m_lastCyclic) {
+        const Extended factor = d.CyclicAnalysis ? kCyclicFactor : kStaticFactor;
+        for (int i = 0; i < d.Layers.Count(); ++i) {
+            d.Layers[i]->SGReactTop *= factor;
+            d.Layers[i]->SGReactBottom *= factor;
+        }
+        RebuildLayerPanels();
+        m_lastCyclic = d.CyclicAnalysis;
+    }
+    d.TimberInput.Treatment = ComboBox17->currentIndex();
+
+    d.LateralLoad = GetEditValue(Edit4);
+    if (!Edit5->isEnabled())
+        SetEditValue(Edit5, false, 0);
+    d.MomentLoad = GetEditValue(Edit5);
+    d.AllowableDeflection = GetEditValue(Edit22);
+    d.UpliftLoad = GetEditValue(Edit78);
+    d.PassiveWedge = GetEditValue(Edit7);
+    d.DownwardLoad = GetEditValue(Edit13);
+    d.FSSide = GetEditValue(Edit14);
+    d.FSEnd = GetEditValue(Edit17);
+    d.OCR = GetEditValue(Edit18);
+    d.SuSigmaV = GetEditValue(Edit19);
+    d.Groundwater = GetEditValue(Edit20);
+
+    d.PileType = static_cast<TPileType>(std::max(ComboBox4->currentIndex(), 0));
+    d.Shape = static_cast<TPileShape>(std::max(ComboBox5->currentIndex(), 0));
+    d.CalcAreaAndPerimeter();
+    const int shape = ComboBox5->currentIndex();
+    Label6->setText(
+        shape == psSquare || shape == psRectangle ? QStringLiteral("Width") : QStringLiteral("Diameter"));
+    if (!Edit15->isReadOnly())
+        d.Perimeter = GetEditValue(Edit15);
+    if (Edit16->isReadOnly())
+        d.TipArea = ComboBox1->currentIndex() == 0 ? d.Area / 144 : d.Area;
+    else
+        d.TipArea = GetEditValue(Edit16);
+
+    const auto readSection = [&](QComboBox* family, QComboBox* member, QComboBox* sections) {
+        const int chosen = family->currentIndex() < 0 ? d.ShapeFamily : family->currentIndex();
+        if (chosen != d.ShapeFamily)
+            sections->clear();
+        d.SetShapeFamily(static_cast<TShapeFamily>(chosen));
+        if (sections->count() == 0)
+            FillSectionCombos();
+        d.MemberType = std::max(member->currentIndex(), 0);
+        const int index = sections->currentIndex();
+        d.SelectSection(index == sections->count() - 1 ? -1 : index);
+    };
+    const Extended length = d.PileLength;
+    if (tabShown(TabSheet4)) {
+        readSection(ComboBox6, ComboBox7, ComboBox8);
+        TSteelInput& s = d.SteelInput;
+        s.P = GetEditValue(Edit34);
+        s.Mx = GetEditValue(Edit23);
+        s.My = GetEditValue(Edit32);
+        s.Fy = GetEditValue(Edit33);
+        s.Kx = GetEditValue(Edit35);
+        s.Ky = GetEditValue(Edit36);
+        s.Lx = GetEditValue(Edit37, static_cast<double>(0.2L * length), static_cast<double>(length));
+        s.Ly = s.Lx;
+        s.Lb = GetEditValue(Edit39, 0, static_cast<double>(length));
+        s.Cb = GetEditValue(Edit40);
+        s.Cmx = GetEditValue(Edit41);
+    }
+    if (tabShown(TabSheet5)) {
+        readSection(ComboBox9, ComboBox10, ComboBox11);
+        TSteelInput& s = d.SteelInput;
+        s.ConcreteFilled = CheckBox3->isChecked();
+        s.P = GetEditValue(Edit45);
+        s.Mx = GetEditValue(Edit42);
+        s.Fy = GetEditValue(Edit44);
+        s.Kx = GetEditValue(Edit46);
+        s.Lx = GetEditValue(Edit48, static_cast<double>(0.2L * length), static_cast<double>(length));
+        s.Fc = GetEditValue(Edit51);
+        s.Cmx = GetEditValue(Edit52);
+    }
+    if (tabShown(TabSheet6))
+        readConcreteInputs();
+    if (tabShown(TabSheet7)) {
+        d.TimberInput.CD = GetEditValue(Edit61);
+        d.TimberInput.Fb = GetEditValue(Edit62);
+        d.TimberInput.Fv = GetEditValue(Edit63);
+        d.TimberInput.Fc = GetEditValue(Edit64);
+    }
+
+    for (int i = 0; i < d.Layers.Count(); ++i)
+        PanelToLayer(d.Layers[i]);
+
+    // What cannot be calculated shows as it stands; the refresh runs in any case.
+    try {
+        d.Calculate();
+    } catch (const std::exception&) {
+    }
+    DataToForm();
+
+    Modified = wasModified;
+    if (Modified)
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+}
+
+void TfrmLPMain::readConcreteInputs()
+{
+    TLPData& d = *LPData;
+    d.Fy = GetEditValue(Edit53);
+    d.Es = GetEditValue(Edit54);
+    d.TieType = std::max(ComboBox13->currentIndex(), 0);
+    if (!Edit59->isHidden()) {
+        const double fewest = d.TieType == kTieTypeSpiral ? 6 : 4;
+        d.BarCount = static_cast<std::int32_t>(RoundHalfEven(GetEditValue(Edit59, fewest, 0)));
+    } else {
+        d.BarCount = 4 + 2 * std::max(ComboBox16->currentIndex(), 0);
+    }
+    d.Cover = GetEditValue(Edit58);
+    d.SpacingOverride = GetEditValue(Edit56);
+    d.BarSize = GetSelectedBarSize(ComboBox14);
+    d.TieBarSize = GetSelectedBarSize(ComboBox15);
+    d.LoadCaseCount = static_cast<std::int32_t>(RoundHalfEven(GetEditValue(Edit60)));
+    for (int n = 0; n < kLoadCaseCount; ++n) {
+        d.LoadCases[n].Pu = GetEditValue(EditPu[n]);
+        d.LoadCases[n].Mu = GetEditValue(EditMu[n]);
+        d.LoadCases[n].Vu = GetEditValue(EditVu[n]);
+    }
+}
+
+void TfrmLPMain::DataToForm()
+{
+    const PassScope pass(m_passDepth);
+    const bool wasModified = Modified;
+    TLPData& d = *LPData;
+
+    SetUnitCaptions();
+    d.LoadRebarTable();
+    FillRebarCombos();
+
+    // Structural-design tabs and the matching panel of the Results tab.
     const bool design = d.StructuralDesign;
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet4), design && d.UsesIShape());
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), design && d.UsesPipeSection());
@@ -88,10 +334,35 @@ void TfrmLPMain::DataToForm()
         PageControl1->indexOf(TabSheet6), ImageList2.value(d.IsRectangularShape() ? 5 : 6));
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet6), design && d.IsConcreteNow());
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet7), design && d.IsTimber());
+    pnlResSteel->setVisible(tabShown(TabSheet4) || tabShown(TabSheet5));
+    pnlResConcrete->setVisible(tabShown(TabSheet6));
+    pnlResTimber->setVisible(tabShown(TabSheet7));
     SpeedButton11->setEnabled(d.Layers.Count() < kMaxLayers);
+
+    // Load case 1 follows the analysis until the user types over it: a case still holding what
+    // this pass last wrote into it takes the new factored value.
+    // The copy is the value as its edit shows it, which is what the next pass reads back.
+    TLoadCase& first = d.LoadCases[0];
+    const auto follow = [](Extended& value, Extended& copy, Extended factored, int tag) {
+        // A value that could not be computed (NaN) is still the one written.
+        if (value == copy || (std::isnan(value) && std::isnan(copy))) {
+            value = factored;
+            copy = std::isnan(value) ? value : ParseFieldText(FormatFieldValue(tag, value, false));
+        }
+    };
+    follow(first.Pu, m_case1Pu, 1.2L * d.DownwardLoad, platform::controlTag(EditPu[0]));
+    Extended moment = 0;
+    d.MaxMomentNode(moment);
+    follow(first.Mu, m_case1Mu, 1.6L * moment, platform::controlTag(EditMu[0]));
+    Extended shear = 0;
+    d.MaxShearNode(shear);
+    follow(first.Vu, m_case1Vu, 1.6L * shear, platform::controlTag(EditVu[0]));
 
     // Project block.
     Edit10->setText(QString::fromStdString(d.Organization));
+    m_logoPicture = d.Logo;
+    showLogoPicture();
+    SizeLogo();
     Edit31->setText(QString::fromStdString(d.ProjectName));
     Edit9->setText(QString::fromStdString(d.JobNumber));
     Edit11->setText(QString::fromStdString(d.DesignBy));
@@ -136,7 +407,7 @@ void TfrmLPMain::DataToForm()
     SetEditValue(Edit15, false, d.Perimeter);
     SetEditValue(Edit16, false, d.TipArea);
 
-    Edit5->setEnabled(ComboBox2->currentIndex() == 0);
+    Edit5->setEnabled(ComboBox2->currentIndex() == kFreeHead);
     const bool rectangle = ComboBox5->currentIndex() == psRectangle;
     for (QWidget* w : std::initializer_list<QWidget*> { Edit21, Label83, Label86 })
         w->setVisible(rectangle);
@@ -148,11 +419,302 @@ void TfrmLPMain::DataToForm()
     for (QWidget* tab : { TabSheet4, TabSheet5, TabSheet6, TabSheet7 })
         SetChildrenEnabled(tab, chkUseReinforcement->isChecked());
 
+    // Steel section tabs.
+    const auto writeSection
+        = [&](QComboBox* family, QComboBox* member, QComboBox* sections, QToolButton* user) {
+              if (family->currentIndex() != d.ShapeFamily) {
+                  sections->clear();
+                  FillSectionCombos();
+              }
+              setIndexQuietly(family, d.ShapeFamily);
+              // An index past the table is the stored (user-defined) section.
+              const int last = sections->count() - 1;
+              const bool userDefined = d.SectionIndex < 0 || d.SectionIndex >= last;
+              setIndexQuietly(sections, userDefined ? last : d.SectionIndex);
+              user->setVisible(userDefined);
+              sections->resize(member->width() - (userDefined ? user->width() : 0), sections->height());
+              setIndexQuietly(member, d.MemberType);
+          };
+    const TSteelInput& s = d.SteelInput;
+    if (tabShown(TabSheet4)) {
+        writeSection(ComboBox6, ComboBox7, ComboBox8, SpeedButton12);
+        SetEditValue(Edit34, false, s.P);
+        SetEditValue(Edit23, false, s.Mx);
+        SetEditValue(Edit32, false, s.My);
+        SetEditValue(Edit33, false, s.Fy);
+        SetEditValue(Edit35, false, s.Kx);
+        SetEditValue(Edit36, false, s.Ky);
+        SetEditValue(Edit37, false, s.Lx);
+        SetEditValue(Edit38, false, s.Ly);
+        SetEditValue(Edit39, false, s.Lb);
+        SetEditValue(Edit40, false, s.Cb);
+        SetEditValue(Edit41, false, s.Cmx);
+    }
+    if (tabShown(TabSheet5)) {
+        writeSection(ComboBox9, ComboBox10, ComboBox11, SpeedButton13);
+        setCheckedQuietly(CheckBox3, s.ConcreteFilled);
+        SetEditValue(Edit45, false, s.P);
+        SetEditValue(Edit42, false, s.Mx);
+        SetEditValue(Edit44, false, s.Fy);
+        SetEditValue(Edit46, false, s.Kx);
+        SetEditValue(Edit48, false, s.Lx);
+        SetEditValue(Edit51, false, s.Fc);
+        SetEditValue(Edit52, false, s.Cmx);
+    }
+    if (tabShown(TabSheet6))
+        writeConcreteRows();
+    if (tabShown(TabSheet7))
+        writeTimberBoxes();
+    writeSteelResults();
+
+    try {
+        writeResultLines();
+    } catch (const std::exception&) {
+        for (QLabel* l : { Label43, Label44, Label66, Label55, Label80, Label201, Label205, Label206 })
+            l->clear();
+    }
+
+    drawProfiles();
+    RebuildLayerPanels();
+
     Modified = wasModified;
 }
 
-void TfrmLPMain::FormToData()
+void TfrmLPMain::writeConcreteRows()
 {
-    // The form-to-model pass of the inputs is the next step of the binding; until it lands an
-    // edit changes the controls and the Modified flag only.
+    TLPData& d = *LPData;
+    // The list shows the standard the bars are of (after Open, the file's).
+    setIndexQuietly(ComboBox12, d.RebarStandard);
+    SetEditValue(Edit53, false, d.Fy);
+    SetEditValue(Edit54, false, d.Es);
+    setIndexQuietly(ComboBox13, d.TieType);
+
+    const bool round = d.IsRoundShape();
+    Edit59->setVisible(round);
+    ComboBox16->setVisible(!round);
+    if (d.BarCount == 0)
+        d.BarCount = 4;
+    SetEditValue(Edit59, true, d.BarCount);
+    if (!ComboBox16->isHidden())
+        setIndexQuietly(ComboBox16, (d.BarCount - 4) / 2);
+
+    SetEditValue(Edit58, false, d.Cover);
+    SetEditValue(Edit55, false, d.SpacingLimit);
+    SetEditValue(Edit56, false, d.SpacingOverride);
+    SetEditValue(Edit57, false, d.SteelPercent);
+
+    Label158->clear();
+    QString spacing = QStringLiteral("Spacing Good");
+    const Extended inUse = d.SpacingOverride;
+    const bool tooWide = RoundHalfEven(10 * inUse) > RoundHalfEven(10 * d.SpacingLimit);
+    if (d.Units == kUnitsSI) {
+        if (d.TieType == kTieTypeSpiral) {
+            if (inUse < 25 || inUse > 75)
+                spacing = QStringLiteral("Must be between 25 and 75 mm");
+        } else if (tooWide) {
+            spacing = QStringLiteral("Must be less than 16db, 48dl and Pier Diameter (")
+                + fixed(d.Width * 1000, 0) + QStringLiteral("mm)");
+        }
+    } else {
+        if (d.TieType == kTieTypeSpiral) {
+            if (inUse < 1 || inUse > 3)
+                spacing = QStringLiteral("Must be between 1 and 3 in");
+        } else if (tooWide) {
+            spacing = QStringLiteral("Must be less than 16db, 48dl and pier diameter (")
+                + fixed(d.Width * 12, 0) + QStringLiteral("in)");
+        }
+    }
+    Label159->setText(spacing);
+
+    SelectBarSize(ComboBox14, d.BarSize);
+    SelectBarSize(ComboBox15, d.TieBarSize);
+
+    SetEditValue(Edit60, false, d.LoadCaseCount);
+    QFrame* rows[] = { Panel3, Panel7, Panel8, Panel9 };
+    for (int n = 0; n < kLoadCaseCount; ++n)
+        SetChildrenEnabled(rows[n], n + 1 <= d.LoadCaseCount && d.StructuralDesign);
+    for (int n = 0; n < kLoadCaseCount; ++n) {
+        SetEditValue(EditPu[n], false, d.LoadCases[n].Pu);
+        SetEditValue(EditMu[n], false, d.LoadCases[n].Mu);
+        SetEditValue(EditVu[n], false, d.LoadCases[n].Vu);
+    }
+
+    for (int n = 0; n < kLoadCaseCount; ++n) {
+        EditMall[n]->clear();
+        LabMutil[n]->setText(QStringLiteral("-"));
+        platform::setFontColor(LabMutil[n], textColour(false));
+        if (!EditMall[n]->isEnabled())
+            continue;
+        const TLoadCase& lc = d.LoadCases[n];
+        if (!(std::isinf(lc.Mall) && lc.Mall > 0)) {
+            SetEditValue(EditMall[n], false, lc.Mall);
+            if (lc.Mall != 0) {
+                // The section is symmetric: the moment counts by its magnitude, so a negative
+                // moment is not shown as a negative, passing utilisation.
+                const Extended ratio = std::fabs(lc.Mu) / std::fabs(lc.Mall);
+                LabMutil[n]->setText(percentText(ratio));
+                platform::setFontColor(LabMutil[n], textColour(percentFails(ratio)));
+            }
+        }
+        CheckPuCapacity(EditMall[n], EditPu[n]);
+    }
+
+    const auto utilisation = [&](QLabel* const* labels, Extended capacity, Extended TLoadCase::*load) {
+        for (int n = 0; n < kLoadCaseCount; ++n) {
+            labels[n]->setText(QStringLiteral("-"));
+            platform::setFontColor(labels[n], textColour(false));
+        }
+        if (capacity == 0)
+            return;
+        for (int n = 0; n < kLoadCaseCount; ++n) {
+            if (!labels[n]->isEnabled())
+                continue;
+            const Extended ratio = d.LoadCases[n].*load / capacity;
+            labels[n]->setText(percentText(ratio));
+            platform::setFontColor(labels[n], textColour(percentFails(ratio)));
+        }
+    };
+    utilisation(LabPutil, d.P0, &TLoadCase::Pu);
+    utilisation(LabVutil, d.ShearCapacity, &TLoadCase::Vu);
+
+    // The copies on the Results tab.
+    for (int n = 0; n < kLoadCaseCount; ++n) {
+        EditPub[n]->setText(EditPu[n]->text());
+        EditMub[n]->setText(EditMu[n]->text());
+        EditVub[n]->setText(EditVu[n]->text());
+        EditMallb[n]->setText(EditMall[n]->text());
+        const auto copy = [](QLabel* from, QLabel* to) {
+            to->setText(from->text());
+            platform::setFontColor(to, from->palette().color(QPalette::WindowText));
+        };
+        copy(LabPutil[n], LabPUtilb[n]);
+        copy(LabMutil[n], LabMUtilb[n]);
+        copy(LabVutil[n], LabVUtilb[n]);
+    }
+    Label37->setText(Label149->text());
+    Label38->setText(Label150->text());
+    Label42->setText(Label163->text());
+    Label40->setText(Label160->text());
+    Panel11->setVisible(EditPu[1]->isEnabled());
+    Panel12->setVisible(EditPu[2]->isEnabled());
+    Panel13->setVisible(EditPu[3]->isEnabled());
+}
+
+void TfrmLPMain::writeTimberBoxes()
+{
+    const TLPData& d = *LPData;
+    const TTimberInput& in = d.TimberInput;
+    const TTimberResult& t = d.TimberResult;
+    SetEditValue(Edit61, false, in.CD);
+    SetEditValue(Edit62, false, in.Fb);
+    SetEditValue(Edit63, false, in.Fv);
+    SetEditValue(Edit64, false, in.Fc);
+    SetEditValue(Edit65, false, t.d);
+    SetEditValue(Edit66, false, t.b);
+    SetEditValue(Edit67, false, t.S);
+    SetEditValue(Edit68, false, t.CF);
+    SetEditValue(Edit69, false, t.Cwet);
+    SetEditValue(Edit70, false, t.Cct);
+    SetEditValue(Edit71, false, t.FbPrime);
+    SetEditValue(Edit75, false, t.fb);
+    SetEditValue(Edit72, false, t.FvPrime);
+    SetEditValue(Edit76, false, t.fv);
+    SetEditValue(Edit73, false, t.FcPrime);
+    SetEditValue(Edit77, false, t.fc);
+    SetEditValue(Edit74, false, t.CombinedRatio);
+    // An undefined ratio cannot be shown as passing.
+    const bool failed = !(t.CombinedRatio <= 0.999L);
+    platform::setFontColor(Edit74, textColour(failed));
+
+    const std::pair<QLineEdit*, QLineEdit*> copies[] = { { Edit71, Edit24 }, { Edit72, Edit25 },
+        { Edit73, Edit26 }, { Edit74, Edit27 }, { Edit75, Edit28 }, { Edit76, Edit29 }, { Edit77, Edit30 } };
+    for (const auto& [from, to] : copies)
+        to->setText(from->text());
+    platform::setFontColor(Edit27, textColour(failed));
+    Label49->setText(Label187->text());
+    Label209->setText(Label191->text());
+    Label211->setText(Label193->text());
+}
+
+void TfrmLPMain::writeSteelResults()
+{
+    const TLPData& d = *LPData;
+    SetEditValue(Edit43, false, d.SteelResult.PRatio);
+    SetEditValue(Edit47, false, d.SteelResult.MxRatio);
+    SetEditValue(Edit49, false, d.SteelResult.MyRatio);
+    SetEditValue(Edit50, false, d.CombinedRatio);
+    const bool weakAxis = d.IsSteel() && d.UsesIShape();
+    for (QWidget* w : std::initializer_list<QWidget*> { Edit49, Label125, Image7 })
+        w->setVisible(weakAxis);
+    // A ratio passes strictly below 0.999; an undefined one fails.
+    const auto glyph
+        = [&](Extended ratio, QToolButton* image) { SetToggleGlyph(ratio < 0.999L, image, ImageList3); };
+    glyph(d.SteelResult.PRatio, Image5);
+    glyph(d.SteelResult.MxRatio, Image6);
+    glyph(d.SteelResult.MyRatio, Image7);
+    glyph(d.CombinedRatio, Image8);
+}
+
+void TfrmLPMain::writeResultLines()
+{
+    const TLPData& d = *LPData;
+    const bool si = d.Units == kUnitsSI;
+    const QString depthUnit = si ? QStringLiteral("m") : QStringLiteral("ft");
+    const QString movementUnit = si ? QStringLiteral("mm") : QStringLiteral("in");
+    const QString momentUnit = si ? QStringLiteral("KN.m") : QStringLiteral("k-ft");
+    const QString forceUnit = si ? QStringLiteral("KN") : QStringLiteral("kips");
+    const int depthDecimals = tagDecimals(21);
+    const int loadDecimals = tagDecimals(17);
+
+    const auto line = [&](QLabel* label, const QString& text, bool red) {
+        label->setText(text);
+        platform::setFontColor(label, textColour(red));
+    };
+    const auto atDepth
+        = [&](const char* format, Extended value, int valueTag, const QString& unit, int node) {
+              return QString::fromLatin1(format).arg(fixed(value, tagDecimals(valueTag)), unit,
+                  fixed(d.Node(node).Depth, depthDecimals), depthUnit);
+          };
+
+    Extended deflection = 0;
+    const int deflectionNode = std::max(d.MaxDeflectionNode(deflection), 1);
+    QString text
+        = atDepth("Maximum Deflection is %1 %2 at %3 %4", deflection, 24, movementUnit, deflectionNode);
+    // A deflection counts by its magnitude: a pile pushed back the other way is as far off.
+    const bool tooFar = std::fabs(deflection) > d.AllowableDeflection;
+    if (tooFar)
+        text += QStringLiteral(" (> %1 %2)").arg(fixed(d.AllowableDeflection, loadDecimals), movementUnit);
+    line(Label43, text, tooFar);
+
+    Extended moment = 0;
+    const int momentNode = std::max(d.MaxMomentNode(moment), 1);
+    line(Label44, atDepth("Maximum Moment is %1 %2 at %3 %4", moment, 23, momentUnit, momentNode), false);
+    Extended shear = 0;
+    const int shearNode = std::max(d.MaxShearNode(shear), 1);
+    line(Label66, atDepth("Maximum Shear is %1 %2 at %3 %4", shear, 22, forceUnit, shearNode), false);
+    const TNodeResult& tip = d.Node(kNodeCount);
+    line(Label55,
+        QStringLiteral("Pile Tip Movement is %1 %2 at the bottom (%3 %4)")
+            .arg(fixed(tip.Deflection, tagDecimals(24)), movementUnit, fixed(tip.Depth, depthDecimals),
+                depthUnit),
+        false);
+
+    const Extended capacity = tip.Capacity;
+    text = QStringLiteral("Downward Capacity is %1 %2").arg(fixed(capacity, loadDecimals), forceUnit);
+    const bool tooWeak = capacity < d.DownwardLoad;
+    if (tooWeak)
+        text += QStringLiteral(" (< %1 %2)").arg(fixed(d.DownwardLoad, loadDecimals), forceUnit);
+    line(Label80, text, tooWeak);
+
+    line(Label201, QStringLiteral("Negative Skin Friction is %1 %2").arg(fixed(d.TotalNSF, 2), forceUnit),
+        false);
+
+    text = QStringLiteral("Uplift Capacity is %1 %2").arg(fixed(d.UpliftCapacity, loadDecimals), forceUnit);
+    const bool upliftTooWeak = d.UpliftCapacity < d.UpliftLoad;
+    if (upliftTooWeak)
+        text += QStringLiteral(" (< %1 %2)").arg(fixed(d.UpliftLoad, loadDecimals), forceUnit);
+    line(Label205, text, upliftTooWeak);
+
+    line(Label206, QStringLiteral("Pile Movement is %1 %2").arg(fixed(tip.Settlement, 2), movementUnit),
+        false);
 }

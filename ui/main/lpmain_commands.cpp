@@ -1,13 +1,19 @@
-// The main window's commands: the save question, New, the actions that open other windows and
-// documents, the single-graph menu and the start-up update check.
+// The main window's commands: the save question, New, Open, Save, Save As, Print, Calculate
+// Results, the logo buttons, the actions that open other windows and documents, and the
+// start-up update check.
 #include "ui/main/lpmain.h"
 
+#include "imaging/jpeggraphic.h"
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
+#include "platform/core/stream.h"
 #include "platform/qt/messages.h"
+#include "platform/qt/picturecanvas.h"
 #include "platform/qt/shell.h"
+#include "report/lpreport.h"
 #include "ui/dialogs/about.h"
 #include "ui/dialogs/editvalue.h"
+#include "ui/main/filedialog.h"
 #include "update/checkupdates.h"
 #include "update/upinfo.h"
 
@@ -19,18 +25,30 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <exception>
+#include <vector>
 
 namespace {
 
 const QString kSaveQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
+const QString kProjectFilter = QStringLiteral("Braxholm Fendrix files (*.fdx)|*.fdx|All Files (*.*)|*.*");
 
 } // namespace
+
+void TfrmLPMain::createFileDialogs()
+{
+    m_od = std::make_unique<TFileDialog>(
+        TFileDialog::Kind::Open, QStringLiteral("Open"), kProjectFilter, QStringLiteral("fdx"));
+    m_sd = std::make_unique<TFileDialog>(
+        TFileDialog::Kind::Save, QStringLiteral("Save"), kProjectFilter, QStringLiteral("fdx"));
+    m_opd = std::make_unique<TFileDialog>(TFileDialog::Kind::Open, QStringLiteral("Open"),
+        QStringLiteral("JPEG files (*.jpg; *.jpeg)|*.jpg; *.jpeg"));
+}
 
 bool TfrmLPMain::AskSaveChanges()
 {
@@ -62,10 +80,15 @@ void TfrmLPMain::ANewExecute()
     if (!AskSaveChanges())
         return;
     LPData->Reset(false);
+    // The new project's values stand as they are: no unit or cyclic switch is applied to them.
+    m_lastUnits = LPData->Units;
+    m_lastCyclic = LPData->CyclicAnalysis;
     FileName.clear();
     for (QLineEdit* e : { Edit10, Edit11, Edit9, Edit31 })
         e->clear();
-    Logo->clear();
+    m_logoPicture.reset();
+    showLogoPicture();
+    SizeLogo();
     platform::setPickerDate(DateTimePicker1, QDate::currentDate());
     ComboBox1->setCurrentIndex(0);
     ComboBox2->setCurrentIndex(0);
@@ -89,6 +112,117 @@ void TfrmLPMain::ANewExecute()
             ComboBox2->setFocus();
     }
     UpdateCaption();
+}
+
+void TfrmLPMain::AOpenExecute()
+{
+    if (!AskSaveChanges())
+        return;
+    OD().InitialDir = m_dataFolder;
+    OD().FileName = FileName.isEmpty() ? QStringLiteral("*.fdx") : FileName;
+    if (!OD().Execute(this))
+        return;
+
+    // A file that cannot be read leaves the project as it was: it is held in memory meanwhile,
+    // with what its layer rows have seen of it.
+    struct Markers {
+        std::uint8_t nsf, consistency, material;
+    };
+    platform::TMemoryStream previous;
+    LPData->SaveToStream(previous);
+    std::vector<Markers> markers;
+    for (int i = 0; i < LPData->Layers.Count(); ++i) {
+        const TLayer* layer = LPData->Layers[i];
+        markers.push_back(
+            { layer->LastNSFConsistency, layer->LastCohesionConsistency, layer->LastCohesionMatType });
+    }
+    const QString previousName = FileName;
+    const bool previousModified = Modified;
+    const std::uint8_t previousUnits = m_lastUnits;
+    const std::uint8_t previousCyclic = m_lastCyclic;
+
+    LPData->Reset(false);
+    m_lastUnits = LPData->Units;
+    m_lastCyclic = LPData->CyclicAnalysis;
+    DataToForm();
+    FileName = OD().FileName;
+    // The first tab and the caption follow whether or not the file could be read.
+    struct Finally {
+        TfrmLPMain* window;
+        ~Finally()
+        {
+            window->PageControl1->setCurrentIndex(0);
+            if (window->isVisible()) {
+                if (window->ComboBox1->isEnabled())
+                    window->ComboBox1->setFocus();
+                else
+                    window->ComboBox2->setFocus();
+            }
+            window->UpdateCaption();
+        }
+    } finally { this };
+    try {
+        LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
+        // The read project's values stand as stored (its reactions are already cyclic ones).
+        m_lastUnits = LPData->Units;
+        m_lastCyclic = LPData->CyclicAnalysis;
+        for (QComboBox* family : { ComboBox6, ComboBox9 })
+            family->setCurrentIndex(-1);
+        if (LPData->IsConcrete())
+            LPData->CalcReinforcedConcrete();
+        DataToForm();
+        SetModified(false);
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+        showLessOrMoreData();
+    } catch (...) {
+        previous.SetPosition(0);
+        LPData->LoadFromStream(previous);
+        for (int i = 0; i < LPData->Layers.Count() && i < static_cast<int>(markers.size()); ++i) {
+            TLayer* layer = LPData->Layers[i];
+            layer->LastNSFConsistency = markers[i].nsf;
+            layer->LastCohesionConsistency = markers[i].consistency;
+            layer->LastCohesionMatType = markers[i].material;
+        }
+        m_lastUnits = previousUnits;
+        m_lastCyclic = previousCyclic;
+        // The results are those of the same inputs again.
+        try {
+            LPData->Calculate();
+        } catch (const std::exception&) {
+        }
+        FileName = previousName;
+        DataToForm();
+        SetModified(previousModified);
+        throw;
+    }
+}
+
+void TfrmLPMain::ASaveExecute()
+{
+    if (FileName.isEmpty()) {
+        ASaveAs->trigger();
+        return;
+    }
+    LPData->SaveToFile(QFile::encodeName(FileName).toStdString());
+    SetModified(false);
+}
+
+void TfrmLPMain::ASaveAsExecute()
+{
+    SD().InitialDir = m_dataFolder;
+    SD().FileName = FileName.isEmpty() ? QStringLiteral("*.fdx") : FileName;
+    if (!SD().Execute(this))
+        return;
+    FileName = SD().FileName;
+    ASave->trigger();
+    UpdateCaption();
+}
+
+void TfrmLPMain::APrintExecute()
+{
+    Button2Click();
+    if (PageControl1->isTabVisible(PageControl1->indexOf(TabSheet3)))
+        PreviewReport(*LPData, CollectReportTexts(*this), this);
 }
 
 void TfrmLPMain::AExitExecute()
@@ -139,11 +273,6 @@ void TfrmLPMain::Timer1Timer()
         ShowCheckUpdates(true, UpdatePageURL(), this);
 }
 
-void TfrmLPMain::Deflection1Click(QAction* /*Item*/)
-{
-    // Opens the graph window with the item's graph kind (its data) once the graph window exists.
-}
-
 void TfrmLPMain::Button2Click()
 {
     if (Modified) {
@@ -162,13 +291,42 @@ void TfrmLPMain::Button2Click()
         PageControl1->setCurrentWidget(TabSheet3);
     } catch (const std::exception&) {
     }
-    const QScrollBar* bar = ScrollBox1->verticalScrollBar();
-    lblMoreData->setVisible(bar->maximum() + bar->pageStep() - 10 > ScrollBox1->height());
+    showLessOrMoreData();
+}
+
+void TfrmLPMain::Button1Click()
+{
+    OPD().InitialDir = m_dataFolder;
+    if (!OPD().Execute(this))
+        return;
+    // The model keeps the file's own bytes with the picture; the logo box shows that picture.
+    LPData->LoadImageFromFile(QFile::encodeName(OPD().FileName).toStdString());
+    m_logoPicture = LPData->Logo;
+    showLogoPicture();
+    SizeLogo();
+    SetModified(true);
 }
 
 void TfrmLPMain::Button3Click()
 {
-    LPData->Logo.reset();
-    Logo->clear();
+    LPData->SetImage(nullptr);
+    m_logoPicture.reset();
+    showLogoPicture();
     SetModified(true);
+}
+
+void TfrmLPMain::showLogoPicture()
+{
+    if (!m_logoPicture || m_logoPicture->Empty()) {
+        Logo->clear();
+        return;
+    }
+    QImage image(m_logoPicture->Width(), m_logoPicture->Height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        platform::TQtPictureCanvas canvas(painter);
+        m_logoPicture->Draw(canvas, platform::Rect(0, 0, image.width(), image.height()));
+    }
+    Logo->setPixmap(QPixmap::fromImage(image));
 }

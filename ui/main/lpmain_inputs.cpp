@@ -1,16 +1,20 @@
-// The handlers between the user's keystrokes and the binding: the numeric key filter, the common
-// change and exit handlers, the material defaults, and the f'c / E pair.
+// The handlers between the user's keystrokes and the binding: the numeric key filter, the field
+// hint, the common change and exit handlers, the material defaults, the f'c / E pair, the section
+// and bar-size lists, the load-case capacity mark, the unit captions and the logo's size.
 #include "ui/main/lpmain.h"
 
+#include "imaging/jpeggraphic.h"
 #include "model/lpclasses.h"
 #include "ui/dialogs/editvalue.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
+#include <QWidget>
 
 #include <cmath>
 
@@ -20,6 +24,26 @@ bool isConcreteIndex(int index)
 {
     return index == piRoughConcrete || index == piSmoothConcrete;
 }
+
+// A list refilled from code: its handlers are detached meanwhile and the common ones attached
+// afterwards.
+class DetachedList {
+public:
+    explicit DetachedList(QComboBox* combo)
+        : m_events(platform::controlEvents(combo))
+    {
+        m_events.onChange = {};
+        m_events.onExit = {};
+    }
+    void attach(platform::NotifyEvent change, platform::NotifyEvent exit)
+    {
+        m_events.onChange = std::move(change);
+        m_events.onExit = std::move(exit);
+    }
+
+private:
+    platform::ControlEvents& m_events;
+};
 
 } // namespace
 
@@ -32,6 +56,26 @@ void TfrmLPMain::Edit1KeyPress(QObject* Sender, QChar& Key)
     if (Key == separator.at(0) && edit && !edit->text().contains(separator))
         return;
     Key = QChar();
+}
+
+void TfrmLPMain::EditEnter(QObject* Sender)
+{
+    auto* control = qobject_cast<QWidget*>(Sender);
+    if (control && !control->toolTip().isEmpty())
+        ShowFieldHint(control, control->toolTip());
+}
+
+void TfrmLPMain::ShowFieldHint(QWidget* Control, const QString& Text)
+{
+    if (Text.isEmpty() || !Control) {
+        m_hintWindow->hide();
+        return;
+    }
+    m_hintWindow->setText(Text);
+    m_hintWindow->setMaximumWidth(370);
+    m_hintWindow->adjustSize();
+    m_hintWindow->move(Control->mapToGlobal(QPoint(Control->width(), 0)));
+    m_hintWindow->show();
 }
 
 void TfrmLPMain::ComboBox1Change(QObject* Sender)
@@ -49,20 +93,30 @@ void TfrmLPMain::ComboBox1Change(QObject* Sender)
     }
 }
 
-void TfrmLPMain::ComboBox1Exit(QObject* /*Sender*/)
+void TfrmLPMain::ComboBox1Exit(QObject* Sender)
 {
+    // Focus moves caused by a pass itself (rows rebuilt, tabs hidden) commit nothing.
+    if (passRunning())
+        return;
     m_hintWindow->hide();
     FormToData();
+    if (Sender == ComboBox12) {
+        LPData->RebarStandard = static_cast<TRebarStandard>(std::max(ComboBox12->currentIndex(), 0));
+        DataToForm();
+        FormToData();
+    }
 }
 
 void TfrmLPMain::ComboBox3Exit(QObject* Sender)
 {
+    if (passRunning())
+        return;
     const int index = ComboBox3->currentIndex();
     if (index != m_lastInterface) {
         const bool si = LPData->Units == kUnitsSI;
         if (isConcreteIndex(index)) {
             SetEditValue(Edit3, false, si ? 18 : 2500);
-            Edit3Exit(Edit3);
+            UpdateStrengthModulus(Edit3);
         } else if (index == piRoughSteel || index == piSmoothSteel) {
             SetEditValue(Edit8, false, si ? 200000 : 29000);
         } else if (index == piTimber) {
@@ -75,6 +129,8 @@ void TfrmLPMain::ComboBox3Exit(QObject* Sender)
 
 void TfrmLPMain::Edit3Exit(QObject* Sender)
 {
+    if (passRunning())
+        return;
     UpdateStrengthModulus(Sender);
     ComboBox1Exit(Sender);
 }
@@ -123,4 +179,139 @@ void TfrmLPMain::chkUseReinforcementClick(QObject* /*Sender*/)
     LPData->StructuralDesign = chkUseReinforcement->isChecked();
     DataToForm();
     FormToData();
+}
+
+void TfrmLPMain::FillIShapeCombo(QComboBox* Combo)
+{
+    DetachedList detached(Combo);
+    const int before = Combo->count();
+    const QString selected = Combo->currentIndex() >= 0 ? Combo->currentText() : QString();
+    Combo->clear();
+    for (const TIShape& shape : LPData->GetIShapes())
+        Combo->addItem(QString::fromStdString(shape.Name));
+    Combo->addItem(QStringLiteral("User Defined"));
+    if (before > 0) {
+        int index = selected.isEmpty() ? -1 : Combo->findText(selected);
+        if (index < 0) {
+            const int section = LPData->SectionIndex;
+            index = section < 0 || section >= Combo->count() ? Combo->count() - 1 : section;
+        }
+        Combo->setCurrentIndex(index);
+    } else {
+        Combo->setCurrentIndex(0);
+    }
+    detached.attach([this](QObject* s) { ComboBox1Change(s); }, [this](QObject* s) { ComboBox1Exit(s); });
+}
+
+void TfrmLPMain::FillPipeShapeCombo(QComboBox* Combo)
+{
+    DetachedList detached(Combo);
+    const int before = Combo->count();
+    const QString selected = Combo->currentIndex() >= 0 ? Combo->currentText() : QString();
+    Combo->clear();
+    for (const TPipeShape& shape : LPData->GetPipeShapes())
+        Combo->addItem(QString::fromStdString(shape.Name));
+    Combo->addItem(QStringLiteral("User Defined"));
+    if (before > 0) {
+        int index = selected.isEmpty() ? -1 : Combo->findText(selected);
+        if (index < 0) {
+            const int section = LPData->SectionIndex;
+            index = section < 0 || section >= Combo->count() ? Combo->count() - 1 : section;
+        }
+        Combo->setCurrentIndex(index);
+    } else {
+        Combo->setCurrentIndex(0);
+    }
+    detached.attach([this](QObject* s) { ComboBox1Change(s); }, [this](QObject* s) { ComboBox1Exit(s); });
+}
+
+void TfrmLPMain::FillSectionCombos()
+{
+    FillIShapeCombo(ComboBox8);
+    FillPipeShapeCombo(ComboBox11);
+}
+
+void TfrmLPMain::FillRebarCombo(QComboBox* Combo)
+{
+    DetachedList detached(Combo);
+    const QString selected = Combo->currentText();
+    Combo->clear();
+    for (const TRebar& bar : CurrentRebars()) {
+        if (bar.BarNo != 0)
+            Combo->addItem(QString::fromStdString(LPData->BarName(bar.BarNo)));
+    }
+    const int index = Combo->findText(selected);
+    Combo->setCurrentIndex(index >= 0 ? index : (Combo->count() > 0 ? 0 : -1));
+    detached.attach([this](QObject* s) { ComboBox1Change(s); }, [this](QObject* s) { ComboBox1Exit(s); });
+}
+
+void TfrmLPMain::FillRebarCombos()
+{
+    FillRebarCombo(ComboBox14);
+    FillRebarCombo(ComboBox15);
+}
+
+void TfrmLPMain::CheckPuCapacity(QLineEdit* MallEdit, QLineEdit* PuEdit)
+{
+    const bool carried = !MallEdit->text().isEmpty();
+    platform::setFontColor(
+        PuEdit, carried ? platform::windowTextColor() : platform::colorFromBgr(platform::clRed));
+    const QWidget* active = QApplication::focusWidget();
+    if (!carried && active && active->parentWidget() == MallEdit->parentWidget())
+        ShowFieldHint(PuEdit, QStringLiteral("Pu value is too high for this section"));
+    else
+        ShowFieldHint(nullptr, QString());
+}
+
+void TfrmLPMain::SetUnitCaptions()
+{
+    const bool si = LPData->Units == kUnitsSI;
+    const auto unit = [si](QLabel* l, const char* us, const char* metric) {
+        l->setText(QString::fromUtf8(si ? metric : us));
+    };
+    for (QLabel* l : { Label5, Label3, Label86, Label81, Label74, Label76 })
+        unit(l, "ft", "m");
+    unit(Label7, "psi", "MPa");
+    unit(Label15, "in", "m");
+    unit(Label64, "ksi", "MPa");
+    unit(Label65, "in", "m");
+    unit(Label11, "kips", "KN");
+    unit(Label13, "kip-ft", "KN.m");
+    unit(Label88, "in", "mm");
+    unit(Label31, "Layer Thickness, ft", "Layer Thickness, m");
+    unit(Label27, "Lat. S.G, kcf", "Lat. S.G, KN/m^3");
+    unit(Label58, "Cohesion, ksf", "Cohesion, KPa");
+    unit(Label62, "Gamma, pcf", "Gamma, KN/m^3");
+    for (QLabel* l : { Label70, Label208, Label98, Label118 })
+        unit(l, "kips", "KN");
+    for (QLabel* l : { Label91, Label93, Label111 })
+        unit(l, "kips-ft", "KN.m");
+    for (QLabel* l : { Label95, Label116, Label218, Label132, Label138 })
+        unit(l, "ksi", "MPa");
+    for (QLabel* l : { Label105, Label107, Label109, Label123 })
+        unit(l, "ft", "m");
+    for (QLabel* l : { Label145, Label135, Label137 })
+        unit(l, "in", "mm");
+    unit(Label149, "Pu\rkip", "Pu\rKN");
+    unit(Label150, "Mu\rk-ft", "Mu\rKN.m");
+    unit(Label163, "Vu\rkip", "Vu\rKN");
+    unit(Label160, "M all\rk-ft", "M all\rKN.m");
+    for (QLabel* l : { Label172, Label174, Label176, Label187, Label191, Label193 })
+        unit(l, "psi", "MPa");
+    for (QLabel* l : { Label178, Label180 })
+        unit(l, "in", "mm");
+    unit(Label182, "in^3", "mm^3");
+}
+
+void TfrmLPMain::SizeLogo()
+{
+    constexpr int kLogoSpace = 173;
+    if (m_logoPicture && !m_logoPicture->Empty() && m_logoPicture->Height() > 0) {
+        const Extended exact = Extended(Logo->height()) * m_logoPicture->Width() / m_logoPicture->Height();
+        const int width = static_cast<int>(std::min<std::int64_t>(RoundHalfEven(exact), kLogoSpace));
+        const int left = LogoBox->width() - width - 4 - (kLogoSpace - width) / 2;
+        Logo->setGeometry(left, Logo->y(), width, Logo->height());
+    } else {
+        Logo->resize(0, Logo->height());
+    }
 }

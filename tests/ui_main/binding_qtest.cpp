@@ -1,0 +1,399 @@
+// The commit cycle of the main window driven by object name: typing and leaving an input copies
+// the form into the model, calculates and refreshes; clamping, unit switching, the f'c / E pair,
+// the result lines with their red marks and the reinforced-concrete load cases.
+#include "mainwindowtesting.h"
+#include "testenv.h"
+
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+#include "platform/qt/application.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include <cmath>
+
+using namespace testing_window;
+
+namespace {
+
+bool isRed(const QWidget* w)
+{
+    return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+}
+
+QString fixed(Extended value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals));
+}
+
+bool resultsShown(TfrmLPMain* w)
+{
+    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
+}
+
+// A concrete pile in two layers of sand, entered as the user does.
+void enterPile(TfrmLPMain* w)
+{
+    makeSand(w);
+    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
+    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
+    typeAndLeave(w, w->Edit13, QStringLiteral("30"));
+    typeAndLeave(w, w->Edit4, QStringLiteral("10"));
+}
+
+} // namespace
+
+class BindingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        clearSettings();
+        unexpectedMessages().clear();
+        answerUnexpectedMessages();
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+    }
+
+    void editCommitsCalculatesAndHidesResults()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        w->SetModified(false);
+        click(w->Button2);
+        QVERIFY(resultsShown(w.get()));
+        QCOMPARE(w->PageControl1->currentWidget(), w->TabSheet3);
+        const QString momentBefore = w->Label44->text();
+
+        // Typing marks the project modified at once; leaving the field commits it.
+        w->PageControl1->setCurrentWidget(w->TabSheet1);
+        w->Edit4->setFocus(Qt::TabFocusReason);
+        w->Edit4->selectAll();
+        QTest::keyClicks(w->Edit4, QStringLiteral("25"));
+        QVERIFY(w->Modified);
+        QCOMPARE(w->LPData->LateralLoad, 10.0L); // not yet read
+        w->Edit9->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(w->LPData->LateralLoad, 25.0L);
+        QVERIFY(w->Modified);
+        QVERIFY(!resultsShown(w.get())); // results of old inputs are never shown
+        // The pass calculated: the moment line follows the new load.
+        QVERIFY(w->Label44->text() != momentBefore);
+        Extended moment = 0;
+        const int node = w->LPData->MaxMomentNode(moment);
+        QCOMPARE(w->Label44->text(),
+            QStringLiteral("Maximum Moment is %1 k-ft at %2 ft")
+                .arg(fixed(moment, 2), fixed(w->LPData->Node(node).Depth, 2)));
+
+        // A pass leaves the flag as it found it, also when it is clear.
+        w->SetModified(false);
+        w->FormToData();
+        QVERIFY(!w->Modified);
+        w->DataToForm();
+        QVERIFY(!w->Modified);
+    }
+
+    void inputsAreClampedThroughTheRealEdits()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("500"));
+        QCOMPARE(w->Edit1->text(), QStringLiteral("450.00"));
+        QCOMPARE(w->LPData->PileLength, 450.0L);
+        typeAndLeave(w.get(), w->Edit22, QStringLiteral("0.01"));
+        QCOMPARE(w->Edit22->text(), QStringLiteral("0.10"));
+        QCOMPARE(w->LPData->AllowableDeflection, 0.1L);
+        // Letters and a minus sign never reach the edit; an empty edit reads 0 and is clamped.
+        typeAndLeave(w.get(), w->Edit7, QStringLiteral("-x"));
+        QCOMPARE(w->Edit7->text(), QStringLiteral("2.0"));
+        QCOMPARE(w->LPData->PassiveWedge, 2.0L);
+
+        // In SI the same edit takes the SI limits and decimals.
+        choose(w->ComboBox1, 1);
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("0.5"));
+        QCOMPARE(w->Edit1->text(), QStringLiteral("1.500"));
+        QCOMPARE(w->LPData->PileLength, 1.5L);
+    }
+
+    void switchingUnitsConvertsNothingButFcAndCaptions()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("30"));
+        QCOMPARE(w->Label5->text(), QStringLiteral("ft"));
+        QCOMPARE(w->Label11->text(), QStringLiteral("kips"));
+        QCOMPARE(w->Label27->text(), QStringLiteral("Lat. S.G, kcf"));
+        QCOMPARE(w->LPData->Fc, 2500.0L);
+
+        choose(w->ComboBox1, 1);
+        QCOMPARE(w->LPData->Units, kUnitsSI);
+        QCOMPARE(w->LPData->PileLength, 30.0L); // now metres: the number stands
+        QCOMPARE(w->Edit1->text(), QStringLiteral("30.000"));
+        QCOMPARE(w->LPData->Fc, 18.0L);
+        QCOMPARE(w->Edit3->text(), QStringLiteral("18.0"));
+        // E from f'c in SI: 4700 sqrt(18) MPa.
+        QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(18.0L), 1));
+        const struct {
+            QLabel* label;
+            const char* si;
+        } captions[] = { { w->Label5, "m" }, { w->Label11, "KN" }, { w->Label13, "KN.m" },
+            { w->Label88, "mm" }, { w->Label7, "MPa" }, { w->Label31, "Layer Thickness, m" },
+            { w->Label27, "Lat. S.G, KN/m^3" }, { w->Label58, "Cohesion, KPa" },
+            { w->Label62, "Gamma, KN/m^3" }, { w->Label149, "Pu\rKN" }, { w->Label182, "mm^3" } };
+        for (const auto& c : captions)
+            QCOMPARE(c.label->text(), QString::fromUtf8(c.si));
+        {
+            MessageScript no({ QMessageBox::No });
+            click(w->Button2);
+        }
+        QVERIFY(w->Label44->text().contains(QStringLiteral(" KN.m at ")));
+        QVERIFY(w->Label43->text().contains(QStringLiteral(" mm at ")));
+        QVERIFY(w->Label80->text().contains(QStringLiteral(" KN")));
+
+        choose(w->ComboBox1, 0);
+        QCOMPARE(w->LPData->Fc, 2500.0L);
+        QCOMPARE(w->Label5->text(), QStringLiteral("ft"));
+        QCOMPARE(w->Label149->text(), QStringLiteral("Pu\rkip"));
+        QCOMPARE(w->LPData->PileLength, 30.0L);
+    }
+
+    void modulusAndStrengthFollowEachOther()
+    {
+        auto w = openWindow();
+        // E entered: f'c = (E x 1000 / 57000)^2, shown with 0 decimals, and E again from that f'c.
+        click(w->RadioButton2);
+        QVERIFY(w->Edit8->isEnabled());
+        QVERIFY(!w->Edit3->isEnabled());
+        typeAndLeave(w.get(), w->Edit8, QStringLiteral("3605"));
+        QCOMPARE(w->Edit3->text(), QStringLiteral("4000"));
+        QCOMPARE(w->Edit8->text(), fixed(57000 * std::sqrt(4000.0L) / 1000, 0));
+        QVERIFY(!w->LPData->EFromFc);
+        QCOMPARE(w->LPData->Fc, 4000.0L);
+
+        // A steel interface hides f'c and sets the steel modulus; concrete again resets f'c.
+        choose(w->ComboBox3, piRoughSteel);
+        QVERIFY(w->Edit3->isHidden());
+        QCOMPARE(w->LPData->E, 29000.0L);
+        choose(w->ComboBox3, piSmoothConcrete);
+        QVERIFY(!w->Edit3->isHidden());
+        QCOMPARE(w->LPData->Fc, 2500.0L);
+        QCOMPARE(w->Edit8->text(), QStringLiteral("2850")); // 57000 x 50 / 1000
+    }
+
+    void headConditionAndJobNumber()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit5, QStringLiteral("15"));
+        QCOMPARE(w->LPData->MomentLoad, 15.0L);
+        choose(w->ComboBox2, 1);
+        QCOMPARE(w->LPData->HeadCondition, kFixedHead);
+        QCOMPARE(w->LPData->MomentLoad, 0.0L);
+        QVERIFY(!w->Edit5->isEnabled());
+        choose(w->ComboBox2, 0);
+        QVERIFY(w->Edit5->isEnabled());
+        QCOMPARE(w->Edit5->text(), QStringLiteral("0.00"));
+
+        // The job number marks nothing and reaches the model with the next commit.
+        w->SetModified(false);
+        w->Edit9->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w->Edit9, QStringLiteral("J-17"));
+        w->Edit10->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QVERIFY(!w->Modified);
+        QCOMPARE(w->LPData->JobNumber, std::string());
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("12"));
+        QCOMPARE(w->LPData->JobNumber, std::string("J-17"));
+    }
+
+    void resultLinesAfterCalculate()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        typeAndLeave(w.get(), w->Edit22, QStringLiteral("12"));
+        w->SetModified(false);
+        click(w->Button2);
+        const TLPData& d = *w->LPData;
+        const TNodeResult& tip = d.Node(kNodeCount);
+        QCOMPARE(w->Label55->text(),
+            QStringLiteral("Pile Tip Movement is %1 in at the bottom (30.00 ft)")
+                .arg(fixed(tip.Deflection, 2)));
+        QCOMPARE(w->Label201->text(),
+            QStringLiteral("Negative Skin Friction is %1 kips").arg(fixed(d.TotalNSF, 2)));
+        QCOMPARE(w->Label206->text(), QStringLiteral("Pile Movement is %1 in").arg(fixed(tip.Settlement, 2)));
+        Extended deflection = 0;
+        d.MaxDeflectionNode(deflection);
+        QVERIFY(std::fabs(deflection) < 12);
+        QVERIFY(!w->Label43->text().contains(QLatin1Char('>')));
+        QVERIFY(!isRed(w->Label43));
+
+        // A deflection beyond the allowable one is red, with the allowable value appended.
+        w->PageControl1->setCurrentWidget(w->TabSheet1);
+        typeAndLeave(w.get(), w->Edit22, QStringLiteral("0.1"));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("200"));
+        d.MaxDeflectionNode(deflection);
+        QVERIFY(std::fabs(deflection) > 0.1);
+        QVERIFY(w->Label43->text().endsWith(QStringLiteral(" (> 0.1 in)")));
+        QVERIFY(isRed(w->Label43));
+
+        // Capacities below their loads are red, with the load appended.
+        typeAndLeave(w.get(), w->Edit13, QStringLiteral("10000"));
+        typeAndLeave(w.get(), w->Edit78, QStringLiteral("7000"));
+        QVERIFY(tip.Capacity < 10000);
+        QVERIFY(w->Label80->text().endsWith(QStringLiteral(" (< 10000.0 kips)")));
+        QVERIFY(isRed(w->Label80));
+        QVERIFY(w->Label205->text().endsWith(QStringLiteral(" (< 7000.0 kips)")));
+        QVERIFY(isRed(w->Label205));
+        typeAndLeave(w.get(), w->Edit13, QStringLiteral("0"));
+        QVERIFY(!isRed(w->Label80));
+        QVERIFY(!w->Label80->text().contains(QLatin1Char('(')));
+    }
+
+    void concreteLoadCasesFollowTheAnalysis()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        click(w->chkUseReinforcement);
+        QVERIFY(w->LPData->StructuralDesign);
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet6)));
+        QVERIFY(!w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet4)));
+        QVERIFY(!w->pnlResConcrete->isHidden());
+        QVERIFY(w->pnlResSteel->isHidden());
+
+        // Case 1 takes 1.2 x the downward load until the user types over it.
+        QCOMPARE(w->LPData->LoadCases[0].Pu, 36.0L);
+        QCOMPARE(w->EditPu[0]->text(), QStringLiteral("36"));
+        typeAndLeave(w.get(), w->EditPu[0], QStringLiteral("50"));
+        typeAndLeave(w.get(), w->Edit13, QStringLiteral("40"));
+        QCOMPARE(w->LPData->LoadCases[0].Pu, 50.0L);
+        QCOMPARE(w->EditPu[0]->text(), QStringLiteral("50"));
+
+        // Only the cases in use take input; a round pile counts its bars in an edit.
+        QVERIFY(w->EditPu[0]->isEnabled());
+        QVERIFY(!w->EditPu[1]->isEnabled());
+        QVERIFY(w->Panel11->isHidden());
+        typeAndLeave(w.get(), w->Edit60, QStringLiteral("2"));
+        QVERIFY(w->EditPu[1]->isEnabled());
+        QVERIFY(!w->Panel11->isHidden());
+        typeAndLeave(w.get(), w->EditVu[1], QStringLiteral("7"));
+        QCOMPARE(w->LPData->LoadCases[1].Vu, 7.0L);
+        QCOMPARE(w->LPData->LoadCases[0].Pu, 50.0L);
+
+        choose(w->ComboBox5, psCircle);
+        QVERIFY(!w->Edit59->isHidden());
+        QVERIFY(w->ComboBox16->isHidden());
+        typeAndLeave(w.get(), w->Edit59, QStringLiteral("2"));
+        QCOMPARE(w->LPData->BarCount, 4); // ties need 4
+        choose(w->ComboBox13, kTieTypeSpiral);
+        typeAndLeave(w.get(), w->Edit59, QStringLiteral("2"));
+        QCOMPARE(w->LPData->BarCount, 6); // a spiral needs 6
+    }
+
+    void momentUtilisationCountsMagnitudes()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        click(w->chkUseReinforcement);
+        // A fixed head: the largest moment is negative at the head, and case 1 follows it.
+        choose(w->ComboBox2, 1);
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("60"));
+        const TLPData& d = *w->LPData;
+        Extended moment = 0;
+        d.MaxMomentNode(moment);
+        QVERIFY(moment < 0);
+        const TLoadCase& first = d.LoadCases[0];
+        QCOMPARE(first.Mu, 1.6L * moment);
+        QVERIFY(std::isfinite(first.Mall) && first.Mall != 0);
+        const auto percent = RoundHalfEven(100 * std::fabs(first.Mu) / std::fabs(first.Mall));
+        QCOMPARE(w->LabMutil[0]->text(), QString::number(percent) + QLatin1Char('%'));
+        QCOMPARE(isRed(w->LabMutil[0]), percent >= 101);
+        QCOMPARE(w->EditMall[0]->text(), fixed(first.Mall, 0));
+        // The Results tab carries the same texts and colours.
+        QCOMPARE(w->LabMUtilb[0]->text(), w->LabMutil[0]->text());
+        QCOMPARE(isRed(w->LabMUtilb[0]), isRed(w->LabMutil[0]));
+        QCOMPARE(w->EditMallb[0]->text(), w->EditMall[0]->text());
+
+        // A load far beyond the section: the moment utilisation turns red.
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("900"));
+        const auto overloaded = RoundHalfEven(100 * std::fabs(first.Mu) / std::fabs(first.Mall));
+        if (std::isfinite(first.Mall)) {
+            QVERIFY(overloaded >= 101);
+            QVERIFY(isRed(w->LabMutil[0]));
+        } else {
+            // Beyond the curve: no allowable moment, and the Pu of the row is marked.
+            QCOMPARE(w->EditMall[0]->text(), QString());
+            QCOMPARE(w->LabMutil[0]->text(), QStringLiteral("-"));
+        }
+    }
+
+    void steelSectionSetsThePileDimensions()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        choose(w->ComboBox3, piRoughSteel);
+        QVERIFY(!w->ComboBox18->isHidden());
+        QVERIFY(w->ComboBox5->isHidden());
+        QCOMPARE(w->ComboBox18->currentIndex(), 0); // I/H Shape
+        QCOMPARE(w->LPData->Shape, psRectangle);
+        click(w->chkUseReinforcement);
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet4)));
+        QVERIFY(!w->pnlResSteel->isHidden());
+        QVERIFY(w->ComboBox8->count() > 1);
+        QCOMPARE(w->ComboBox8->itemText(w->ComboBox8->count() - 1), QStringLiteral("User Defined"));
+        // The pile is the section: flange width and depth from inches to feet, read-only.
+        const TIShape& s = w->LPData->IShape;
+        QCOMPARE(w->LPData->Width, s.bf / 12);
+        QCOMPARE(w->LPData->Width2, s.d / 12);
+        QVERIFY(w->Edit2->isReadOnly());
+        // Lx is held between 0.2 and 1.0 times the pile length; Ly follows it.
+        typeAndLeave(w.get(), w->Edit37, QStringLiteral("99"));
+        QCOMPARE(w->LPData->SteelInput.Lx, 30.0L);
+        QCOMPARE(w->Edit37->text(), QStringLiteral("30.00"));
+        typeAndLeave(w.get(), w->Edit37, QStringLiteral("1"));
+        QCOMPARE(w->LPData->SteelInput.Lx, 6.0L);
+        QCOMPARE(w->LPData->SteelInput.Ly, 6.0L);
+        QCOMPARE(w->Edit38->text(), QStringLiteral("6.00"));
+        // "User Defined" selects no table section and offers its editor.
+        choose(w->ComboBox8, w->ComboBox8->count() - 1);
+        QCOMPARE(w->LPData->SectionIndex, -1);
+        QVERIFY(!w->SpeedButton12->isHidden());
+        choose(w->ComboBox8, 0);
+        QCOMPARE(w->LPData->SectionIndex, 0);
+        QVERIFY(w->SpeedButton12->isHidden());
+    }
+
+    void cyclicAndStaticRescaleTheReactions()
+    {
+        auto w = openWindow();
+        makeSand(w.get());
+        TLayer* first = w->LPData->Layers[0];
+        const Extended top = first->SGReactTop;
+        const Extended bottom = first->SGReactBottom;
+        QVERIFY(bottom > 0);
+        click(w->CheckBox2);
+        QVERIFY(w->LPData->CyclicAnalysis);
+        // The rows show one decimal, and a pass reads the rows: equal up to that rounding.
+        QVERIFY(std::fabs(first->SGReactBottom - 0.6L * bottom) <= 0.05L);
+        QVERIFY(std::fabs(first->SGReactTop - 0.6L * top) <= 0.05L);
+        click(w->CheckBox1);
+        QVERIFY(!w->LPData->CyclicAnalysis);
+        QVERIFY(std::fabs(first->SGReactTop - top) <= 0.1L);
+        QVERIFY(std::fabs(first->SGReactBottom - bottom) <= 0.1L);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    BindingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "binding_qtest.moc"

@@ -1,0 +1,332 @@
+// The project commands driven through the real window: Save As, Save and Open round trips
+// through the file dialogs' code paths (answered by the test), "Wrong file format" on open, the
+// save question on New, Open and Calculate Results, Print's question, the logo buttons and the
+// demo project's results.
+#include "mainwindowtesting.h"
+#include "testenv.h"
+
+#include "imaging/jpeggraphic.h"
+#include "model/lpclasses.h"
+#include "platform/qt/application.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+using namespace testing_window;
+
+namespace {
+
+bool resultsShown(TfrmLPMain* w)
+{
+    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
+}
+
+const QString kQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        clearSettings();
+        unexpectedMessages().clear();
+        answerUnexpectedMessages();
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+    }
+
+    void saveAsThenOpenGivesTheProjectBack()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("35"));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("17.25"));
+        w->Edit31->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w->Edit31, QStringLiteral("Pier 4 - S"));
+        QKeyEvent umlaut(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("üd"));
+        QApplication::sendEvent(w->Edit31, &umlaut);
+        typeAndLeave(w.get(), w->Edit13, QStringLiteral("80"));
+        choose(w->ComboBox2, 1);
+        QVERIFY(w->Modified);
+
+        // Save with no file name goes through Save As; the dialog adds the extension.
+        {
+            FileScript answer({ dir.filePath(QStringLiteral("pier4")) });
+            w->ASave->trigger();
+            QCOMPARE(answer.titles, QStringList({ QStringLiteral("Save") }));
+        }
+        const QString file = dir.filePath(QStringLiteral("pier4.fdx"));
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(w->FileName, file);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - pier4.fdx"));
+        QVERIFY(!w->Modified);
+
+        // New forgets it; Open brings every value back.
+        w->ANew->trigger();
+        QCOMPARE(w->FileName, QString());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Braxholm Fendrix Professional"));
+        QVERIFY(w->LPData->PileLength != 35);
+        {
+            FileScript answer({ file });
+            w->AOpen->trigger();
+            QCOMPARE(answer.titles, QStringList({ QStringLiteral("Open") }));
+        }
+        QCOMPARE(w->LPData->PileLength, 35.0L);
+        QCOMPARE(w->Edit1->text(), QStringLiteral("35.00"));
+        QCOMPARE(w->LPData->LateralLoad, 17.25L);
+        QCOMPARE(w->Edit31->text(), QStringLiteral("Pier 4 - Süd"));
+        QCOMPARE(w->LPData->DownwardLoad, 80.0L);
+        QCOMPARE(w->ComboBox2->currentIndex(), 1);
+        QVERIFY(!w->Edit5->isEnabled());
+        QCOMPARE(w->FileName, file);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - pier4.fdx"));
+        QVERIFY(!w->Modified);
+        QVERIFY(!resultsShown(w.get()));
+        QCOMPARE(w->PageControl1->currentIndex(), 0);
+
+        // Save writes to the same file without asking for a name.
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("18"));
+        {
+            FileScript none({});
+            w->ASave->trigger();
+            QVERIFY(none.titles.isEmpty());
+        }
+        QVERIFY(!w->Modified);
+        TLPData check;
+        check.LoadFromFile(QFile::encodeName(file).toStdString());
+        QCOMPARE(check.LateralLoad, 18.0L);
+        QCOMPARE(check.ProjectName, std::string("Pier 4 - Süd"));
+    }
+
+    void aValueBeingTypedIsSavedToo()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        w->Edit4->setFocus(Qt::TabFocusReason);
+        w->Edit4->selectAll();
+        QTest::keyClicks(w->Edit4, QStringLiteral("33"));
+        FileScript answer({ dir.filePath(QStringLiteral("typed.fdx")) });
+        w->ASave->trigger(); // the focus never left the edit
+        TLPData check;
+        check.LoadFromFile(QFile::encodeName(dir.filePath(QStringLiteral("typed.fdx"))).toStdString());
+        QCOMPARE(check.LateralLoad, 33.0L);
+    }
+
+    void wrongFileFormatLeavesTheWindowAsItWas()
+    {
+        QTemporaryDir dir;
+        const QString good = dir.filePath(QStringLiteral("good.fdx"));
+        const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Some other program's file, not a project at all.");
+        }
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("42"));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("31"));
+        {
+            FileScript answer({ good });
+            w->ASaveAs->trigger();
+        }
+        typeAndLeave(w.get(), w->Edit13, QStringLiteral("55"));
+        QVERIFY(w->Modified);
+        const int layers = w->LPData->Layers.Count();
+
+        QStringList errors;
+        {
+            // The save question is answered No; the reader's error is shown.
+            MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
+            FileScript answer({ bad });
+            w->AOpen->trigger();
+            errors = answers.asked;
+        }
+        QCOMPARE(errors, QStringList({ kQuestion, QStringLiteral("Wrong file format") }));
+        QCOMPARE(w->LPData->PileLength, 42.0L);
+        QCOMPARE(w->LPData->LateralLoad, 31.0L);
+        QCOMPARE(w->LPData->DownwardLoad, 55.0L);
+        QCOMPARE(w->LPData->Layers.Count(), layers);
+        QCOMPARE(w->Edit1->text(), QStringLiteral("42.00"));
+        QCOMPARE(w->Edit13->text(), QStringLiteral("55.00"));
+        QCOMPARE(w->FileName, good);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - good.fdx"));
+
+        // A file that does not exist at all is refused the same way.
+        {
+            MessageScript answers({ QMessageBox::Ok });
+            FileScript answer({ dir.filePath(QStringLiteral("missing.fdx")) });
+            w->AOpen->trigger();
+            QCOMPARE(answers.asked.size(), 1);
+        }
+        QCOMPARE(w->LPData->PileLength, 42.0L);
+    }
+
+    void saveQuestionGuardsNew()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("60"));
+        QVERIFY(w->Modified);
+        {
+            MessageScript cancel({ QMessageBox::Cancel });
+            w->ANew->trigger();
+            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
+        }
+        QCOMPARE(w->LPData->PileLength, 60.0L); // nothing changed
+        QVERIFY(w->Modified);
+        {
+            // Yes with no file name opens Save As; cancelling it aborts New.
+            MessageScript yes({ QMessageBox::Yes });
+            FileScript cancel({ QString() });
+            w->ANew->trigger();
+            QCOMPARE(cancel.titles, QStringList({ QStringLiteral("Save") }));
+        }
+        QCOMPARE(w->LPData->PileLength, 60.0L);
+        QVERIFY(w->Modified);
+        {
+            MessageScript yes({ QMessageBox::Yes });
+            FileScript save({ dir.filePath(QStringLiteral("kept.fdx")) });
+            w->ANew->trigger();
+        }
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("kept.fdx"))));
+        QVERIFY(w->LPData->PileLength != 60);
+        QVERIFY(!w->Modified);
+        QCOMPARE(w->FileName, QString());
+
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("70"));
+        {
+            MessageScript no({ QMessageBox::No });
+            w->ANew->trigger();
+        }
+        QVERIFY(w->LPData->PileLength != 70);
+        QVERIFY(!w->Modified);
+    }
+
+    void calculateResultsAsksFirst()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("30"));
+        QVERIFY(w->Modified);
+        {
+            MessageScript cancel({ QMessageBox::Cancel });
+            click(w->Button2);
+            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
+        }
+        QVERIFY(!resultsShown(w.get()));
+        {
+            // Yes and a cancelled Save As still calculate; only Cancel in the question stops.
+            MessageScript yes({ QMessageBox::Yes });
+            FileScript cancel({ QString() });
+            click(w->Button2);
+        }
+        QVERIFY(resultsShown(w.get()));
+        QVERIFY(w->Modified);
+        w->PageControl1->setCurrentIndex(0);
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("31"));
+        QVERIFY(!resultsShown(w.get()));
+        {
+            MessageScript no({ QMessageBox::No });
+            click(w->Button2);
+        }
+        QVERIFY(resultsShown(w.get()));
+        QCOMPARE(w->PageControl1->currentWidget(), w->TabSheet3);
+        QVERIFY(w->Modified); // No goes on with the flag set
+        QVERIFY(!w->Label44->text().isEmpty());
+
+        // Print asks the same; Cancel prints nothing and opens no window.
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("32"));
+        {
+            MessageScript cancel({ QMessageBox::Cancel });
+            w->APrint->trigger();
+            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
+        }
+        QVERIFY(!resultsShown(w.get()));
+        for (QWidget* top : QApplication::topLevelWidgets())
+            QVERIFY2(!(top->isVisible() && top->isModal()), qPrintable(top->objectName()));
+    }
+
+    void theDemoProjectCalculates()
+    {
+        auto w = openWindow();
+        openDemo(w.get());
+        QCOMPARE(w->LPData->Layers.Count(), 4);
+        QCOMPARE(w->LPData->PileLength, 40.0L);
+        QCOMPARE(w->Edit13->text(), QStringLiteral("150.00"));
+        QVERIFY(w->LPData->StructuralDesign);
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet6)));
+        QCOMPARE(w->ComboBox14->currentText(), QStringLiteral("#7"));
+        QCOMPARE(w->ComboBox16->currentText(), QStringLiteral("8"));
+        click(w->Button2);
+        QVERIFY(resultsShown(w.get()));
+        QVERIFY(!w->pnlResConcrete->isHidden());
+        QVERIFY(!w->Panel11->isHidden()); // two load cases
+        QVERIFY(w->Panel12->isHidden());
+        QCOMPARE(w->EditPub[1]->text(), w->EditPu[1]->text());
+        QCOMPARE(w->Label40->text(), QStringLiteral("M all\rk-ft"));
+        for (QLabel* line : { w->Label43, w->Label44, w->Label66, w->Label55, w->Label80, w->Label201,
+                 w->Label205, w->Label206 })
+            QVERIFY2(!line->text().isEmpty() && !line->text().contains(QStringLiteral("N.A.")),
+                qPrintable(line->objectName()));
+        QVERIFY(w->Label55->text().endsWith(QStringLiteral("(40.00 ft)")));
+        QVERIFY(!w->Image1->pixmap().isNull());
+
+        // The SI demo switches every caption.
+        openDemo(w.get(), true);
+        QCOMPARE(w->LPData->Units, kUnitsSI);
+        QCOMPARE(w->ComboBox1->currentIndex(), 1);
+        QCOMPARE(w->Label5->text(), QStringLiteral("m"));
+        QCOMPARE(w->ComboBox12->currentIndex(), int(rsEuropean));
+        QCOMPARE(w->LPData->Fc, 35.0L); // not reset by the first pass
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("70"));
+        QCOMPARE(w->LPData->Fc, 35.0L);
+        QCOMPARE(w->LPData->LateralLoad, 70.0L);
+    }
+
+    void logoButtons()
+    {
+        auto w = openWindow();
+        QVERIFY(!w->Button3->isEnabled());
+        {
+            FileScript answer({ QStringLiteral(FENDRIX_TEST_DATA "/projectfile/logo.jpg") });
+            click(w->Button1);
+            QCOMPARE(answer.titles, QStringList({ QStringLiteral("Open") }));
+        }
+        QVERIFY(w->LPData->Logo);
+        QVERIFY(w->Button3->isEnabled());
+        QVERIFY(w->Modified);
+        QVERIFY(!w->Logo->pixmap().isNull());
+        const int width = w->LPData->Logo->Width();
+        const int height = w->LPData->Logo->Height();
+        const int expected = std::min<int>(RoundHalfEven(Extended(73) * width / height), 173);
+        QCOMPARE(w->Logo->width(), expected);
+        QCOMPARE(w->Logo->x(), w->LogoBox->width() - expected - 4 - (173 - expected) / 2);
+        // A pass keeps the picture the model holds.
+        const auto picture = w->LPData->Logo;
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("21"));
+        QCOMPARE(w->LPData->Logo, picture);
+        click(w->Button3);
+        QVERIFY(!w->LPData->Logo);
+        QVERIFY(!w->Button3->isEnabled());
+        QVERIFY(w->Logo->pixmap().isNull());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    CommandsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "commands_qtest.moc"

@@ -1,0 +1,279 @@
+// The soil layer rows driven by object name: adding, deleting and moving rows within 2..13
+// layers, the row values going into their layers and back, the subgrade-reaction range, the
+// cohesion defaults and the negative-skin-friction rule.
+#include "mainwindowtesting.h"
+#include "testenv.h"
+
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+#include "platform/qt/application.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QScrollArea>
+#include <QToolButton>
+
+#include <cmath>
+
+using namespace testing_window;
+
+namespace {
+
+QString row(const char* base, int n)
+{
+    return QLatin1String(base) + QString::number(n);
+}
+
+int rowCount(TfrmLPMain* w)
+{
+    int n = 0;
+    while (w->LayerPanel(n + 1))
+        ++n;
+    return n;
+}
+
+QToolButton* rowButton(TfrmLPMain* w, const char* base, int n)
+{
+    return child<QToolButton>(w, row(base, n));
+}
+
+} // namespace
+
+class LayerRowsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        clearSettings();
+        unexpectedMessages().clear();
+        answerUnexpectedMessages();
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+    }
+
+    void rowsStayBetweenTwoAndThirteen()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(layers.Count(), 2);
+        QCOMPARE(rowCount(w.get()), 2);
+        QVERIFY(w->lblMoreData->isHidden());
+        while (layers.Count() < 5)
+            click(w->SpeedButton11);
+        QCOMPARE(rowCount(w.get()), 5);
+        QVERIFY(w->lblMoreData->isHidden()); // five rows fit
+        click(w->SpeedButton11);
+        QCOMPARE(rowCount(w.get()), 6);
+        QVERIFY(!w->lblMoreData->isHidden()); // a sixth is scrolled to
+        while (w->SpeedButton11->isEnabled())
+            click(w->SpeedButton11);
+        QCOMPARE(layers.Count(), 13);
+        QCOMPARE(rowCount(w.get()), 13);
+        w->SpeedButton11Click(); // also called directly: never a fourteenth
+        QCOMPARE(layers.Count(), 13);
+        // Row n shows layer n with its number.
+        QCOMPARE(child<QLabel>(w.get(), row("Number", 13))->text(), QStringLiteral("13"));
+        QCOMPARE(platform::controlTag(w->LayerPanel(13)), 13);
+
+        // Deleting asks; No keeps the layer, Yes removes it and enables adding again.
+        {
+            MessageScript answers({ QMessageBox::No, QMessageBox::Yes });
+            click(rowButton(w.get(), "DelBtn", 4));
+            QCOMPARE(layers.Count(), 13);
+            click(rowButton(w.get(), "DelBtn", 4));
+            QCOMPARE(
+                answers.asked, QStringList(2, QStringLiteral("Are you sure you want to remove a layer?")));
+        }
+        QCOMPARE(layers.Count(), 12);
+        QCOMPARE(rowCount(w.get()), 12);
+        QVERIFY(w->SpeedButton11->isEnabled());
+
+        // Down to two: deleting one more leaves two, a fresh layer taking its place.
+        MessageScript yes({ QMessageBox::Yes });
+        while (layers.Count() > 2)
+            click(rowButton(w.get(), "DelBtn", layers.Count()));
+        QCOMPARE(rowCount(w.get()), 2);
+        QVERIFY(w->lblMoreData->isHidden());
+        TLayer* second = layers[1];
+        click(rowButton(w.get(), "DelBtn", 1));
+        QCOMPARE(layers.Count(), 2);
+        QCOMPARE(layers[0], second);
+        QCOMPARE(rowCount(w.get()), 2);
+        QVERIFY(w->Modified);
+    }
+
+    void movingRowsMovesTheLayers()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        click(w->SpeedButton11);
+        TLayer* a = layers[0];
+        TLayer* b = layers[1];
+        TLayer* c = layers[2];
+        QVERIFY(!rowButton(w.get(), "UpBtn", 1)->isEnabled());
+        QVERIFY(rowButton(w.get(), "DnBtn", 1)->isEnabled());
+        QVERIFY(!rowButton(w.get(), "DnBtn", 3)->isEnabled());
+        click(rowButton(w.get(), "DnBtn", 1));
+        QCOMPARE(layers[0], b);
+        QCOMPARE(layers[1], a);
+        click(rowButton(w.get(), "UpBtn", 3));
+        QCOMPARE(layers[1], c);
+        QCOMPARE(layers[2], a);
+        // Each row shows its own layer after the move.
+        for (int n = 1; n <= 3; ++n) {
+            QCOMPARE(child<QLabel>(w.get(), row("Number", n))->text(), QString::number(n));
+            QCOMPARE(child<QLineEdit>(w.get(), row("Gamma", n))->text(),
+                QString::fromStdString(FormatFixed(layers[n - 1]->Gamma, 1)));
+        }
+        QVERIFY(w->Modified);
+    }
+
+    void rowValuesGoIntoTheirLayers()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("40"));
+        TLayerList& layers = w->LPData->Layers;
+        typeAndLeave(w.get(), edit(w.get(), row("Length", 1)), QStringLiteral("12.5"));
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        // The last layer reaches the tip; its thickness is not entered.
+        QLineEdit* lastLength = edit(w.get(), row("Length", 2));
+        QVERIFY(!lastLength->isEnabled());
+        QCOMPARE(layers[1]->Thickness, 27.5L);
+        QCOMPARE(lastLength->text(), QStringLiteral("27.5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 1))->text(), QStringLiteral("0-12.5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12.5-40"));
+
+        typeAndLeave(w.get(), edit(w.get(), row("Gamma", 2)), QStringLiteral("120"));
+        QCOMPARE(layers[1]->Gamma, 120.0L);
+        typeAndLeave(w.get(), edit(w.get(), row("Gamma", 2)), QStringLiteral("200"));
+        QCOMPARE(layers[1]->Gamma, 140.0L); // English limit
+        QCOMPARE(edit(w.get(), row("Gamma", 2))->text(), QStringLiteral("140.0"));
+
+        // Kp from the friction angle: 28 degrees plus N / 4 on any layer but cohesive soil.
+        QVERIFY(layers[0]->MatType != lpmtCohesiveSoil);
+        typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 1)), QStringLiteral("10"));
+        const Extended s = std::sin(30.5L * 3.14159265358979323846L / 180);
+        QVERIFY(std::fabs(layers[0]->Kp - (1 + s) / (1 - s)) < 1e-12L);
+        QCOMPARE(edit(w.get(), row("Kp", 1))->text(), QStringLiteral("3.06"));
+
+        // A top reaction typed on any row but the first is the bottom of the row above.
+        // A layer without a soil-defaults row accepts only 0 (with a warning).
+        QLineEdit* bottom1 = edit(w.get(), row("SGReactBottom", 1));
+        MessageScript answers;
+        typeAndLeave(w.get(), edit(w.get(), row("SGReactTop", 2)), QStringLiteral("1"));
+        QCOMPARE(answers.asked, QStringList({ QStringLiteral("The value must be between 0 and 0") }));
+        QCOMPARE(layers[1]->SGReactTop, layers[0]->SGReactBottom);
+        QCOMPARE(edit(w.get(), row("SGReactTop", 2))->text(), bottom1->text());
+    }
+
+    void subgradeReactionOutsideItsRangeIsWarnedAndLimited()
+    {
+        auto w = openWindow();
+        openDemo(w.get());
+        TLayer* first = w->LPData->Layers[0];
+        const Extended k0 = first->DefaultSubgradeReaction();
+        QVERIFY(k0 > 0);
+        const Extended low = std::trunc(0.7L * k0 / 10) * 10;
+        const Extended high = std::floor(1.3L * k0 / 10) * 10;
+        QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high + 50)));
+            QCOMPARE(answers.asked,
+                QStringList({ QStringLiteral("The value must be between %1 and %2")
+                                  .arg(static_cast<double>(low), 0, 'f', 0)
+                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
+        }
+        QCOMPARE(first->SGReactBottom, high);
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QStringLiteral("1"));
+            QCOMPARE(answers.asked.size(), 1);
+        }
+        QCOMPARE(first->SGReactBottom, low);
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>((low + high) / 2)));
+            QVERIFY(answers.asked.isEmpty());
+        }
+        QCOMPARE(first->SGReactBottom, (low + high) / 2);
+        // The next layer's top follows.
+        QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
+    }
+
+    void knownRangeOfOneSoil()
+    {
+        // k0 = 450 gives 310 .. 580 (truncated and floored to tens), cyclic 186 .. 348.
+        const Extended k0 = 450;
+        QCOMPARE(std::trunc(0.7L * k0 / 10) * 10, 310.0L);
+        QCOMPARE(std::floor(1.3L * k0 / 10) * 10, 580.0L);
+        QCOMPARE(RoundHalfEven(0.6L * 310), 186);
+        QCOMPARE(RoundHalfEven(0.6L * 580), 348);
+    }
+
+    void granularCohesionAndNegativeSkinFriction()
+    {
+        auto w = openWindow();
+        openDemo(w.get());
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(layers.Count(), 4);
+        TLayer* first = layers[0];
+        QCOMPARE(first->MatType, lpmtGranularSoil);
+        QCOMPARE(layers[1]->MatType, lpmtCohesiveSoil);
+        // A granular layer without cohesion shows 0.1 ksf.
+        QCOMPARE(first->Cohesion, Extended(0.1L));
+        QCOMPARE(edit(w.get(), row("Cohesion", 1))->text(), QStringLiteral("0.10"));
+        // Granular cohesion is limited to 2.0 ksf in English.
+        typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 1)), QStringLiteral("2.9"));
+        QCOMPARE(first->Cohesion, 2.0L);
+
+        // SPT N that makes the sand loose ticks its NSF box; dense unticks it.
+        QCheckBox* nsf = child<QCheckBox>(w.get(), row("NSF", 1));
+        typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 1)), QStringLiteral("20"));
+        QCOMPARE(first->Consistency, lpconMediumDense);
+        QVERIFY(!nsf->isChecked());
+        typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 1)), QStringLiteral("6"));
+        QCOMPARE(first->Consistency, lpconLoose);
+        QVERIFY(nsf->isChecked());
+        QVERIFY(first->NSF);
+        QCOMPARE(edit(w.get(), row("ConsistencyText", 1))->text(), QStringLiteral("Loose"));
+        // Within the loose set the user's choice stands.
+        click(nsf);
+        QVERIFY(!first->NSF);
+        typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 1)), QStringLiteral("2"));
+        QCOMPARE(first->Consistency, lpconVeryLoose);
+        QVERIFY(!nsf->isChecked());
+        typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 1)), QStringLiteral("40"));
+        QCOMPARE(first->Consistency, lpconDense);
+        QVERIFY(!nsf->isChecked());
+
+        // A cohesive layer's cohesion lies within 0.2 c0 .. c0 of its consistency.
+        const Extended c0 = layers[1]->DefaultCohesion() / 1000;
+        QVERIFY(c0 > 0);
+        typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 2)), QStringLiteral("0"));
+        QVERIFY(std::fabs(layers[1]->Cohesion - 0.2L * c0) < 0.006L);
+        typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 2)), QStringLiteral("2.9"));
+        QVERIFY(std::fabs(layers[1]->Cohesion - c0) < 0.006L);
+        // Switching a row to granular soil sets 0.1 ksf.
+        QComboBox* material = child<QComboBox>(w.get(), row("MatType", 2));
+        choose(material, material->findData(int(lpmtGranularSoil)));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
+        QCOMPARE(layers[1]->Cohesion, Extended(0.1L));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    LayerRowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "layers_qtest.moc"

@@ -1,0 +1,202 @@
+#pragma once
+// Driving the main window in a test: opening it with the start-up update check off, finding its
+// controls by name, typing into an edit and leaving it (which commits), choosing a list item as
+// the user does, and answering message boxes and file dialogs.
+#include "model/lpclasses.h"
+#include "platform/qt/messages.h"
+#include "platform/qt/settings.h"
+#include "ui/main/filedialog.h"
+#include "ui/main/lpmain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace testing_window {
+
+inline void clearSettings()
+{
+    platform::deleteSettingsKey(QStringLiteral("Software"));
+}
+
+// A shown, active window whose start-up update check is off, so that no test reaches the network.
+inline std::unique_ptr<TfrmLPMain> openWindow()
+{
+    {
+        platform::SettingsKey key;
+        key.openKey(QStringLiteral("Software\\Braxholm\\Fendrix\\"), true);
+        key.writeBool(QStringLiteral("AutoUpdates"), false);
+    }
+    auto window = std::make_unique<TfrmLPMain>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("window not active");
+    window->Timer1->stop();
+    return window;
+}
+
+template <class T> T* child(QWidget* window, const QString& name)
+{
+    T* found = window->findChild<T*>(name);
+    if (!found)
+        qWarning("no control %s", qPrintable(name));
+    return found;
+}
+
+inline QLineEdit* edit(QWidget* window, const QString& name)
+{
+    return child<QLineEdit>(window, name);
+}
+
+// Focuses the edit, replaces its text by typing (through the key filter), then moves the focus
+// to the job number, which commits nothing itself: leaving the edit commits it.
+inline void typeAndLeave(QWidget* window, QLineEdit* target, const QString& text)
+{
+    target->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    target->selectAll();
+    QTest::keyClick(target, Qt::Key_Backspace);
+    QTest::keyClicks(target, text);
+    child<QLineEdit>(window, QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+}
+
+// Chooses a list item as the user does (the list's activation), which commits at once.
+inline void choose(QComboBox* combo, int index)
+{
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    QApplication::processEvents();
+}
+
+// Clicks a button as the user does, first showing the tab it lies on.
+inline void click(QAbstractButton* button)
+{
+    for (QWidget* w = button; w && !button->isVisible(); w = w->parentWidget()) {
+        if (auto* tabs
+            = qobject_cast<QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr)) {
+            if (tabs->indexOf(w) >= 0)
+                tabs->setCurrentWidget(w);
+        }
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+    QApplication::processEvents();
+}
+
+// Messages no script expected: answered with the box's escape button (as closing it would be),
+// so that a test never waits on a window, and recorded for the test to check.
+inline QStringList& unexpectedMessages()
+{
+    static QStringList list;
+    return list;
+}
+
+inline void answerUnexpectedMessages()
+{
+    platform::setMessageAnswerer(
+        [](const QString& text, platform::MessageKind, QMessageBox::StandardButtons buttons) {
+            unexpectedMessages() << text;
+            for (auto b : { QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok })
+                if (buttons.testFlag(b))
+                    return b;
+            return QMessageBox::NoButton;
+        });
+    TFileDialog::SetAnswerer([](const TFileDialog& dialog) {
+        unexpectedMessages() << QStringLiteral("file dialog ") + dialog.Title;
+        return QString();
+    });
+}
+
+// Answers every message box with the next answer of a list (the last one repeats) and records
+// the texts asked.
+class MessageScript {
+public:
+    explicit MessageScript(QList<QMessageBox::StandardButton> answers = { QMessageBox::Ok })
+        : m_answers(std::move(answers))
+    {
+        platform::setMessageAnswerer(
+            [this](const QString& text, platform::MessageKind, QMessageBox::StandardButtons buttons) {
+                asked << text;
+                const QMessageBox::StandardButton answer
+                    = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.value(m_next, m_answers.last());
+                ++m_next;
+                return buttons.testFlag(answer) ? answer : QMessageBox::Ok;
+            });
+    }
+    ~MessageScript() { answerUnexpectedMessages(); }
+    MessageScript(const MessageScript&) = delete;
+    MessageScript& operator=(const MessageScript&) = delete;
+
+    QStringList asked;
+
+private:
+    QList<QMessageBox::StandardButton> m_answers;
+    int m_next = 0;
+};
+
+// Answers every file dialog with the next path of a list (an empty path is Cancel) and records
+// the dialogs' titles.
+class FileScript {
+public:
+    explicit FileScript(QStringList paths)
+        : m_paths(std::move(paths))
+    {
+        TFileDialog::SetAnswerer([this](const TFileDialog& dialog) {
+            titles << dialog.Title;
+            return m_paths.isEmpty() ? QString() : m_paths.takeFirst();
+        });
+    }
+    ~FileScript()
+    {
+        TFileDialog::SetAnswerer([](const TFileDialog& dialog) {
+            unexpectedMessages() << QStringLiteral("file dialog ") + dialog.Title;
+            return QString();
+        });
+    }
+    FileScript(const FileScript&) = delete;
+    FileScript& operator=(const FileScript&) = delete;
+
+    QStringList titles;
+
+private:
+    QStringList m_paths;
+};
+
+// Gives every layer row granular soil of the first class its list offers, as a user would pick
+// them, and commits: the rows then take the default subgrade reactions of that soil.
+inline void makeSand(TfrmLPMain* window)
+{
+    for (int n = 1; window->LayerPanel(n); ++n) {
+        auto* material = child<QComboBox>(window, QStringLiteral("MatType") + QString::number(n));
+        choose(material, material->findData(int(lpmtGranularSoil)));
+        auto* uscs = child<QComboBox>(window, QStringLiteral("USCS") + QString::number(n));
+        choose(uscs, 0);
+    }
+    window->FormToData();
+}
+
+#ifdef FENDRIX_DEMO_EXAMPLE_DIR
+// Opens a demo example project through the Open command, its dialog answered.
+inline void openDemo(TfrmLPMain* window, bool si = false)
+{
+    const QString path = QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/")
+        + (si ? QStringLiteral("SI UNITS DEMO EXAMPLE.fdx")
+              : QStringLiteral("ENGLISH UNITS DEMO EXAMPLE.fdx"));
+    FileScript answer({ path });
+    MessageScript no({ QMessageBox::No });
+    window->AOpen->trigger();
+    QApplication::processEvents();
+}
+#endif
+
+} // namespace testing_window

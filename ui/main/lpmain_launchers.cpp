@@ -1,0 +1,227 @@
+// The windows the main window opens from its labels, pictures and small buttons: result tables
+// and graphs, enlarged drawings, the help lists and charts, the factor-of-safety calculator, the
+// user-defined section editors, the per-layer dialogs and the bored-pile page.
+#include "ui/main/lpmain.h"
+
+#include "model/lpclasses.h"
+#include "platform/qt/shell.h"
+#include "results/diagramdraw.h"
+#include "results/graphs.h"
+#include "results/imgzoom.h"
+#include "results/tables.h"
+#include "ui/dialogs/colorselect.h"
+#include "ui/dialogs/factorofsafety.h"
+#include "ui/dialogs/helptables.h"
+#include "ui/dialogs/piermaterial.h"
+#include "ui/dialogs/userdefined.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <exception>
+
+void TfrmLPMain::drawProfiles()
+{
+    const TLPData& d = *LPData;
+    TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
+    if (Image2->size() == Image1->size())
+        Image2->setPixmap(Image1->pixmap());
+    else
+        TDiagramDraw::DrawToImage(Image2, d, dkSoilProfile);
+    // A section that cannot be drawn leaves its picture as it was.
+    try {
+        if (tabShown(TabSheet4))
+            TDiagramDraw::DrawToImage(Image3, d, dkWSection);
+        if (tabShown(TabSheet5))
+            TDiagramDraw::DrawToImage(Image4, d, dkPipeSection);
+        if (tabShown(TabSheet6))
+            TDiagramDraw::DrawToImage(Image9, d, dkConcreteSection);
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmLPMain::Image1Click(QObject* Sender)
+{
+    TDiagramKind kind = dkSoilProfile;
+    if (Sender == Image3)
+        kind = dkWSection;
+    else if (Sender == Image4)
+        kind = dkPipeSection;
+    else if (Sender == Image9)
+        kind = dkConcreteSection;
+    else if (Sender != Image1 && Sender != Image2)
+        return;
+    // The enlarged drawing fills the desktop's work area less 20 pixels across and 100 down.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    QImage bitmap(std::max(area.width() - 20, 1), std::max(area.height() - 100, 1), QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    TDiagramDraw::DrawToBitmap(bitmap, *LPData, kind);
+    ShowBitmapZoom(bitmap, this);
+}
+
+void TfrmLPMain::SpeedButton1Click(QObject* Sender)
+{
+    QObject* picture = nullptr;
+    if (Sender == SpeedButton1)
+        picture = Image1;
+    else if (Sender == SpeedButton3)
+        picture = Image2;
+    else if (Sender == SpeedButton9)
+        picture = Image3;
+    else if (Sender == SpeedButton10)
+        picture = Image4;
+    else if (Sender == SpeedButton14)
+        picture = Image9;
+    if (picture)
+        Image1Click(picture);
+}
+
+void TfrmLPMain::SpeedButton2Click()
+{
+    if (ShowFactorOfSafetyCalc(*LPData, this))
+        DataToForm();
+}
+
+void TfrmLPMain::SpeedButton4Click(QObject* Sender)
+{
+    const int tag = platform::controlTag(Sender);
+    if (tag > 100) {
+        QLabel* picture = tag == kHelpOcrChartTag ? imgOCR
+            : tag == kHelpSuSigmaVChartTag        ? imgSuSigmaV
+                                                  : nullptr;
+        if (!picture)
+            return;
+        // The charts are drawn once, at the size they are read at.
+        if (picture->pixmap().isNull())
+            picture->setPixmap(QPixmap::fromImage(HelpPicture(tag)));
+        ShowImageZoom(picture);
+        return;
+    }
+    ShowHelpTable(tag, this);
+}
+
+void TfrmLPMain::SpeedButton12Click()
+{
+    bool accepted = false;
+    if (tabShown(TabSheet4))
+        accepted = ShowUserDefinedI(*LPData, this);
+    else if (tabShown(TabSheet5))
+        accepted = ShowUserDefinedO(*LPData, this);
+    if (accepted)
+        FormToData();
+}
+
+void TfrmLPMain::Label56Click(QObject* Sender)
+{
+    TTableKind kind = TTableKind::Lateral;
+    if (Sender == Label84)
+        kind = TTableKind::Vertical;
+    else if (Sender == Label114)
+        kind = TTableKind::EffVertical;
+    else if (Sender == Label156)
+        kind = TTableKind::Section;
+    else if (Sender == Label203 || Sender == Label204)
+        kind = TTableKind::SteelCheck;
+    ShowTableWindow(this, *LPData, kind, ComboBox1->currentIndex());
+}
+
+void TfrmLPMain::Label59Click(QObject* Sender)
+{
+    TGraphKind kind = gkAllLateral;
+    if (Sender == Label124)
+        kind = gkAllVertical;
+    else if (Sender == Label200)
+        kind = gkAllEffective;
+    else if (Sender == Label155)
+        kind = gkInteraction;
+    ShowGraphWindow(this, *LPData, kind);
+}
+
+void TfrmLPMain::Label26Click()
+{
+    PopupMenu1->popup(Label26->mapToGlobal(QPoint(0, Label26->height())));
+}
+
+void TfrmLPMain::Deflection1Click(QAction* Item)
+{
+    ShowGraphWindow(this, *LPData, static_cast<TGraphKind>(Item->data().toInt()));
+}
+
+void TfrmLPMain::Label222Click()
+{
+    platform::shellOpen(BoredPilePageAddress());
+}
+
+bool TfrmLPMain::chooseLayerColour(TLayer& Layer)
+{
+    std::int32_t colour = Layer.Colour;
+    auto hatch = static_cast<TBrushStyle>(Layer.Hatch);
+    if (!ShowColorSelect(colour, hatch, this))
+        return false;
+    Layer.Colour = colour;
+    Layer.Hatch = hatch;
+    return true;
+}
+
+void TfrmLPMain::PierMatBtn1Click(QObject* Sender)
+{
+    TLayer* layer = layerOfSender(Sender);
+    if (layer && EditLayerMaterial(*layer, *LPData, this)) {
+        drawProfiles();
+        SetModified(true);
+    }
+}
+
+void TfrmLPMain::bindDesignHandlers()
+{
+    const platform::KeyPressEvent keyFilter = [this](QObject* s, QChar& k) { Edit1KeyPress(s, k); };
+    const platform::NotifyEvent change = [this](QObject* s) { ComboBox1Change(s); };
+    const platform::NotifyEvent commit = [this](QObject* s) { ComboBox1Exit(s); };
+    const platform::NotifyEvent enter = [this](QObject* s) { EditEnter(s); };
+
+    QLineEdit* inputs[] = { Edit34, Edit23, Edit32, Edit33, Edit35, Edit36, Edit37, Edit39, Edit40, Edit41,
+        Edit45, Edit42, Edit44, Edit46, Edit48, Edit51, Edit52, Edit53, Edit54, Edit59, Edit58, Edit56,
+        Edit60, EditPu[0], EditPu[1], EditPu[2], EditPu[3], EditMu[0], EditMu[1], EditMu[2], EditMu[3],
+        EditVu[0], EditVu[1], EditVu[2], EditVu[3], Edit61, Edit62, Edit63, Edit64 };
+    for (QLineEdit* e : inputs) {
+        platform::ControlEvents& ev = platform::controlEvents(e);
+        ev.onKeyPress = keyFilter;
+        ev.onChange = change;
+        ev.onExit = commit;
+        if (!e->toolTip().isEmpty())
+            ev.onEnter = enter;
+    }
+    for (QComboBox* c : { ComboBox6, ComboBox7, ComboBox8, ComboBox9, ComboBox10, ComboBox11, ComboBox12,
+             ComboBox13, ComboBox14, ComboBox15, ComboBox16 }) {
+        platform::controlEvents(c).onChange = change;
+        platform::controlEvents(c).onExit = commit;
+    }
+    platform::controlEvents(CheckBox3).onClick = change;
+    platform::controlEvents(CheckBox3).onExit = commit;
+
+    // Launchers.
+    for (QWidget* w : std::initializer_list<QWidget*> { Image1, Image2, Image3, Image4, Image9 })
+        platform::controlEvents(w).onClick = [this](QObject* s) { Image1Click(s); };
+    for (QToolButton* b : { SpeedButton1, SpeedButton3, SpeedButton9, SpeedButton10, SpeedButton14 })
+        platform::controlEvents(b).onClick = [this](QObject* s) { SpeedButton1Click(s); };
+    platform::controlEvents(SpeedButton2).onClick = [this](QObject*) { SpeedButton2Click(); };
+    for (QToolButton* b : { SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7 })
+        platform::controlEvents(b).onClick = [this](QObject* s) { SpeedButton4Click(s); };
+    for (QToolButton* b : { SpeedButton12, SpeedButton13 })
+        platform::controlEvents(b).onClick = [this](QObject*) { SpeedButton12Click(); };
+    for (QLabel* l : { Label56, Label84, Label114, Label156, Label203, Label204 })
+        platform::controlEvents(l).onClick = [this](QObject* s) { Label56Click(s); };
+    for (QLabel* l : { Label59, Label124, Label200, Label155 })
+        platform::controlEvents(l).onClick = [this](QObject* s) { Label59Click(s); };
+    platform::controlEvents(Label26).onClick = [this](QObject*) { Label26Click(); };
+    platform::controlEvents(Label222).onClick = [this](QObject*) { Label222Click(); };
+}
