@@ -396,7 +396,12 @@ Extended TLPData::SubUnitFactor() const
 
         // ---- lateral response
         // (divisors of layer and run constants are made NaN when zero, see divisorOrNaN)
-        const Extended K = lc.kTop + lc.kRise * (z - hit.top) / lc.thicknessDivisor;
+        // A layer of no thickness can only hold a node at its top, where its modulus is k_top;
+        // interpolating would divide zero by zero and lose the head of a new project, whose
+        // first layer has no thickness yet.
+        const Extended K = std::isnan(lc.thicknessDivisor)
+            ? lc.kTop
+            : lc.kTop + lc.kRise * (z - hit.top) / lc.thicknessDivisor;
         const Extended KB = B * K;
         const Extended EI = lc.EI;
         const Extended x = lambdaNumerator * KB / lc.lambdaDivisor;

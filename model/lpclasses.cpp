@@ -539,6 +539,12 @@ int maxNode(const std::array<TNodeResult, kNodeCount>& nodes, Field field, Exten
     value = 0;
     for (int k = 1; k <= kNodeCount; ++k) {
         const Extended v = nodes[static_cast<std::size_t>(k - 1)].*field;
+        // A node whose value could not be computed makes the maximum unknown: reporting the
+        // largest of the others would pass a pile on a figure that may not be its largest.
+        if (std::isnan(v)) {
+            value = v;
+            return k;
+        }
         if (std::fabs(v) > std::fabs(value)) {
             node = k;
             value = v;

@@ -273,9 +273,21 @@ TEST_F(ModelTest, MaximumNodesTakeTheUpperNodeOnTies)
     EXPECT_EQ(v, -3);
 
     m.Node(1).Deflection = 0.25L;
-    m.Node(2).Deflection = std::numeric_limits<Extended>::quiet_NaN();
+    m.Node(2).Deflection = 0.5L;
+    EXPECT_EQ(m.MaxDeflectionNode(v), 2);
+    EXPECT_EQ(v, 0.5L);
+}
+
+TEST_F(ModelTest, MaximumIsUnknownWhenANodeCouldNotBeComputed)
+{
+    // The head's deflection is "N.A." (no soil stiffness there): the largest of the other nodes
+    // is not the pile's largest deflection, so no maximum is reported.
+    m.Node(1).Deflection = std::numeric_limits<Extended>::quiet_NaN();
+    m.Node(2).Deflection = 0.25L;
+    m.Node(30).Deflection = std::numeric_limits<Extended>::quiet_NaN();
+    Extended v = 0;
     EXPECT_EQ(m.MaxDeflectionNode(v), 1);
-    EXPECT_EQ(v, 0.25L);
+    EXPECT_TRUE(std::isnan(v));
 }
 
 TEST_F(ModelTest, SuggestedFactorOfSafetyByLifeAndControl)

@@ -13,8 +13,8 @@ QString ApplicationTitle()
 void InitialiseUnits()
 {
     InitializeImaging();
-    // The default theme of the theming library registers here, after the picture formats, once
-    // that library exists.
+    // The theme library needs the application object, so main() starts it right after creating
+    // that object (InitializeThemes), still before the first window.
 }
 
 void FinaliseUnits()
