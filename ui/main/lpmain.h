@@ -545,6 +545,7 @@ public:
     void UpdateStrengthModulus(QObject* Source);
     void FillIShapeCombo(QComboBox* Combo);
     void FillPipeShapeCombo(QComboBox* Combo);
+    void FillSectionList(QComboBox* Combo, const QStringList& names);
     void FillSectionCombos();
     void FillRebarCombo(QComboBox* Combo);
     void FillRebarCombos();

@@ -183,34 +183,29 @@ void TfrmLPMain::chkUseReinforcementClick(QObject* /*Sender*/)
 
 void TfrmLPMain::FillIShapeCombo(QComboBox* Combo)
 {
-    DetachedList detached(Combo);
-    const int before = Combo->count();
-    const QString selected = Combo->currentIndex() >= 0 ? Combo->currentText() : QString();
-    Combo->clear();
+    QStringList names;
     for (const TIShape& shape : LPData->GetIShapes())
-        Combo->addItem(QString::fromStdString(shape.Name));
-    Combo->addItem(QStringLiteral("User Defined"));
-    if (before > 0) {
-        int index = selected.isEmpty() ? -1 : Combo->findText(selected);
-        if (index < 0) {
-            const int section = LPData->SectionIndex;
-            index = section < 0 || section >= Combo->count() ? Combo->count() - 1 : section;
-        }
-        Combo->setCurrentIndex(index);
-    } else {
-        Combo->setCurrentIndex(0);
-    }
-    detached.attach([this](QObject* s) { ComboBox1Change(s); }, [this](QObject* s) { ComboBox1Exit(s); });
+        names << QString::fromStdString(shape.Name);
+    FillSectionList(Combo, names);
 }
 
 void TfrmLPMain::FillPipeShapeCombo(QComboBox* Combo)
+{
+    QStringList names;
+    for (const TPipeShape& shape : LPData->GetPipeShapes())
+        names << QString::fromStdString(shape.Name);
+    FillSectionList(Combo, names);
+}
+
+// The section names of the current table and "User Defined" last. A refill keeps the section
+// shown when the new table has it, else the model's row ("User Defined" for none).
+void TfrmLPMain::FillSectionList(QComboBox* Combo, const QStringList& names)
 {
     DetachedList detached(Combo);
     const int before = Combo->count();
     const QString selected = Combo->currentIndex() >= 0 ? Combo->currentText() : QString();
     Combo->clear();
-    for (const TPipeShape& shape : LPData->GetPipeShapes())
-        Combo->addItem(QString::fromStdString(shape.Name));
+    Combo->addItems(names);
     Combo->addItem(QStringLiteral("User Defined"));
     if (before > 0) {
         int index = selected.isEmpty() ? -1 : Combo->findText(selected);
