@@ -101,15 +101,23 @@ void buildDemo(TLPData& d, std::uint8_t units)
         pick(10, 3), 1, 0.85L, pick(4, 28), false };
     d.TimberInput = { 1.0L, pick(2400, 16.5L), pick(110, 0.76L), pick(1200, 8.3L), 0 };
 
+    // The layers as the main window keeps them: each layer's subgrade reaction starts where the
+    // one above ends and rises to its own soil's default, and the last layer ends at the tip.
     d.Layers.Clear();
+    Extended depth = 0;
+    Extended reactionAbove = 0;
     for (const DemoLayer& spec : kLayers) {
         TLayer* layer = d.Layers.AddLayer();
         layer->MatType = spec.material;
         layer->USCS = spec.uscs;
         layer->Consistency = spec.consistency;
         layer->Thickness = pick(spec.thicknessUS, spec.thicknessSI);
-        layer->SGReactTop = layer->DefaultSubgradeReaction();
-        layer->SGReactBottom = layer->SGReactTop;
+        if (&spec == &kLayers[std::size(kLayers) - 1])
+            layer->Thickness = d.PileLength - depth;
+        depth += layer->Thickness;
+        layer->SGReactBottom = layer->DefaultSubgradeReaction();
+        layer->SGReactTop = d.Layers.Count() == 1 ? layer->SGReactBottom : reactionAbove;
+        reactionAbove = layer->SGReactBottom;
         layer->Cohesion = pick(spec.cohesionUS, spec.cohesionSI);
         layer->Kp = spec.kp;
         layer->FSonKp = 1.5L;

@@ -902,8 +902,11 @@ TEST(DemoExamples, BothLoadAsRealisticProjectsWithoutProjectInformation)
             EXPECT_NE(m.Layers[i]->MatType, lpmtNone);
             depth += m.Layers[i]->Thickness;
         }
-        // The soil profile reaches below the tip.
-        EXPECT_GT(depth, m.PileLength);
+        // The profile is kept as the main window keeps it: the last layer ends at the tip, and
+        // each layer's subgrade reaction starts where the one above ends.
+        EXPECT_EQ(depth, m.PileLength);
+        for (int i = 1; i < m.Layers.Count(); ++i)
+            EXPECT_EQ(m.Layers[i]->SGReactTop, m.Layers[i - 1]->SGReactBottom);
         // Every input lies inside its field limits.
         const struct {
             int tag;
