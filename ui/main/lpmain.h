@@ -641,6 +641,8 @@ private:
         QWidget* parent, const char* name, const QString& caption, int left, int top, int width = -1);
     QComboBox* listCombo(
         QWidget* parent, const char* name, const QStringList& items, int left, int top, int width);
+    void sectionPicture(QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image,
+        QToolButton*& zoom);
     QToolButton* speedButton(
         QWidget* parent, const char* name, const QString& icon, int left, int top, int size = 22);
     bool isInsideWindow(QObject* object) const;

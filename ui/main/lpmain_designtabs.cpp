@@ -72,6 +72,25 @@ QLineEdit* TfrmLPMain::resultEdit(QWidget* parent, const char* name, int tag, in
     return e;
 }
 
+// The section drawing of a design tab, filling the page right of its inputs, with its enlarge
+// button in the corner.
+void TfrmLPMain::sectionPicture(
+    QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image, QToolButton*& zoom)
+{
+    image = new QLabel(p);
+    image->setObjectName(QString::fromLatin1(imageName));
+    image->setFrameShape(QFrame::StyledPanel);
+    image->setAlignment(Qt::AlignCenter);
+    image->setCursor(Qt::PointingHandCursor);
+    platform::setControlColor(image, platform::windowColor());
+    image->setGeometry(left, 4, kPageWidth - left - 8, kPageHeight - 8);
+    platform::setAnchors(image, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
+    zoom = speedButton(p, zoomName, QStringLiteral("zoom"), kPageWidth - 8 - 24, 6, 22);
+    zoom->setToolTip(QStringLiteral("Enlarge"));
+    platform::setAnchors(zoom, platform::akTop | platform::akRight);
+    zoom->raise();
+}
+
 void TfrmLPMain::createSteelTab()
 {
     QWidget* p = TabSheet4;
@@ -124,18 +143,7 @@ void TfrmLPMain::createSteelTab()
         QStringLiteral("Lateral-torsional buckling modification factor (1.0 is conservative)"));
     Edit41->setToolTip(QStringLiteral("Equivalent uniform moment factor about the strong axis (0.5 to 1.0)"));
 
-    Image3 = new QLabel(p);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setFrameShape(QFrame::StyledPanel);
-    Image3->setAlignment(Qt::AlignCenter);
-    Image3->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image3, platform::windowColor());
-    Image3->setGeometry(620, 4, kPageWidth - 620 - 8, kPageHeight - 8);
-    platform::setAnchors(Image3, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton9 = speedButton(p, "SpeedButton9", QStringLiteral("zoom"), kPageWidth - 8 - 24, 6, 22);
-    SpeedButton9->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton9, platform::akTop | platform::akRight);
-    SpeedButton9->raise();
+    sectionPicture(p, "Image3", "SpeedButton9", 620, Image3, SpeedButton9);
 }
 
 void TfrmLPMain::createPipeTab()
@@ -184,18 +192,7 @@ void TfrmLPMain::createPipeTab()
     Edit48->setToolTip(QStringLiteral("Unbraced length: between 0.2 x and 1.0 x the pile length"));
     Edit52->setToolTip(QStringLiteral("Equivalent uniform moment factor (0.5 to 1.0)"));
 
-    Image4 = new QLabel(p);
-    Image4->setObjectName(QStringLiteral("Image4"));
-    Image4->setFrameShape(QFrame::StyledPanel);
-    Image4->setAlignment(Qt::AlignCenter);
-    Image4->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image4, platform::windowColor());
-    Image4->setGeometry(620, 4, kPageWidth - 620 - 8, kPageHeight - 8);
-    platform::setAnchors(Image4, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton10 = speedButton(p, "SpeedButton10", QStringLiteral("zoom"), kPageWidth - 8 - 24, 6, 22);
-    SpeedButton10->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton10, platform::akTop | platform::akRight);
-    SpeedButton10->raise();
+    sectionPicture(p, "Image4", "SpeedButton10", 620, Image4, SpeedButton10);
 }
 
 void TfrmLPMain::createConcreteTab()
@@ -301,18 +298,7 @@ void TfrmLPMain::createConcreteTab()
         LabVutil[n] = util(QStringLiteral("LabVutil"), 7);
     }
 
-    Image9 = new QLabel(p);
-    Image9->setObjectName(QStringLiteral("Image9"));
-    Image9->setFrameShape(QFrame::StyledPanel);
-    Image9->setAlignment(Qt::AlignCenter);
-    Image9->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image9, platform::windowColor());
-    Image9->setGeometry(836, 4, kPageWidth - 836 - 8, kPageHeight - 8);
-    platform::setAnchors(Image9, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton14 = speedButton(p, "SpeedButton14", QStringLiteral("zoom"), kPageWidth - 8 - 24, 6, 22);
-    SpeedButton14->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton14, platform::akTop | platform::akRight);
-    SpeedButton14->raise();
+    sectionPicture(p, "Image9", "SpeedButton14", 836, Image9, SpeedButton14);
 }
 
 void TfrmLPMain::createTimberTab()
