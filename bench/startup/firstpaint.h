@@ -9,7 +9,11 @@
 
 class QuitOnFirstPaint : public QObject {
 public:
-    explicit QuitOnFirstPaint(QObject* window) { window->installEventFilter(this); }
+    explicit QuitOnFirstPaint(QObject* window)
+        : QObject(window)
+    {
+        window->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override

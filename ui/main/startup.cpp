@@ -1,6 +1,9 @@
 #include "ui/main/startup.h"
 
 #include "imaging/registration.h"
+#include "platform/qt/application.h"
+#include "theming/themeunits.h"
+#include "ui/main/lpmain.h"
 #include "ui/dialogs/splash.h"
 
 #include <QApplication>
@@ -36,4 +39,28 @@ void KeepSplashOnTop()
         if (auto* splash = qobject_cast<TfrmSplash*>(window); splash && splash->isVisible())
             splash->raise();
     }
+}
+
+int RunProgram(int& argc, char** argv, const std::function<void(TfrmLPMain&)>& beforeShow)
+{
+    InitialiseUnits();
+    int result = 0;
+    {
+        platform::Application app(argc, argv);
+        QApplication::setApplicationName(ApplicationTitle());
+        // The theme library needs the application object; it starts before the first window.
+        InitializeThemes();
+        ShowSplash();
+        {
+            TfrmLPMain window;
+            if (beforeShow)
+                beforeShow(window);
+            window.show();
+            KeepSplashOnTop();
+            result = app.exec();
+        }
+        FinalizeThemes();
+    }
+    FinaliseUnits();
+    return result;
 }
