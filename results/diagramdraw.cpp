@@ -207,54 +207,68 @@ void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect
         return;
     const int w = m_image.width();
     const int h = m_image.height();
-    const QRgb stop = border.rgb() | 0xFF000000u;
-    const auto blocked = [&](int px, int py) {
-        if ((reinterpret_cast<const QRgb*>(m_image.constScanLine(py))[px] | 0xFF000000u) == stop)
-            return true;
-        for (const QRect& r : keepOut)
-            if (r.contains(px, py))
-                return true;
-        return false;
+    const auto index = [w](int px, int py) {
+        return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + static_cast<std::size_t>(px);
     };
-    if (blocked(x, y))
+    // A pixel is unknown (0), closed to the fill (1: the border colour or a kept-out rectangle),
+    // taken (2) or open (3); its colour is looked at once, when the search first reaches it. The
+    // area is found first, then painted, so that a fill colour equal to what is already there
+    // cannot make the search run forever.
+    std::vector<std::uint8_t> state(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    const QRgb stop = border.rgb() | 0xFF000000u;
+    const uchar* bits = m_image.constBits();
+    const qsizetype stride = m_image.bytesPerLine();
+    const auto open = [&](int px, int py) {
+        std::uint8_t& st = state[index(px, py)];
+        if (st == 0) {
+            const QRgb pixel = reinterpret_cast<const QRgb*>(bits + py * stride)[px];
+            bool closed = (pixel | 0xFF000000u) == stop;
+            for (const QRect& r : keepOut)
+                closed = closed || r.contains(px, py);
+            st = closed ? 1 : 3;
+        }
+        return st == 3;
+    };
+    if (!open(x, y))
         return;
-    // The area is found first, then painted, so that a fill colour equal to what is already
-    // there cannot make the search run forever.
-    std::vector<std::uint8_t> seen(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+
     std::vector<QPoint> stack { QPoint(x, y) };
-    std::vector<QPoint> area;
+    std::vector<QRect> area;
     while (!stack.empty()) {
         const QPoint pt = stack.back();
         stack.pop_back();
-        int lx = pt.x();
         const int py = pt.y();
-        const auto at = [&](int px) -> std::uint8_t& {
-            return seen[static_cast<std::size_t>(py) * static_cast<std::size_t>(w)
-                + static_cast<std::size_t>(px)];
-        };
-        if (at(lx) || blocked(lx, py))
+        int lx = pt.x();
+        if (!open(lx, py))
             continue;
-        while (lx > 0 && !at(lx - 1) && !blocked(lx - 1, py))
+        while (lx > 0 && open(lx - 1, py))
             --lx;
         int rx = lx;
-        while (rx < w && !at(rx) && !blocked(rx, py)) {
-            at(rx) = 1;
-            area.emplace_back(rx, py);
+        while (rx < w && open(rx, py)) {
+            state[index(rx, py)] = 2;
             ++rx;
         }
+        area.emplace_back(lx, py, rx - lx, 1);
+        // One seed per open run of the rows above and below.
         for (int ny : { py - 1, py + 1 }) {
             if (ny < 0 || ny >= h)
                 continue;
-            for (int px = lx; px < rx; ++px)
-                if (!seen[static_cast<std::size_t>(ny) * static_cast<std::size_t>(w)
-                        + static_cast<std::size_t>(px)]
-                    && !blocked(px, ny))
+            bool inRun = false;
+            for (int px = lx; px < rx; ++px) {
+                const bool isOpen = open(px, ny);
+                if (isOpen && !inRun)
                     stack.emplace_back(px, ny);
+                inRun = isOpen;
+            }
         }
     }
-    for (const QPoint& pt : area)
-        if (hatchBit(BrushStyle, pt.x(), pt.y()))
-            fillPixel(pt.x(), pt.y());
+    const QRgb colour = BrushColor.rgb();
+    for (const QRect& run : area) {
+        QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
+        for (int px = run.left(); px <= run.right(); ++px)
+            if (hatchBit(BrushStyle, px, run.top()))
+                line[px] = colour;
+    }
 }
 
 void TDrawCanvas::TextOut(int x, int y, const QString& text)
