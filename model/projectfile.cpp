@@ -668,6 +668,9 @@ void TLPData::LoadFromStream(TStream& Stream)
     if (ShapeFamily != familyBefore)
         SetCurrentSectionTables(ShapeFamily, Units == kUnitsSI);
     SelectSection(SectionIndex);
+    // The bar table follows the project's standard and units too: a project read and calculated
+    // without a window must not size its bars from the previous project's table.
+    LoadRebarTable();
 }
 
 void TLPData::SaveToStream(TStream& Stream)

@@ -927,6 +927,27 @@ TEST(DemoExamples, BothLoadAsRealisticProjectsWithoutProjectInformation)
     }
 }
 
+TEST(DemoExamples, LoadingTakesTheProjectsBarTable)
+{
+    // The SI demo uses European bars in millimetres, the English one US bars in inches; each load
+    // must leave the bar table of the project just read.
+    const fs::path dir(FENDRIX_DEMO_EXAMPLE_DIR);
+    TLPData m;
+    m.LoadFromFile((dir / "SI UNITS DEMO EXAMPLE.fdx").string());
+    ASSERT_EQ(m.RebarStandard, rsEuropean);
+    TRebar bar {};
+    m.GetRebar(20, bar);
+    EXPECT_EQ(double(bar.Diameter), 20.0);
+    EXPECT_EQ(double(bar.Area), 314.0);
+
+    m.LoadFromFile((dir / "ENGLISH UNITS DEMO EXAMPLE.fdx").string());
+    ASSERT_EQ(m.RebarStandard, rsUS);
+    bar = {};
+    m.GetRebar(7, bar); // #7: 7/8 in, 0.60 in^2
+    EXPECT_EQ(double(bar.Diameter), 0.875);
+    EXPECT_NEAR(double(bar.Area), 0.60, 1e-9);
+}
+
 TEST(DemoExamples, ResetStartsFromTheDemoBesideTheProgram)
 {
     const fs::path source(FENDRIX_DEMO_EXAMPLE_DIR);
