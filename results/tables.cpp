@@ -170,12 +170,14 @@ void TfrmTable::FillEffVerticalTable(const TLPData& Data)
     addColumn(14, QStringLiteral("Eff. All. Q total, ") + force, 100, true);
     addColumn(15, QStringLiteral("Total Pile Mov, ") + unit("mm", "in"), 100, true);
     m_nodes = Data.Nodes;
-    // English pound values show as kips.
+    // The effective-stress capacities are pound-based in English projects: shown as kips. NSF is
+    // held in kips already (it is the displayed side friction), so it is shown as stored, as in
+    // the vertical table; dividing it too would print kips / 1000 under a "kips" caption.
     const Extended d = Data.UnitValue(1, 1000);
     for (int k = 1; k <= kNodeCount; ++k) {
         const TNodeResult& n = m_nodes[static_cast<std::size_t>(k - 1)];
         addRow({ QString(), number(k), byTag(n.Depth, 21), fixed(n.SigmaV, 2), fixed(n.GammaW, 2),
-            fixed(n.PorePressure, 2), fixed(n.SigmaVEff, 2), fixed(n.Phi, 2), fixed(n.NSF / d, 2),
+            fixed(n.PorePressure, 2), fixed(n.SigmaVEff, 2), fixed(n.Phi, 2), fixed(n.NSF, 2),
             fixed(n.EffSideUlt / d, 2), fixed(n.EffEndUlt / d, 2), fixed(n.EffTotalUlt / d, 2),
             fixed(n.EffSideAllow / d, 2), fixed(n.EffEndAllow / d, 2), fixed(n.EffTotalAllow / d, 2),
             fixed(n.EffMovement, 2) });

@@ -54,6 +54,7 @@ private slots:
     void soilPressureCellsTurnRed();
     void undefinedResultsShowNA();
     void verticalTables();
+    void negativeSkinFrictionIsTheSameInBothVerticalTables();
     void steelCheckRows();
     void interactionPointRows();
 };
@@ -161,18 +162,45 @@ void TablesTest::verticalTables()
         // NSF as stored here ...
         QCOMPARE(t.SubItem(6, 5), QStringLiteral("1500.00"));
 
-        // ... and in kips in the effective-stress table of an English project.
+        // ... and in the effective-stress table too: NSF is held in kips (kN) in either table,
+        // only the pound-based effective-stress capacities are divided in English projects.
         t.FillEffVerticalTable(*data);
         QCOMPARE(t.ColumnCount(), 16);
         QCOMPARE(t.ColumnCaption(4),
             si ? QStringLiteral("Water Un. Wt, KN/m^3") : QStringLiteral("Water Un. Wt, pcf"));
         QCOMPARE(t.ColumnCaption(15),
             si ? QStringLiteral("Total Pile Mov, mm") : QStringLiteral("Total Pile Mov, in"));
-        QCOMPARE(t.SubItem(6, 8), si ? QStringLiteral("1500.00") : QStringLiteral("1.50"));
+        QCOMPARE(t.ColumnCaption(8), si ? QStringLiteral("NSF, KN") : QStringLiteral("NSF, kips"));
+        QCOMPARE(t.SubItem(6, 8), QStringLiteral("1500.00"));
         const double d = si ? 1 : 1000;
         for (int k = 1; k <= kNodeCount; ++k)
             QVERIFY(shows(t.SubItem(k - 1, 14), data->Node(k).EffTotalAllow / d, 2));
     }
+}
+
+void TablesTest::negativeSkinFrictionIsTheSameInBothVerticalTables()
+{
+    // A top layer with negative skin friction: each of its nodes below the head carries its
+    // allowable side friction as NSF, in kips, and both tables show that number.
+    auto data = LoadDemo(kUnitsUS);
+    data->Layers[0]->NSF = true;
+    data->Calculate();
+    const Extended bottom = data->Layers[0]->Bottom();
+    TfrmTable vertical(nullptr, 0);
+    vertical.FillVerticalTable(*data);
+    TfrmTable effective(nullptr, 0);
+    effective.FillEffVerticalTable(*data);
+    int loaded = 0;
+    for (int k = 2; k <= kNodeCount; ++k) {
+        const TNodeResult& n = data->Node(k);
+        const int row = k - 1;
+        QCOMPARE(effective.SubItem(row, 8), vertical.SubItem(row, 5));
+        if (n.Depth < bottom) {
+            QVERIFY(shows(effective.SubItem(row, 8), n.QSideAllow, 2));
+            loaded += n.QSideAllow >= Extended(0.01) ? 1 : 0;
+        }
+    }
+    QVERIFY(loaded > 0);
 }
 
 void TablesTest::steelCheckRows()
