@@ -509,13 +509,17 @@ Extended TLPData::SubUnitFactor() const
         n.UltTotal = ultEnd + ultSide;
         n.AllowSide = allowSide;
         n.AllowEnd = allowEnd;
-        n.AllowTotal = allowEnd + allowSide - nsf;
+        // The first and the effective-stress sets are pound-based in US units while NSF is in
+        // kips: it is taken off them in their own unit (as written, a US pile's effective
+        // allowable capacity came out about 0.999 NSF too high).
+        const Extended nsfInSetUnits = nsf * poundsToKipsDivisor;
+        n.AllowTotal = allowEnd + allowSide - nsfInSetUnits;
         const Extended effSideAllow = effSideUlt / FSs;
         const Extended effEndAllow = effEndUlt / FSe;
         n.EffTotalUlt = effEndUlt + effSideUlt;
         n.EffSideAllow = effSideAllow;
         n.EffEndAllow = effEndAllow;
-        n.EffTotalAllow = effEndAllow + effSideAllow - nsf;
+        n.EffTotalAllow = effEndAllow + effSideAllow - nsfInSetUnits;
 
         prevDepth = z;
         prevSigmaV = sigmaV;

@@ -140,8 +140,8 @@ TEST_F(HandExampleUS, FirstSetIsPoundBasedAndSumsPerNodeInClay)
     EXPECT_REL(d.Node(41).UltTotal, d.Node(41).UltSide + d.Node(41).UltEnd);
     // allowable, less the negative skin friction of the node (none in the clay)
     EXPECT_REL(d.Node(41).AllowTotal, (end17 + 24 * 40500L) / 3 + (side17 + 24 * 9600L) / 2);
-    EXPECT_REL(d.Node(17).AllowTotal, end17 / 3 + side17 / 2 - d.Node(17).QSideAllow);
-    EXPECT_REL(d.Node(17).AllowTotal, 19153.970333322985);
+    // the node's negative skin friction is in kips: 1000 lb of the set per kip
+    EXPECT_REL(d.Node(17).AllowTotal, end17 / 3 + side17 / 2 - 1000 * d.Node(17).QSideAllow);
 }
 
 TEST_F(HandExampleUS, EffectiveStressSet)
@@ -202,7 +202,10 @@ TEST_F(HandExampleUS, NegativeSkinFrictionOnlyInFlaggedLayerFromNode2)
     d.Calculate();
     EXPECT_EQ(d.Node(41).NSF, d.Node(41).QSideAllow);
     EXPECT_EQ(d.Node(17).NSF, 0);
-    EXPECT_REL(d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - d.Node(41).QSideAllow);
+    EXPECT_REL(
+        d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * d.Node(41).QSideAllow);
+    EXPECT_REL(d.Node(41).EffTotalAllow,
+        d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * d.Node(41).QSideAllow);
 }
 
 TEST_F(HandExampleUS, WholePileCapacitiesAndLoadLine)
