@@ -155,22 +155,24 @@ void TfrmLPMain::FormToData()
     const bool steel = isSteelIndex(ComboBox3->currentIndex());
     ComboBox18->setVisible(steel);
     ComboBox5->setVisible(ComboBox18->isHidden());
+    // The pile takes the dimensions of its steel section (mm to m, in to ft).
+    const auto takeSectionSize = [&] {
+        const Extended f = d.UnitValue(1000, 12);
+        if (ComboBox18->currentIndex() == 0) {
+            if (d.IShape.bf != 0)
+                d.Width = d.IShape.bf / f;
+            if (d.IShape.d != 0)
+                d.Width2 = d.IShape.d / f;
+        } else if (d.PipeShape.OD != 0) {
+            d.Width = d.PipeShape.OD / f;
+        }
+    };
     if (steel) {
         if (ComboBox18->currentIndex() < 0)
             setIndexQuietly(ComboBox18, 0);
         setIndexQuietly(ComboBox5, ComboBox18->currentIndex() == 1 ? psCircle : psRectangle);
-        if (d.StructuralDesign) {
-            // The pile takes the dimensions of its steel section (mm to m, in to ft).
-            const Extended f = d.UnitValue(1000, 12);
-            if (ComboBox18->currentIndex() == 0) {
-                if (d.IShape.bf != 0)
-                    d.Width = d.IShape.bf / f;
-                if (d.IShape.d != 0)
-                    d.Width2 = d.IShape.d / f;
-            } else if (d.PipeShape.OD != 0) {
-                d.Width = d.PipeShape.OD / f;
-            }
-        }
+        if (d.StructuralDesign)
+            takeSectionSize();
     }
     const bool fromSection = steel && d.StructuralDesign;
     for (QLineEdit* e : { Edit2, Edit21 }) {
@@ -218,16 +220,19 @@ void TfrmLPMain::FormToData()
 
     d.PileType = static_cast<TPileType>(std::max(ComboBox4->currentIndex(), 0));
     d.Shape = static_cast<TPileShape>(std::max(ComboBox5->currentIndex(), 0));
-    d.CalcAreaAndPerimeter();
+    const auto areaAndPerimeter = [&] {
+        d.CalcAreaAndPerimeter();
+        if (!Edit15->isReadOnly())
+            d.Perimeter = GetEditValue(Edit15);
+        if (Edit16->isReadOnly())
+            d.TipArea = ComboBox1->currentIndex() == 0 ? d.Area / 144 : d.Area;
+        else
+            d.TipArea = GetEditValue(Edit16);
+    };
+    areaAndPerimeter();
     const int shape = ComboBox5->currentIndex();
     Label6->setText(
         shape == psSquare || shape == psRectangle ? QStringLiteral("Width") : QStringLiteral("Diameter"));
-    if (!Edit15->isReadOnly())
-        d.Perimeter = GetEditValue(Edit15);
-    if (Edit16->isReadOnly())
-        d.TipArea = ComboBox1->currentIndex() == 0 ? d.Area / 144 : d.Area;
-    else
-        d.TipArea = GetEditValue(Edit16);
 
     const auto readSection = [&](QComboBox* family, QComboBox* member, QComboBox* sections) {
         const int chosen = family->currentIndex() < 0 ? d.ShapeFamily : family->currentIndex();
@@ -267,6 +272,11 @@ void TfrmLPMain::FormToData()
         s.Lx = GetEditValue(Edit48, static_cast<double>(0.2L * length), static_cast<double>(length));
         s.Fc = GetEditValue(Edit51);
         s.Cmx = GetEditValue(Edit52);
+    }
+    // A section chosen in this pass sizes the pile for this calculation, not one commit later.
+    if (fromSection) {
+        takeSectionSize();
+        areaAndPerimeter();
     }
     if (tabShown(TabSheet6))
         readConcreteInputs();

@@ -1,0 +1,256 @@
+// The values the main window ties to the unit system, driven by object name in both systems: the
+// material defaults and the f'c / E pair, the tip area, the steel section as the pile's size,
+// the tie-spacing messages, the layer cohesion defaults and limits, and the subgrade-reaction
+// range with its cyclic 0.6.
+#include "mainwindowtesting.h"
+#include "testenv.h"
+
+#include "model/fieldlimits.h"
+#include "model/lpclasses.h"
+#include "platform/qt/application.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include <cmath>
+
+using namespace testing_window;
+
+namespace {
+
+QString fixed(Extended value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals));
+}
+
+QString row(const char* base, int n)
+{
+    return QLatin1String(base) + QString::number(n);
+}
+
+// A square concrete pile 30 long and 1.5 wide in two layers of sand.
+void enterPile(TfrmLPMain* w)
+{
+    makeSand(w);
+    choose(w->ComboBox5, psSquare);
+    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
+    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
+}
+
+} // namespace
+
+class UnitsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        clearSettings();
+        unexpectedMessages().clear();
+        answerUnexpectedMessages();
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+    }
+
+    void materialDefaultsAndModulusInSI()
+    {
+        auto w = openWindow();
+        choose(w->ComboBox1, 1);
+        QCOMPARE(w->LPData->Units, kUnitsSI);
+        choose(w->ComboBox3, piRoughSteel);
+        QCOMPARE(w->LPData->E, 200000.0L);
+        choose(w->ComboBox3, piTimber);
+        QCOMPARE(w->LPData->E, 10000.0L);
+        choose(w->ComboBox3, piSmoothConcrete);
+        QCOMPARE(w->LPData->Fc, 18.0L);
+        QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(18.0L), 1));
+
+        // E entered in MPa: f'c = (E / 4700)^2, held to one decimal, and E again from that f'c.
+        click(w->RadioButton2);
+        typeAndLeave(w.get(), w->Edit8, QStringLiteral("25000"));
+        QCOMPARE(w->Edit3->text(), QStringLiteral("28.3")); // (25000 / 4700)^2 = 28.29
+        QCOMPARE(w->LPData->Fc, 28.3L);
+        QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(28.3L), 1));
+        QVERIFY(!w->LPData->EFromFc);
+    }
+
+    void tipAreaInSquareFeetOrSquareMetres()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        // 1.5 ft square: 324 in^2 of section, a tip of 2.25 ft^2.
+        QCOMPARE(w->LPData->Area, 324.0L);
+        QCOMPARE(w->LPData->TipArea, 2.25L);
+        QCOMPARE(w->Edit16->text(), QStringLiteral("2.250"));
+        QCOMPARE(w->Label76->text(), QStringLiteral("ft"));
+        QCOMPARE(w->Label15->text(), QStringLiteral("in"));
+
+        // In SI the width stands as 1.5 m: section and tip both 2.25 m^2.
+        choose(w->ComboBox1, 1);
+        QCOMPARE(w->LPData->Width, 1.5L);
+        QCOMPARE(w->LPData->Area, 2.25L);
+        QCOMPARE(w->LPData->TipArea, 2.25L);
+        QCOMPARE(w->Label76->text(), QStringLiteral("m"));
+        QCOMPARE(w->Label15->text(), QStringLiteral("m"));
+    }
+
+    void steelSectionSizesThePileInBothSystems()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        choose(w->ComboBox1, 1);
+        choose(w->ComboBox3, piRoughSteel);
+        click(w->chkUseReinforcement);
+        // I/H: flange width and depth from mm to m.
+        const TLPData& d = *w->LPData;
+        QVERIFY(d.IShape.bf > 0 && d.IShape.d > 0);
+        QCOMPARE(d.Width, d.IShape.bf / 1000);
+        QCOMPARE(d.Width2, d.IShape.d / 1000);
+        // Another section sizes the pile at once: Calculate uses the chosen section's size.
+        QVERIFY(w->ComboBox8->count() > 6);
+        const Extended firstWidth = d.Width;
+        choose(w->ComboBox8, 5);
+        QCOMPARE(d.SectionIndex, 5);
+        QVERIFY(d.IShape.bf / 1000 != firstWidth);
+        QCOMPARE(d.Width, d.IShape.bf / 1000);
+        QCOMPARE(d.Width2, d.IShape.d / 1000);
+        QCOMPARE(w->Edit2->text(), fixed(d.IShape.bf / 1000, 3));
+        // Pipe: outside diameter from mm to m, a round pile.
+        choose(w->ComboBox18, 1);
+        QCOMPARE(d.Shape, psCircle);
+        QVERIFY(d.PipeShape.OD > 0);
+        QCOMPARE(d.Width, d.PipeShape.OD / 1000);
+        // Back in English the pipe table's inches become feet.
+        choose(w->ComboBox1, 0);
+        QCOMPARE(d.Units, kUnitsUS);
+        QVERIFY(d.PipeShape.OD > 0);
+        QCOMPARE(d.Width, d.PipeShape.OD / 12);
+    }
+
+    void tieSpacingMessagesInBothSystems()
+    {
+        auto w = openWindow();
+        enterPile(w.get());
+        choose(w->ComboBox5, psCircle);
+        click(w->chkUseReinforcement);
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet6)));
+        w->PageControl1->setCurrentWidget(w->TabSheet6);
+
+        // Ties: a spacing over the limit names the pier diameter, 1.5 ft = 18 in.
+        choose(w->ComboBox13, 0);
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("90"));
+        QVERIFY(w->LPData->SpacingOverride > w->LPData->SpacingLimit);
+        QCOMPARE(
+            w->Label159->text(), QStringLiteral("Must be less than 16db, 48dl and pier diameter (18in)"));
+        // Spirals: 1 to 3 in.
+        choose(w->ComboBox13, 1);
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("4"));
+        QCOMPARE(w->Label159->text(), QStringLiteral("Must be between 1 and 3 in"));
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("2"));
+        QCOMPARE(w->Label159->text(), QStringLiteral("Spacing Good"));
+
+        // SI: spirals 25 to 75 mm; ties name the diameter in mm (1.5 m = 1500 mm).
+        choose(w->ComboBox1, 1);
+        w->PageControl1->setCurrentWidget(w->TabSheet6);
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("80"));
+        QCOMPARE(w->Label159->text(), QStringLiteral("Must be between 25 and 75 mm"));
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("24"));
+        QCOMPARE(w->Label159->text(), QStringLiteral("Must be between 25 and 75 mm"));
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("50"));
+        QCOMPARE(w->Label159->text(), QStringLiteral("Spacing Good"));
+        choose(w->ComboBox13, 0);
+        typeAndLeave(w.get(), w->Edit56, QStringLiteral("2000"));
+        QVERIFY(w->LPData->SpacingOverride > w->LPData->SpacingLimit);
+        QCOMPARE(
+            w->Label159->text(), QStringLiteral("Must be less than 16db, 48dl and Pier Diameter (1500mm)"));
+        QCOMPARE(w->Label137->text(), QStringLiteral("mm"));
+    }
+
+    void layerCohesionInSI()
+    {
+        auto w = openWindow();
+        openDemo(w.get(), true);
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(w->LPData->Units, kUnitsSI);
+        QCOMPARE(w->Label58->text(), QStringLiteral("Cohesion, KPa"));
+        int granular = -1;
+        int other = -1;
+        for (int i = 0; i < layers.Count(); ++i) {
+            if (layers[i]->MatType == lpmtGranularSoil && granular < 0)
+                granular = i;
+            else if (layers[i]->MatType != lpmtGranularSoil && layers[i]->MatType != lpmtLimeStoneBedrock
+                && other < 0)
+                other = i;
+        }
+        QVERIFY(granular >= 0 && other >= 0);
+        QLineEdit* cohesion = edit(w.get(), row("Cohesion", granular + 1));
+        // A granular layer without cohesion shows 25 kPa; its cohesion is held to 100 kPa.
+        typeAndLeave(w.get(), cohesion, QStringLiteral("0"));
+        QCOMPARE(layers[granular]->Cohesion, 25.0L);
+        typeAndLeave(w.get(), cohesion, QStringLiteral("140"));
+        QCOMPARE(layers[granular]->Cohesion, 100.0L);
+        QCOMPARE(cohesion->text(), QStringLiteral("100.00"));
+        // Switching a row to granular soil sets 5 kPa.
+        QComboBox* material = child<QComboBox>(w.get(), row("MatType", other + 1));
+        choose(material, material->findData(int(lpmtGranularSoil)));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
+        QCOMPARE(layers[other]->Cohesion, 5.0L);
+    }
+
+    void cyclicScalesTheReactionsAndTheirRange()
+    {
+        auto w = openWindow();
+        openDemo(w.get());
+        QVERIFY(!w->LPData->CyclicAnalysis);
+        TLayer* first = w->LPData->Layers[0];
+        const Extended k0 = first->DefaultSubgradeReaction();
+        QVERIFY(k0 > 0);
+        const Extended low = std::trunc(0.7L * k0 / 10) * 10;
+        const Extended high = std::floor(1.3L * k0 / 10) * 10;
+        // A static value that 0.6 maps onto a whole number.
+        const Extended value = std::floor((low + high) / 20) * 10;
+        QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
+        typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(value)));
+        QCOMPARE(first->SGReactBottom, value);
+
+        click(w->CheckBox2);
+        QVERIFY(w->LPData->CyclicAnalysis);
+        // The row shows one decimal and the pass reads the row back.
+        QVERIFY(std::fabs(first->SGReactBottom - 0.6L * value) < 1e-12L);
+        QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
+        QCOMPARE(bottom->text(), fixed(0.6L * value, 1));
+
+        // The range is 0.6 of the static one, each bound rounded.
+        const Extended cyclicLow = RoundHalfEven(0.6L * low);
+        const Extended cyclicHigh = RoundHalfEven(0.6L * high);
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high)));
+            QCOMPARE(answers.asked,
+                QStringList({ QStringLiteral("The value must be between %1 and %2")
+                                  .arg(static_cast<double>(cyclicLow), 0, 'f', 0)
+                                  .arg(static_cast<double>(cyclicHigh), 0, 'f', 0) }));
+        }
+        QCOMPARE(first->SGReactBottom, cyclicHigh);
+
+        // Back to static: 5/3 of the cyclic value.
+        click(w->CheckBox1);
+        QVERIFY(!w->LPData->CyclicAnalysis);
+        QVERIFY(std::fabs(first->SGReactBottom - cyclicHigh / 0.6L) <= 0.05L);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    UnitsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "units_qtest.moc"
