@@ -637,6 +637,31 @@ TEST_F(ProjectFile, UnitsSwitchTheTablesAndLimits)
     EXPECT_EQ(FieldLimits()[0].MaxValue, FieldLimitsUS()[0].MaxValue);
 }
 
+TEST_F(ProjectFile, UnitsTakeEffectBeforeTheFieldsThatFollowThem)
+{
+    // The unit system is switched as soon as it is read, while the pile, family and section are
+    // still the previous project's: a steel H-pile on row 2 of the first family takes that row of
+    // the SI table. The file (0.93, no stored section records, a concrete pile of family 2) then
+    // selects nothing more, so that row stays.
+    m.Shape = psSquare;
+    m.Interface = piRoughSteel;
+    m.SetShapeFamily(0);
+    m.SelectSection(2);
+    ASSERT_TRUE(m.UsesIShape());
+    golden::Options o;
+    o.version = "0.93";
+    o.units = kUnitsSI;
+    o.interface = piSmoothConcrete;
+    load(m, golden::assemble(o));
+    std::vector<TIShape> si;
+    LoadIShapes(0, true, si);
+    ASSERT_GT(si.size(), 2u);
+    EXPECT_EQ(m.IShape.Name, si[2].Name);
+    EXPECT_EQ(m.IShape.A, si[2].A);
+    EXPECT_EQ(m.Units, kUnitsSI);
+    EXPECT_EQ(m.ShapeFamily, 2);
+}
+
 TEST_F(ProjectFile, LongAndForeignTextsAreCutAndReplaced)
 {
     std::string longName;
