@@ -139,8 +139,9 @@ void TDiagramDraw::DrawRoundRCSection()
         const QPoint surface = along(side / 2.0);
         const QPoint tie = along(side / 2.0 - cover);
         c.Line(rnd(sx), rnd(sy), tie.x(), tie.y());
+        // The leader always runs down and to the left, so the ticks lean the other way to cross it.
         for (const QPoint& p : { surface, tie })
-            c.Line(p.x() - FS / 4, p.y() + FS / 4, p.x() + FS / 4, p.y() - FS / 4);
+            c.Line(p.x() - FS / 4, p.y() - FS / 4, p.x() + FS / 4, p.y() + FS / 4);
         framed(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top,
             FormatValue(FieldLimitOf(47).Decimals, barUnit, d.Cover) + QStringLiteral(" clear"));
     }
@@ -356,7 +357,7 @@ void TDiagramDraw::DrawWSection()
         const int pt = cy - rnd(toDouble(d.Width2) * Scale / 2);
         c.Line(pl, pt, pl, pt - ext);
         c.Line(pr, pt, pr, pt - ext);
-        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), true, 1);
+        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1);
     }
 }
 
@@ -413,7 +414,7 @@ void TDiagramDraw::DrawPipeSection()
         const int pt = cy - rnd(toDouble(d.Width) * Scale / 2);
         c.Line(pl, pt, pl, pt - ext);
         c.Line(pr, pt, pr, pt - ext);
-        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), true, 1);
+        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1);
     }
     // wall thickness, to the left at mid-height
     c.Line(xl, cy, xl - ext, cy);

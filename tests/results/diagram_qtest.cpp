@@ -106,6 +106,8 @@ private slots:
     void pipeSection();
     void roundSectionBars();
     void octagonHasRoundTie();
+    void roundCoverLeaderIsTicked();
+    void pileWidthDimensionSpansThePile();
     void rectangularSectionBars();
     void thinTieStillDrawn();
     void noStructuralDesignIsBlank();
@@ -505,6 +507,75 @@ void DiagramTest::octagonHasRoundTie()
     const double a = std::numbers::pi / 4;
     const int cx = left + side / 2, cy = top + side / 2;
     QVERIFY(ColourNear(image, int(cx + std::cos(a) * tieRadius), int(cy - std::sin(a) * tieRadius), kTie, 2));
+}
+
+void DiagramTest::roundCoverLeaderIsTicked()
+{
+    auto data = LoadDemo(kUnitsUS);
+    data->Shape = psCircle;
+    data->Calculate();
+    const int W = 600, H = 600, FS = 20;
+    const QImage image = draw(*data, dkRoundRCSection, W, H);
+    const int w2 = 2 * columnWidth(*data, FS);
+    const int side = W - 2 * w2;
+    const int left = w2, right = W - w2, top = (H - side) / 2;
+    const int cx = left + side / 2, cy = top + side / 2;
+    const double s = side / double(data->Width) / 12;
+    const int c = int(RoundHalfEven(double(data->Cover) * s));
+    // The leader runs from beside the cover box toward the centre; where it meets the concrete
+    // surface and the tie, a red tick crosses it, so red shows on both sides of the leader.
+    const double sx = right - w2 / 4.0, sy = top - int(RoundHalfEven(0.75 * FS));
+    const double dx = cx - sx, dy = cy - sy, dist = std::hypot(dx, dy);
+    const double nx = -dy / dist, ny = dx / dist; // across the leader
+    for (double radius : { side / 2.0, side / 2.0 - c }) {
+        const double k = (dist - radius) / dist;
+        const double px = sx + dx * k, py = sy + dy * k;
+        for (int sign : { -1, 1 }) {
+            const int x = int(std::lround(px + sign * 4 * nx)), y = int(std::lround(py + sign * 4 * ny));
+            QVERIFY2(ColourNear(image, x, y, kRed, 1),
+                qPrintable(QStringLiteral("no tick at radius %1 beside %2,%3").arg(radius).arg(x).arg(y)));
+        }
+    }
+}
+
+void DiagramTest::pileWidthDimensionSpansThePile()
+{
+    // A pile much wider than its section: the width's text fits between the arrow heads, so the
+    // dimension line runs across the pile from corner to corner.
+    const auto lineAcross = [](const TDiagramDraw& d, int pl, int pr, int y) {
+        int drawn = 0;
+        for (int x = pl + 2; x < pl + (pr - pl) / 4; ++x)
+            drawn += ColourNear(d.Bitmap, x, y, kBlack, 1);
+        return drawn == pl + (pr - pl) / 4 - (pl + 2);
+    };
+    {
+        auto data = steelDemo(psRectangle);
+        QVERIFY(data->UsesIShape());
+        data->Width = 3;
+        data->Width2 = 1.5L;
+        TDiagramDraw d(*data);
+        d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
+        d.Canvas().SetFontHeight(d.FontSize());
+        const int LS = d.LineSpacing();
+        QVERIFY(d.Draw(dkWSection));
+        const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
+        const int half = int(RoundHalfEven(3 * d.Scale / 2));
+        const int pt = cy - int(RoundHalfEven(1.5 * d.Scale / 2));
+        QVERIFY(lineAcross(d, cx - half, cx + half, pt - LS));
+    }
+    {
+        auto data = steelDemo(psOctagon);
+        QVERIFY(data->UsesPipeSection());
+        data->Width = 3;
+        TDiagramDraw d(*data);
+        d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
+        d.Canvas().SetFontHeight(d.FontSize());
+        const int LS = d.LineSpacing();
+        QVERIFY(d.Draw(dkPipeSection));
+        const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
+        const int half = int(RoundHalfEven(3 * d.Scale / 2));
+        QVERIFY(lineAcross(d, cx - half, cx + half, cy - half - LS));
+    }
 }
 
 void DiagramTest::rectangularSectionBars()
