@@ -45,6 +45,11 @@ qint64 roundEven(double value)
 
 void cutFirstDirectory(QString& dir)
 {
+    // The root alone has no folder left to cut; keeping it would never shorten the text.
+    if (dir == QLatin1String("/")) {
+        dir.clear();
+        return;
+    }
     const bool root = dir.startsWith(QLatin1Char('/'));
     if (root)
         dir.remove(0, 1);
@@ -82,7 +87,8 @@ QString MinimizeName(const QString& fileName, const QFontMetrics& metrics, int m
     QString dir = rest.left(lastSlash + 1);
     const QString name = rest.mid(lastSlash + 1);
     while ((!dir.isEmpty() || !drive.isEmpty()) && metrics.horizontalAdvance(result) > maxWidth) {
-        if (dir == QLatin1String("/.../")) {
+        // A host with a file right below it: nothing but the host is left to give up.
+        if (dir == QLatin1String("/.../") || (dir == QLatin1String("/") && !drive.isEmpty())) {
             drive.clear();
             dir = QStringLiteral(".../");
         } else if (dir.isEmpty()) {
@@ -269,6 +275,8 @@ void TfrmCheckUpdates::CloseBtnClick()
 void TfrmCheckUpdates::FormClose()
 {
     Timer1->stop();
+    // Closed by the user (title bar, or any other way): the stopped round is not an error.
+    wupd->OnDownloadError = nullptr;
     wupd->Abort();
 }
 

@@ -33,7 +33,7 @@ QString quotedAfter(const QString& line, const QString& upper, QLatin1String key
     if (start > line.size())
         return {};
     const qsizetype quote = line.indexOf(QLatin1Char('"'), start);
-    if (quote < 0 || quote - start > 255)
+    if (quote < 0 || quote - start >= 255)
         return {};
     const QString value = line.mid(start, quote - start);
     return value.isNull() ? QString(QLatin1String("")) : value;

@@ -297,6 +297,10 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         return fail();
 
     m_downloaded = 0;
+    // A link in the download's place (planted in a shared temporary folder, say) would have
+    // the release written wherever it points.
+    if (ToFile && QFileInfo(m_fileName).isSymLink())
+        return fail();
     QSaveFile file(m_fileName);
     QByteArray text;
     if (ToFile && !file.open(QIODevice::WriteOnly))

@@ -221,6 +221,15 @@ private slots:
             QStringLiteral("https://www.braxholm.example/.../qzp.html"));
         QCOMPARE(MinimizeName(url, fm, fm.horizontalAdvance(".../qzp.html")), QStringLiteral(".../qzp.html"));
         QCOMPARE(MinimizeName(url, fm, 1), QStringLiteral("qzp.html"));
+
+        // A file right below the root or a host: the folder part is cut away like any other,
+        // and shortening ends with the bare name.
+        const QString top = QStringLiteral("/fendrix-setup-2.1.8.zip");
+        QCOMPARE(MinimizeName(top, fm, 5), QStringLiteral("fendrix-setup-2.1.8.zip"));
+        const QString hostFile = QStringLiteral("https://www.braxholm.example/fendrix-setup-2.1.8.zip");
+        QCOMPARE(MinimizeName(hostFile, fm, fm.horizontalAdvance(".../fendrix-setup-2.1.8.zip")),
+            QStringLiteral(".../fendrix-setup-2.1.8.zip"));
+        QCOMPARE(MinimizeName(hostFile, fm, 5), QStringLiteral("fendrix-setup-2.1.8.zip"));
     }
 
     void majorVersionIsNeverDownloaded()
@@ -360,6 +369,25 @@ private slots:
         QVERIFY(openAfterError);
         QCOMPARE(server.hits("/r.zip"), 1);
         QVERIFY(entries(m_updateFolder).isEmpty());
+    }
+
+    void closingWhileCheckingAbortsWithoutAMessage()
+    {
+        LoopbackServer server;
+        LoopbackServer::Reply stalled = LoopbackServer::page(infoPage("2.1.8", "x", "y"));
+        stalled.stall = true;
+        server.setReply("/updates/qzp/qzp.html", stalled);
+        Answerer answerer;
+        bool wasBusy = false;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (d->wupd->Busy() && server.hits("/updates/qzp/qzp.html") == 1) {
+                wasBusy = true;
+                d->close(); // the title bar's close button: no question, the round stops
+            }
+        });
+        QVERIFY(wasBusy);
+        QVERIFY(openDialog() == nullptr);
+        QVERIFY(answerer.seen.isEmpty());
     }
 
     void cancelDuringDownloadAsksThenAbortsQuietly()

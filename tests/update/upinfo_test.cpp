@@ -76,10 +76,11 @@ TEST(ParseInfo, LastLineWinsAndOtherLinesAreIgnored)
 
 TEST(ParseInfo, ValuesEndAtTheQuoteWithin255Characters)
 {
-    const std::string value(255, 'a');
+    // The closing quote must be one of the 255 characters after the opening one.
+    const std::string value(254, 'a');
     const std::string ok = "<META NAME=\"upDownload\" CONTENT=\"" + value + "\">";
     const std::string tooLong = "<META NAME=\"upDownload\" CONTENT=\"" + value + "b\">";
-    EXPECT_EQ(ParseInfo({ QString::fromStdString(ok) }, TupTagInfo()).Download.size(), 255);
+    EXPECT_EQ(ParseInfo({ QString::fromStdString(ok) }, TupTagInfo()).Download.size(), 254);
     EXPECT_TRUE(ParseInfo({ QString::fromStdString(tooLong) }, TupTagInfo()).Download.isEmpty());
     // A line without a closing quote names nothing.
     EXPECT_TRUE(parse({ "<META NAME=\"upVersion CONTENT=3.0>" }).Version.isEmpty());

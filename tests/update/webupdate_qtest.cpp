@@ -335,6 +335,37 @@ private slots:
         QVERIFY(tmpEntries().isEmpty());
     }
 
+    void aLinkInTheDownloadsPlaceIsNotFollowed()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("2.1.8", server.url("/r.bin").toUtf8(), "r.bin")));
+        server.setReply("/r.bin", LoopbackServer::file(markerScript()));
+        const QString outside = m_root.filePath(QStringLiteral("outside.txt"));
+        const QString dangling = m_root.filePath(QStringLiteral("not-there.txt"));
+        {
+            QFile f(outside);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep");
+        }
+        for (const QString& target : { outside, dangling }) {
+            QFile::remove(m_tmp + "/r.bin");
+            QVERIFY(QFile::link(target, m_tmp + "/r.bin"));
+            TupWebUpdate w;
+            configure(w, server);
+            w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+            Recorder rec(w);
+            QVERIFY(w.CheckForUpdate());
+            QCOMPARE(rec.errors, 1);
+            QVERIFY(!w.Success());
+            QCOMPARE(rec.terminated, 0);
+            QVERIFY(!rec.log.join(',').contains("AfterDownload"));
+        }
+        QCOMPARE(readAll(outside), QByteArray("keep"));
+        QVERIFY(!QFileInfo::exists(dangling));
+        QVERIFY(!QFileInfo::exists(m_marker));
+    }
+
     void oversizeDownloadsStop()
     {
         LoopbackServer server;
