@@ -427,7 +427,9 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TLo
     TLogPalette logPalette {};
     logPalette.palVersion = 0x300;
     if (format != ifTrueColor) {
-        logPalette.palNumEntries = std::min<uint16_t>(palette->palNumEntries, 256);
+        // Entries past what the bit count can address could only be chosen by the nearest-colour
+        // search and then land on the wrong pixel value.
+        logPalette.palNumEntries = std::min<uint16_t>(palette->palNumEntries, uint16_t(1u << bits));
         std::copy(
             palette->palPalEntry, palette->palPalEntry + logPalette.palNumEntries, logPalette.palPalEntry);
     }

@@ -258,6 +258,27 @@ TEST(DibGraphicPixels, BitLayoutOfEachFormat)
     EXPECT_EQ(p.GetPixelIndex(0, 0), 110);
 }
 
+TEST(DibGraphicPixels, PaletteLongerThanTheBitCountAddresses)
+{
+    // A 1-bit picture given a 4-entry palette (black, white, red, blue) can only use entries 0
+    // and 1: red written into it must come out as the nearer of black and white, never as
+    // entry 2 squeezed into one bit.
+    platform::TLogPalette palette {};
+    palette.palVersion = 0x300;
+    palette.palNumEntries = 4;
+    palette.palPalEntry[1] = { 255, 255, 255, 0 };
+    palette.palPalEntry[2] = { 255, 0, 0, 0 };
+    palette.palPalEntry[3] = { 0, 0, 255, 0 };
+    TDibGraphic p;
+    p.NewImage(8, 1, ifBlackWhite, &palette, 0, 0);
+    EXPECT_EQ(p.LogPalette().palNumEntries, 2);
+    EXPECT_EQ(p.BitmapInfo().bmiHeader.biClrUsed, 2u);
+    p.SetPixelColor(0, 0, 0xFF0000); // red: distance to black 255^2, to white 2 * 255^2
+    EXPECT_EQ(p.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(p.GetPixelColor(0, 0), 0x000000u);
+    EXPECT_EQ(p.ScanLine(0)[0], 0x00);
+}
+
 TEST(DibGraphicPixels, OutsideAccessIsRefused)
 {
     TDibGraphic p;
