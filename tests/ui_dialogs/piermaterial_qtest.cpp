@@ -208,6 +208,16 @@ private slots:
         dialog.Edit1->setFocus(Qt::TabFocusReason);
         QCOMPARE(dialog.Edit6->text(), QStringLiteral("17.0"));
         QCOMPARE(dialog.Edit4->text(), fixed(4700 * std::sqrt(17.0), 1)); // 19378.6 MPa
+
+        // E entered in MPa: f'c = (E / 4700)^2, (25000 / 4700)^2 = 28.29 MPa.
+        QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
+        typeAndLeave(dialog.Edit4, QStringLiteral("25000"), dialog.Edit5);
+        QCOMPARE(dialog.Edit4->text(), QStringLiteral("25000.0"));
+        QCOMPARE(dialog.Edit6->text(), QStringLiteral("28.3"));
+        dialog.SaveToLayer();
+        QCOMPARE(double(layer.OwnE), 25000.0);
+        QCOMPARE(double(layer.OwnFc), 28.3);
+        QVERIFY(!layer.OwnEFromFc);
     }
 
     void fcAndEFollowEachOther()
