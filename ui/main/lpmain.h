@@ -641,6 +641,12 @@ private:
         QWidget* parent, const char* name, const QString& caption, int left, int top, int width = -1);
     QComboBox* listCombo(
         QWidget* parent, const char* name, const QStringList& items, int left, int top, int width);
+    // Column positions of a design tab: caption, edit (or list) and unit, each with its width.
+    struct DesignColumns {
+        int caption, captionWidth, control, controlWidth, unit, unitWidth;
+    };
+    void designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName, const char* text,
+        QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText);
     void sectionPicture(QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image,
         QToolButton*& zoom);
     QToolButton* speedButton(

@@ -26,10 +26,6 @@ int rowTop(int row)
 }
 
 // The columns of one block of captioned inputs: caption, input and unit.
-struct Columns {
-    int caption, captionWidth, control, controlWidth, unit, unitWidth;
-};
-
 QFrame* namedPanel(QWidget* parent, const QString& name)
 {
     auto* p = new QFrame(parent);
@@ -72,6 +68,17 @@ QLineEdit* TfrmLPMain::resultEdit(QWidget* parent, const char* name, int tag, in
     return e;
 }
 
+// A caption, a numeric edit with its Tag and, when given, a unit label, on row r of a design tab.
+void TfrmLPMain::designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName,
+    const char* text, QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName,
+    const char* unitText)
+{
+    cap = label(p, capName, QString::fromUtf8(text), c.caption, rowTop(r), c.captionWidth);
+    e = numericEdit(p, editName, tag, c.control, rowTop(r), c.controlWidth);
+    if (unit)
+        *unit = label(p, unitName, QString::fromUtf8(unitText), c.unit, rowTop(r), c.unitWidth);
+}
+
 // The section drawing of a design tab, filling the page right of its inputs, with its enlarge
 // button in the corner.
 void TfrmLPMain::sectionPicture(
@@ -94,8 +101,8 @@ void TfrmLPMain::sectionPicture(
 void TfrmLPMain::createSteelTab()
 {
     QWidget* p = TabSheet4;
-    const Columns a { 10, 125, 140, 150, 294, 45 };
-    const Columns b { 350, 140, 495, 70, 569, 30 };
+    const DesignColumns a { 10, 125, 140, 150, 294, 45 };
+    const DesignColumns b { 350, 140, 495, 70, 569, 30 };
     Label89 = label(p, "Label89", QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
     ComboBox6 = listCombo(p, "ComboBox6",
         { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
@@ -111,19 +118,13 @@ void TfrmLPMain::createSteelTab()
     SpeedButton12->setToolTip(QStringLiteral("Edit the user-defined section"));
     SpeedButton12->hide();
 
-    const auto row
-        = [&](const Columns& c, int r, QLabel*& cap, const char* capName, const char* text, QLineEdit*& e,
-              const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText) {
-              cap = label(p, capName, QString::fromUtf8(text), c.caption, rowTop(r), c.captionWidth);
-              e = numericEdit(p, editName, tag, c.control, rowTop(r), std::min(c.controlWidth, 80));
-              if (unit)
-                  *unit = label(p, unitName, QString::fromUtf8(unitText),
-                      c.control + std::min(c.controlWidth, 80) + 4, rowTop(r), c.unitWidth);
-          };
-    row(a, 3, Label97, "Label97", "Downward Load, P", Edit34, "Edit34", 51, &Label98, "Label98", "kips");
-    row(a, 4, Label90, "Label90", "Moment Load, Mx", Edit23, "Edit23", 52, &Label91, "Label91", "kips-ft");
-    row(a, 5, Label92, "Label92", "Moment Load, My", Edit32, "Edit32", 52, &Label93, "Label93", "kips-ft");
-    row(a, 6, Label94, "Label94", "Yield Strength, Fy", Edit33, "Edit33", 53, &Label95, "Label95", "ksi");
+    // The loads' edits are 80 wide with their unit beside them.
+    const DesignColumns aEdit { a.caption, a.captionWidth, a.control, 80, a.control + 84, a.unitWidth };
+    const auto row = [&](auto&&... args) { designRow(p, args...); };
+    row(aEdit, 3, Label97, "Label97", "Downward Load, P", Edit34, "Edit34", 51, &Label98, "Label98", "kips");
+    row(aEdit, 4, Label90, "Label90", "Moment Load, Mx", Edit23, "Edit23", 52, &Label91, "Label91", "kips-ft");
+    row(aEdit, 5, Label92, "Label92", "Moment Load, My", Edit32, "Edit32", 52, &Label93, "Label93", "kips-ft");
+    row(aEdit, 6, Label94, "Label94", "Yield Strength, Fy", Edit33, "Edit33", 53, &Label95, "Label95", "ksi");
     row(b, 0, Label99, "Label99", "Effective Length, Kx", Edit35, "Edit35", 54, nullptr, "", "");
     row(b, 1, Label102, "Label102", "Effective Length, Ky", Edit36, "Edit36", 54, nullptr, "", "");
     row(b, 2, Label104, "Label104", "Unbraced Length, Lx", Edit37, "Edit37", 55, &Label105, "Label105", "ft");
@@ -149,8 +150,8 @@ void TfrmLPMain::createSteelTab()
 void TfrmLPMain::createPipeTab()
 {
     QWidget* p = TabSheet5;
-    const Columns a { 10, 125, 140, 150, 294, 45 };
-    const Columns b { 350, 140, 495, 70, 569, 30 };
+    const DesignColumns a { 10, 125, 140, 150, 294, 45 };
+    const DesignColumns b { 350, 140, 495, 70, 569, 30 };
     Label100 = label(p, "Label100", QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
     ComboBox9 = listCombo(p, "ComboBox9",
         { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
@@ -169,17 +170,11 @@ void TfrmLPMain::createPipeTab()
     CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
     CheckBox3->setGeometry(a.caption, rowTop(3), 200, 21);
 
-    const auto row
-        = [&](const Columns& c, int r, QLabel*& cap, const char* capName, const char* text, QLineEdit*& e,
-              const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText) {
-              cap = label(p, capName, QString::fromUtf8(text), c.caption, rowTop(r), c.captionWidth);
-              e = numericEdit(p, editName, tag, c.control, rowTop(r), std::min(c.controlWidth, 80));
-              if (unit)
-                  *unit = label(p, unitName, QString::fromUtf8(unitText),
-                      c.control + std::min(c.controlWidth, 80) + 4, rowTop(r), c.unitWidth);
-          };
-    row(a, 4, Label130, "Label130", "Downward Load, P", Edit45, "Edit45", 51, &Label118, "Label118", "kips");
-    row(a, 5, Label103, "Label103", "Moment Load, Mr", Edit42, "Edit42", 52, &Label111, "Label111",
+    // The loads' edits are 80 wide with their unit beside them.
+    const DesignColumns aEdit { a.caption, a.captionWidth, a.control, 80, a.control + 84, a.unitWidth };
+    const auto row = [&](auto&&... args) { designRow(p, args...); };
+    row(aEdit, 4, Label130, "Label130", "Downward Load, P", Edit45, "Edit45", 51, &Label118, "Label118", "kips");
+    row(aEdit, 5, Label103, "Label103", "Moment Load, Mr", Edit42, "Edit42", 52, &Label111, "Label111",
         "kips-ft");
     row(b, 0, Label115, "Label115", "Yield Strength, Fy", Edit44, "Edit44", 53, &Label116, "Label116", "ksi");
     row(b, 1, Label119, "Label119", "Effective Length, K", Edit46, "Edit46", 54, nullptr, "", "");
@@ -198,15 +193,8 @@ void TfrmLPMain::createPipeTab()
 void TfrmLPMain::createConcreteTab()
 {
     QWidget* p = TabSheet6;
-    const Columns a { 8, 122, 132, 90, 225, 35 };
-    const auto row
-        = [&](const Columns& c, int r, QLabel*& cap, const char* capName, const char* text, QLineEdit*& e,
-              const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText) {
-              cap = label(p, capName, QString::fromUtf8(text), c.caption, rowTop(r), c.captionWidth);
-              e = numericEdit(p, editName, tag, c.control, rowTop(r), c.controlWidth);
-              if (unit)
-                  *unit = label(p, unitName, QString::fromUtf8(unitText), c.unit, rowTop(r), c.unitWidth);
-          };
+    const DesignColumns a { 8, 122, 132, 90, 225, 35 };
+    const auto row = [&](auto&&... args) { designRow(p, args...); };
     Label127 = label(p, "Label127", QStringLiteral("Rebar Type"), a.caption, rowTop(0), a.captionWidth);
     ComboBox12 = listCombo(p, "ComboBox12",
         { QStringLiteral("US"), QStringLiteral("European"), QStringLiteral("Canadian") }, a.control,
@@ -231,7 +219,7 @@ void TfrmLPMain::createConcreteTab()
     ComboBox15 = listCombo(p, "ComboBox15", {}, a.control, rowTop(6), a.controlWidth);
     row(a, 7, Label144, "Label144", "Clear Cover", Edit58, "Edit58", 63, &Label145, "Label145", "in");
 
-    const Columns b { 268, 105, 375, 60, 438, 30 };
+    const DesignColumns b { 268, 105, 375, 60, 438, 30 };
     Label147 = label(p, "Label147", QStringLiteral("Tie/Spiral Spacing"), b.caption, rowTop(0), 180);
     makeBold(Label147);
     row(b, 1, Label134, "Label134", "Calculated", Edit55, "Edit55", 69, &Label135, "Label135", "in");
@@ -304,15 +292,8 @@ void TfrmLPMain::createConcreteTab()
 void TfrmLPMain::createTimberTab()
 {
     QWidget* p = TabSheet7;
-    const Columns a { 8, 140, 150, 65, 219, 35 };
-    const auto row
-        = [&](const Columns& c, int r, QLabel*& cap, const char* capName, const char* text, QLineEdit*& e,
-              const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText) {
-              cap = label(p, capName, QString::fromUtf8(text), c.caption, rowTop(r), c.captionWidth);
-              e = numericEdit(p, editName, tag, c.control, rowTop(r), c.controlWidth);
-              if (unit)
-                  *unit = label(p, unitName, QString::fromUtf8(unitText), c.unit, rowTop(r), c.unitWidth);
-          };
+    const DesignColumns a { 8, 140, 150, 65, 219, 35 };
+    const auto row = [&](auto&&... args) { designRow(p, args...); };
     row(a, 0, Label151, "Label151", "Load Duration Factor", Edit61, "Edit61", 71, nullptr, "", "");
     Label154 = label(p, "Label154", QStringLiteral("Reference Design Values Parallel to Grain"), a.caption,
         rowTop(1), 270);
@@ -331,7 +312,7 @@ void TfrmLPMain::createTimberTab()
         QStringLiteral("Load duration factor CD: 0.9 permanent, 1.0 ten years, 1.15 two months, "
                        "1.25 seven days, 1.6 wind or earthquake"));
 
-    const Columns b { 300, 190, 495, 65, 630, 40 };
+    const DesignColumns b { 300, 190, 495, 65, 630, 40 };
     Label190 = label(p, "Label190", QStringLiteral("Adjustment Factors"), b.caption, rowTop(0), 200);
     makeBold(Label190);
     row(b, 1, Label184, "Label184", "Size Factor for Fb", Edit68, "Edit68", 75, nullptr, "", "");
