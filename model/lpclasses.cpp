@@ -182,55 +182,62 @@ TOrdinalSet TLayer::AllowedConsistencies() const
     return set;
 }
 
+// A layer that uses the pile defaults takes the project's value, otherwise its own.
+template <typename T>
+T TLayer::pileValue(T TLPData::*projectValue, const T& own) const
+{
+    return UsePileDefaults && Model ? Model->*projectValue : own;
+}
+
 Extended TLayer::PileArea() const
 {
-    return UsePileDefaults && Model ? Model->Area : OwnArea;
+    return pileValue(&TLPData::Area, OwnArea);
 }
 Extended TLayer::PileFc() const
 {
-    return UsePileDefaults && Model ? Model->Fc : OwnFc;
+    return pileValue(&TLPData::Fc, OwnFc);
 }
 Extended TLayer::PileE() const
 {
-    return UsePileDefaults && Model ? Model->E : OwnE;
+    return pileValue(&TLPData::E, OwnE);
 }
 Extended TLayer::PileI() const
 {
-    return UsePileDefaults && Model ? Model->I : OwnI;
+    return pileValue(&TLPData::I, OwnI);
 }
 Extended TLayer::PileWidth() const
 {
-    return UsePileDefaults && Model ? Model->Width : OwnWidth;
+    return pileValue(&TLPData::Width, OwnWidth);
 }
 Extended TLayer::PileWidth2() const
 {
-    return UsePileDefaults && Model ? Model->Width2 : OwnWidth2;
+    return pileValue(&TLPData::Width2, OwnWidth2);
 }
 
 std::string TLayer::PileMaterialName() const
 {
-    return UsePileDefaults && Model ? Model->MaterialName : OwnMaterialName;
+    return pileValue(&TLPData::MaterialName, OwnMaterialName);
 }
 
 TPileInterface TLayer::PileInterface() const
 {
-    return UsePileDefaults && Model ? Model->Interface : OwnInterface;
+    return pileValue(&TLPData::Interface, OwnInterface);
 }
 Extended TLayer::PilePerimeter() const
 {
-    return UsePileDefaults && Model ? Model->Perimeter : OwnPerimeter;
+    return pileValue(&TLPData::Perimeter, OwnPerimeter);
 }
 TPileType TLayer::PileType() const
 {
-    return UsePileDefaults && Model ? Model->PileType : OwnPileType;
+    return pileValue(&TLPData::PileType, OwnPileType);
 }
 Extended TLayer::PileTipArea() const
 {
-    return UsePileDefaults && Model ? Model->TipArea : OwnTipArea;
+    return pileValue(&TLPData::TipArea, OwnTipArea);
 }
 bool TLayer::PileEFromFc() const
 {
-    return UsePileDefaults && Model ? Model->EFromFc : OwnEFromFc;
+    return pileValue(&TLPData::EFromFc, OwnEFromFc);
 }
 
 bool TLayer::SamePileAsPrevious() const

@@ -104,6 +104,10 @@ public:
     // x 100. A failed read leaves the layer as it was.
     void LoadFromStream(platform::TStream& Stream, int FileVersion);
     void SaveToStream(platform::TStream& Stream) const;
+
+private:
+    template <typename T>
+    T pileValue(T TLPData::*projectValue, const T& own) const;
 };
 
 // Owning list of the layers of one project, top layer first.
