@@ -33,6 +33,19 @@ double atLeast(double v, double least)
     return std::isnan(v) || v < least ? least : v;
 }
 
+// The callouts of a concrete section: its clear cover, and its tie or spiral bar with the spacing.
+QString coverText(const TLPData& d, const QString& barUnit)
+{
+    return TDiagramDraw::FormatValue(FieldLimitOf(47).Decimals, barUnit, d.Cover) + QStringLiteral(" clear");
+}
+
+QString tieText(const TLPData& d, const QString& barUnit)
+{
+    return QString::asprintf("%s %s @ %s", d.BarName(d.TieBarSize).c_str(),
+        d.TieType == kTieTypeSpiral ? "spiral" : "ties",
+        TDiagramDraw::FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride).toLatin1().constData());
+}
+
 } // namespace
 
 // ---- reinforced concrete ----------------------------------------------------------------------
@@ -143,7 +156,7 @@ void TDiagramDraw::DrawRoundRCSection()
         for (const QPoint& p : { surface, tie })
             c.Line(p.x() - FS / 4, p.y() - FS / 4, p.x() + FS / 4, p.y() + FS / 4);
         framed(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top,
-            FormatValue(FieldLimitOf(47).Decimals, barUnit, d.Cover) + QStringLiteral(" clear"));
+            coverText(d, barUnit));
     }
 
     // diameter across the centre
@@ -163,9 +176,7 @@ void TDiagramDraw::DrawRoundRCSection()
         const double k = (dist - radius) / dist;
         c.Line(rnd(sx), rnd(sy), rnd(sx + dx * k), rnd(sy + dy * k));
         framed(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS),
-            QString::asprintf("%s %s @ %s", d.BarName(d.TieBarSize).c_str(),
-                d.TieType == kTieTypeSpiral ? "spiral" : "ties",
-                FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride).toLatin1().constData()));
+            tieText(d, barUnit));
     }
 }
 
@@ -271,13 +282,11 @@ void TDiagramDraw::DrawRectRCSection()
     for (int y : { top, top + cover })
         c.Line(xm - FS / 2, y - FS / 2, xm + FS / 2, y + FS / 2);
     framed(xm + FS, aboveTop, xm + FS + w2, aboveBottom,
-        FormatValue(FieldLimitOf(47).Decimals, barUnit, d.Cover) + QStringLiteral(" clear"));
+        coverText(d, barUnit));
 
     c.Line(xm, bottom + 1 + rnd(0.75 * FS), xm, bottom - cover);
     framed(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom,
-        QString::asprintf("%s %s @ %s", d.BarName(d.TieBarSize).c_str(),
-            d.TieType == kTieTypeSpiral ? "spiral" : "ties",
-            FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride).toLatin1().constData()));
+        tieText(d, barUnit));
 }
 
 // ---- steel ----------------------------------------------------------------------------------
