@@ -33,6 +33,24 @@ double atLeast(double v, double least)
     return std::isnan(v) || v < least ? least : v;
 }
 
+// The tie and longitudinal bars of a concrete section, and the tie's line width and the cover in
+// pixels at s pixels per section unit.
+struct SectionBars {
+    TRebar tieBar {}, bar {};
+    int tieWidth = 1;
+    int cover = 0;
+};
+
+SectionBars sectionBars(const TLPData& d, double s)
+{
+    SectionBars b;
+    d.GetRebar(d.TieBarSize, b.tieBar);
+    d.GetRebar(d.BarSize, b.bar);
+    b.tieWidth = std::max(1, rnd(b.tieBar.Diameter * s));
+    b.cover = rnd(toDouble(d.Cover) * s);
+    return b;
+}
+
 // The callouts of a concrete section: its clear cover, and its tie or spiral bar with the spacing.
 QString coverText(const TLPData& d, const QString& barUnit)
 {
@@ -95,11 +113,11 @@ void TDiagramDraw::DrawRoundRCSection()
         DrawOctagon(left, top, right, bottom);
 
     // tie or spiral: always round
-    TRebar tieBar, bar;
-    d.GetRebar(d.TieBarSize, tieBar);
-    d.GetRebar(d.BarSize, bar);
-    const int t = std::max(1, rnd(tieBar.Diameter * s));
-    const int cover = rnd(toDouble(d.Cover) * s);
+    const SectionBars sb = sectionBars(d, s);
+    const TRebar& tieBar = sb.tieBar;
+    const TRebar& bar = sb.bar;
+    const int t = sb.tieWidth;
+    const int cover = sb.cover;
     const int inset = cover + t / 2;
     c.PenColor = kTie;
     c.PenWidth = t;
@@ -212,11 +230,10 @@ void TDiagramDraw::DrawRectRCSection()
     c.PenWidth = Margin();
     c.Rectangle(left, top, right, bottom);
 
-    TRebar tieBar, bar;
-    d.GetRebar(d.TieBarSize, tieBar);
-    d.GetRebar(d.BarSize, bar);
-    const int t = std::max(1, rnd(tieBar.Diameter * s));
-    const int cover = rnd(toDouble(d.Cover) * s);
+    const SectionBars sb = sectionBars(d, s);
+    const TRebar& bar = sb.bar;
+    const int t = sb.tieWidth;
+    const int cover = sb.cover;
     const int inset = cover + t / 2;
     c.PenColor = kTie;
     c.PenWidth = t;
