@@ -195,15 +195,14 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     QList<QStringList> layers;
     for (int i = 0; i < d.Layers.Count(); ++i) {
         const TLayer& l = *d.Layers[i];
-        layers.append({ QString::number(i + 1), nameOf(TLayerEnum::MaterialType, l.MatType),
-            nameOf(TLayerEnum::USCS, l.USCS), nameOf(TLayerEnum::Consistency, l.Consistency),
-            fixed(l.Top(), 1), fixed(l.Bottom(), 1), fixed(l.SGReactTop, 0), fixed(l.SGReactBottom, 0),
+        const QString soil = nameOf(TLayerEnum::MaterialType, l.MatType) + QStringLiteral(", ")
+            + nameOf(TLayerEnum::USCS, l.USCS) + QStringLiteral(", ") + nameOf(TLayerEnum::Consistency, l.Consistency);
+        layers.append({ QString::number(i + 1), soil, fixed(l.Bottom(), 1), fixed(l.SGReactTop, 0), fixed(l.SGReactBottom, 0),
             fixed(l.Cohesion, 2), fixed(l.Kp, 2), fixed(l.FSonKp, 2), fixed(l.Gamma, 1),
             fixed(l.SPTFieldN, 0) });
     }
-    v[QStringLiteral("layer-table")] = table({ QStringLiteral("#"), QStringLiteral("Material"),
-                                                   QStringLiteral("USCS"), QStringLiteral("Consistency"),
-                                                   QStringLiteral("Top, ft"), QStringLiteral("Bottom, ft"),
+    v[QStringLiteral("layer-table")] = table({ QStringLiteral("#"), QStringLiteral("Soil"),
+                                                   QStringLiteral("Bottom, ft"),
                                                    QStringLiteral("k top, kcf"), QStringLiteral("k bottom, kcf"),
                                                    QStringLiteral("c, ksf"), QStringLiteral("Kp"),
                                                    QStringLiteral("F.S. Kp"), QStringLiteral("Gamma, pcf"),
@@ -321,7 +320,7 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("RCRatio")] = fixed(d.CombinedRatio, 3);
     addTables(v);
 
-    // The range of every numeric input, "US | SI", as the field limits hold it.
+    // The range of every numeric input, "US / SI", as the field limits hold it.
     const auto number = [](Extended x) { return QString::number(static_cast<double>(x), 'g', 10); };
     for (int t = 1; t <= kFieldLimitCount; ++t) {
         const TFieldLimit us = FieldLimitsUS()[static_cast<std::size_t>(t - 1)];
@@ -329,7 +328,7 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
         const auto range = [&](const TFieldLimit& l) {
             return l.HasRange() ? number(l.MinValue) + QStringLiteral(" to ") + number(l.MaxValue) : QStringLiteral("any");
         };
-        v[QStringLiteral("lim-%1").arg(t)] = range(us) + QStringLiteral(" | ") + range(si);
+        v[QStringLiteral("lim-%1").arg(t)] = range(us) + QStringLiteral(" / ") + range(si);
     }
     return v;
 }
@@ -452,10 +451,12 @@ QList<Heading> styleDocument(QTextDocument& doc, const QString& folder, qreal te
             if (picture.isNull())
                 throw std::runtime_error("cannot read the picture " + image.name().toStdString());
             doc.addResource(QTextDocument::ImageResource, QUrl(image.name()), picture);
-            // Screenshots are 96 dpi; never wider than the text.
-            qreal width = picture.width() * kDpi / 96.0;
-            if (width > textWidth)
-                width = textWidth;
+            // The layout measures pictures in screen pixels (96 per inch) and scales them to the
+            // writer: a screenshot keeps its size on paper, never wider than the text.
+            const qreal maxWidth = textWidth * 96.0 / kDpi;
+            qreal width = picture.width();
+            if (width > maxWidth)
+                width = maxWidth;
             image.setWidth(width);
             image.setHeight(width * picture.height() / picture.width());
             QTextCursor at(&doc);
@@ -465,7 +466,7 @@ QList<Heading> styleDocument(QTextDocument& doc, const QString& folder, qreal te
         }
     }
 
-    // Tables: thin rules, some room in the cells, a shaded header row that repeats.
+    // Tables: thin rules, some room in the cells, a shaded header row.
     for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
         auto* t = qobject_cast<QTextTable*>(frame);
         if (!t)
@@ -477,7 +478,6 @@ QList<Heading> styleDocument(QTextDocument& doc, const QString& folder, qreal te
         format.setBorderBrush(QColor(0x99, 0x99, 0x99));
         format.setCellSpacing(0);
         format.setCellPadding(points(2.5));
-        format.setHeaderRowCount(1);
         format.setBottomMargin(points(8));
         if (t->columns() > 6)
             format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
@@ -525,6 +525,8 @@ void keepHeadingsWithText(QTextDocument& doc, qreal pageHeight)
                 QTextBlockFormat format = block.blockFormat();
                 format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
                 cursor.setBlockFormat(format);
+                // A format change relays out only near the block; the pages below must move too.
+                doc.markContentsDirty(0, doc.characterCount());
                 moved = true;
                 break; // the pages below have moved: look again from the top
             }
