@@ -653,7 +653,12 @@ void render(const QString& sourcePath, const QString& output, const QString& dem
     doc.setDefaultFont(bodyFont());
     doc.setDocumentMargin(0);
     doc.setMarkdown(source.markdown, QTextDocument::MarkdownDialectGitHub);
+    doc.setUndoRedoEnabled(false);
+    // One edit block: the layout runs once for all the styling, not once per table cell.
+    QTextCursor batch(&doc);
+    batch.beginEditBlock();
     QList<Heading> headings = styleDocument(doc, QFileInfo(sourcePath).absolutePath(), body.width());
+    batch.endEditBlock();
     doc.setPageSize(body.size());
     keepHeadingsWithText(doc, body.height());
     findPages(doc, headings, body.height());
