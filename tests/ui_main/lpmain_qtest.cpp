@@ -250,7 +250,7 @@ private slots:
             QCOMPARE(a.action->shortcut(), a.shortcut);
             QCOMPARE(a.action->statusTip(), QString::fromUtf8(a.hint));
         }
-        QVERIFY(window->AEquations->isVisible()); // its document ships beside the program
+        QVERIFY(!window->AEquations->isVisible());
         QVERIFY(window->AAutoUpdate->isCheckable());
         QCOMPARE(window->AAutoUpdate->text(), QStringLiteral("A&utomatically Check for Updates"));
 

@@ -215,6 +215,7 @@ void TfrmLPMain::createActions()
     AWeb->setIcon(ImageList1.value(4));
     AEquations->setIcon(ImageList1.value(5));
     AHelp->setIcon(ImageList1.value(6));
+    AEquations->setVisible(false);
     AAutoUpdate->setCheckable(true);
 }
 
