@@ -62,8 +62,8 @@ QByteArray readAll(const QString& path)
 TEST_F(Unzip, FilesFoldersAndPermissionsArrive)
 {
     QByteArray big(300000, '\0');
-    for (int i = 0; i < big.size(); ++i)
-        big[i] = char((i * 7919) >> 3);
+    for (unsigned i = 0; i < unsigned(big.size()); ++i)
+        big[i] = char((i * 7919u) >> 3);
     QString error;
     ASSERT_TRUE(unzip(
         { { "fendrix", "#!/bin/sh\n", 0755 }, { "readme.txt", "hello", 0644 }, { "docs/", {}, 0755, S_IFDIR },
