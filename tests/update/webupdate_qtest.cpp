@@ -220,9 +220,16 @@ private slots:
         // 404 and 500 with a body are no page either.
         server.setReply("/gone.html", LoopbackServer::error(404, infoPage("9.0", "x", "y")));
         QVERIFY(!w.DownloadFile(server.url("/gone.html"), false, false));
+        QCOMPARE(w.ErrorReason(), QStringLiteral("HTTP 404 Not Found"));
         server.setReply("/broken.html", LoopbackServer::error(500, infoPage("9.0", "x", "y")));
         QVERIFY(!w.DownloadFile(server.url("/broken.html"), false, false));
         QCOMPARE(rec.errors, 3);
+        // A round whose page fails reports it once, not again for the page's missing values.
+        configure(w, server, "/gone.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 4);
+        QCOMPARE(w.ErrorReason(), QStringLiteral("HTTP 404 Not Found"));
+        rec.errors = 3;
         // Nobody listening.
         quint16 closedPort = 0;
         {
@@ -231,6 +238,7 @@ private slots:
         }
         QVERIFY(!w.DownloadFile(QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort), false, false));
         QCOMPARE(rec.errors, 4);
+        QVERIFY2(w.ErrorReason().contains("refused", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
         // A scheme we do not speak, and no host at all.
         QVERIFY(!w.DownloadFile(QStringLiteral("ftp://127.0.0.1/x.html"), false, false));
         QVERIFY(!w.DownloadFile(QStringLiteral("/only/a/path.html"), false, false));
@@ -406,6 +414,47 @@ private slots:
         QVERIFY(!w.DownloadFile(server.url("/endless.html"), false, false));
         QCOMPARE(rec.errors, 1);
         QVERIFY(w.Downloaded() <= TupWebUpdate::kMaxPageBytes);
+
+        // A response head beyond 64 KiB, here one endless header line.
+        LoopbackServer::Reply bigHead = LoopbackServer::page(infoPage("9.0", "x", "y"));
+        bigHead.headers << qMakePair(QByteArray("X-Padding"), QByteArray(70 * 1024, 'h'));
+        server.setReply("/bighead.html", bigHead);
+        QVERIFY(!w.DownloadFile(server.url("/bighead.html"), false, false));
+        QCOMPARE(rec.errors, 2);
+        QVERIFY2(w.ErrorReason().contains("64 KB"), qPrintable(w.ErrorReason()));
+        // Just below the bound is an ordinary answer.
+        bigHead.headers = { qMakePair(QByteArray("X-Padding"), QByteArray(60 * 1024, 'h')) };
+        server.setReply("/bighead.html", bigHead);
+        QVERIFY(w.DownloadFile(server.url("/bighead.html"), false, false));
+    }
+
+    void stalledServerEndsTheRoundWithAnError()
+    {
+        LoopbackServer server;
+        LoopbackServer::Reply mute = LoopbackServer::page(infoPage("3.0", "x", "y"));
+        mute.mute = true;
+        server.setReply("/mute.html", mute);
+        LoopbackServer::Reply stalled = LoopbackServer::file(pattern(5000));
+        stalled.stall = true;
+        server.setReply("/stalled.bin", stalled);
+        server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", server.url("/stalled.bin").toUtf8(), "s.bin")));
+        TupWebUpdate w;
+        QCOMPARE(w.StallTimeoutMs, 30000);
+        w.StallTimeoutMs = 300;
+        w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+        Recorder rec(w);
+        // No answer at all, then headers without a body.
+        configure(w, server, "/mute.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 1);
+        QVERIFY2(w.ErrorReason().startsWith("No data from 127.0.0.1 for 0.3 s"), qPrintable(w.ErrorReason()));
+        configure(w, server, "/p.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 2);
+        QVERIFY(!w.Busy());
+        QCOMPARE(rec.terminated, 0);
+        QVERIFY(tmpEntries().isEmpty());
     }
 
     void releaseShorterThanAnnouncedFails()
@@ -652,6 +701,34 @@ private slots:
         QVERIFY(!QFile::exists(m_marker));
         QCOMPARE(rec.terminated, 0);
         QCOMPARE(rec.cannotExecute, 0);
+    }
+
+    void aLinkInTheUnpackFolderIsNotFollowed()
+    {
+        LoopbackServer server;
+        server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", server.url("/u.zip").toUtf8(), "u.zip")));
+        server.setReply("/u.zip", LoopbackServer::file(makeZip({ { "install", markerScript(), 0755 } })));
+        // Somebody else's folder, and a link to it where the archive is unpacked.
+        const QString theirs = m_root.filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs + "/sub/deeper"));
+        writeFile(theirs + "/a.txt", "a");
+        writeFile(theirs + "/sub/deeper/b.txt", "b");
+        QVERIFY(QFile::link(theirs, m_tmp + "/BraxholmUpdate"));
+        TupWebUpdate w;
+        Recorder rec(w);
+        configure(w, server, "/p.html");
+        w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 1);
+        QVERIFY2(w.ErrorReason().contains("symbolic link"), qPrintable(w.ErrorReason()));
+        QCOMPARE(rec.terminated, 0);
+        QCOMPARE(readAll(theirs + "/a.txt"), QByteArray("a"));
+        QCOMPARE(readAll(theirs + "/sub/deeper/b.txt"), QByteArray("b"));
+        QCOMPARE(QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
+        QVERIFY(QFileInfo(m_tmp + "/BraxholmUpdate").isSymLink());
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(m_marker));
     }
 
     void startedUpdateEndsTheProgramThroughTheHook()
