@@ -48,6 +48,7 @@ struct Recorder {
     int terminated = 0;
     int cannotExecute = 0;
     bool canUpdate = true;
+    bool canTerminate = true;
 
     explicit Recorder(TupWebUpdate& w)
     {
@@ -74,6 +75,10 @@ struct Recorder {
         w.OnCannotExecute = [this] {
             ++cannotExecute;
             log << "CannotExecute";
+        };
+        w.OnQueryTerminate = [this](bool& can) {
+            log << "QueryTerminate";
+            can = canTerminate;
         };
         w.OnTerminate = [this] {
             ++terminated;
@@ -742,10 +747,20 @@ private slots:
         Recorder rec(w);
         configure(w, server, "/p.html");
         w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+        // The owner says no (its save question was cancelled): nothing starts.
+        rec.canTerminate = false;
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.log.last(), QStringLiteral("QueryTerminate"));
+        QCOMPARE(rec.terminated, 0);
+        QCOMPARE(rec.cannotExecute, 0);
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_marker));
+
+        rec.canTerminate = true;
         QVERIFY(w.CheckForUpdate());
         QCOMPARE(rec.cannotExecute, 0);
         QCOMPARE(rec.terminated, 1);
-        QCOMPARE(rec.log.last(), QStringLiteral("Terminate"));
+        QCOMPARE(rec.log.mid(rec.log.size() - 2), QStringList({ "QueryTerminate", "Terminate" }));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
         QCOMPARE(readAll(m_marker), QByteArray("/S|--target|here|"));
 
