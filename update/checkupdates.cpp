@@ -376,7 +376,8 @@ void TfrmCheckUpdates::wupdDownloadError()
     const QString text = QStringLiteral("Error accessing data from the web!");
     showOutcome(text);
     message(QMessageBox::Critical, QStringLiteral("Error"),
-        wupd->ErrorReason().isEmpty() ? text : text + QLatin1Char('\n') + wupd->ErrorReason(), QMessageBox::Ok);
+        wupd->ErrorReason().isEmpty() ? text : text + QLatin1Char('\n') + wupd->ErrorReason(),
+        QMessageBox::Ok);
 }
 
 void TfrmCheckUpdates::wupdGetClientFileName(QString& FileName)

@@ -308,12 +308,15 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         return fail(transfer.errorString());
     // Only a 2xx answer carries the resource: an error page is never saved or started.
     if (!transfer.isSuccessStatus())
-        return fail(QStringLiteral("HTTP %1 %2").arg(transfer.status()).arg(transfer.reasonPhrase()).trimmed());
+        return fail(
+            QStringLiteral("HTTP %1 %2").arg(transfer.status()).arg(transfer.reasonPhrase()).trimmed());
     const qint64 limit = ToFile ? kMaxFileBytes : kMaxPageBytes;
     const std::optional<qint64> length = transfer.contentLength();
     m_total = length.value_or(0);
-    const QString tooLarge = QStringLiteral("%1 is larger than %2 MB.").arg(url.toDisplayString()).arg(limit >> 20);
-    const QString noLength = QStringLiteral("The server did not announce the length of %1.").arg(url.toDisplayString());
+    const QString tooLarge
+        = QStringLiteral("%1 is larger than %2 MB.").arg(url.toDisplayString()).arg(limit >> 20);
+    const QString noLength
+        = QStringLiteral("The server did not announce the length of %1.").arg(url.toDisplayString());
     if (!length && RequireLength)
         return fail(noLength);
     if (length && *length > limit)
@@ -341,8 +344,9 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         }
         // Never more than announced, nor beyond the limit when nothing was announced.
         if (m_downloaded + n > (length ? *length : limit)) {
-            broken = length ? QStringLiteral("The server sent more than the %1 bytes it announced.").arg(*length)
-                            : tooLarge;
+            broken = length
+                ? QStringLiteral("The server sent more than the %1 bytes it announced.").arg(*length)
+                : tooLarge;
             break;
         }
         if (ToFile) {
@@ -367,7 +371,8 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         if (broken.isEmpty() && !length)
             broken = noLength;
         if (broken.isEmpty() && m_total != m_downloaded)
-            broken = QStringLiteral("The transfer ended after %1 of %2 bytes.").arg(m_downloaded).arg(m_total);
+            broken
+                = QStringLiteral("The transfer ended after %1 of %2 bytes.").arg(m_downloaded).arg(m_total);
         if (broken.isEmpty() && !file.commit())
             broken = cannotWrite.arg(m_fileName, file.errorString());
         if (!broken.isEmpty())

@@ -298,13 +298,16 @@ struct HttpGet::Impl {
             }
             const QUrl next = url.resolved(QUrl::fromEncoded(location));
             const QString scheme = next.scheme().toLower();
-            if ((scheme != QLatin1String("http") && scheme != QLatin1String("https")) || next.host().isEmpty()) {
-                fail(QStringLiteral("Redirected to an address that is not a web page: %1").arg(next.toString()));
+            if ((scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+                || next.host().isEmpty()) {
+                fail(QStringLiteral("Redirected to an address that is not a web page: %1")
+                         .arg(next.toString()));
                 return false;
             }
             if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
                 && scheme == QLatin1String("http")) {
-                fail(QStringLiteral("Redirected from a secure to an insecure address: %1").arg(next.toString()));
+                fail(QStringLiteral("Redirected from a secure to an insecure address: %1")
+                         .arg(next.toString()));
                 return false;
             }
             start(next);

@@ -315,7 +315,8 @@ private slots:
         server.setReply("/updates/qzp/qzp.html",
             LoopbackServer::page(infoPage("2.1.8", server.url("/u.zip").toUtf8(), "u.zip")));
         server.setReply("/u.zip",
-            LoopbackServer::file(makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+            LoopbackServer::file(
+                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
         int asked = 0;
         int terminated = 0;
         // The save question answered Cancel (or a save that failed).
@@ -431,7 +432,8 @@ private slots:
         });
         QCOMPARE(answerer.seen.size(), 2);
         QCOMPARE(answerer.seen[1].icon, QMessageBox::Critical);
-        QCOMPARE(answerer.seen[1].text, QStringLiteral("Error accessing data from the web!\nHTTP 404 Not Found"));
+        QCOMPARE(
+            answerer.seen[1].text, QStringLiteral("Error accessing data from the web!\nHTTP 404 Not Found"));
         QVERIFY(openAfterError);
         QCOMPARE(status, QStringLiteral("Error accessing data from the web!"));
         QCOMPARE(button, QStringLiteral("&Close"));

@@ -468,7 +468,8 @@ private slots:
         LoopbackServer::Reply cut = LoopbackServer::file(pattern(500));
         cut.announcedLength = 1000; // the server hangs up half-way
         server.setReply("/cut.bin", cut);
-        server.setReply("/p.html", LoopbackServer::page(infoPage("3.0", server.url("/cut.bin").toUtf8(), "cut.bin")));
+        server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", server.url("/cut.bin").toUtf8(), "cut.bin")));
         TupWebUpdate w;
         Recorder rec(w);
         configure(w, server, "/p.html");
@@ -730,7 +731,8 @@ private slots:
         QCOMPARE(rec.terminated, 0);
         QCOMPARE(readAll(theirs + "/a.txt"), QByteArray("a"));
         QCOMPARE(readAll(theirs + "/sub/deeper/b.txt"), QByteArray("b"));
-        QCOMPARE(QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
+        QCOMPARE(
+            QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
         QVERIFY(QFileInfo(m_tmp + "/BraxholmUpdate").isSymLink());
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_marker));
