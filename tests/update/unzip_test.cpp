@@ -138,10 +138,6 @@ TEST_F(Unzip, TheDefaultBoundsRefuseTheWholeArchive)
     QString error;
     EXPECT_FALSE(unzip(many, &error));
     EXPECT_TRUE(filesWritten().isEmpty()) << filesWritten().size();
-    many.removeLast();
-    EXPECT_TRUE(unzip(many, &error)) << error.toStdString();
-    QDir(m_target).removeRecursively();
-    QDir().mkpath(m_target);
 
     // An entry announcing more than a download may bring (1 GiB): its sizes in the local and
     // central headers say 0x40000001 bytes.
