@@ -152,7 +152,7 @@ TfrmLPMain::TfrmLPMain(QWidget* parent)
 
 TfrmLPMain::~TfrmLPMain()
 {
-    SetUpdateTerminateHook({});
+    SetUpdateTerminateHook({}, {});
     qApp->removeEventFilter(this);
     platform::runGuarded([this] { FormDestroy(); });
 }
@@ -904,15 +904,14 @@ void TfrmLPMain::FormCreate()
 
     LPData = std::make_unique<TLPData>();
 
-    // A started update ends the program; unsaved work gets the save question first, and Cancel
-    // keeps the program (and the work) open.
-    SetUpdateTerminateHook([this] {
-        if (!AskSaveChanges())
-            return;
-        m_ending = true;
-        if (close())
-            QCoreApplication::quit();
-    });
+    // An update ends the program; unsaved work gets the save question before the new version
+    // starts, and Cancel abandons the update, keeping the program and the work.
+    SetUpdateTerminateHook([this] { return AskSaveChanges(); },
+        [this] {
+            m_ending = true;
+            if (close())
+                QCoreApplication::quit();
+        });
 
     // Failing to create the project folder ends the creation with its message; the window stays.
     platform::runGuarded([this] {
