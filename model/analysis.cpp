@@ -375,7 +375,10 @@ Extended TLPData::SubUnitFactor() const
     const Extended endBearingLimit = UnitValue(480, 10);
     const Extended feetToInches = UnitValue(1, 12);
     const Extended squareFeetToInches = UnitValue(1, 144);
-    const Extended settlementDivisor = UnitValue(8, 1);
+    // The tip term comes out in m.kPa (SI) or ft.ksi (US). The SI divisor 8 takes it to mm; the
+    // US one gives the same movement in inches: 1 ft.ksi = 0.3048 m x 6894.757 kPa, 1 in = 25.4 mm.
+    constexpr Extended kFootKsiInMetreKPa = 0.3048L * 6894.757293168361L;
+    const Extended settlementDivisor = UnitValue(8, 8 * 25.4L / kFootKsiInMetreKPa);
     const Extended sqrtOCR = std::sqrt(OCR);
     const Extended lambdaNumerator = si ? 1000 : 144;
     RunConstants run;
