@@ -271,12 +271,15 @@ TEST(SectionStiffness, SteelPileBendsAsItsSection)
 
         // Section size in model lengths (ft | m) and Is in in^4 | mm^4.
         const Extended toSection = si ? 1000 : 12;
+        const auto named = [](const auto& table, const std::string& name) {
+            return std::find_if(
+                table.begin(), table.end(), [&](const auto& row) { return row.Name == name; });
+        };
         Extended Is = 0;
         if (c.pipe) {
             std::vector<TPipeShape> table;
             LoadPipeShapes(0, si, table);
-            const auto s = std::find_if(
-                table.begin(), table.end(), [&](const TPipeShape& p) { return p.Name == c.name; });
+            const auto s = named(table, c.name);
             ASSERT_NE(s, table.end());
             d.PipeShape = *s;
             d.Shape = psCircle;
@@ -292,8 +295,7 @@ TEST(SectionStiffness, SteelPileBendsAsItsSection)
         } else {
             std::vector<TIShape> table;
             LoadIShapes(0, si, table);
-            const auto s = std::find_if(
-                table.begin(), table.end(), [&](const TIShape& p) { return p.Name == c.name; });
+            const auto s = named(table, c.name);
             ASSERT_NE(s, table.end());
             d.IShape = *s;
             d.Shape = psRectangle;
