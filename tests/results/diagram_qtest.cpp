@@ -1,6 +1,7 @@
 // The drawings: sizes derived from the bitmap, value texts, the pile in the soil profile (each
 // layer filled at its depth, the pile kept clear of the layer fills) and the section sketches
 // (steel I/H, pipe, round, octagonal and rectangular concrete with their bar counts).
+#include "picturebaseline.h"
 #include "results/diagramdraw.h"
 #include "resultstest.h"
 
@@ -111,6 +112,7 @@ private slots:
     void rectangularSectionBars();
     void thinTieStillDrawn();
     void noStructuralDesignIsBlank();
+    void picturesMatchBaseline();
 };
 
 void DiagramTest::derivedSizes()
@@ -628,6 +630,39 @@ void DiagramTest::noStructuralDesignIsBlank()
     data->StructuralDesign = false;
     for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
         QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+// Every drawing at the sizes the window, the enlarged view and the report ask for, for each
+// baseline project, pile shape and pile material.
+void DiagramTest::picturesMatchBaseline()
+{
+    const QSize window(428, 257), pileTab(342, 247), section(166, 247), enlarged(1580, 900),
+        reportProfile(2160, 1440), reportSection(1440, 960), reportConcrete(720, 960);
+    PictureBaseline baseline(QStringLiteral("drawings.txt"));
+    for (BaselineProject& project : BaselineProjects()) {
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
+            const QString prefix = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
+            const auto add = [&](const char* what, TDiagramKind kind, QSize size) {
+                baseline.Add(prefix + QLatin1String(what) + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
+                    draw(data, kind, size.width(), size.height()));
+            };
+            ReshapePile(data, shape, piRoughConcrete);
+            for (QSize size : { window, pileTab, enlarged, reportProfile })
+                add("profile", dkSoilProfile, size);
+            add("concrete", dkConcreteSection, section);
+            add("concrete", dkConcreteSection, reportConcrete);
+            ReshapePile(data, shape, piRoughSteel);
+            add("steel-profile", dkSoilProfile, window);
+            const TDiagramKind steel = data.UsesIShape() ? dkWSection : dkPipeSection;
+            add("steel", steel, section);
+            add("steel", steel, reportSection);
+            ReshapePile(data, shape, piTimber);
+            add("timber-profile", dkSoilProfile, window);
+        }
+    }
+    const QStringList differ = baseline.Differences();
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
 }
 
 QTEST_MAIN(DiagramTest)

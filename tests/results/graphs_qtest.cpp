@@ -1,6 +1,7 @@
 // The graph window filled from the demo projects: one point per node with the model's values,
 // depth increasing downward and values to the right, the pictures each kind shows, increments,
 // value marks, the mouse read-out and the print preparation.
+#include "picturebaseline.h"
 #include "results/graphs.h"
 #include "resultstest.h"
 
@@ -29,6 +30,7 @@ private slots:
     void formShowKeepsWindowOnScreen();
     void preparedForPrint();
     void undefinedValuesAreDrawnWithoutHarm();
+    void picturesMatchBaseline();
 };
 
 void GraphsTest::lateralGraphsHoldOnePointPerNode()
@@ -362,6 +364,39 @@ void GraphsTest::undefinedValuesAreDrawnWithoutHarm()
                 QVERIFY(!std::isnan(vy) && !std::isnan(vx));
         }
     QVERIFY(!g.GraphPicture(1).isNull());
+}
+
+// Every graph kind on screen and prepared for print for each baseline project, and the
+// interaction diagram for every pile shape.
+void GraphsTest::picturesMatchBaseline()
+{
+    PictureBaseline baseline(QStringLiteral("graphs.txt"));
+    for (BaselineProject& project : BaselineProjects()) {
+        const auto add = [&](int kind, bool print, const QString& stage) {
+            TfrmGraphs g;
+            if (print)
+                g.PrepareForPrint();
+            g.ShowGraphs(*project.data, TGraphKind(kind));
+            for (int n = 1; n <= 6; ++n)
+                if (!g.ImageN(n)->isHidden())
+                    baseline.Add(QStringLiteral("%1/%2kind%3%4/Image%5")
+                                     .arg(QLatin1String(project.name), stage)
+                                     .arg(kind)
+                                     .arg(print ? QStringLiteral("-print") : QString())
+                                     .arg(n),
+                        g.GraphPicture(n));
+        };
+        for (int kind = gkAllLateral; kind <= gkEffectiveStress; ++kind)
+            for (bool print : { false, true })
+                add(kind, print, QString());
+        for (TPileShape shape : { psCircle, psRectangle, psOctagon }) {
+            ReshapePile(*project.data, shape, piRoughConcrete);
+            for (bool print : { false, true })
+                add(gkInteraction, print, QStringLiteral("shape%1/").arg(int(shape)));
+        }
+    }
+    const QStringList differ = baseline.Differences();
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
 }
 
 QTEST_MAIN(GraphsTest)
