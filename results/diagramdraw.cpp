@@ -207,64 +207,111 @@ void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect
         return;
     const int w = m_image.width();
     const int h = m_image.height();
-    const auto index = [w](int px, int py) {
-        return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + static_cast<std::size_t>(px);
+    // Pixels taken by this fill are marked in a buffer kept by the canvas: it only grows, and
+    // each fill clears exactly the runs it marked, so a fill allocates nothing once the canvas
+    // has filled a picture of this size. The area is found first and painted afterwards, so a
+    // fill colour equal to what is already there cannot make the search run forever.
+    const std::size_t need = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    if (m_taken.size() < need)
+        m_taken.resize(need, 0);
+    m_runs.clear();
+    m_seeds.clear();
+
+    // The kept-out rectangles in QRect's own sense of containment (an empty one keeps out
+    // nothing), reduced to the rows they cover.
+    const auto span = [](int a, int b, int& lo, int& hi) {
+        if (b < a - 1) {
+            lo = b + 1;
+            hi = a - 1;
+        } else {
+            lo = a;
+            hi = b;
+        }
     };
-    // A pixel is unknown (0), closed to the fill (1: the border colour or a kept-out rectangle),
-    // taken (2) or open (3); its colour is looked at once, when the search first reaches it. The
-    // area is found first, then painted, so that a fill colour equal to what is already there
-    // cannot make the search run forever.
-    std::vector<std::uint8_t> state(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
+    // hi is then the first column after the rectangle that keeps it out.
+    const auto reach = [&](int px, int py, int& lo, int& hi) {
+        lo = 0;
+        hi = w;
+        for (const QRect& r : keepOut) {
+            int l, rr, t, b;
+            span(r.left(), r.right(), l, rr);
+            span(r.top(), r.bottom(), t, b);
+            if (py < t || py > b || l > rr)
+                continue;
+            if (px >= l && px <= rr) {
+                hi = rr + 1;
+                return false;
+            }
+            if (rr < px)
+                lo = std::max(lo, rr + 1);
+            else
+                hi = std::min(hi, l);
+        }
+        return true;
+    };
+
     const QRgb stop = border.rgb() | 0xFF000000u;
     const uchar* bits = m_image.constBits();
     const qsizetype stride = m_image.bytesPerLine();
-    const auto open = [&](int px, int py) {
-        std::uint8_t& st = state[index(px, py)];
-        if (st == 0) {
-            const QRgb pixel = reinterpret_cast<const QRgb*>(bits + py * stride)[px];
-            bool closed = (pixel | 0xFF000000u) == stop;
-            for (const QRect& r : keepOut)
-                closed = closed || r.contains(px, py);
-            st = closed ? 1 : 3;
-        }
-        return st == 3;
+    std::uint8_t* taken = m_taken.data();
+    const auto open = [&](const QRgb* line, const std::uint8_t* marks, int px) {
+        return !marks[px] && (line[px] | 0xFF000000u) != stop;
     };
-    if (!open(x, y))
-        return;
 
-    std::vector<QPoint> stack { QPoint(x, y) };
-    std::vector<QRect> area;
-    while (!stack.empty()) {
-        const QPoint pt = stack.back();
-        stack.pop_back();
+    m_seeds.emplace_back(x, y);
+    while (!m_seeds.empty()) {
+        const QPoint pt = m_seeds.back();
+        m_seeds.pop_back();
         const int py = pt.y();
-        int lx = pt.x();
-        if (!open(lx, py))
+        int lo, hi;
+        if (!reach(pt.x(), py, lo, hi))
             continue;
-        while (lx > 0 && open(lx - 1, py))
+        const auto* line = reinterpret_cast<const QRgb*>(bits + py * stride);
+        std::uint8_t* marks = taken + static_cast<std::size_t>(py) * static_cast<std::size_t>(w);
+        int lx = pt.x();
+        if (!open(line, marks, lx))
+            continue;
+        while (lx > lo && open(line, marks, lx - 1))
             --lx;
-        int rx = lx;
-        while (rx < w && open(rx, py)) {
-            state[index(rx, py)] = 2;
+        int rx = pt.x() + 1;
+        while (rx < hi && open(line, marks, rx))
             ++rx;
-        }
-        area.emplace_back(lx, py, rx - lx, 1);
+        std::fill(marks + lx, marks + rx, std::uint8_t(1));
+        m_runs.emplace_back(lx, py, rx - lx, 1);
         // One seed per open run of the rows above and below.
         for (int ny : { py - 1, py + 1 }) {
             if (ny < 0 || ny >= h)
                 continue;
-            bool inRun = false;
-            for (int px = lx; px < rx; ++px) {
-                const bool isOpen = open(px, ny);
-                if (isOpen && !inRun)
-                    stack.emplace_back(px, ny);
-                inRun = isOpen;
+            const auto* nline = reinterpret_cast<const QRgb*>(bits + ny * stride);
+            const std::uint8_t* nmarks = taken + static_cast<std::size_t>(ny) * static_cast<std::size_t>(w);
+            int px = lx;
+            while (px < rx) {
+                int nlo, nhi;
+                if (!reach(px, ny, nlo, nhi)) {
+                    px = nhi;
+                    continue;
+                }
+                const int end = std::min(rx, nhi);
+                bool inRun = false;
+                for (; px < end; ++px) {
+                    const bool isOpen = open(nline, nmarks, px);
+                    if (isOpen && !inRun)
+                        m_seeds.emplace_back(px, ny);
+                    inRun = isOpen;
+                }
             }
         }
     }
     const QRgb colour = BrushColor.rgb();
-    for (const QRect& run : area) {
+    for (const QRect& run : m_runs) {
         QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
+        std::uint8_t* marks = taken + static_cast<std::size_t>(run.top()) * static_cast<std::size_t>(w);
+        std::fill(marks + run.left(), marks + run.left() + run.width(), std::uint8_t(0));
+        if (BrushStyle == bsSolid) {
+            std::fill(line + run.left(), line + run.left() + run.width(), colour);
+            continue;
+        }
         for (int px = run.left(); px <= run.right(); ++px)
             if (hatchBit(BrushStyle, px, run.top()))
                 line[px] = colour;

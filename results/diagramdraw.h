@@ -72,6 +72,10 @@ private:
     void fillPixel(int x, int y);
     QImage& m_image;
     int m_fontHeight = 13;
+    // Working memory of FloodFill, kept between fills.
+    std::vector<std::uint8_t> m_taken;
+    std::vector<QRect> m_runs;
+    std::vector<QPoint> m_seeds;
 };
 
 class TDiagramDraw {
