@@ -201,17 +201,18 @@ void TDrawCanvas::fillPixel(int x, int y)
     reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = BrushColor.rgb();
 }
 
-void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut)
+void TDrawCanvas::FloodFill(
+    int x, int y, QColor border, const std::vector<QRect>& keepOut, const QRect& bounds)
 {
-    if (BrushStyle == bsClear || !m_image.rect().contains(x, y))
+    const QRect area = bounds.isNull() ? m_image.rect() : bounds.intersected(m_image.rect());
+    if (BrushStyle == bsClear || !area.contains(x, y))
         return;
     const int w = m_image.width();
-    const int h = m_image.height();
     // Pixels taken by this fill are marked in a buffer kept by the canvas: it only grows, and
     // each fill clears exactly the runs it marked, so a fill allocates nothing once the canvas
     // has filled a picture of this size. The area is found first and painted afterwards, so a
     // fill colour equal to what is already there cannot make the search run forever.
-    const std::size_t need = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    const std::size_t need = static_cast<std::size_t>(w) * static_cast<std::size_t>(m_image.height());
     if (m_taken.size() < need)
         m_taken.resize(need, 0);
     m_runs.clear();
@@ -231,8 +232,8 @@ void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect
     // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
     // hi is then the first column after the rectangle that keeps it out.
     const auto reach = [&](int px, int py, int& lo, int& hi) {
-        lo = 0;
-        hi = w;
+        lo = area.left();
+        hi = area.right() + 1;
         for (const QRect& r : keepOut) {
             int l, rr, t, b;
             span(r.left(), r.right(), l, rr);
@@ -281,7 +282,7 @@ void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect
         m_runs.emplace_back(lx, py, rx - lx, 1);
         // One seed per open run of the rows above and below.
         for (int ny : { py - 1, py + 1 }) {
-            if (ny < 0 || ny >= h)
+            if (ny < area.top() || ny > area.bottom())
                 continue;
             const auto* nline = reinterpret_cast<const QRgb*>(bits + ny * stride);
             const std::uint8_t* nmarks = taken + static_cast<std::size_t>(ny) * static_cast<std::size_t>(w);
@@ -809,26 +810,36 @@ void TDiagramDraw::DrawSoilProfile()
     c.PenWidth = LW;
     const int count = d.Layers.Count();
     bool previousThin = false;
+    // Upper layers thicker than the pile leave the lower ones below the tip: those are not drawn,
+    // and nothing of a layer reaches past the box.
+    const auto belowTip = [&](int i) { return i > 0 && yAt(d.Layers[i]->Top()) >= B; };
+    const QRect soil(QPoint(2 * w, T), QPoint(boxRight, B));
     for (int i = 0; i < count; ++i) {
         const TLayer& layer = *d.Layers[i];
-        const bool last = i == count - 1;
+        if (belowTip(i))
+            break;
+        const bool last = i == count - 1 || belowTip(i + 1);
         const int yTop = yAt(layer.Top());
-        const int yBottom = yAt(layer.Bottom());
+        const int yBottom = std::min(yAt(layer.Bottom()), B);
         const int drawn = clampPixel(static_cast<double>(layer.Thickness) * Scale);
 
-        // a. boundary, b. fill
+        // a. boundary, b. fill, from a seed inside the layer's band in the box
         c.PenColor = Qt::black;
         c.PenWidth = LW;
         c.Line(2 * w, yBottom, boxRight, yBottom);
         const int seedX = 2 * w + M + 1;
-        const int seedY = yAt(layer.Top() + layer.Thickness / 2);
-        c.BrushColor = colourOf(layer.Colour);
-        c.BrushStyle = bsSolid;
-        c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
-        if (layer.Hatch != bsSolid) {
-            c.BrushColor = kHatchColours[0];
-            c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
-            c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
+        int seedY = yAt(layer.Top() + layer.Thickness / 2);
+        if (seedY <= yTop || seedY >= yBottom)
+            seedY = (yTop + yBottom) / 2;
+        if (yBottom > yTop) {
+            c.BrushColor = colourOf(layer.Colour);
+            c.BrushStyle = bsSolid;
+            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            if (layer.Hatch != bsSolid) {
+                c.BrushColor = kHatchColours[0];
+                c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
+                c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            }
         }
         c.BrushStyle = bsSolid;
         c.BrushColor = Qt::white;
@@ -839,7 +850,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // d. layer number, e. bottom depth
         font();
-        const int yMid = yAt(layer.Top() + layer.Thickness / 2);
+        const int yMid = std::min(yAt(layer.Top() + layer.Thickness / 2), B);
         const int numberX = thin && i > 0 ? 0 : w;
         DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(i + 1),
             kNoBackground, false, 2);
@@ -849,7 +860,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // f. pile segment
         const int h = rnd(static_cast<double>(layer.PileWidth()) * Scale / 2);
-        const int segmentEnd = last ? B : yBottom + M;
+        const int segmentEnd = last ? B : std::min(yBottom + M, B);
         c.BrushColor = Qt::white;
         c.BrushStyle = bsSolid;
         c.FillRect(cx - h, yTop + M, cx + h, segmentEnd);

@@ -98,6 +98,7 @@ private slots:
     void contrastAndHatchColours();
     void layersAreFilledAtTheirDepths();
     void pileStaysClearOfLayerFills();
+    void layersBelowThePileTipStayInTheBox();
     void thinLayersAlternateColumns();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
@@ -232,6 +233,49 @@ void DiagramTest::pileStaysClearOfLayerFills()
                 }
         }
         QVERIFY(black > 0); // the hatch is there
+    }
+}
+
+void DiagramTest::layersBelowThePileTipStayInTheBox()
+{
+    // The first layer is thicker than the pile: the second lies wholly below the tip and its
+    // derived thickness is negative.
+    auto data = LoadDemo(kUnitsUS);
+    data->PileLength = 30;
+    while (data->Layers.Count() > 2)
+        data->Layers.Delete(2);
+    data->Layers[0]->Thickness = 30.5L;
+    data->Layers[1]->Thickness = 30 - 30.5L;
+    const QColor colours[] = { QColor(0, 192, 0), QColor(255, 128, 0) };
+    for (int i = 0; i < 2; ++i) {
+        data->Layers[i]->Colour = colours[i].red() | colours[i].green() << 8 | colours[i].blue() << 16;
+        data->Layers[i]->Hatch = bsSolid;
+    }
+    data->Calculate();
+    for (const QSize size : { QSize(2160, 1440), QSize(428, 257) }) {
+        const int W = size.width(), H = size.height();
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        const int LW = std::max(1, std::min(W, H) / 600 * 2), M = 2 * LW, FS = 5 * M;
+        const int w = columnWidth(*data, FS);
+        const int T = 3 * FS + 10;
+        const int B = T + int(30 * (double(H - FS - T) / 30));
+        // The soil box with its outline.
+        const QRect box(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M));
+        int fillInside = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const QColor c = Pixel(image, x, y);
+                const bool fill = c == colours[0] || c == colours[1];
+                if (box.contains(x, y)) {
+                    fillInside += fill;
+                    continue;
+                }
+                QVERIFY2(!fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                // Below the box and left of the depth column nothing is drawn at all.
+                if (y > B + M && x < W - 2 * w)
+                    QVERIFY2(c == kWhite, qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+            }
+        QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
     }
 }
 
