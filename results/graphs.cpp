@@ -436,7 +436,9 @@ void TfrmGraphs::RenderChartToImage(TPictureBox* image)
     int w = image->height();
     int h = image->width();
     const QImage rendered = Chart1->RenderToImage(w, h, platform::btnFaceColor());
-    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180);
+    // The turned picture's top row has no source pixel: it takes the chart's background.
+    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180,
+        Chart1->Color.isValid() ? Chart1->Color : platform::btnFaceColor());
     image->resize(w, h);
     image->SetPicture(turned);
 }

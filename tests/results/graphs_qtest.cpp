@@ -342,8 +342,18 @@ void GraphsTest::preparedForPrint()
     QVERIFY(g.GraphPicture(2).isNull());
     QCOMPARE(g.Series1->Pointer.HorizSize, 4);
     QCOMPARE(g.Chart1->RightAxis.LabelsFont.pixelSize(), 22);
-    // The print background is white: the top-left corner of a graph.
+    // The print background is white: the top-left corner of a graph, and its whole top row.
     QCOMPARE(Pixel(g.GraphPicture(1), 5, 5), QColor(Qt::white));
+    for (int n : { 1, 3, 5, 6 })
+        for (int x = 0; x < g.GraphPicture(n).width(); ++x)
+            QCOMPARE(Pixel(g.GraphPicture(n), x, 0), QColor(Qt::white));
+    // On screen it is the chart's colour.
+    TfrmGraphs screen;
+    screen.ShowGraphs(*data, gkShear);
+    const QImage shear = screen.GraphPicture(1);
+    QVERIFY(screen.Chart1->Color != QColor(Qt::black));
+    for (int x = 0; x < shear.width(); ++x)
+        QCOMPARE(Pixel(shear, x, 0), screen.Chart1->Color);
 }
 
 void GraphsTest::undefinedValuesAreDrawnWithoutHarm()
