@@ -471,10 +471,17 @@ void DiagramTest::wSection()
 
 void DiagramTest::pipeSection()
 {
-    for (bool filled : { false, true }) {
+    // A table pipe, and a user-defined one without an outside diameter, drawn at the pile's width.
+    for (bool userDefined : { false, true }) {
         auto data = steelDemo(psCircle);
         QVERIFY(data->UsesPipeSection());
+        const bool filled = userDefined;
         data->SteelInput.ConcreteFilled = filled;
+        if (userDefined) {
+            data->PipeShape.OD = 0;
+            data->PipeShape.tdes = data->PipeShape.tnom = 0.5L;
+        }
+        const double od = userDefined ? double(data->Width) * 12 : double(data->PipeShape.OD);
         TDiagramDraw d(*data);
         d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
         d.Canvas().SetFontHeight(d.FontSize());
@@ -482,7 +489,7 @@ void DiagramTest::pipeSection()
         QVERIFY(d.Draw(dkPipeSection));
         const int c = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS;
         const double u = 12;
-        const int radius = int(RoundHalfEven(double(data->PipeShape.OD) * d.Scale / 2 / u));
+        const int radius = int(RoundHalfEven(od * d.Scale / 2 / u));
         const int wall = int(RoundHalfEven(double(data->PipeShape.tdes) * d.Scale / u));
         // The pipe fills the free area.
         QVERIFY(std::abs(2 * radius - (600 - 4 * LS)) <= 2);
