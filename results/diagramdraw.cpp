@@ -551,7 +551,10 @@ void TDiagramDraw::DrawDimension(
         ty = y0 - th / 2;
     }
     bool opaque = true;
-    if (available - A > tw || position >= 3) {
+    // The arrows stand inside when the text fits between their heads; otherwise they point at
+    // the ends from outside and the text goes beyond them (positions 3 and 4 keep the inside
+    // arrows and move the text aside).
+    if (available - 2 * A > tw || position >= 3) {
         DrawArrow(x0, y0, x1, y1, A, true, true);
         if (available - 2 * A <= tw) {
             if (vertical)

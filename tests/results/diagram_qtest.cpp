@@ -105,6 +105,7 @@ private slots:
     void zeroLengthGivesBlankPicture();
     void drawToImageAndUnknownKind();
     void wSection();
+    void narrowFlangeWidthTextStandsOutside();
     void pipeSection();
     void roundSectionBars();
     void octagonHasRoundTie();
@@ -467,6 +468,50 @@ void DiagramTest::wSection()
     QCOMPARE(Pixel(image, cx + (halfB + halfW) / 2, cy + halfD / 3), kWhite);
     // Nothing of the steel beyond the flange tips.
     QCOMPARE(Pixel(image, cx + halfB + 6, cy - halfD + tf / 2), kWhite);
+}
+
+void DiagramTest::narrowFlangeWidthTextStandsOutside()
+{
+    // A flange just too narrow for its width's text between the two arrow heads (wider than the
+    // text and one head): the text goes right of the outside arrows, clear of the heads.
+    auto data = steelDemo(psSquare);
+    QVERIFY(data->UsesIShape());
+    TIShape& shape = data->IShape;
+    shape.d = 14;
+    data->Width = data->Width2 = shape.d / 12; // the section alone sets the scale
+    const int W = 600, A = 16, FS = 20;
+    TDiagramDraw probe(*data);
+    probe.Canvas().SetFontHeight(FS);
+    const int LS = probe.LineSpacing();
+    const double scale = (W - 4.0 * LS) / (14.0 / 12);
+    int flange = 0, tw = 0;
+    for (double bf = 2; bf < 14; bf += 0.05) {
+        flange = 2 * int(RoundHalfEven(bf * scale / 2 / 12));
+        tw = probe.Canvas().TextWidth(QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
+        if (flange - tw > A + A / 2) {
+            shape.bf = bf;
+            break;
+        }
+    }
+    QVERIFY(flange - tw > A && flange - tw <= 2 * A);
+    TDiagramDraw d(*data);
+    d.Bitmap = QImage(W, W, QImage::Format_RGB32);
+    QVERIFY(d.Draw(dkWSection));
+    const int cx = int(RoundHalfEven((W - 4.0 * LS) / 2)) + 2 * LS;
+    const int bottom = cx + int(RoundHalfEven(14 * d.Scale / 2 / 12));
+    const int fl = cx - flange / 2, fr = cx + flange / 2;
+    const int y = bottom + LS;
+    const auto ink = [&](int x0, int x1) {
+        int n = 0;
+        for (int yy = y - FS / 2; yy <= y + FS / 2; ++yy)
+            for (int x = x0; x < x1; ++x)
+                n += std::abs(yy - y) > 1 && Pixel(d.Bitmap, x, yy).lightness() < 128;
+        return n;
+    };
+    // Between the flange edges only the line (and heads near the ends); the text beyond the
+    // right arrow.
+    QCOMPARE(ink(fl + A, fr - A), 0);
+    QVERIFY(ink(fr + A, fr + A + tw) > 20);
 }
 
 void DiagramTest::pipeSection()
