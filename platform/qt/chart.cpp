@@ -267,6 +267,26 @@ void TChart::computeRanges()
             lo -= pad;
             hi += pad;
         }
+        // A point drawn as a marker at the end of the range would stand half outside the frame:
+        // the range keeps a margin beyond every marked point.
+        const double margin = 0.05 * (hi - lo);
+        double markedLo = lo, markedHi = hi;
+        for (const auto& s : m_series) {
+            if (!s->Active || s->Kind() != TChartSeries::TKind::Points)
+                continue;
+            const bool horizontal = s->HorizAxis == axis;
+            if (!horizontal && s->VertAxis != axis)
+                continue;
+            for (int i = 0; i < s->Count(); ++i) {
+                const double v = horizontal ? s->XValue(i) : s->YValue(i);
+                if (!defined(v))
+                    continue;
+                markedLo = std::min(markedLo, v - margin);
+                markedHi = std::max(markedHi, v + margin);
+            }
+        }
+        lo = markedLo;
+        hi = markedHi;
         axis->m_min = lo;
         axis->m_max = hi;
     }

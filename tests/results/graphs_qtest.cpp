@@ -192,6 +192,30 @@ void GraphsTest::interactionDiagram()
     const TGraphHitPoint& aboveMax = list[8];
     QVERIFY(aboveMax.X > noAxial.X);
     QVERIFY(aboveMax.PixelY < noAxial.PixelY);
+
+    // A load point beyond the diagram sets the axis end: the axes keep a margin past it, so its
+    // marker stands inside the frame, on screen and for print.
+    auto beyond = LoadDemo(kUnitsUS);
+    double maxMoment = 0, maxLoad = 0;
+    for (const TInteractionPoint& p : beyond->InteractionPoints) {
+        maxMoment = std::max(maxMoment, double(p.PhiMn));
+        maxLoad = std::max(maxLoad, double(p.PhiPn));
+    }
+    beyond->LoadCases[0].Mu = std::ceil(maxMoment * 1.5);
+    beyond->LoadCases[0].Pu = std::ceil(std::max(maxLoad, double(beyond->P0)) * 1.5);
+    for (bool print : { false, true }) {
+        TfrmGraphs h;
+        if (print)
+            h.PrepareForPrint();
+        h.ShowGraphs(*beyond, gkInteraction);
+        for (const platform::TChartAxis* axis : { &h.Chart1->RightAxis, &h.Chart1->TopAxis }) {
+            const double value = axis == &h.Chart1->RightAxis ? double(beyond->LoadCases[0].Mu)
+                                                               : double(beyond->LoadCases[0].Pu);
+            const double range = axis->Maximum() - axis->Minimum();
+            QVERIFY2(axis->Maximum() - value >= 0.04 * range,
+                qPrintable(QStringLiteral("%1 ends at %2").arg(value).arg(axis->Maximum())));
+        }
+    }
 }
 
 void GraphsTest::niceIncrements()
