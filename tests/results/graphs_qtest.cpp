@@ -5,6 +5,7 @@
 #include "results/graphs.h"
 #include "resultstest.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
@@ -272,6 +273,44 @@ void GraphsTest::valueMarkTexts()
 
 void GraphsTest::labelsNearTheMaximumAreBlanked()
 {
+    // A label outside the tenth of the maximum but close enough on the axis for its text to run
+    // into the mark's ("60" beside "67.00") is blanked too; no kept label touches the mark.
+    {
+        auto data = LoadDemo(kUnitsUS);
+        for (int k = 1; k <= kNodeCount; ++k)
+            data->Node(k).Shear = 67.0L * (k - 1) / (kNodeCount - 1);
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkShear);
+        struct Label {
+            QString before, after;
+            int position;
+        };
+        std::vector<Label> labels;
+        platform::TChartAxis& axis = g.Chart1->RightAxis;
+        g.Chart1->OnGetAxisLabel = [&](platform::TChartAxis& sender, QString& text) {
+            const QString before = text;
+            g.Chart1GetAxisLabel(sender, text);
+            if (&sender == &axis)
+                labels.push_back({ before, text, axis.CalcPosValue(before.toDouble()) });
+        };
+        g.MaxMarkOn = true;
+        g.RenderChartToImage(g.Image1);
+        QCOMPARE(g.MaxY, 67.0);
+        const QFontMetrics metrics(axis.LabelsFont);
+        const int markAt = axis.CalcPosValue(67.0);
+        const int markHalf = metrics.horizontalAdvance(QStringLiteral("67.00")) / 2;
+        bool sixty = false;
+        for (const Label& l : labels) {
+            sixty = sixty || l.before == QLatin1String("60");
+            if (l.before == QLatin1String("60"))
+                QVERIFY(l.after.isEmpty());
+            if (!l.after.isEmpty())
+                QVERIFY2(std::abs(l.position - markAt) > markHalf + metrics.horizontalAdvance(l.after) / 2,
+                    qPrintable(l.after));
+        }
+        QVERIFY(sixty);
+    }
+
     TfrmGraphs g;
     g.MaxMarkOn = true;
     g.MaxY = 50;
@@ -335,6 +374,22 @@ void GraphsTest::firstStoredHitWins()
 
 void GraphsTest::formShowKeepsWindowOnScreen()
 {
+    // On the second of two screens (CTest runs this with two, results_graphs_twoscreens) the
+    // window is kept on that screen, not moved onto the primary one.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() > 1) {
+        const QRect second = screens[1]->geometry();
+        QVERIFY(second.x() > 0);
+        const auto data = LoadDemo(kUnitsUS);
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkShear);
+        g.move(second.right() - 50, second.y() + 20);
+        g.FormShow();
+        QCOMPARE(g.pos(), QPoint(second.x() + second.width() - g.width(), second.y() + 20));
+        g.move(second.x() + 10, second.y() + second.height() - 30);
+        g.FormShow();
+        QCOMPARE(g.pos(), QPoint(second.x() + 10, second.y() + second.height() - g.height()));
+    }
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const auto data = LoadDemo(kUnitsUS);
     TfrmGraphs g;
