@@ -8,9 +8,7 @@
 #include "platform/qt/picturecanvas.h"
 #include "platform/qt/report.h"
 
-#include <QGuiApplication>
 #include <QImage>
-#include <QScreen>
 
 #include <cmath>
 #include <cstdio>
@@ -69,18 +67,10 @@ std::string trimmed(const std::string& text)
     return q(text).trimmed().toStdString();
 }
 
-double screenPixelsPerInch()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
 } // namespace
 
 TLPReport::TLPReport(const TLPData& data, TReportTexts texts)
-    : ScreenPixelsPerInch(screenPixelsPerInch())
-    , m_data(data)
+    : m_data(data)
     , m_texts(std::move(texts))
 {
 }

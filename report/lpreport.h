@@ -35,7 +35,8 @@ public:
     // Hooks the three events into a report component.
     void Attach(platform::TReportSystem& system);
 
-    // Resolution the drawings are made for (they are made several times larger than on screen).
+    // Resolution the drawings are made for (they are made several times larger than on screen):
+    // a fixed 96 logical pixels per inch, so that a project prints alike from any display.
     double ScreenPixelsPerInch = 96;
 
     // The footer's centred text: the title without its first "Braxholm ", then " v" and the

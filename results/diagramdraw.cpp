@@ -201,70 +201,118 @@ void TDrawCanvas::fillPixel(int x, int y)
     reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = BrushColor.rgb();
 }
 
-void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut)
+void TDrawCanvas::FloodFill(
+    int x, int y, QColor border, const std::vector<QRect>& keepOut, const QRect& bounds)
 {
-    if (BrushStyle == bsClear || !m_image.rect().contains(x, y))
+    const QRect area = bounds.isNull() ? m_image.rect() : bounds.intersected(m_image.rect());
+    if (BrushStyle == bsClear || !area.contains(x, y))
         return;
     const int w = m_image.width();
-    const int h = m_image.height();
-    const auto index = [w](int px, int py) {
-        return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + static_cast<std::size_t>(px);
+    // Pixels taken by this fill are marked in a buffer kept by the canvas: it only grows, and
+    // each fill clears exactly the runs it marked, so a fill allocates nothing once the canvas
+    // has filled a picture of this size. The area is found first and painted afterwards, so a
+    // fill colour equal to what is already there cannot make the search run forever.
+    const std::size_t need = static_cast<std::size_t>(w) * static_cast<std::size_t>(m_image.height());
+    if (m_taken.size() < need)
+        m_taken.resize(need, 0);
+    m_runs.clear();
+    m_seeds.clear();
+
+    // The kept-out rectangles in QRect's own sense of containment (an empty one keeps out
+    // nothing), reduced to the rows they cover.
+    const auto span = [](int a, int b, int& lo, int& hi) {
+        if (b < a - 1) {
+            lo = b + 1;
+            hi = a - 1;
+        } else {
+            lo = a;
+            hi = b;
+        }
     };
-    // A pixel is unknown (0), closed to the fill (1: the border colour or a kept-out rectangle),
-    // taken (2) or open (3); its colour is looked at once, when the search first reaches it. The
-    // area is found first, then painted, so that a fill colour equal to what is already there
-    // cannot make the search run forever.
-    std::vector<std::uint8_t> state(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
+    // hi is then the first column after the rectangle that keeps it out.
+    const auto reach = [&](int px, int py, int& lo, int& hi) {
+        lo = area.left();
+        hi = area.right() + 1;
+        for (const QRect& r : keepOut) {
+            int l, rr, t, b;
+            span(r.left(), r.right(), l, rr);
+            span(r.top(), r.bottom(), t, b);
+            if (py < t || py > b || l > rr)
+                continue;
+            if (px >= l && px <= rr) {
+                hi = rr + 1;
+                return false;
+            }
+            if (rr < px)
+                lo = std::max(lo, rr + 1);
+            else
+                hi = std::min(hi, l);
+        }
+        return true;
+    };
+
     const QRgb stop = border.rgb() | 0xFF000000u;
     const uchar* bits = m_image.constBits();
     const qsizetype stride = m_image.bytesPerLine();
-    const auto open = [&](int px, int py) {
-        std::uint8_t& st = state[index(px, py)];
-        if (st == 0) {
-            const QRgb pixel = reinterpret_cast<const QRgb*>(bits + py * stride)[px];
-            bool closed = (pixel | 0xFF000000u) == stop;
-            for (const QRect& r : keepOut)
-                closed = closed || r.contains(px, py);
-            st = closed ? 1 : 3;
-        }
-        return st == 3;
+    std::uint8_t* taken = m_taken.data();
+    const auto open = [&](const QRgb* line, const std::uint8_t* marks, int px) {
+        return !marks[px] && (line[px] | 0xFF000000u) != stop;
     };
-    if (!open(x, y))
-        return;
 
-    std::vector<QPoint> stack { QPoint(x, y) };
-    std::vector<QRect> area;
-    while (!stack.empty()) {
-        const QPoint pt = stack.back();
-        stack.pop_back();
+    m_seeds.emplace_back(x, y);
+    while (!m_seeds.empty()) {
+        const QPoint pt = m_seeds.back();
+        m_seeds.pop_back();
         const int py = pt.y();
-        int lx = pt.x();
-        if (!open(lx, py))
+        int lo, hi;
+        if (!reach(pt.x(), py, lo, hi))
             continue;
-        while (lx > 0 && open(lx - 1, py))
+        const auto* line = reinterpret_cast<const QRgb*>(bits + py * stride);
+        std::uint8_t* marks = taken + static_cast<std::size_t>(py) * static_cast<std::size_t>(w);
+        int lx = pt.x();
+        if (!open(line, marks, lx))
+            continue;
+        while (lx > lo && open(line, marks, lx - 1))
             --lx;
-        int rx = lx;
-        while (rx < w && open(rx, py)) {
-            state[index(rx, py)] = 2;
+        int rx = pt.x() + 1;
+        while (rx < hi && open(line, marks, rx))
             ++rx;
-        }
-        area.emplace_back(lx, py, rx - lx, 1);
+        std::fill(marks + lx, marks + rx, std::uint8_t(1));
+        m_runs.emplace_back(lx, py, rx - lx, 1);
         // One seed per open run of the rows above and below.
         for (int ny : { py - 1, py + 1 }) {
-            if (ny < 0 || ny >= h)
+            if (ny < area.top() || ny > area.bottom())
                 continue;
-            bool inRun = false;
-            for (int px = lx; px < rx; ++px) {
-                const bool isOpen = open(px, ny);
-                if (isOpen && !inRun)
-                    stack.emplace_back(px, ny);
-                inRun = isOpen;
+            const auto* nline = reinterpret_cast<const QRgb*>(bits + ny * stride);
+            const std::uint8_t* nmarks = taken + static_cast<std::size_t>(ny) * static_cast<std::size_t>(w);
+            int px = lx;
+            while (px < rx) {
+                int nlo, nhi;
+                if (!reach(px, ny, nlo, nhi)) {
+                    px = nhi;
+                    continue;
+                }
+                const int end = std::min(rx, nhi);
+                bool inRun = false;
+                for (; px < end; ++px) {
+                    const bool isOpen = open(nline, nmarks, px);
+                    if (isOpen && !inRun)
+                        m_seeds.emplace_back(px, ny);
+                    inRun = isOpen;
+                }
             }
         }
     }
     const QRgb colour = BrushColor.rgb();
-    for (const QRect& run : area) {
+    for (const QRect& run : m_runs) {
         QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
+        std::uint8_t* marks = taken + static_cast<std::size_t>(run.top()) * static_cast<std::size_t>(w);
+        std::fill(marks + run.left(), marks + run.left() + run.width(), std::uint8_t(0));
+        if (BrushStyle == bsSolid) {
+            std::fill(line + run.left(), line + run.left() + run.width(), colour);
+            continue;
+        }
         for (int px = run.left(); px <= run.right(); ++px)
             if (hatchBit(BrushStyle, px, run.top()))
                 line[px] = colour;
@@ -503,7 +551,10 @@ void TDiagramDraw::DrawDimension(
         ty = y0 - th / 2;
     }
     bool opaque = true;
-    if (available - A > tw || position >= 3) {
+    // The arrows stand inside when the text fits between their heads; otherwise they point at
+    // the ends from outside and the text goes beyond them (positions 3 and 4 keep the inside
+    // arrows and move the text aside).
+    if (available - 2 * A > tw || position >= 3) {
         DrawArrow(x0, y0, x1, y1, A, true, true);
         if (available - 2 * A <= tw) {
             if (vertical)
@@ -762,26 +813,36 @@ void TDiagramDraw::DrawSoilProfile()
     c.PenWidth = LW;
     const int count = d.Layers.Count();
     bool previousThin = false;
+    // Upper layers thicker than the pile leave the lower ones below the tip: those are not drawn,
+    // and nothing of a layer reaches past the box.
+    const auto belowTip = [&](int i) { return i > 0 && yAt(d.Layers[i]->Top()) >= B; };
+    const QRect soil(QPoint(2 * w, T), QPoint(boxRight, B));
     for (int i = 0; i < count; ++i) {
         const TLayer& layer = *d.Layers[i];
-        const bool last = i == count - 1;
+        if (belowTip(i))
+            break;
+        const bool last = i == count - 1 || belowTip(i + 1);
         const int yTop = yAt(layer.Top());
-        const int yBottom = yAt(layer.Bottom());
+        const int yBottom = std::min(yAt(layer.Bottom()), B);
         const int drawn = clampPixel(static_cast<double>(layer.Thickness) * Scale);
 
-        // a. boundary, b. fill
+        // a. boundary, b. fill, from a seed inside the layer's band in the box
         c.PenColor = Qt::black;
         c.PenWidth = LW;
         c.Line(2 * w, yBottom, boxRight, yBottom);
         const int seedX = 2 * w + M + 1;
-        const int seedY = yAt(layer.Top() + layer.Thickness / 2);
-        c.BrushColor = colourOf(layer.Colour);
-        c.BrushStyle = bsSolid;
-        c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
-        if (layer.Hatch != bsSolid) {
-            c.BrushColor = kHatchColours[0];
-            c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
-            c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
+        int seedY = yAt(layer.Top() + layer.Thickness / 2);
+        if (seedY <= yTop || seedY >= yBottom)
+            seedY = (yTop + yBottom) / 2;
+        if (yBottom > yTop) {
+            c.BrushColor = colourOf(layer.Colour);
+            c.BrushStyle = bsSolid;
+            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            if (layer.Hatch != bsSolid) {
+                c.BrushColor = kHatchColours[0];
+                c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
+                c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            }
         }
         c.BrushStyle = bsSolid;
         c.BrushColor = Qt::white;
@@ -792,7 +853,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // d. layer number, e. bottom depth
         font();
-        const int yMid = yAt(layer.Top() + layer.Thickness / 2);
+        const int yMid = std::min(yAt(layer.Top() + layer.Thickness / 2), B);
         const int numberX = thin && i > 0 ? 0 : w;
         DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(i + 1),
             kNoBackground, false, 2);
@@ -802,7 +863,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // f. pile segment
         const int h = rnd(static_cast<double>(layer.PileWidth()) * Scale / 2);
-        const int segmentEnd = last ? B : yBottom + M;
+        const int segmentEnd = last ? B : std::min(yBottom + M, B);
         c.BrushColor = Qt::white;
         c.BrushStyle = bsSolid;
         c.FillRect(cx - h, yTop + M, cx + h, segmentEnd);

@@ -55,8 +55,9 @@ public:
     // the ray through (x4, y4).
     void Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
     // Fills the 4-connected area around (x, y) up to pixels of the border colour with the brush.
-    // Pixels inside any of the keep-out rectangles are neither filled nor crossed.
-    void FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut = {});
+    // Pixels inside any of the keep-out rectangles, or outside the bounds (a null rectangle: the
+    // whole picture), are neither filled nor crossed.
+    void FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
     // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
@@ -72,6 +73,10 @@ private:
     void fillPixel(int x, int y);
     QImage& m_image;
     int m_fontHeight = 13;
+    // Working memory of FloodFill, kept between fills.
+    std::vector<std::uint8_t> m_taken;
+    std::vector<QRect> m_runs;
+    std::vector<QPoint> m_seeds;
 };
 
 class TDiagramDraw {

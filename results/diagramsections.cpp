@@ -405,8 +405,11 @@ void TDiagramDraw::DrawPipeSection()
     const double freeH = Height - 4.0 * LS;
     const int cx = rnd(freeW / 2) + 2 * LS;
     const int cy = rnd(freeH / 2) + 2 * LS;
-    const double D = toDouble(d.PipeShape.OD), tnom = toDouble(d.PipeShape.tnom),
-                 tdes = toDouble(d.PipeShape.tdes);
+    const double tnom = toDouble(d.PipeShape.tnom), tdes = toDouble(d.PipeShape.tdes);
+    // A user-defined pipe may leave its outside diameter at 0: the pile's width stands for it.
+    double D = toDouble(d.PipeShape.OD);
+    if (!(D > 0))
+        D = toDouble(d.Width) * u;
     if (!(D > 0))
         return;
     if (d.Shape == psCircle) {

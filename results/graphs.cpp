@@ -3,6 +3,7 @@
 #include "model/lptypes.h"
 #include "platform/qt/controls.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -436,7 +437,9 @@ void TfrmGraphs::RenderChartToImage(TPictureBox* image)
     int w = image->height();
     int h = image->width();
     const QImage rendered = Chart1->RenderToImage(w, h, platform::btnFaceColor());
-    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180);
+    // The turned picture's top row has no source pixel: it takes the chart's background.
+    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180,
+        Chart1->Color.isValid() ? Chart1->Color : platform::btnFaceColor());
     image->resize(w, h);
     image->SetPicture(turned);
 }
@@ -535,14 +538,32 @@ void TfrmGraphs::Chart1BeforeDrawAxes()
 
 void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& labelText)
 {
-    if (!MaxMarkOn || &sender != &Chart1->RightAxis)
+    if ((!MaxMarkOn && !MinMarkOn) || &sender != &Chart1->RightAxis)
         return;
     bool ok = false;
     double value = labelText.toDouble(&ok);
     if (!ok)
         value = 0;
     // No axis label crowds the mark of the largest value.
-    if (std::fabs(MaxY - value) < 0.1 * MaxY)
+    if (MaxMarkOn && std::fabs(MaxY - value) < 0.1 * MaxY) {
+        labelText.clear();
+        return;
+    }
+    // Nor does one whose text would run into a mark's text along the axis (labels and marks
+    // are centred on their values). Positions exist only while the chart is drawn.
+    if (!ok || !Chart1->Canvas())
+        return;
+    const QFontMetrics metrics(sender.LabelsFont);
+    const bool turned = sender.LabelsAngle % 180 != 0;
+    const auto extent = [&](const QString& text) {
+        return turned ? metrics.horizontalAdvance(text) : metrics.height();
+    };
+    const int spacing = metrics.horizontalAdvance(QLatin1Char(' '));
+    const auto clashes = [&](double mark) {
+        const int apart = std::abs(sender.CalcPosValue(value) - sender.CalcPosValue(mark));
+        return 2 * apart < extent(labelText) + extent(ValueMarkText(mark)) + 2 * spacing;
+    };
+    if ((MaxMarkOn && clashes(MaxY)) || (MinMarkOn && clashes(MinY)))
         labelText.clear();
 }
 
@@ -595,20 +616,25 @@ void TfrmGraphs::showEvent(QShowEvent* event)
 
 void TfrmGraphs::FormShow()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    // The screen the window is on, which need not be the primary one nor start at (0, 0).
+    const QScreen* screen = QGuiApplication::screenAt(geometry().topLeft());
+    if (!screen)
+        screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
     if (!screen)
         return;
     const QRect s = screen->geometry();
     int left = x();
     int top = y();
-    if (left + width() > s.width())
-        left = s.width() - width();
-    if (top + height() > s.height())
-        top = s.height() - height();
-    if (top < 0)
-        top = 0;
-    if (left < 0)
-        left = 0;
+    if (left + width() > s.x() + s.width())
+        left = s.x() + s.width() - width();
+    if (top + height() > s.y() + s.height())
+        top = s.y() + s.height() - height();
+    if (top < s.y())
+        top = s.y();
+    if (left < s.x())
+        left = s.x();
     move(left, top);
 }
 

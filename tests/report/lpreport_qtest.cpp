@@ -14,9 +14,11 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -368,6 +370,29 @@ private slots:
                     rule = true;
             QVERIFY(rule);
         }
+    }
+
+    // The drawings are sized for 96 pixels per inch whatever the display: CTest also runs this
+    // on a 192-DPI screen (report_lpreport_highdpi).
+    void picturesIgnoreTheScreenResolution()
+    {
+        if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QLatin1String("configfile")))
+            QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInch(), 192.0);
+        auto m = demo(kEnglishDemo);
+        TLPReport report(*m, reporttest::WindowTexts(*m));
+        TReportSystem system;
+        report.Attach(system);
+        system.Generate();
+        const Generated g { system.Pages() };
+        QImage profile;
+        const TReportItem* item = items(g, TReportItem::Kind::ImageStream, 1).at(0);
+        TLPReport::DecodeImage(item->Stream, item->ImageType, profile);
+        // Three times the printable width and half the page less its margin, at 96 per inch.
+        QCOMPARE(profile.size(), QSize(int((8.5 - 2 * 0.5) * 3 * 96), int((11.0 / 2 - 0.5) * 3 * 96)));
+        QImage section;
+        const TReportItem* concrete = items(g, TReportItem::Kind::ImageStream, 2).at(0);
+        TLPReport::DecodeImage(concrete->Stream, concrete->ImageType, section);
+        QCOMPARE(section.height(), int((11.0 / 2 - 0.5) * 2 * 96));
     }
 
     void pagesBreakAsTheBodyNeeds()

@@ -1,6 +1,7 @@
 // The drawings: sizes derived from the bitmap, value texts, the pile in the soil profile (each
 // layer filled at its depth, the pile kept clear of the layer fills) and the section sketches
 // (steel I/H, pipe, round, octagonal and rectangular concrete with their bar counts).
+#include "picturebaseline.h"
 #include "results/diagramdraw.h"
 #include "resultstest.h"
 
@@ -97,12 +98,14 @@ private slots:
     void contrastAndHatchColours();
     void layersAreFilledAtTheirDepths();
     void pileStaysClearOfLayerFills();
+    void layersBelowThePileTipStayInTheBox();
     void thinLayersAlternateColumns();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
     void zeroLengthGivesBlankPicture();
     void drawToImageAndUnknownKind();
     void wSection();
+    void narrowFlangeWidthTextStandsOutside();
     void pipeSection();
     void roundSectionBars();
     void octagonHasRoundTie();
@@ -111,6 +114,7 @@ private slots:
     void rectangularSectionBars();
     void thinTieStillDrawn();
     void noStructuralDesignIsBlank();
+    void picturesMatchBaseline();
 };
 
 void DiagramTest::derivedSizes()
@@ -230,6 +234,49 @@ void DiagramTest::pileStaysClearOfLayerFills()
                 }
         }
         QVERIFY(black > 0); // the hatch is there
+    }
+}
+
+void DiagramTest::layersBelowThePileTipStayInTheBox()
+{
+    // The first layer is thicker than the pile: the second lies wholly below the tip and its
+    // derived thickness is negative.
+    auto data = LoadDemo(kUnitsUS);
+    data->PileLength = 30;
+    while (data->Layers.Count() > 2)
+        data->Layers.Delete(2);
+    data->Layers[0]->Thickness = 30.5L;
+    data->Layers[1]->Thickness = 30 - 30.5L;
+    const QColor colours[] = { QColor(0, 192, 0), QColor(255, 128, 0) };
+    for (int i = 0; i < 2; ++i) {
+        data->Layers[i]->Colour = colours[i].red() | colours[i].green() << 8 | colours[i].blue() << 16;
+        data->Layers[i]->Hatch = bsSolid;
+    }
+    data->Calculate();
+    for (const QSize size : { QSize(2160, 1440), QSize(428, 257) }) {
+        const int W = size.width(), H = size.height();
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        const int LW = std::max(1, std::min(W, H) / 600 * 2), M = 2 * LW, FS = 5 * M;
+        const int w = columnWidth(*data, FS);
+        const int T = 3 * FS + 10;
+        const int B = T + int(30 * (double(H - FS - T) / 30));
+        // The soil box with its outline.
+        const QRect box(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M));
+        int fillInside = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const QColor c = Pixel(image, x, y);
+                const bool fill = c == colours[0] || c == colours[1];
+                if (box.contains(x, y)) {
+                    fillInside += fill;
+                    continue;
+                }
+                QVERIFY2(!fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                // Below the box and left of the depth column nothing is drawn at all.
+                if (y > B + M && x < W - 2 * w)
+                    QVERIFY2(c == kWhite, qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+            }
+        QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
     }
 }
 
@@ -423,12 +470,63 @@ void DiagramTest::wSection()
     QCOMPARE(Pixel(image, cx + halfB + 6, cy - halfD + tf / 2), kWhite);
 }
 
+void DiagramTest::narrowFlangeWidthTextStandsOutside()
+{
+    // A flange just too narrow for its width's text between the two arrow heads (wider than the
+    // text and one head): the text goes right of the outside arrows, clear of the heads.
+    auto data = steelDemo(psSquare);
+    QVERIFY(data->UsesIShape());
+    TIShape& shape = data->IShape;
+    shape.d = 14;
+    data->Width = data->Width2 = shape.d / 12; // the section alone sets the scale
+    const int W = 600, A = 16, FS = 20;
+    TDiagramDraw probe(*data);
+    probe.Canvas().SetFontHeight(FS);
+    const int LS = probe.LineSpacing();
+    const double scale = (W - 4.0 * LS) / (14.0 / 12);
+    int flange = 0, tw = 0;
+    for (double bf = 2; bf < 14; bf += 0.05) {
+        flange = 2 * int(RoundHalfEven(bf * scale / 2 / 12));
+        tw = probe.Canvas().TextWidth(QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
+        if (flange - tw > A + A / 2) {
+            shape.bf = bf;
+            break;
+        }
+    }
+    QVERIFY(flange - tw > A && flange - tw <= 2 * A);
+    TDiagramDraw d(*data);
+    d.Bitmap = QImage(W, W, QImage::Format_RGB32);
+    QVERIFY(d.Draw(dkWSection));
+    const int cx = int(RoundHalfEven((W - 4.0 * LS) / 2)) + 2 * LS;
+    const int bottom = cx + int(RoundHalfEven(14 * d.Scale / 2 / 12));
+    const int fl = cx - flange / 2, fr = cx + flange / 2;
+    const int y = bottom + LS;
+    const auto ink = [&](int x0, int x1) {
+        int n = 0;
+        for (int yy = y - FS / 2; yy <= y + FS / 2; ++yy)
+            for (int x = x0; x < x1; ++x)
+                n += std::abs(yy - y) > 1 && Pixel(d.Bitmap, x, yy).lightness() < 128;
+        return n;
+    };
+    // Between the flange edges only the line (and heads near the ends); the text beyond the
+    // right arrow.
+    QCOMPARE(ink(fl + A, fr - A), 0);
+    QVERIFY(ink(fr + A, fr + A + tw) > 20);
+}
+
 void DiagramTest::pipeSection()
 {
-    for (bool filled : { false, true }) {
+    // A table pipe, and a user-defined one without an outside diameter, drawn at the pile's width.
+    for (bool userDefined : { false, true }) {
         auto data = steelDemo(psCircle);
         QVERIFY(data->UsesPipeSection());
+        const bool filled = userDefined;
         data->SteelInput.ConcreteFilled = filled;
+        if (userDefined) {
+            data->PipeShape.OD = 0;
+            data->PipeShape.tdes = data->PipeShape.tnom = 0.5L;
+        }
+        const double od = userDefined ? double(data->Width) * 12 : double(data->PipeShape.OD);
         TDiagramDraw d(*data);
         d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
         d.Canvas().SetFontHeight(d.FontSize());
@@ -436,7 +534,7 @@ void DiagramTest::pipeSection()
         QVERIFY(d.Draw(dkPipeSection));
         const int c = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS;
         const double u = 12;
-        const int radius = int(RoundHalfEven(double(data->PipeShape.OD) * d.Scale / 2 / u));
+        const int radius = int(RoundHalfEven(od * d.Scale / 2 / u));
         const int wall = int(RoundHalfEven(double(data->PipeShape.tdes) * d.Scale / u));
         // The pipe fills the free area.
         QVERIFY(std::abs(2 * radius - (600 - 4 * LS)) <= 2);
@@ -628,6 +726,39 @@ void DiagramTest::noStructuralDesignIsBlank()
     data->StructuralDesign = false;
     for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
         QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+// Every drawing at the sizes the window, the enlarged view and the report ask for, for each
+// baseline project, pile shape and pile material.
+void DiagramTest::picturesMatchBaseline()
+{
+    const QSize window(428, 257), pileTab(342, 247), section(166, 247), enlarged(1580, 900),
+        reportProfile(2160, 1440), reportSection(1440, 960), reportConcrete(720, 960);
+    PictureBaseline baseline(QStringLiteral("drawings.txt"));
+    for (BaselineProject& project : BaselineProjects()) {
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
+            const QString prefix = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
+            const auto add = [&](const char* what, TDiagramKind kind, QSize size) {
+                baseline.Add(prefix + QLatin1String(what) + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
+                    draw(data, kind, size.width(), size.height()));
+            };
+            ReshapePile(data, shape, piRoughConcrete);
+            for (QSize size : { window, pileTab, enlarged, reportProfile })
+                add("profile", dkSoilProfile, size);
+            add("concrete", dkConcreteSection, section);
+            add("concrete", dkConcreteSection, reportConcrete);
+            ReshapePile(data, shape, piRoughSteel);
+            add("steel-profile", dkSoilProfile, window);
+            const TDiagramKind steel = data.UsesIShape() ? dkWSection : dkPipeSection;
+            add("steel", steel, section);
+            add("steel", steel, reportSection);
+            ReshapePile(data, shape, piTimber);
+            add("timber-profile", dkSoilProfile, window);
+        }
+    }
+    const QStringList differ = baseline.Differences();
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
 }
 
 QTEST_MAIN(DiagramTest)

@@ -4,6 +4,9 @@
 #include "mainwindowtesting.h"
 #include "testenv.h"
 
+#include "bench/analysis/project13.h"
+#include "tests/results/picturebaseline.h"
+
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "platform/qt/application.h"
@@ -264,6 +267,50 @@ private slots:
         choose(material, material->findData(int(lpmtGranularSoil)));
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
         QCOMPARE(layers[1]->Cohesion, Extended(0.1L));
+    }
+
+    // The pictures the window shows after opening a project, after each pile shape is chosen
+    // and after a layer row and an input are committed, for the demo projects and a 13-layer
+    // project in both unit systems.
+    void picturesMatchBaseline()
+    {
+        QTemporaryDir folder;
+        QStringList files { QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/ENGLISH UNITS DEMO EXAMPLE.fdx"),
+            QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/SI UNITS DEMO EXAMPLE.fdx") };
+        for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+            TLPData data;
+            benchproject::buildThirteenLayers(data, units);
+            data.StructuralDesign = true;
+            files << folder.filePath(QStringLiteral("layers13-%1.fdx").arg(units));
+            data.SaveToFile(files.last().toStdString());
+        }
+        const char* names[] = { "demo-us", "demo-si", "layers13-us", "layers13-si" };
+        PictureBaseline baseline(QStringLiteral("window.txt"));
+        auto w = openWindow();
+        const auto record = [&](const QString& stage) {
+            for (QLabel* image : { w->Image1, w->Image2, w->Image3, w->Image4, w->Image9 })
+                if (!image->pixmap().isNull())
+                    baseline.Add(stage + QLatin1Char('/') + image->objectName(), image->pixmap().toImage());
+        };
+        for (int p = 0; p < files.size(); ++p) {
+            {
+                FileScript answer({ files[p] });
+                MessageScript no({ QMessageBox::No });
+                w->AOpen->trigger();
+                QApplication::processEvents();
+            }
+            const QString project = QLatin1String(names[p]);
+            record(project + QStringLiteral("/open"));
+            for (int shape : { psCircle, psRectangle, psOctagon, psSquare }) {
+                choose(w->ComboBox5, shape);
+                record(project + QStringLiteral("/shape") + QString::number(shape));
+            }
+            typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 2)), QStringLiteral("33"));
+            typeAndLeave(w.get(), w->Edit4, QStringLiteral("17"));
+            record(project + QStringLiteral("/edit"));
+        }
+        const QStringList differ = baseline.Differences();
+        QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
     }
 };
 

@@ -112,7 +112,7 @@ bool TfrmLPMain::tabShown(QWidget* Tab) const
 
 void TfrmLPMain::FormToData()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
@@ -328,7 +328,7 @@ void TfrmLPMain::readConcreteInputs()
 
 void TfrmLPMain::DataToForm()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
@@ -484,7 +484,7 @@ void TfrmLPMain::DataToForm()
             l->clear();
     }
 
-    drawProfiles();
+    requestProfiles();
     RebuildLayerPanels();
 
     Modified = wasModified;

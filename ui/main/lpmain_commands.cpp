@@ -100,8 +100,12 @@ void TfrmLPMain::ANewExecute()
             SetEditRightAligned(e);
         }
     }
-    DataToForm();
-    FormToData();
+    {
+        // One drawing of the pictures for the two passes.
+        const PassScope pass(*this);
+        DataToForm();
+        FormToData();
+    }
     SetModified(false);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
     if (isVisible()) {

@@ -28,8 +28,29 @@
 
 #include <exception>
 
+TfrmLPMain::PassScope::~PassScope()
+{
+    if (--m_window.m_passDepth == 0 && m_window.m_profilesAsked) {
+        try {
+            m_window.drawProfiles();
+        } catch (const std::exception&) {
+            // A picture that cannot be drawn keeps what it showed.
+        }
+    }
+}
+
+void TfrmLPMain::requestProfiles()
+{
+    // Refilling the layer rows asks once per row; the pictures are drawn once per refresh.
+    if (passRunning())
+        m_profilesAsked = true;
+    else
+        drawProfiles();
+}
+
 void TfrmLPMain::drawProfiles()
 {
+    m_profilesAsked = false;
     const TLPData& d = *LPData;
     TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
     if (Image2->size() == Image1->size())

@@ -176,7 +176,7 @@ void TfrmLPMain::AddLayer(TLayer* Layer)
 
 void TfrmLPMain::RebuildLayerPanels()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const TLayerList& layers = LPData->Layers;
     const int count = layers.Count();
     int rows = 0;
@@ -405,7 +405,7 @@ void TfrmLPMain::Consistency1Change(QObject* Sender)
         layer->SGReactBottom = layer->DefaultSubgradeReaction();
     FillLayerPanel(layer, true);
     PanelToLayer(layer);
-    drawProfiles();
+    requestProfiles();
     if (index + 1 < layers.Count()) {
         layers[index + 1]->SGReactTop = layer->SGReactBottom;
         FillLayerPanel(layers[index + 1], true);
