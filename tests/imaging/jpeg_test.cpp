@@ -198,8 +198,29 @@ TEST(JpegLoad, CmykStoredInvertedBecomesTrueColour)
     EXPECT_EQ(p.GetPixelColor(3, 3), 0xFFFFFFu); // all stored values 255: white
     EXPECT_TRUE(near(p.GetPixelColor(11, 3), MakeRgb(0, 255, 255))) << std::hex << p.GetPixelColor(11, 3);
     EXPECT_TRUE(near(p.GetPixelColor(19, 3), 0)) << std::hex << p.GetPixelColor(19, 3);
-    // c = 0, m = 128, y = 0, k = 64: red 255 - 64, green 255 - 192, blue 255 - 64.
-    EXPECT_TRUE(near(p.GetPixelColor(27, 3), MakeRgb(191, 63, 191))) << std::hex << p.GetPixelColor(27, 3);
+    // c = 0, m = 128, y = 0, k = 64: each channel keeps what neither its ink nor the black
+    // absorbs, 255 x (1 - ink) x (1 - black): red and blue 191, green 127 x 191 / 255.
+    EXPECT_TRUE(near(p.GetPixelColor(27, 3), MakeRgb(191, 95, 191))) << std::hex << p.GetPixelColor(27, 3);
+}
+
+TEST(JpegLoad, YcckFileWrittenByImageMagickMatchesItsDecoding)
+{
+    // ImageMagick separates colours with black in every coloured area, so a conversion that
+    // merely subtracts the black shows up at once.
+    TJpegGraphic p;
+    p.LoadFromFile(dataPath("jpeg/ycck_magick.jpg"));
+    const Pnm reference = readPnm(dataPath("jpeg/ycck_magick.ppm"));
+    ASSERT_EQ(p.ImageFormat(), ifTrueColor);
+    ASSERT_EQ(p.Width(), reference.width);
+    ASSERT_EQ(p.Height(), reference.height);
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const uint32_t got = p.GetPixelColor(x, y);
+            const uint8_t* s = &reference.samples[static_cast<std::size_t>((y * reference.width + x) * 3)];
+            for (int c = 0; c < 3; ++c)
+                ASSERT_LE(std::abs(int((got >> (16 - 8 * c)) & 255) - s[c]), 2)
+                    << x << "," << y << " channel " << c << std::hex << " got " << got;
+        }
 }
 
 TEST(JpegSave, WidthOneWritesThreeBytesPerRow)
