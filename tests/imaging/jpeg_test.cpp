@@ -383,9 +383,11 @@ TEST(JpegLoad, ProgressIsReported)
 TEST(JpegBadInput, TruncatedAnywhereRaisesAndKeepsThePicture)
 {
     const auto good = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    // Large enough for pixel memory of its own mapping, which the decoder hands on whole.
+    constexpr int kWidth = 1200, kHeight = 1200;
     TJpegGraphic p;
-    testsupport::makeBlockPicture(p, ifTrueColor, 20, 10);
-    const uint32_t before = p.GetPixelColor(19, 9);
+    testsupport::makeBlockPicture(p, ifTrueColor, kWidth, kHeight);
+    const uint32_t before = p.GetPixelColor(kWidth - 1, kHeight - 1);
     int raised = 0;
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
         std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
@@ -398,11 +400,20 @@ TEST(JpegBadInput, TruncatedAnywhereRaisesAndKeepsThePicture)
             ++raised;
             EXPECT_GT(std::string(e.what()).size(), 5u);
         }
-        ASSERT_EQ(p.Width(), 20);
-        ASSERT_EQ(p.GetPixelColor(19, 9), before);
+        ASSERT_EQ(p.Width(), kWidth);
+        ASSERT_EQ(p.GetPixelColor(kWidth - 1, kHeight - 1), before);
     }
     EXPECT_EQ(raised, static_cast<int>(good.size()));
-    // The picture still loads a good stream afterwards.
+    // A large picture goes through the decoder whole; the picture still loads a good stream
+    // afterwards.
+    p.SetQuality(100);
+    TJpegGraphic large;
+    loadBytes(large, saveToBytes(p));
+    ASSERT_EQ(large.Height(), kHeight);
+    const uint32_t want = p.GetPixelColor(kWidth - 8, kHeight - 8),
+                   got = large.GetPixelColor(kWidth - 8, kHeight - 8);
+    for (int shift : { 0, 8, 16 })
+        EXPECT_NEAR(int((got >> shift) & 255), int((want >> shift) & 255), 3);
     loadBytes(p, good);
     EXPECT_EQ(p.Width(), 48);
 }

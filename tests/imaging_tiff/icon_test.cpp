@@ -130,7 +130,8 @@ TEST_F(IconPicture, AlphaChannelRulesAndImagesWithoutMaskRowsKeepTheirHeight)
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
             ASSERT_EQ(picture->GetPixelColor(x, y),
-                MakeRgb(static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8), static_cast<uint8_t>((x + y) * 4)))
+                MakeRgb(static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8),
+                    static_cast<uint8_t>((x + y) * 4)))
                 << x << "," << y;
 }
 
