@@ -949,8 +949,7 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows);
     stripRows = std::clamp<uint32_t>(stripRows, 1, static_cast<uint32_t>(height));
     const auto rowBytes = static_cast<std::size_t>(scanlineSize);
-    // Every byte of it is written before it is coded: no need to clear it first.
-    const auto strip = std::make_unique_for_overwrite<uint8_t[]>(rowBytes * stripRows);
+    const auto strip = allocate<uint8_t>(int64_t(scanlineSize) * stripRows);
     for (int y = 0; y < height;) {
         ReportPercent(y, 0, height);
         const int rows = std::min(static_cast<int>(stripRows), height - y);
