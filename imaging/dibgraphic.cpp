@@ -13,6 +13,10 @@
 #include <cstring>
 #include <mutex>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 using platform::HPALETTE;
 using platform::TLogPalette;
 
@@ -174,6 +178,41 @@ HPALETTE makeHalftonePalette()
     }
     return platform::CreatePalette(p);
 }
+
+#ifdef __linux__
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+#endif
+
+} // namespace
+
+// Zeroed pixel memory of the given size; empty when there is none to be had. A large picture
+// is mapped on its own, aligned to huge pages and asking for them: a decoder writes it once
+// from top to bottom, and faulting in and clearing it page by small page cost more than the
+// decoding itself. Fresh mappings read as zero, so no pass clears them.
+std::unique_ptr<uint8_t, TDibGraphic::PixelDeleter> TDibGraphic::allocatePixels(std::size_t size)
+{
+#ifdef __linux__
+    if (size >= 2 * kHugePage) {
+        const std::size_t length = (size + kHugePage - 1) / kHugePage * kHugePage;
+        void* mapped
+            = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            return {};
+        // Keep the huge-page aligned part and give back what lies before and after it.
+        auto* start = static_cast<uint8_t*>(mapped);
+        const auto address = reinterpret_cast<std::uintptr_t>(start);
+        const std::size_t lead = (kHugePage - address % kHugePage) % kHugePage;
+        if (lead != 0)
+            munmap(start, lead);
+        munmap(start + lead + length, kHugePage - lead);
+        madvise(start + lead, length, MADV_HUGEPAGE);
+        return { start + lead, PixelDeleter { length } };
+    }
+#endif
+    return { static_cast<uint8_t*>(std::calloc(size, 1)), PixelDeleter {} };
+}
+
+namespace {
 
 uint16_t dpiFromPixelsPerMetre(int32_t ppm)
 {
@@ -351,8 +390,14 @@ void FinalizeDibGraphicUnit()
 
 // ---- TDibGraphic ----
 
-void TDibGraphic::FreeDeleter::operator()(uint8_t* p) const
+void TDibGraphic::PixelDeleter::operator()(uint8_t* p) const
 {
+#ifdef __linux__
+    if (mappedLength != 0) {
+        munmap(p, mappedLength);
+        return;
+    }
+#endif
     std::free(p);
 }
 
@@ -461,12 +506,11 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TLo
         yDotsPerInch != 0 ? yDotsPerInch : static_cast<uint16_t>(platform::ScreenCaps().dpiY));
 
     // Fresh pixels are black (zero), like a new bitmap section.
-    auto* memory = static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(imageSize), 1));
-    if (memory == nullptr) {
+    m_bits = allocatePixels(static_cast<std::size_t>(imageSize));
+    if (!m_bits) {
         m_bitmapInfo = platform::TBitmapInfo {};
         platform::RaiseOutOfResources(ENOMEM);
     }
-    m_bits.reset(memory);
     m_bytesPerRow = static_cast<int>(bytesPerRow);
 
     switch (bits) {

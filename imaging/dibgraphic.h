@@ -178,11 +178,16 @@ private:
     using PixelGetter = uint32_t (*)(const uint8_t* row, int x);
     using PixelSetter = void (*)(uint8_t* row, int x, uint32_t value);
 
-    struct FreeDeleter {
+    // Pixels come from the C heap, or for large pictures from a mapping of their own
+    // (mappedLength bytes), which the deleter gives back accordingly.
+    struct PixelDeleter {
+        std::size_t mappedLength; // 0: from the C heap
         void operator()(uint8_t* p) const;
     };
 
-    std::unique_ptr<uint8_t, FreeDeleter> m_bits;
+    static std::unique_ptr<uint8_t, PixelDeleter> allocatePixels(std::size_t size);
+
+    std::unique_ptr<uint8_t, PixelDeleter> m_bits;
     platform::HPALETTE m_palette;
     TImageFormat m_imageFormat = ifBlackWhite;
     platform::TBitmapInfo m_bitmapInfo {};

@@ -938,23 +938,35 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
     file.SetInt(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     file.SetInt(TIFFTAG_FILLORDER, m_reverseFillOrder ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
 
-    // The library may change a row while coding it, so it gets a copy.
+    // Rows go to the library a whole strip at a time: only then can its coders work on the
+    // strip in one piece (Deflate through its fastest coder), where row by row they fall back
+    // to streaming. The library may change what it codes, so it gets a copy of the rows.
     const tmsize_t scanlineSize = TIFFScanlineSize(tif);
     if (scanlineSize <= 0 || scanlineSize > BytesPerRow())
         file.Fail("TIFFScanlineSize");
-    std::vector<uint8_t> buffer(static_cast<std::size_t>(scanlineSize));
     const int height = Height();
-    for (int y = 0; y < height; ++y) {
+    uint32_t stripRows = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    stripRows = std::clamp<uint32_t>(stripRows, 1, static_cast<uint32_t>(height));
+    const auto rowBytes = static_cast<std::size_t>(scanlineSize);
+    const auto strip = allocate<uint8_t>(int64_t(scanlineSize) * stripRows);
+    for (int y = 0; y < height;) {
         ReportPercent(y, 0, height);
-        std::memcpy(buffer.data(), ScanLine(y), buffer.size());
+        const int rows = std::min(static_cast<int>(stripRows), height - y);
+        for (int r = 0; r < rows; ++r)
+            std::memcpy(strip.get() + rowBytes * static_cast<std::size_t>(r), ScanLine(y + r), rowBytes);
+        const std::size_t bytes = rowBytes * static_cast<std::size_t>(rows);
         if (format == ifBlackWhite && ccitt) {
-            for (auto& b : buffer)
-                b = static_cast<uint8_t>(~b);
+            for (std::size_t i = 0; i < bytes; ++i)
+                strip[i] = static_cast<uint8_t>(~strip[i]);
         } else if (format == ifTrueColor) {
-            SwapRedBlue(buffer.data(), static_cast<int64_t>(buffer.size()));
+            SwapRedBlue(strip.get(), static_cast<int64_t>(bytes));
         }
-        if (TIFFWriteScanline(tif, buffer.data(), static_cast<uint32_t>(y), 0) < 0)
+        if (TIFFWriteEncodedStrip(tif, TIFFComputeStrip(tif, static_cast<uint32_t>(y), 0), strip.get(),
+                static_cast<tmsize_t>(bytes))
+            < 0)
             file.Fail("TIFFWriteScanLine");
+        y += rows;
     }
     file.FinishWriting();
     ReportPercent(100, 0, 100);

@@ -197,9 +197,15 @@ TEST(DibGraphicSize, NewImageRefusesAbsurdSizesBeforeAllocating)
     EXPECT_THROW(p.NewImage(65535, 65535, ifTrueColor, nullptr, 0, 0), platform::EOutOfResources);
     EXPECT_THROW(p.NewImage(2147483647, 2, ifBlackWhite, nullptr, 0, 0), platform::EOutOfResources);
     EXPECT_TRUE(p.Empty());
-    // The bound itself is allowed (a 1-bit picture keeps this cheap).
+    // The bound itself is allowed (a 1-bit picture keeps this cheap), black all over like any
+    // fresh picture.
     p.NewImage(16384, 16384, ifBlackWhite, nullptr, 0, 0);
     EXPECT_EQ(p.BytesPerRow(), 2048);
+    const uint8_t* bits = p.Bits();
+    EXPECT_TRUE(
+        std::all_of(bits, bits + p.BitmapInfo().bmiHeader.biSizeImage, [](uint8_t b) { return b == 0; }));
+    p.SetPixelIndex(16383, 16383, 1);
+    EXPECT_EQ(p.GetPixelIndex(16383, 16383), 1);
     EXPECT_THROW(p.NewImage(16384, 16385, ifBlackWhite, nullptr, 0, 0), platform::EOutOfResources);
 }
 
