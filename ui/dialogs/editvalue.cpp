@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QVariant>
 
 #include <cmath>
 #include <string>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+// The text SetEditValue last wrote into an edit: what a refused text gives way to.
+constexpr const char* kShownValue = "fendrixShownValue";
 
 // Items of a soil list: the ordinals 1..count-1 that `allowed` accepts, with their display texts.
 void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalSet* allowed, int selected,
@@ -54,6 +58,7 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
 {
     if (std::isnan(Value)) {
         Edit->setText(QStringLiteral("N.A."));
+        Edit->setProperty(kShownValue, Edit->text());
         return;
     }
     const bool clamp = !NoClamp && !Edit->isReadOnly();
@@ -61,14 +66,27 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
     platform::ControlEvents* events = platform::findControlEvents(Edit);
     platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
     Edit->setText(QString::fromStdString(text));
+    Edit->setProperty(kShownValue, Edit->text());
     if (events)
         events->onChange = std::move(saved);
 }
 
 Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 {
-    const TFieldReading reading = ReadFieldText(platform::controlTag(Edit), Edit->text().toStdString(),
-        MinOverride, MaxOverride, LocaleNumberFormat());
+    const int tag = platform::controlTag(Edit);
+    TFieldReading reading
+        = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
+    const QVariant shown = Edit->property(kShownValue);
+    if (reading.NotANumber && shown.isValid()) {
+        // Text that is no number (pasted or dropped in) is refused: the edit shows its value again
+        // and nothing changes.
+        reading = ReadFieldText(tag, shown.toString().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
+        platform::ControlEvents* events = platform::findControlEvents(Edit);
+        platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
+        Edit->setText(shown.toString());
+        if (events)
+            events->onChange = std::move(saved);
+    }
     if (reading.Rewrite)
         SetEditValue(Edit, false, reading.Value);
     return reading.Value;
