@@ -324,6 +324,17 @@ std::string FormatFixed(Extended value, int decimals, const TNumberFormat& forma
     return (negative && !allZero) ? "-" + text : text;
 }
 
+std::string FormatGeneral(Extended value, const TNumberFormat& format)
+{
+    if (std::isnan(value))
+        return "N.A.";
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string text(buf, result.ptr);
+    replaceAll(text, ".", format.DecimalSeparator);
+    return text;
+}
+
 std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberFormat& format)
 {
     if (std::isnan(value))

@@ -3,6 +3,7 @@
 // number is read from an input and written into one. Pure functions on strings: the windows
 // read and write their edits through them.
 #include "model/lptypes.h"
+#include "platform/core/numberformat.h"
 
 #include <array>
 #include <optional>
@@ -35,15 +36,14 @@ bool IsFieldTag(int tag);
 // Row of a Tag 1..77 in the current table; a Tag outside has no range and 2 decimals.
 TFieldLimit FieldLimitOf(int tag);
 
-// The locale's separators (either may be several bytes, as in UTF-8).
-struct TNumberFormat {
-    std::string DecimalSeparator = ".";
-    std::string ThousandsSeparator = ",";
-};
 
 // A value in fixed notation with 10 significant digits and the given decimals: no thousands
 // separators, the format's decimal separator; NaN gives "N.A.".
 std::string FormatFixed(Extended value, int decimals, const TNumberFormat& format = {});
+
+// A value in the shortest general notation with up to 15 significant digits: no trailing zeros,
+// no thousands separators, the format's decimal separator ("12.5", "40"); NaN gives "N.A.".
+std::string FormatGeneral(Extended value, const TNumberFormat& format = {});
 
 // The text of a value shown in an input with this Tag: clamped to the Tag's range when `clamp`
 // is true and the range exists, with the Tag's decimals (2 outside 1..77); NaN gives "N.A.".

@@ -6,7 +6,6 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <QVariant>
 
 #include <cmath>
@@ -44,15 +43,6 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
 }
 
 } // namespace
-
-TNumberFormat LocaleNumberFormat()
-{
-    const QLocale locale;
-    TNumberFormat format;
-    format.DecimalSeparator = locale.decimalPoint().toStdString();
-    format.ThousandsSeparator = locale.groupSeparator().toStdString();
-    return format;
-}
 
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
 {

@@ -3,14 +3,11 @@
 // row and the bar-size lists. The text rules (parsing, clamping, formatting) are the model's;
 // these functions apply them to real controls with the locale's separators.
 #include "model/lptypes.h"
+#include "platform/qt/numberformat.h"
 
 class QComboBox;
 class QLineEdit;
 class TLayer;
-struct TNumberFormat;
-
-// The separators of the current locale.
-TNumberFormat LocaleNumberFormat();
 
 // Shows Value in Edit with the decimals of its Tag's row (2 for a Tag outside 1..77), clamped to
 // the row unless NoClamp is set or the edit is read-only; NaN shows "N.A.". The edit's change
