@@ -175,7 +175,8 @@ bool removeDigitGrouping(std::string& s, const TNumberFormat& format)
     if (sep.empty() || s.find(sep) == std::string::npos)
         return true;
     const std::size_t begin = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-    std::size_t end = format.DecimalSeparator.empty() ? std::string::npos : s.find(format.DecimalSeparator, begin);
+    std::size_t end
+        = format.DecimalSeparator.empty() ? std::string::npos : s.find(format.DecimalSeparator, begin);
     end = std::min({ end, s.find_first_of("eE", begin), s.size() });
     if (s.find(sep, end) != std::string::npos)
         return false;

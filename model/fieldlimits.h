@@ -36,7 +36,6 @@ bool IsFieldTag(int tag);
 // Row of a Tag 1..77 in the current table; a Tag outside has no range and 2 decimals.
 TFieldLimit FieldLimitOf(int tag);
 
-
 // A value in fixed notation with 10 significant digits and the given decimals: no thousands
 // separators, the format's decimal separator; NaN gives "N.A.".
 std::string FormatFixed(Extended value, int decimals, const TNumberFormat& format = {});

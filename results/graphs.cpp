@@ -1,7 +1,7 @@
 #include "results/graphs.h"
 
-#include "model/lptypes.h"
 #include "model/fieldlimits.h"
+#include "model/lptypes.h"
 #include "platform/qt/controls.h"
 #include "platform/qt/numberformat.h"
 
@@ -517,7 +517,8 @@ void TfrmGraphs::Image1MouseMove(TPictureBox* sender, int x, int y)
     for (const Entry& entry : entries) {
         double valueY = 0, valueX = 0;
         if (FindHitPoint(HitList(entry.list), x, y, valueY, valueX)) {
-            StatusBar1->showMessage(QString::fromLatin1(entry.format).arg(fixed(valueY, 2), fixed(valueX, 2)));
+            StatusBar1->showMessage(
+                QString::fromLatin1(entry.format).arg(fixed(valueY, 2), fixed(valueX, 2)));
             return;
         }
     }

@@ -9,6 +9,7 @@
 #include "platform/qt/application.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollArea>
@@ -53,6 +54,7 @@ private slots:
 
     void cleanup()
     {
+        QLocale::setDefault(QLocale::c());
         QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
     }
 
@@ -169,6 +171,32 @@ private slots:
         QCOMPARE(answers.asked, QStringList({ QStringLiteral("The value must be between 0 and 0") }));
         QCOMPARE(layers[1]->SGReactTop, layers[0]->SGReactBottom);
         QCOMPARE(edit(w.get(), row("SGReactTop", 2))->text(), bottom1->text());
+    }
+
+    // A German desktop: the rows show and take decimal commas, the depth range as the edits do,
+    // and a pasted "1.5" (no number there) is refused rather than read as 15.
+    void germanDesktop()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("40"));
+        QLineEdit* length = edit(w.get(), row("Length", 1));
+        typeAndLeave(w.get(), length, QStringLiteral("12,5"));
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 1))->text(), QStringLiteral("0-12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12,5-40"));
+
+        length->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        length->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("1.5"));
+        length->paste();
+        child<QLineEdit>(w.get(), QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
     void subgradeReactionOutsideItsRangeIsWarnedAndLimited()

@@ -42,6 +42,16 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
         platform::fireEvent(events->onChange, combo);
 }
 
+// Writing a text never fires the edit's change handler.
+void setTextQuietly(QLineEdit* edit, const QString& text)
+{
+    platform::ControlEvents* events = platform::findControlEvents(edit);
+    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
+    edit->setText(text);
+    if (events)
+        events->onChange = std::move(saved);
+}
+
 } // namespace
 
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
@@ -53,12 +63,8 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
     }
     const bool clamp = !NoClamp && !Edit->isReadOnly();
     const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
-    platform::ControlEvents* events = platform::findControlEvents(Edit);
-    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-    Edit->setText(QString::fromStdString(text));
+    setTextQuietly(Edit, QString::fromStdString(text));
     Edit->setProperty(kShownValue, Edit->text());
-    if (events)
-        events->onChange = std::move(saved);
 }
 
 Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
@@ -70,12 +76,9 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
     if (reading.NotANumber && shown.isValid()) {
         // Text that is no number (pasted or dropped in) is refused: the edit shows its value again
         // and nothing changes.
-        reading = ReadFieldText(tag, shown.toString().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
-        platform::ControlEvents* events = platform::findControlEvents(Edit);
-        platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-        Edit->setText(shown.toString());
-        if (events)
-            events->onChange = std::move(saved);
+        setTextQuietly(Edit, shown.toString());
+        reading
+            = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
     }
     if (reading.Rewrite)
         SetEditValue(Edit, false, reading.Value);

@@ -244,7 +244,8 @@ void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
         SetEditValue(length, false, Layer->Thickness);
     }
     if (auto* range = rowControl<QLabel>(panel, QStringLiteral("Range"), n)) {
-        range->setText(QString::fromStdString(FormatGeneral(Layer->Top(), LocaleNumberFormat())) + QLatin1Char('-')
+        range->setText(QString::fromStdString(FormatGeneral(Layer->Top(), LocaleNumberFormat()))
+            + QLatin1Char('-')
             + QString::fromStdString(FormatGeneral(Layer->Bottom(), LocaleNumberFormat())));
     }
     const auto show = [&](const char* base, Extended value) {
