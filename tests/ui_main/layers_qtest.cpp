@@ -7,6 +7,7 @@
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "platform/qt/application.h"
+#include "ui/dialogs/colorselect.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,6 +17,9 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 using namespace testing_window;
 
@@ -133,6 +137,52 @@ private slots:
                 QString::fromStdString(FormatFixed(layers[n - 1]->Gamma, 1)));
         }
         QVERIFY(w->Modified);
+    }
+
+    // The colour dialog is modal, but the layer list can change while it is open: the choice goes
+    // to the layer then in the row, and nowhere once the row is gone.
+    void colourChosenWhileTheLayersChange()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        click(w->SpeedButton11);
+        QCOMPARE(layers.Count(), 3);
+        std::vector<std::pair<std::int32_t, int>> kept;
+        TBrushStyle chosen = bsSolid;
+        // Opens the dialog of row 3; while it is open, changes the layers and chooses a hatch that
+        // no layer has yet.
+        const auto chooseWhile = [&](const std::function<void()>& change) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<TfrmColorSelect*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                change();
+                kept.clear();
+                for (int i = 0; i < layers.Count(); ++i)
+                    kept.emplace_back(layers[i]->Colour, layers[i]->Hatch);
+                int index = 1;
+                for (int i = 0; i < layers.Count(); ++i)
+                    if (IndexToBrushStyle(index) == TBrushStyle(layers[i]->Hatch))
+                        ++index, i = -1;
+                chosen = IndexToBrushStyle(index);
+                dialog->cmbBrushStyle->setCurrentIndex(index);
+                emit dialog->cmbBrushStyle->activated(index);
+                dialog->Button2->click();
+            });
+            click(rowButton(w.get(), "ColBtn", 3));
+        };
+
+        chooseWhile([&] {
+            layers.AddLayer(); // first, so that it cannot take the place of the deleted one
+            layers.Delete(2);
+        });
+        QCOMPARE(layers.Count(), 3);
+        QCOMPARE(TBrushStyle(layers[2]->Hatch), chosen);
+
+        chooseWhile([&] { layers.Delete(2); });
+        QCOMPARE(layers.Count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(std::make_pair(layers[i]->Colour, int(layers[i]->Hatch)), kept[std::size_t(i)]);
+        QCOMPARE(rowCount(w.get()), 2);
     }
 
     void rowValuesGoIntoTheirLayers()

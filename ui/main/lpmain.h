@@ -645,8 +645,9 @@ private:
     struct DesignColumns {
         int caption, captionWidth, control, controlWidth, unit, unitWidth;
     };
-    void designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName, const char* text,
-        QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText);
+    void designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName,
+        const char* text, QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName,
+        const char* unitText);
     void sectionPicture(QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image,
         QToolButton*& zoom);
     QToolButton* speedButton(
@@ -663,8 +664,9 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
-    // The colour and hatch dialog on a layer; true when the user chose.
-    bool chooseLayerColour(TLayer& Layer);
+    // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
+    // the row still holds a layer.
+    bool chooseLayerColour(int Index);
     bool passRunning() const { return m_passDepth > 0; }
     bool tabShown(QWidget* Tab) const;
 

@@ -474,7 +474,7 @@ void TfrmLPMain::UpBtn1Click(QObject* Sender)
         }
         break;
     case 4:
-        if (chooseLayerColour(*layer))
+        if (chooseLayerColour(n - 1))
             FormToData();
         break;
     default:
