@@ -447,7 +447,8 @@ private slots:
         QFETCH(QList<int>, stored);
         QFETCH(QRect, expected);
         QFETCH(bool, maximised);
-        QCOMPARE(QGuiApplication::screens().size(), 2);
+        if (QGuiApplication::screens().size() != 2)
+            QSKIP("needs the two offscreen screens that main sets up");
         {
             platform::SettingsKey key;
             QVERIFY(key.openKey(kWinPos, true));
