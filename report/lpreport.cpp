@@ -5,13 +5,13 @@
 #include "model/globals.h"
 #include "model/lpclasses.h"
 #include "platform/core/stream.h"
+#include "platform/qt/numberformat.h"
 #include "platform/qt/picturecanvas.h"
 #include "platform/qt/report.h"
 
 #include <QImage>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -27,20 +27,22 @@ QString q(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Numbers are printed as the window shows them, with the locale's decimal separator.
+QString fixed(Extended value, int decimals)
+{
+    return q(FormatFixed(value, decimals, LocaleNumberFormat()));
+}
+
 // Fixed point with the decimals of a field-limit row; "N.A." for an undefined value.
 QString byTag(Extended value, int tag)
 {
-    return q(FormatFixed(value, FieldLimitOf(tag).Decimals));
+    return fixed(value, FieldLimitOf(tag).Decimals);
 }
 
 // Up to 15 significant digits without trailing zeros.
 QString general(Extended value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("N.A.");
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15Lg", value);
-    return QString::fromLatin1(buffer);
+    return q(FormatGeneral(value, LocaleNumberFormat()));
 }
 
 QString dateText(const TReportDate& date)
@@ -344,7 +346,7 @@ void TLPReport::PrintLayerTable()
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::MaterialType, layer.MatType)));
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)));
         r.PrintInNextTab(byTag(layer.Thickness, 9));
-        r.PrintInNextTab(q(FormatFixed(layer.SPTFieldN, 0)));
+        r.PrintInNextTab(fixed(layer.SPTFieldN, 0));
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::Consistency, layer.Consistency)));
         r.PrintInNextTab(byTag(layer.SGReactTop, 10));
         r.PrintText(QStringLiteral("-"));

@@ -1,6 +1,7 @@
 #include "results/diagramdraw.h"
 
 #include "model/fieldlimits.h"
+#include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -8,8 +9,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 namespace {
@@ -399,17 +400,17 @@ QString TDiagramDraw::FormatValue(int digits, const QString& unit, Extended valu
     if (std::isnan(value)) {
         text = QStringLiteral("N.A.");
     } else {
-        // Eight significant digits first, then the decimals asked for.
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "%.7Le", value);
-        const long double eight = std::strtold(buf, nullptr);
-        std::snprintf(buf, sizeof buf, "%.*Lf", std::clamp(digits, 0, 18), eight);
-        text = QString::fromLatin1(buf);
-        while (text.contains(QLatin1Char('.'))
-            && (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
-            text.chop(1);
-        if (text == QLatin1String("-0"))
-            text = QStringLiteral("0");
+        // Eight significant digits first, then the decimals asked for, then no trailing zeros
+        // after the decimal separator (of the locale, as everywhere a number is shown).
+        char buf[64];
+        const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 7);
+        Extended eight = value;
+        std::from_chars(buf, written.ptr, eight);
+        const TNumberFormat format = LocaleNumberFormat();
+        const QString separator = QString::fromStdString(format.DecimalSeparator);
+        text = QString::fromStdString(FormatFixed(eight, std::clamp(digits, 0, 18), format));
+        while (text.contains(separator) && (text.endsWith(QLatin1Char('0')) || text.endsWith(separator)))
+            text.chop(text.endsWith(separator) ? separator.size() : 1);
     }
     if (!unit.isEmpty())
         text += QLatin1Char(' ') + unit;
@@ -418,7 +419,7 @@ QString TDiagramDraw::FormatValue(int digits, const QString& unit, Extended valu
 
 QString TDiagramDraw::FormatByTag(int tag, Extended value)
 {
-    return QString::fromStdString(FormatFixed(value, FieldLimitOf(tag).Decimals));
+    return QString::fromStdString(FormatFixed(value, FieldLimitOf(tag).Decimals, LocaleNumberFormat()));
 }
 
 int TDiagramDraw::supTextWidth(const QString& text) const

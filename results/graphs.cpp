@@ -1,7 +1,9 @@
 #include "results/graphs.h"
 
+#include "model/fieldlimits.h"
 #include "model/lptypes.h"
 #include "platform/qt/controls.h"
+#include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -21,6 +23,11 @@ constexpr int kHitTolerance = 5;
 
 const char* const kDepthUS = "Depth below ground surface, ft";
 const char* const kDepthSI = "Depth below ground surface, m";
+
+QString fixed(double value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals, LocaleNumberFormat()));
+}
 
 } // namespace
 
@@ -480,40 +487,41 @@ void TfrmGraphs::Image1MouseMove(TPictureBox* sender, int x, int y)
     std::vector<Entry> entries;
     if (IsLateralGraphKind(Kind)) {
         if (sender == Image1)
-            entries = { { THitList::Shear, "  Shear: %.2f    Depth: %.2f" } };
+            entries = { { THitList::Shear, "  Shear: %1    Depth: %2" } };
         else if (sender == Image2)
-            entries = { { THitList::Moment, "  Moment: %.2f    Depth: %.2f" } };
+            entries = { { THitList::Moment, "  Moment: %1    Depth: %2" } };
         else if (sender == Image3)
-            entries = { { THitList::Deflection, "  Deflection: %.2f    Depth: %.2f" } };
+            entries = { { THitList::Deflection, "  Deflection: %1    Depth: %2" } };
         else if (sender == Image4)
-            entries = { { THitList::Induced, "  Lat. Soil Pressure: %.2f    Depth: %.2f" },
-                { THitList::Allowable, "  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f" } };
+            entries = { { THitList::Induced, "  Lat. Soil Pressure: %1    Depth: %2" },
+                { THitList::Allowable, "  Allowed Lat. Soil Pressure: %1    Depth: %2" } };
     } else if (Kind == gkInteraction) {
         if (sender == Image1)
-            entries = { { THitList::Interaction, "  Moment: %.2f    Axial Load: %.2f" } };
+            entries = { { THitList::Interaction, "  Moment: %1    Axial Load: %2" } };
     } else {
         if (sender == Image1)
-            entries = { { THitList::SideFriction, "  Side Friction: %.2f    Depth: %.2f" },
-                { THitList::EndBearing, "  End Bearing: %.2f    Depth: %.2f" },
-                { THitList::Capacity, "  Capacity: %.2f    Depth: %.2f" } };
+            entries = { { THitList::SideFriction, "  Side Friction: %1    Depth: %2" },
+                { THitList::EndBearing, "  End Bearing: %1    Depth: %2" },
+                { THitList::Capacity, "  Capacity: %1    Depth: %2" } };
         else if (sender == Image2)
-            entries = { { THitList::EffSide, "  Eff. Side Friction: %.2f    Depth: %.2f" },
-                { THitList::EffEnd, "  End Bearing: %.2f    Depth: %.2f" },
-                { THitList::EffCapacity, "  Capacity (Effective Sress): %.2f    Depth: %.2f" } };
+            entries = { { THitList::EffSide, "  Eff. Side Friction: %1    Depth: %2" },
+                { THitList::EffEnd, "  End Bearing: %1    Depth: %2" },
+                { THitList::EffCapacity, "  Capacity (Effective Sress): %1    Depth: %2" } };
         else if (sender == Image3)
-            entries = { { THitList::Movement, "  Vert. Cap: %.2f    Pile Mov: %.2f" } };
+            entries = { { THitList::Movement, "  Vert. Cap: %1    Pile Mov: %2" } };
         else if (sender == Image4)
             entries = { { THitList::EffMovement,
-                "  Pile Load (Effective Stress): %.2f    Eff. Total Movement: %.2f" } };
+                "  Pile Load (Effective Stress): %1    Eff. Total Movement: %2" } };
         else if (sender == Image5)
-            entries = { { THitList::PileLoad, "  Pile Load: %.2f    Depth: %.2f" } };
+            entries = { { THitList::PileLoad, "  Pile Load: %1    Depth: %2" } };
         else if (sender == Image6)
-            entries = { { THitList::EffStress, "  Effective Stress: %.2f    Depth: %.2f" } };
+            entries = { { THitList::EffStress, "  Effective Stress: %1    Depth: %2" } };
     }
     for (const Entry& entry : entries) {
         double valueY = 0, valueX = 0;
         if (FindHitPoint(HitList(entry.list), x, y, valueY, valueX)) {
-            StatusBar1->showMessage(QString::asprintf(entry.format, valueY, valueX));
+            StatusBar1->showMessage(
+                QString::fromLatin1(entry.format).arg(fixed(valueY, 2), fixed(valueX, 2)));
             return;
         }
     }
@@ -540,10 +548,7 @@ void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& label
 {
     if ((!MaxMarkOn && !MinMarkOn) || &sender != &Chart1->RightAxis)
         return;
-    bool ok = false;
-    double value = labelText.toDouble(&ok);
-    if (!ok)
-        value = 0;
+    const double value = static_cast<double>(ParseFieldText(labelText.toStdString(), LocaleNumberFormat()));
     // No axis label crowds the mark of the largest value.
     if (MaxMarkOn && std::fabs(MaxY - value) < 0.1 * MaxY) {
         labelText.clear();
@@ -577,11 +582,11 @@ void TfrmGraphs::Chart1AfterDraw()
 
 QString TfrmGraphs::ValueMarkText(double value)
 {
-    QString text = QString::asprintf("%.2f", value);
+    QString text = fixed(value, 2);
     if (text.size() > 6)
-        text = QString::asprintf("%.0f", value);
+        text = fixed(value, 0);
     else if (text.size() > 5)
-        text = QString::asprintf("%.1f", value);
+        text = fixed(value, 1);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/qt/chart.h"
 
+#include "platform/qt/numberformat.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -235,7 +237,7 @@ QString TChart::FormatLabel(double value)
         text.chop(1);
     if (text == QLatin1String("-0"))
         text = QStringLiteral("0");
-    return text;
+    return text.replace(QLatin1Char('.'), QString::fromStdString(LocaleNumberFormat().DecimalSeparator));
 }
 
 void TChart::computeRanges()

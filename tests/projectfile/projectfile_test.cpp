@@ -21,6 +21,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <locale>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -294,6 +296,22 @@ TEST_F(ProjectFile, WriterReproducesTheGoldenFileByteForByte)
         if (!mask[i]) {
             ASSERT_EQ(written[i], withNoise[i]) << "offset " << i;
         }
+}
+
+TEST_F(ProjectFile, FilesDoNotDependOnTheLocale)
+{
+    // A German desktop writes numbers with a decimal comma; a project file never does.
+    try {
+        std::locale::global(std::locale("de_DE.UTF-8"));
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed (scripts/setup-deps generates it)";
+    }
+    const auto reference = golden::assemble({});
+    load(m, reference);
+    const auto written = save(m);
+    std::locale::global(std::locale::classic());
+    EXPECT_EQ(written, reference);
+    expectProjectBlock(m, 100);
 }
 
 TEST_F(ProjectFile, GoldenFileMatchesTheCommittedFixture)

@@ -149,7 +149,13 @@ void keepPages(const TLPData& m, const TReportTexts& texts, const QString& name,
 class LPReportTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializeJpegUnit(); }
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase()
+    {
+        InitializeJpegUnit();
+        QLocale::setDefault(QLocale::c());
+    }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
 
     void demoReportAsPdfHoldsEverySection()
     {
@@ -209,13 +215,29 @@ private slots:
 
     void layerTableFormatsEachLayer()
     {
-        for (const char* name : { kEnglishDemo, kSIDemo }) {
+        // Every number of the table, the depth ranges too, with the separator of the locale.
+        const struct {
+            const char* name;
+            bool german;
+        } cases[] = { { kEnglishDemo, false }, { kSIDemo, false }, { kEnglishDemo, true } };
+        for (const auto& [name, german] : cases) {
+            const TNumberFormat format = german ? TNumberFormat { ",", "." } : TNumberFormat {};
+            QLocale::setDefault(german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
+            const auto text
+                = [&](Extended value, int decimals) { return q(FormatFixed(value, decimals, format)); };
             auto m = demo(name);
             const bool si = m->Units == kUnitsSI;
             m->Layers[1]->Cohesion = std::numeric_limits<Extended>::quiet_NaN();
+            if (german) { // a depth with a fraction
+                m->Layers[0]->Thickness += 0.25L;
+                m->Layers[1]->Thickness -= 0.25L;
+            }
             const Generated g = generate(*m, reporttest::WindowTexts(*m));
-            keepPages(
-                *m, reporttest::WindowTexts(*m), si ? QStringLiteral("si") : QStringLiteral("english"), 1, 1);
+            keepPages(*m, reporttest::WindowTexts(*m),
+                si           ? QStringLiteral("si")
+                    : german ? QStringLiteral("german")
+                             : QStringLiteral("english"),
+                1, 1);
             const TReportPage& page = g.pages.at(0);
             for (int i = 0; i < m->Layers.Count(); ++i) {
                 const TLayer& layer = *m->Layers[i];
@@ -227,23 +249,23 @@ private slots:
                         number = &item;
                 QVERIFY(number);
                 const QStringList first = lineAt(page, number->Y1);
-                const QString thickness = q(FormatFixed(layer.Thickness, si ? 3 : 1));
                 const QStringList expected
                     = { QString::number(i + 1), q(EnumToDisplayText(TLayerEnum::MaterialType, layer.MatType)),
-                          q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)), thickness,
-                          q(FormatFixed(layer.SPTFieldN, 0)),
+                          q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)),
+                          text(layer.Thickness, si ? 3 : 1), text(layer.SPTFieldN, 0),
                           q(EnumToDisplayText(TLayerEnum::Consistency, layer.Consistency)),
-                          q(FormatFixed(layer.SGReactTop, 1)), QStringLiteral("-"),
-                          q(FormatFixed(layer.Kp, 2)), q(FormatFixed(layer.FSonKp, 2)),
-                          i == 1 ? QStringLiteral("N.A.") : q(FormatFixed(layer.Cohesion, 2)),
-                          q(FormatFixed(layer.Gamma, 1)),
-                          layer.NSF ? QStringLiteral("Yes") : QStringLiteral("No") };
+                          text(layer.SGReactTop, 1), QStringLiteral("-"), text(layer.Kp, 2),
+                          text(layer.FSonKp, 2), i == 1 ? QStringLiteral("N.A.") : text(layer.Cohesion, 2),
+                          text(layer.Gamma, 1), layer.NSF ? QStringLiteral("Yes") : QStringLiteral("No") };
                 QCOMPARE(first, expected);
                 const QStringList second = lineAt(page, nextBaseline(page, number->Y1));
-                char range[64];
-                std::snprintf(range, sizeof range, "%.15Lg - %.15Lg", layer.Top(), layer.Bottom());
-                QCOMPARE(
-                    second, QStringList({ QLatin1String(range), q(FormatFixed(layer.SGReactBottom, 1)) }));
+                const auto general = [&](Extended value) {
+                    return QString::number(double(value), 'g', 15)
+                        .replace(QLatin1Char('.'), q(format.DecimalSeparator));
+                };
+                QCOMPARE(second,
+                    QStringList({ general(layer.Top()) + QStringLiteral(" - ") + general(layer.Bottom()),
+                        text(layer.SGReactBottom, 1) }));
             }
             // The unit headings: SI writes the cube as a raised "3".
             if (si) {

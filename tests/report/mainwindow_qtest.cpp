@@ -44,12 +44,26 @@ private slots:
         key.writeBool(QStringLiteral("AutoUpdates"), false);
     }
 
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // On any desktop the printed numbers are those of the screen.
+    void printsWhatTheWindowShows_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("C") << QLocale::c();
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany);
+    }
+
     void printsWhatTheWindowShows()
     {
+        QFETCH(QLocale, locale);
+        QLocale::setDefault(locale);
         auto w = std::make_unique<TfrmLPMain>();
         w->Timer1->stop();
         w->LPData->LoadFromFile(FENDRIX_DEMO_EXAMPLE_DIR "/ENGLISH UNITS DEMO EXAMPLE.fdx");
         w->LPData->ProjectName = "Quay wall pile 7";
+        w->LPData->Layers[0]->Thickness += 0.5L; // depths with a fraction
+        w->LPData->Layers[1]->Thickness -= 0.5L;
         w->LPData->Calculate();
         w->DataToForm();
 
@@ -71,6 +85,18 @@ private slots:
         QVERIFY(pagesHold(pages, w->Label24->text().trimmed()));
         QVERIFY(pagesHold(pages, w->Edit1->text() + QLatin1Char(' ') + w->Label5->text()));
         QVERIFY(pagesHold(pages, w->ComboBox3->currentText()));
+        for (int n = 1; w->LayerPanel(n); ++n) {
+            for (const char* base : { "Length", "SPTFieldN", "Kp", "Gamma", "SGReactBottom" }) {
+                const auto* value = w->findChild<QLineEdit*>(QLatin1String(base) + QString::number(n));
+                QVERIFY(value);
+                QVERIFY2(pagesHold(pages, value->text()), qPrintable(value->text()));
+            }
+            const auto* range = w->findChild<QLabel*>(QStringLiteral("Range") + QString::number(n));
+            QVERIFY(range);
+            const QString printed = QString(range->text()).replace(QLatin1Char('-'), QStringLiteral(" - "));
+            QVERIFY2(pagesHold(pages, printed), qPrintable(printed));
+        }
+        QVERIFY(w->Edit1->text().contains(locale.decimalPoint()));
         for (QLabel* line : { w->Label43, w->Label44, w->Label66, w->Label55, w->Label80, w->Label201,
                  w->Label205, w->Label206 }) {
             QVERIFY(!line->text().isEmpty());

@@ -93,6 +93,9 @@ std::unique_ptr<TLPData> steelDemo(TPileShape shape)
 class DiagramTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void derivedSizes();
     void valueTexts();
     void contrastAndHatchColours();
@@ -152,6 +155,12 @@ void DiagramTest::valueTexts()
     QCOMPARE(TDiagramDraw::FormatValue(4, QString(), 12345.6789L), QStringLiteral("12345.679"));
     QCOMPARE(TDiagramDraw::FormatValue(2, QString(), std::numeric_limits<Extended>::quiet_NaN()),
         QStringLiteral("N.A."));
+    // A German desktop: the decimal comma, trailing zeros trimmed all the same.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 30), QStringLiteral("30 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 2.50L), QStringLiteral("2,5 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(4, QString(), 12345.6789L), QStringLiteral("12345,679"));
+    QCOMPARE(TDiagramDraw::FormatByTag(1, 12.5L), QStringLiteral("12,50"));
 }
 
 void DiagramTest::contrastAndHatchColours()
@@ -367,7 +376,8 @@ void DiagramTest::jointLinesOnlyWherePileChanges()
         const QImage image = draw(*data, dkSoilProfile, W, H);
         QVERIFY(fullBlackRow(image, T)); // the pile's top
         for (int i = 0; i + 1 < data->Layers.Count(); ++i)
-            QVERIFY2(!fullBlackRow(image, boundary(i)), qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
+            QVERIFY2(!fullBlackRow(image, boundary(i)),
+                qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
     }
     // A layer with a pile of its own: joints above and below it.
     TLayer& own = *data->Layers[2];

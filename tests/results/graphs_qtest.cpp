@@ -16,6 +16,9 @@
 class GraphsTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void lateralGraphsHoldOnePointPerNode();
     void depthRunsDownAndValuesRight();
     void verticalGraphsAndPictures();
@@ -269,6 +272,9 @@ void GraphsTest::valueMarkTexts()
     QCOMPARE(TfrmGraphs::ValueMarkText(123.456), QStringLiteral("123.5"));
     QCOMPARE(TfrmGraphs::ValueMarkText(12.5), QStringLiteral("12.50"));
     QCOMPARE(TfrmGraphs::ValueMarkText(-12.5), QStringLiteral("-12.5"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(TfrmGraphs::ValueMarkText(123.456), QStringLiteral("123,5"));
+    QCOMPARE(TfrmGraphs::ValueMarkText(1234.567), QStringLiteral("1235"));
 }
 
 void GraphsTest::labelsNearTheMaximumAreBlanked()
@@ -329,6 +335,11 @@ void GraphsTest::labelsNearTheMaximumAreBlanked()
     g.MaxY = -50;
     QCOMPARE(label(y, "-50"), QStringLiteral("-50"));
     g.MaxY = 50;
+    // Axis labels carry the locale's separator.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(label(y, "45,5"), QString());
+    QCOMPARE(label(y, "54,9"), QString());
+    QCOMPARE(label(y, "55"), QStringLiteral("55"));
     g.MaxMarkOn = false;
     QCOMPARE(label(y, "50"), QStringLiteral("50"));
 }
@@ -352,6 +363,13 @@ void GraphsTest::mouseReadOut()
         ? QString::asprintf("  Lat. Soil Pressure: %.2f    Depth: %.2f", i.Y, i.X)
         : QString::asprintf("  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f", a.Y, a.X);
     QCOMPARE(g.StatusBar1->currentMessage(), expected);
+    // The read-out writes its numbers as the axes do.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    g.Image1MouseMove(g.Image1, p.PixelX + 5, p.PixelY - 5);
+    QCOMPARE(g.StatusBar1->currentMessage(),
+        QString::asprintf("  Shear: %.2f    Depth: %.2f", p.Y, p.X)
+            .replace(QLatin1Char('.'), QLatin1Char(',')));
+    QLocale::setDefault(QLocale::c());
     // Real mouse moves reach the read-out.
     g.show();
     QTest::mouseMove(g.Image1, QPoint(p.PixelX, p.PixelY));

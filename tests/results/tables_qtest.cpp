@@ -12,13 +12,14 @@
 
 namespace {
 
-// Whether a cell shows the value with exactly the given decimals, correctly rounded.
+// Whether a cell shows the value with exactly the given decimals, correctly rounded, written
+// with the separator of the current locale.
 bool shows(const QString& text, Extended value, int decimals)
 {
-    const int point = text.indexOf(QLatin1Char('.'));
+    const int point = text.indexOf(QLocale().decimalPoint());
     const int shown = point < 0 ? 0 : int(text.size()) - point - 1;
     bool ok = false;
-    const double v = text.toDouble(&ok);
+    const double v = QLocale().toDouble(text, &ok);
     const double half = 0.5 * std::pow(10.0, -decimals);
     if (!ok || shown != decimals || std::fabs(v - double(value)) > half * (1 + 1e-9) + 1e-12) {
         qWarning("cell %s does not show %.12Lg with %d decimals", qPrintable(text), value, decimals);
@@ -49,6 +50,9 @@ bool showsWithUnit(const QString& text, Extended value, int decimals, const char
 class TablesTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void lateralTableShowsTheNodes();
     void lateralCaptionsFollowTheUnitChoice();
     void soilPressureCellsTurnRed();
@@ -86,6 +90,13 @@ void TablesTest::lateralTableShowsTheNodes()
         QVERIFY(shows(t.SubItem(row, 8), n.AllowSoilPressure, 2));
     }
     QCOMPARE(t.SubItem(kNodeCount - 1, 2), QStringLiteral("40.00"));
+
+    // A German desktop reads the same table with decimal commas.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    t.FillLateralTable(data->Nodes);
+    QCOMPARE(t.SubItem(kNodeCount - 1, 2), QStringLiteral("40,00"));
+    for (int k = 1; k <= kNodeCount; ++k)
+        QVERIFY(shows(t.SubItem(k - 1, 5), data->Node(k).Moment, 2));
 }
 
 void TablesTest::lateralCaptionsFollowTheUnitChoice()

@@ -10,14 +10,19 @@
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "platform/qt/application.h"
+#include "ui/dialogs/colorselect.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollArea>
 #include <QToolButton>
 
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 using namespace testing_window;
 
@@ -56,6 +61,7 @@ private slots:
 
     void cleanup()
     {
+        QLocale::setDefault(QLocale::c());
         QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
     }
 
@@ -136,6 +142,52 @@ private slots:
         QVERIFY(w->Modified);
     }
 
+    // The colour dialog is modal, but the layer list can change while it is open: the choice goes
+    // to the layer then in the row, and nowhere once the row is gone.
+    void colourChosenWhileTheLayersChange()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        click(w->SpeedButton11);
+        QCOMPARE(layers.Count(), 3);
+        std::vector<std::pair<std::int32_t, int>> kept;
+        TBrushStyle chosen = bsSolid;
+        // Opens the dialog of row 3; while it is open, changes the layers and chooses a hatch that
+        // no layer has yet.
+        const auto chooseWhile = [&](const std::function<void()>& change) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<TfrmColorSelect*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                change();
+                kept.clear();
+                for (int i = 0; i < layers.Count(); ++i)
+                    kept.emplace_back(layers[i]->Colour, layers[i]->Hatch);
+                int index = 1;
+                for (int i = 0; i < layers.Count(); ++i)
+                    if (IndexToBrushStyle(index) == TBrushStyle(layers[i]->Hatch))
+                        ++index, i = -1;
+                chosen = IndexToBrushStyle(index);
+                dialog->cmbBrushStyle->setCurrentIndex(index);
+                emit dialog->cmbBrushStyle->activated(index);
+                dialog->Button2->click();
+            });
+            click(rowButton(w.get(), "ColBtn", 3));
+        };
+
+        chooseWhile([&] {
+            layers.AddLayer(); // first, so that it cannot take the place of the deleted one
+            layers.Delete(2);
+        });
+        QCOMPARE(layers.Count(), 3);
+        QCOMPARE(TBrushStyle(layers[2]->Hatch), chosen);
+
+        chooseWhile([&] { layers.Delete(2); });
+        QCOMPARE(layers.Count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(std::make_pair(layers[i]->Colour, int(layers[i]->Hatch)), kept[std::size_t(i)]);
+        QCOMPARE(rowCount(w.get()), 2);
+    }
+
     void rowValuesGoIntoTheirLayers()
     {
         auto w = openWindow();
@@ -172,6 +224,32 @@ private slots:
         QCOMPARE(answers.asked, QStringList({ QStringLiteral("The value must be between 0 and 0") }));
         QCOMPARE(layers[1]->SGReactTop, layers[0]->SGReactBottom);
         QCOMPARE(edit(w.get(), row("SGReactTop", 2))->text(), bottom1->text());
+    }
+
+    // A German desktop: the rows show and take decimal commas, the depth range as the edits do,
+    // and a pasted "1.5" (no number there) is refused rather than read as 15.
+    void germanDesktop()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("40"));
+        QLineEdit* length = edit(w.get(), row("Length", 1));
+        typeAndLeave(w.get(), length, QStringLiteral("12,5"));
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 1))->text(), QStringLiteral("0-12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12,5-40"));
+
+        length->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        length->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("1.5"));
+        length->paste();
+        child<QLineEdit>(w.get(), QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
     void subgradeReactionOutsideItsRangeIsWarnedAndLimited()

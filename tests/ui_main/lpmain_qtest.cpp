@@ -16,18 +16,23 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRect>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -405,23 +410,61 @@ private slots:
         QCOMPARE(storedInt(QStringLiteral("WinState")), 1);
         QCOMPARE(storedInt(QStringLiteral("Height")), 800);
         {
+            // A program that starts minimised seems not to start at all.
             auto window = openWindow(false);
-            QVERIFY(window->windowState() & Qt::WindowMinimized);
+            QCOMPARE(window->windowState(), Qt::WindowNoState);
+            QCOMPARE(window->size(), QSize(1200, 800));
         }
     }
 
-    void storedSizeBelowTheMinimumIsEnlarged()
+    // Stored bounds from another desktop, or corrupt ones, still start the window on a screen
+    // and within its available area. The screens (see main): 0,0 1600x1000 and 1600,0 1280x1024.
+    void storedBoundsAreLimitedToAScreen_data()
     {
+        QTest::addColumn<QList<int>>("stored"); // Left, Top, Width, Height, WinState; -1 is missing
+        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<bool>("maximised");
+        const int designedLeft = TfrmLPMain::kDesignedLeft, designedTop = TfrmLPMain::kDesignedTop;
+        QTest::newRow("below the minimum size")
+            << QList<int> { -1, -1, 500, 300, -1 } << QRect(designedLeft, designedTop, 1030, 700) << false;
+        QTest::newRow("off every screen")
+            << QList<int> { -100000, 1000000000, 1200, 800, 0 } << QRect(0, 200, 1200, 800) << false;
+        QTest::newRow("sixteen million pixels wide")
+            << QList<int> { 100, 50, 1000000000, 1000000000, 0 } << QRect(0, 0, 1600, 1000) << false;
+        QTest::newRow("past the right edge of the second screen")
+            << QList<int> { 1700, 100, 1200, 800, 0 } << QRect(1680, 100, 1200, 800) << false;
+        QTest::newRow("minimised, mostly on the second screen")
+            << QList<int> { 1500, 100, 1200, 800, 1 } << QRect(1600, 100, 1200, 800) << false;
+        QTest::newRow("extreme integers")
+            << QList<int> { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), -5, -5, 7 }
+            << QRect(570, 0, 1030, 700) << false;
+        QTest::newRow("maximised keeps fitted normal bounds")
+            << QList<int> { -5000, -5000, 99999, 99999, 2 } << QRect(0, 0, 1600, 1000) << true;
+    }
+
+    void storedBoundsAreLimitedToAScreen()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(QRect, expected);
+        QFETCH(bool, maximised);
+        if (QGuiApplication::screens().size() != 2)
+            QSKIP("needs the two offscreen screens that main sets up");
         {
             platform::SettingsKey key;
             QVERIFY(key.openKey(kWinPos, true));
-            key.writeInteger(QStringLiteral("Width"), 500);
-            key.writeInteger(QStringLiteral("Height"), 300);
+            const char* names[] = { "Left", "Top", "Width", "Height", "WinState" };
+            for (int i = 0; i < 5; ++i)
+                if (stored[i] != -1)
+                    key.writeInteger(QLatin1String(names[i]), stored[i]);
         }
         auto window = openWindow(false);
-        QCOMPARE(window->size(), QSize(1030, 700));
-        // Only the stored values apply; the position stays the designed one.
-        QCOMPARE(window->pos(), QPoint(TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop));
+        QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+        const QRect normal = maximised ? window->normalGeometry() : QRect(window->pos(), window->size());
+        QCOMPARE(normal, expected);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+        QVERIFY(window->screen()->availableGeometry().intersects(window->frameGeometry()));
     }
 
     void automaticUpdatesSetting()
@@ -552,6 +595,16 @@ private:
 int main(int argc, char** argv)
 {
     PrivateHome home;
+    // Two screens side by side, the second taller, for the stored window bounds to miss or
+    // straddle.
+    QTemporaryFile screens;
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen") && screens.open()) {
+        screens.write(R"({ "screens": [
+            { "name": "left", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96 },
+            { "name": "right", "x": 1600, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96 } ] })");
+        screens.flush();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    }
     platform::Application app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     MainWindowTest test;

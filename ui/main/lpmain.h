@@ -666,8 +666,9 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
-    // The colour and hatch dialog on a layer; true when the user chose.
-    bool chooseLayerColour(TLayer& Layer);
+    // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
+    // the row still holds a layer.
+    bool chooseLayerColour(int Index);
     bool passRunning() const { return m_passDepth > 0; }
     bool tabShown(QWidget* Tab) const;
 

@@ -182,14 +182,21 @@ void TfrmLPMain::Label222Click()
     platform::shellOpen(BoredPilePageAddress());
 }
 
-bool TfrmLPMain::chooseLayerColour(TLayer& Layer)
+bool TfrmLPMain::chooseLayerColour(int Index)
 {
-    std::int32_t colour = Layer.Colour;
-    auto hatch = static_cast<TBrushStyle>(Layer.Hatch);
+    if (!LPData || Index < 0 || Index >= LPData->Layers.Count())
+        return false;
+    std::int32_t colour = LPData->Layers[Index]->Colour;
+    auto hatch = static_cast<TBrushStyle>(LPData->Layers[Index]->Hatch);
     if (!ShowColorSelect(colour, hatch, this))
         return false;
-    Layer.Colour = colour;
-    Layer.Hatch = hatch;
+    // Events keep running while the dialog is open, and the layer list may have changed
+    // meanwhile: the choice goes to the layer now in that row, and nowhere when the row is gone.
+    if (!LPData || Index >= LPData->Layers.Count())
+        return false;
+    TLayer* layer = LPData->Layers[Index];
+    layer->Colour = colour;
+    layer->Hatch = hatch;
     return true;
 }
 

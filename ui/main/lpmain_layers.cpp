@@ -244,8 +244,9 @@ void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
         SetEditValue(length, false, Layer->Thickness);
     }
     if (auto* range = rowControl<QLabel>(panel, QStringLiteral("Range"), n)) {
-        range->setText(QString::number(static_cast<double>(Layer->Top()), 'g', 15) + QLatin1Char('-')
-            + QString::number(static_cast<double>(Layer->Bottom()), 'g', 15));
+        range->setText(QString::fromStdString(FormatGeneral(Layer->Top(), LocaleNumberFormat()))
+            + QLatin1Char('-')
+            + QString::fromStdString(FormatGeneral(Layer->Bottom(), LocaleNumberFormat())));
     }
     const auto show = [&](const char* base, Extended value) {
         if (auto* edit = rowControl<QLineEdit>(panel, QLatin1String(base), n))
@@ -473,7 +474,7 @@ void TfrmLPMain::UpBtn1Click(QObject* Sender)
         }
         break;
     case 4:
-        if (chooseLayerColour(*layer))
+        if (chooseLayerColour(n - 1))
             FormToData();
         break;
     default:
