@@ -548,7 +548,9 @@ void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& label
 {
     if ((!MaxMarkOn && !MinMarkOn) || &sender != &Chart1->RightAxis)
         return;
-    const double value = static_cast<double>(ParseFieldText(labelText.toStdString(), LocaleNumberFormat()));
+    const std::optional<Extended> parsed = TryParseFieldText(labelText.toStdString(), LocaleNumberFormat());
+    const bool ok = parsed.has_value();
+    const double value = ok ? static_cast<double>(*parsed) : 0.0;
     // No axis label crowds the mark of the largest value.
     if (MaxMarkOn && std::fabs(MaxY - value) < 0.1 * MaxY) {
         labelText.clear();
