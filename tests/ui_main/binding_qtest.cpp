@@ -145,7 +145,7 @@ private slots:
         } captions[] = { { w->Label5, "m" }, { w->Label11, "KN" }, { w->Label13, "KN.m" },
             { w->Label88, "mm" }, { w->Label7, "MPa" }, { w->Label31, "Layer Thickness, m" },
             { w->Label27, "Lat. S.G, KN/m^3" }, { w->Label58, "Cohesion, KPa" },
-            { w->Label62, "Gamma, KN/m^3" }, { w->Label149, "Pu\rKN" }, { w->Label182, "mm^3" } };
+            { w->Label62, "Gamma, KN/m^3" }, { w->Label149, "Pu\nKN" }, { w->Label182, "mm^3" } };
         for (const auto& c : captions)
             QCOMPARE(c.label->text(), QString::fromUtf8(c.si));
         {
@@ -159,7 +159,7 @@ private slots:
         choose(w->ComboBox1, 0);
         QCOMPARE(w->LPData->Fc, 2500.0L);
         QCOMPARE(w->Label5->text(), QStringLiteral("ft"));
-        QCOMPARE(w->Label149->text(), QStringLiteral("Pu\rkip"));
+        QCOMPARE(w->Label149->text(), QStringLiteral("Pu\nkip"));
         QCOMPARE(w->LPData->PileLength, 30.0L);
     }
 

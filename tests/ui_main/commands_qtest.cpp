@@ -271,7 +271,7 @@ private slots:
         QVERIFY(!w->Panel11->isHidden()); // two load cases
         QVERIFY(w->Panel12->isHidden());
         QCOMPARE(w->EditPub[1]->text(), w->EditPu[1]->text());
-        QCOMPARE(w->Label40->text(), QStringLiteral("M all\rk-ft"));
+        QCOMPARE(w->Label40->text(), QStringLiteral("M all\nk-ft"));
         for (QLabel* line : { w->Label43, w->Label44, w->Label66, w->Label55, w->Label80, w->Label201,
                  w->Label205, w->Label206 })
             QVERIFY2(!line->text().isEmpty() && !line->text().contains(QStringLiteral("N.A.")),

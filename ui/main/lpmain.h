@@ -663,6 +663,8 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
+    // Marks the project modified and commits after layers were added, removed, moved or recoloured.
+    void commitLayerChange();
     // The colour and hatch dialog on a layer; true when the user chose.
     bool chooseLayerColour(TLayer& Layer);
     bool passRunning() const { return m_passDepth > 0; }

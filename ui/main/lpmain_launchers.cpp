@@ -87,8 +87,12 @@ void TfrmLPMain::SpeedButton1Click(QObject* Sender)
 
 void TfrmLPMain::SpeedButton2Click()
 {
-    if (ShowFactorOfSafetyCalc(*LPData, this))
-        DataToForm();
+    if (!ShowFactorOfSafetyCalc(*LPData, this))
+        return;
+    // The new factors are inputs like typed ones: shown, then committed and calculated.
+    SetModified(true);
+    DataToForm();
+    FormToData();
 }
 
 void TfrmLPMain::SpeedButton4Click(QObject* Sender)
@@ -116,8 +120,10 @@ void TfrmLPMain::SpeedButton12Click()
         accepted = ShowUserDefinedI(*LPData, this);
     else if (tabShown(TabSheet5))
         accepted = ShowUserDefinedO(*LPData, this);
-    if (accepted)
+    if (accepted) {
+        SetModified(true);
         FormToData();
+    }
 }
 
 void TfrmLPMain::Label56Click(QObject* Sender)
