@@ -77,9 +77,11 @@ protected:
                 return true;
             }
             // Only typed characters are filtered: Tab, Delete, Backspace and the editing
-            // shortcuts (their texts are control characters) work as in any edit.
+            // shortcuts work as in any edit. (AltGr may come as Ctrl+Alt with a typed character.)
             const QString text = key->text();
-            if (text.isEmpty() || !text.at(0).isPrint())
+            const auto held = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            const bool shortcut = held && held != (Qt::ControlModifier | Qt::AltModifier);
+            if (text.isEmpty() || !text.at(0).isPrint() || shortcut)
                 return false;
             QChar ch = text.at(0);
             const auto handler = events.onKeyPress; // the handler may reassign itself
@@ -93,8 +95,11 @@ protected:
             // The edit's own menu, whose Paste goes through the key filter.
             QMenu* menu = edit->createStandardContextMenu();
             menu->setAttribute(Qt::WA_DeleteOnClose);
+            // The menu's Paste is the one whose caption the edit gives it (the shortcut follows).
+            const QString paste = QLineEdit::tr("&Paste");
             for (QAction* action : menu->actions()) {
-                if (action->objectName() == QLatin1String("edit-paste")) {
+                if (action->text() == paste || action->text().startsWith(paste + QLatin1Char('\t'))) {
+                    action->setObjectName(QStringLiteral("edit-paste"));
                     QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
                     connect(action, &QAction::triggered, this, [this] { pasteAsTyped(QClipboard::Clipboard); });
                 }

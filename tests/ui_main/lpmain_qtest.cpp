@@ -13,6 +13,8 @@
 #include "ui/main/lpmain.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -475,7 +477,6 @@ private slots:
 
         answer = QMessageBox::No;
         QVERIFY(window->close());
-        QVERIFY(!window->Modified);
         QCOMPARE(asked.size(), 3);
     }
 
@@ -523,14 +524,71 @@ private slots:
         QCOMPARE(lateral->text(), QStringLiteral("12.52")); // one decimal separator
         QVERIFY(window->Modified);
 
-        // The job number does not mark the project modified.
+        // Tab leaves the edit and commits it; Shift+Tab comes back.
+        QTest::keyClick(lateral, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != lateral);
+        QCOMPARE(window->LPData->LateralLoad, 12.52L);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), lateral);
+        // The editing keys of any edit.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        lateral->deselect();
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(lateral->selectedText(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_Delete);
+        QCOMPARE(lateral->text(), QString());
+        QTest::keyClick(lateral, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(lateral, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        // A paste is checked like typing: all of it, or nothing.
+        clipboard->setText(QStringLiteral("abc"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        clipboard->setText(QStringLiteral(" 3.5 "));
         window->SetModified(false);
-        QLineEdit* job = child<QLineEdit>(window.get(), "Edit9");
-        job->setFocus();
-        QTest::keyClicks(job, QStringLiteral("J-17"));
-        QCOMPARE(job->text(), QStringLiteral("J-17"));
-        QVERIFY(!window->Modified);
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5"));
+        QVERIFY(window->Modified);
+        clipboard->setText(QStringLiteral("1.2"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5")); // a second separator
+        // The edit's own menu pastes the same way.
+        clipboard->setText(QStringLiteral("7"));
+        const auto pasteFromMenu = [&] {
+            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), lateral->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(lateral, &menuEvent);
+            QMenu* menu = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* m = qobject_cast<QMenu*>(top); m && m->isVisible())
+                    menu = m;
+            }
+            QVERIFY(menu);
+            for (QAction* action : menu->actions()) {
+                if (action->objectName() == QLatin1String("edit-paste"))
+                    action->trigger();
+            }
+            menu->close();
+        };
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        clipboard->setText(QStringLiteral("-1"));
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        // The layer rows' edits leave with Tab too.
+        QLineEdit* gamma = child<QLineEdit>(window.get(), "Gamma1");
+        gamma->setFocus();
+        gamma->selectAll();
+        QTest::keyClicks(gamma, QStringLiteral("118"));
+        QTest::keyClick(gamma, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != gamma);
+        QCOMPARE(window->LPData->Layers[0]->Gamma, 118.0L);
 
+        window->SetModified(false);
         // Fixed head sets the moment load to 0 and disables it.
         QComboBox* head = child<QComboBox>(window.get(), "ComboBox2");
         SetEditValueForTest(window.get());
