@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cmath>
 
@@ -174,6 +175,44 @@ private slots:
         QCOMPARE(w->LPData->PileLength, 42.0L);
     }
 
+    void dialogsOpenOverTheWindowAndShowEveryProject()
+    {
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a project");
+        }
+        auto w = openWindow();
+        // Project files named in capitals are shown too, and any file when asked for all.
+        QCOMPARE(w->OD().QtFilter(), QStringLiteral("Braxholm Fendrix files (*.fdx *.FDX);;All Files (*)"));
+        QCOMPARE(w->SD().QtFilter(), w->OD().QtFilter());
+        QCOMPARE(w->OPD().QtFilter(), QStringLiteral("JPEG files (*.jpg *.jpeg *.JPG *.JPEG)"));
+
+        // A message shown for real opens centred over the main window, also when no window is
+        // active (as right after a file dialog has closed).
+        QRect box;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                box = modal->geometry();
+                modal->close();
+            }
+        });
+        watch.start(10);
+        platform::setMessageAnswerer({});
+        QApplication::setActiveWindow(nullptr);
+        {
+            FileScript answer({ bad });
+            w->AOpen->trigger();
+        }
+        answerUnexpectedMessages();
+        QVERIFY(!box.isNull());
+        const QPoint offset = box.center() - w->geometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1 %2").arg(offset.x()).arg(offset.y())));
+    }
+
     void openKeepsEveryStoredCohesion()
     {
         QTemporaryDir dir;
@@ -313,6 +352,10 @@ private slots:
             other.PileLength = 500;
             other.SaveToFile(QFile::encodeName(file).toStdString());
         }
+        // Opened from the control Open leaves the focus in, so that no field is left meanwhile.
+        w->PageControl1->setCurrentIndex(0);
+        w->ComboBox1->setFocus();
+        QApplication::processEvents();
         {
             FileScript answer({ file });
             w->AOpen->trigger();

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
@@ -25,7 +26,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -367,6 +370,15 @@ private slots:
         bar->setValue(0);
         turn(child<QLineEdit>(window.get(), "Edit4"), -120);
         QCOMPARE(bar->value(), 0);
+        // A wheel passing over a list or the date picker the user is not in changes nothing.
+        QComboBox* units = child<QComboBox>(window.get(), "ComboBox1");
+        QDateEdit* date = child<QDateEdit>(window.get(), "DateTimePicker1");
+        const QDate today = date->date();
+        turn(units, -120);
+        turn(date, 120);
+        QCOMPARE(units->currentIndex(), 0);
+        QCOMPARE(window->LPData->Units, kUnitsUS);
+        QCOMPARE(date->date(), today);
 
         // A fine wheel adds up to a notch.
         turn(window->ScrollBox1->viewport(), -60);
@@ -478,6 +490,99 @@ private slots:
         answer = QMessageBox::No;
         QVERIFY(window->close());
         QCOMPARE(asked.size(), 3);
+    }
+
+    void showingAgainKeepsTheProject()
+    {
+        auto window = openWindow();
+        QLineEdit* lateral = child<QLineEdit>(window.get(), "Edit4");
+        lateral->setFocus();
+        lateral->selectAll();
+        QTest::keyClicks(lateral, QStringLiteral("33"));
+        child<QWidget>(window.get(), "Button2")->setFocus();
+        QVERIFY(window->Modified);
+        int asked = 0;
+        platform::setMessageAnswerer([&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
+            ++asked;
+            return QMessageBox::Cancel;
+        });
+        window->hide();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(asked, 0);
+        QCOMPARE(window->LPData->LateralLoad, 33.0L);
+        QCOMPARE(lateral->text(), QStringLiteral("33.00"));
+        QVERIFY(window->Modified);
+    }
+
+    void captionsAndPicturesFitTheirPlaces()
+    {
+        auto window = openWindow();
+        TfrmLPMain* w = window.get();
+        QTest::mouseClick(w->chkUseReinforcement, Qt::LeftButton); // a concrete pile: the load cases
+        QVERIFY(w->LPData->StructuralDesign);
+        // The load-case heads read on two lines, within their width, in both unit systems.
+        for (int units : { 1, 0 }) {
+            QComboBox* system = child<QComboBox>(w, "ComboBox1");
+            system->setCurrentIndex(units);
+            emit system->activated(units);
+            for (QLabel* head : { w->Label149, w->Label150, w->Label163, w->Label160, w->Label37, w->Label38,
+                     w->Label42, w->Label40 }) {
+                const QSize needed = head->sizeHint();
+                QVERIFY2(needed.width() <= head->width(), qPrintable(head->objectName() + head->text()));
+                QVERIFY2(needed.height() >= 2 * head->fontMetrics().height()
+                        && needed.height() <= head->height(),
+                    qPrintable(head->objectName()));
+            }
+        }
+        // Every small button shows its picture: the section editors' too.
+        for (QToolButton* button : w->findChildren<QToolButton*>()) {
+            if (qobject_cast<QTabBar*>(button->parentWidget()))
+                continue; // the tab bar's own scroll arrows
+            if (button->text().isEmpty() || button == w->SpeedButton8)
+                QVERIFY2(!button->icon().availableSizes().isEmpty(), qPrintable(button->objectName()));
+        }
+        QVERIFY(!w->SpeedButton12->icon().availableSizes().isEmpty());
+        QVERIFY(!w->SpeedButton13->icon().availableSizes().isEmpty());
+
+        // The timber tab in SI with a wide pile: headings whole, the section modulus (mm^3) whole,
+        // and the load duration factor's hint over no heading.
+        QComboBox* system = child<QComboBox>(w, "ComboBox1");
+        system->setCurrentIndex(1);
+        emit system->activated(1);
+        QComboBox* material = child<QComboBox>(w, "ComboBox3");
+        material->setCurrentIndex(piTimber);
+        emit material->activated(piTimber);
+        QComboBox* shape = child<QComboBox>(w, "ComboBox5");
+        shape->setCurrentIndex(psCircle);
+        emit shape->activated(psCircle);
+        QLineEdit* width = child<QLineEdit>(w, "Edit2");
+        width->setFocus();
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("1.2"));
+        child<QWidget>(w, "Button2")->setFocus();
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet7)));
+        w->PageControl1->setCurrentWidget(w->TabSheet7);
+        QApplication::processEvents();
+        QVERIFY(w->Edit67->text().size() >= 10);
+        QVERIFY2(w->Edit67->fontMetrics().horizontalAdvance(w->Edit67->text()) + 10 <= w->Edit67->width(),
+            qPrintable(w->Edit67->text()));
+        QList<QLabel*> headings;
+        for (QLabel* l : w->TabSheet7->findChildren<QLabel*>()) {
+            QVERIFY2(l->sizeHint().width() <= l->width(), qPrintable(l->objectName()));
+            if (l->font().bold())
+                headings << l;
+        }
+        QVERIFY(headings.contains(w->Label154));
+        w->Edit61->setFocus();
+        QApplication::processEvents();
+        QWidget* hint = child<QWidget>(w, "HintWindow");
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->width() <= 370);
+        for (QLabel* heading : headings) {
+            const QRect text(heading->mapToGlobal(QPoint(0, 0)), heading->sizeHint());
+            QVERIFY2(!hint->geometry().intersects(text), qPrintable(heading->objectName()));
+        }
     }
 
     void captionRule()
