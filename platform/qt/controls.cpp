@@ -6,17 +6,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
-#include <QDropEvent>
-#include <QMenu>
-#include <QMimeData>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaProperty>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
@@ -101,7 +101,8 @@ protected:
                 if (action->text() == paste || action->text().startsWith(paste + QLatin1Char('\t'))) {
                     action->setObjectName(QStringLiteral("edit-paste"));
                     QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
-                    connect(action, &QAction::triggered, this, [this] { pasteAsTyped(QClipboard::Clipboard); });
+                    connect(
+                        action, &QAction::triggered, this, [this] { pasteAsTyped(QClipboard::Clipboard); });
                 }
             }
             menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
@@ -184,8 +185,7 @@ private:
             at = edit->selectionStart();
             base.remove(at, edit->selectedText().size());
         }
-        const std::optional<QString> accepted
-            = typedText(base, at, QGuiApplication::clipboard()->text(mode));
+        const std::optional<QString> accepted = typedText(base, at, QGuiApplication::clipboard()->text(mode));
         if (accepted && !accepted->isEmpty())
             edit->insert(*accepted);
     }

@@ -13,15 +13,15 @@
 #include "ui/dialogs/userdefined.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QPushButton>
-#include <QComboBox>
-#include <QSpinBox>
 
 #include <cmath>
 

@@ -11,8 +11,8 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QKeySequence>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -210,7 +210,8 @@ private slots:
         answerUnexpectedMessages();
         QVERIFY(!box.isNull());
         const QPoint offset = box.center() - w->geometry().center();
-        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1 %2").arg(offset.x()).arg(offset.y())));
+        QVERIFY2(offset.manhattanLength() <= 4,
+            qPrintable(QStringLiteral("%1 %2").arg(offset.x()).arg(offset.y())));
     }
 
     void openKeepsEveryStoredCohesion()

@@ -13,10 +13,10 @@
 #include "ui/main/lpmain.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QContextMenuEvent>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QLabel>
@@ -28,9 +28,9 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <memory>
@@ -502,10 +502,11 @@ private slots:
         child<QWidget>(window.get(), "Button2")->setFocus();
         QVERIFY(window->Modified);
         int asked = 0;
-        platform::setMessageAnswerer([&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
-            ++asked;
-            return QMessageBox::Cancel;
-        });
+        platform::setMessageAnswerer(
+            [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
+                ++asked;
+                return QMessageBox::Cancel;
+            });
         window->hide();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -530,8 +531,8 @@ private slots:
                      w->Label42, w->Label40 }) {
                 const QSize needed = head->sizeHint();
                 QVERIFY2(needed.width() <= head->width(), qPrintable(head->objectName() + head->text()));
-                QVERIFY2(needed.height() >= 2 * head->fontMetrics().height()
-                        && needed.height() <= head->height(),
+                QVERIFY2(
+                    needed.height() >= 2 * head->fontMetrics().height() && needed.height() <= head->height(),
                     qPrintable(head->objectName()));
             }
         }
@@ -665,7 +666,8 @@ private slots:
         // The edit's own menu pastes the same way.
         clipboard->setText(QStringLiteral("7"));
         const auto pasteFromMenu = [&] {
-            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), lateral->mapToGlobal(QPoint(5, 5)));
+            QContextMenuEvent menuEvent(
+                QContextMenuEvent::Mouse, QPoint(5, 5), lateral->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(lateral, &menuEvent);
             QMenu* menu = nullptr;
             for (QWidget* top : QApplication::topLevelWidgets()) {

@@ -571,8 +571,7 @@ void TfrmLPMain::writeConcreteRows()
         CheckPuCapacity(EditMall[n], EditPu[n]);
     }
 
-    const auto utilisation
-        = [&](QLabel* const* labels, Extended capacity, Extended TLoadCase::*load, bool magnitude) {
+    const auto utilisation = [&](QLabel* const* labels, Extended capacity, auto load) {
         for (int n = 0; n < kLoadCaseCount; ++n) {
             labels[n]->setText(QStringLiteral("-"));
             platform::setFontColor(labels[n], textColour(false));
@@ -582,15 +581,14 @@ void TfrmLPMain::writeConcreteRows()
         for (int n = 0; n < kLoadCaseCount; ++n) {
             if (!labels[n]->isEnabled())
                 continue;
-            const Extended value = d.LoadCases[n].*load;
-            const Extended ratio = (magnitude ? std::fabs(value) : value) / capacity;
+            const Extended ratio = load(d.LoadCases[n]) / capacity;
             labels[n]->setText(percentText(ratio));
             platform::setFontColor(labels[n], textColour(percentFails(ratio)));
         }
     };
-    utilisation(LabPutil, d.P0, &TLoadCase::Pu, false);
+    utilisation(LabPutil, d.P0, [](const TLoadCase& c) { return c.Pu; });
     // A shear counts by its magnitude, as the moment does.
-    utilisation(LabVutil, d.ShearCapacity, &TLoadCase::Vu, true);
+    utilisation(LabVutil, d.ShearCapacity, [](const TLoadCase& c) { return std::fabs(c.Vu); });
 
     // The copies on the Results tab.
     for (int n = 0; n < kLoadCaseCount; ++n) {
