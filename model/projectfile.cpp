@@ -620,6 +620,11 @@ void TLayer::LoadFromStream(TStream& Stream, int FileVersion)
     TLayer read = *this;
     Reader io(Stream);
     transferLayer(io, read, FileVersion);
+    // The rows have seen what was stored: only a later change of material or consistency brings
+    // in the defaults, so a stored cohesion and NSF choice come back as they were saved.
+    read.LastNSFConsistency = read.Consistency;
+    read.LastCohesionConsistency = read.Consistency;
+    read.LastCohesionMatType = read.MatType;
     *this = std::move(read);
 }
 

@@ -224,6 +224,19 @@ private slots:
         QCOMPARE(answers.asked, QStringList({ QStringLiteral("The value must be between 0 and 0") }));
         QCOMPARE(layers[1]->SGReactTop, layers[0]->SGReactBottom);
         QCOMPARE(edit(w.get(), row("SGReactTop", 2))->text(), bottom1->text());
+
+        // The last layer keeps the thickness it is derived to, also beyond the limit of an
+        // entered one (150 ft), through every later commit; and never less than 0.
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("450"));
+        QCOMPARE(layers[1]->Thickness, 437.5L);
+        QCOMPARE(lastLength->text(), QStringLiteral("437.5"));
+        typeAndLeave(w.get(), edit(w.get(), row("Gamma", 1)), QStringLiteral("110"));
+        QCOMPARE(layers[1]->Thickness, 437.5L);
+        QCOMPARE(layers[1]->Bottom(), 450.0L);
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12.5-450"));
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("10"));
+        QCOMPARE(layers[1]->Thickness, 0.0L);
+        QCOMPARE(lastLength->text(), QStringLiteral("0.0"));
     }
 
     // A German desktop: the rows show and take decimal commas, the depth range as the edits do,

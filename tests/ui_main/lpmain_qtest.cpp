@@ -13,7 +13,10 @@
 #include "ui/main/lpmain.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -26,10 +29,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <limits>
@@ -370,6 +375,15 @@ private slots:
         bar->setValue(0);
         turn(child<QLineEdit>(window.get(), "Edit4"), -120);
         QCOMPARE(bar->value(), 0);
+        // A wheel passing over a list or the date picker the user is not in changes nothing.
+        QComboBox* units = child<QComboBox>(window.get(), "ComboBox1");
+        QDateEdit* date = child<QDateEdit>(window.get(), "DateTimePicker1");
+        const QDate today = date->date();
+        turn(units, -120);
+        turn(date, 120);
+        QCOMPARE(units->currentIndex(), 0);
+        QCOMPARE(window->LPData->Units, kUnitsUS);
+        QCOMPARE(date->date(), today);
 
         // A fine wheel adds up to a notch.
         turn(window->ScrollBox1->viewport(), -60);
@@ -518,8 +532,101 @@ private slots:
 
         answer = QMessageBox::No;
         QVERIFY(window->close());
-        QVERIFY(!window->Modified);
         QCOMPARE(asked.size(), 3);
+    }
+
+    void showingAgainKeepsTheProject()
+    {
+        auto window = openWindow();
+        QLineEdit* lateral = child<QLineEdit>(window.get(), "Edit4");
+        lateral->setFocus();
+        lateral->selectAll();
+        QTest::keyClicks(lateral, QStringLiteral("33"));
+        child<QWidget>(window.get(), "Button2")->setFocus();
+        QVERIFY(window->Modified);
+        int asked = 0;
+        platform::setMessageAnswerer(
+            [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
+                ++asked;
+                return QMessageBox::Cancel;
+            });
+        window->hide();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(asked, 0);
+        QCOMPARE(window->LPData->LateralLoad, 33.0L);
+        QCOMPARE(lateral->text(), QStringLiteral("33.00"));
+        QVERIFY(window->Modified);
+    }
+
+    void captionsAndPicturesFitTheirPlaces()
+    {
+        auto window = openWindow();
+        TfrmLPMain* w = window.get();
+        QTest::mouseClick(w->chkUseReinforcement, Qt::LeftButton); // a concrete pile: the load cases
+        QVERIFY(w->LPData->StructuralDesign);
+        // The load-case heads read on two lines, within their width, in both unit systems.
+        for (int units : { 1, 0 }) {
+            QComboBox* system = child<QComboBox>(w, "ComboBox1");
+            system->setCurrentIndex(units);
+            emit system->activated(units);
+            for (QLabel* head : { w->Label149, w->Label150, w->Label163, w->Label160, w->Label37, w->Label38,
+                     w->Label42, w->Label40 }) {
+                const QSize needed = head->sizeHint();
+                QVERIFY2(needed.width() <= head->width(), qPrintable(head->objectName() + head->text()));
+                QVERIFY2(
+                    needed.height() >= 2 * head->fontMetrics().height() && needed.height() <= head->height(),
+                    qPrintable(head->objectName()));
+            }
+        }
+        // Every small button shows its picture: the section editors' too.
+        for (QToolButton* button : w->findChildren<QToolButton*>()) {
+            if (qobject_cast<QTabBar*>(button->parentWidget()))
+                continue; // the tab bar's own scroll arrows
+            if (button->text().isEmpty() || button == w->SpeedButton8)
+                QVERIFY2(!button->icon().availableSizes().isEmpty(), qPrintable(button->objectName()));
+        }
+        QVERIFY(!w->SpeedButton12->icon().availableSizes().isEmpty());
+        QVERIFY(!w->SpeedButton13->icon().availableSizes().isEmpty());
+
+        // The timber tab in SI with a wide pile: headings whole, the section modulus (mm^3) whole,
+        // and the load duration factor's hint over no heading.
+        QComboBox* system = child<QComboBox>(w, "ComboBox1");
+        system->setCurrentIndex(1);
+        emit system->activated(1);
+        QComboBox* material = child<QComboBox>(w, "ComboBox3");
+        material->setCurrentIndex(piTimber);
+        emit material->activated(piTimber);
+        QComboBox* shape = child<QComboBox>(w, "ComboBox5");
+        shape->setCurrentIndex(psCircle);
+        emit shape->activated(psCircle);
+        QLineEdit* width = child<QLineEdit>(w, "Edit2");
+        width->setFocus();
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("1.2"));
+        child<QWidget>(w, "Button2")->setFocus();
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet7)));
+        w->PageControl1->setCurrentWidget(w->TabSheet7);
+        QApplication::processEvents();
+        QVERIFY(w->Edit67->text().size() >= 10);
+        QVERIFY2(w->Edit67->fontMetrics().horizontalAdvance(w->Edit67->text()) + 10 <= w->Edit67->width(),
+            qPrintable(w->Edit67->text()));
+        QList<QLabel*> headings;
+        for (QLabel* l : w->TabSheet7->findChildren<QLabel*>()) {
+            QVERIFY2(l->sizeHint().width() <= l->width(), qPrintable(l->objectName()));
+            if (l->font().bold())
+                headings << l;
+        }
+        QVERIFY(headings.contains(w->Label154));
+        w->Edit61->setFocus();
+        QApplication::processEvents();
+        QWidget* hint = child<QWidget>(w, "HintWindow");
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->width() <= 370);
+        for (QLabel* heading : headings) {
+            const QRect text(heading->mapToGlobal(QPoint(0, 0)), heading->sizeHint());
+            QVERIFY2(!hint->geometry().intersects(text), qPrintable(heading->objectName()));
+        }
     }
 
     void captionRule()
@@ -566,14 +673,72 @@ private slots:
         QCOMPARE(lateral->text(), QStringLiteral("12.52")); // one decimal separator
         QVERIFY(window->Modified);
 
-        // The job number does not mark the project modified.
+        // Tab leaves the edit and commits it; Shift+Tab comes back.
+        QTest::keyClick(lateral, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != lateral);
+        QCOMPARE(window->LPData->LateralLoad, 12.52L);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), lateral);
+        // The editing keys of any edit.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        lateral->deselect();
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(lateral->selectedText(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_Delete);
+        QCOMPARE(lateral->text(), QString());
+        QTest::keyClick(lateral, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(lateral, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        // A paste is checked like typing: all of it, or nothing.
+        clipboard->setText(QStringLiteral("abc"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        clipboard->setText(QStringLiteral(" 3.5 "));
         window->SetModified(false);
-        QLineEdit* job = child<QLineEdit>(window.get(), "Edit9");
-        job->setFocus();
-        QTest::keyClicks(job, QStringLiteral("J-17"));
-        QCOMPARE(job->text(), QStringLiteral("J-17"));
-        QVERIFY(!window->Modified);
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5"));
+        QVERIFY(window->Modified);
+        clipboard->setText(QStringLiteral("1.2"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5")); // a second separator
+        // The edit's own menu pastes the same way.
+        clipboard->setText(QStringLiteral("7"));
+        const auto pasteFromMenu = [&] {
+            QContextMenuEvent menuEvent(
+                QContextMenuEvent::Mouse, QPoint(5, 5), lateral->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(lateral, &menuEvent);
+            QMenu* menu = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* m = qobject_cast<QMenu*>(top); m && m->isVisible())
+                    menu = m;
+            }
+            QVERIFY(menu);
+            for (QAction* action : menu->actions()) {
+                if (action->objectName() == QLatin1String("edit-paste"))
+                    action->trigger();
+            }
+            menu->close();
+        };
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        clipboard->setText(QStringLiteral("-1"));
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        // The layer rows' edits leave with Tab too.
+        QLineEdit* gamma = child<QLineEdit>(window.get(), "Gamma1");
+        gamma->setFocus();
+        gamma->selectAll();
+        QTest::keyClicks(gamma, QStringLiteral("118"));
+        QTest::keyClick(gamma, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != gamma);
+        QCOMPARE(window->LPData->Layers[0]->Gamma, 118.0L);
 
+        window->SetModified(false);
         // Fixed head sets the moment load to 0 and disables it.
         QComboBox* head = child<QComboBox>(window.get(), "ComboBox2");
         SetEditValueForTest(window.get());

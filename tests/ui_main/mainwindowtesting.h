@@ -59,7 +59,7 @@ inline QLineEdit* edit(QWidget* window, const QString& name)
 }
 
 // Focuses the edit, replaces its text by typing (through the key filter), then moves the focus
-// to the job number, which commits nothing itself: leaving the edit commits it.
+// to the "Calculate Results" button, which commits nothing itself: leaving the edit commits it.
 inline void typeAndLeave(QWidget* window, QLineEdit* target, const QString& text)
 {
     target->setFocus(Qt::TabFocusReason);
@@ -67,7 +67,7 @@ inline void typeAndLeave(QWidget* window, QLineEdit* target, const QString& text
     target->selectAll();
     QTest::keyClick(target, Qt::Key_Backspace);
     QTest::keyClicks(target, text);
-    child<QLineEdit>(window, QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+    child<QWidget>(window, QStringLiteral("Button2"))->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
 }
 

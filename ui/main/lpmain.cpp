@@ -30,6 +30,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -368,6 +369,9 @@ void TfrmLPMain::createLoadsBlock(QWidget* parent)
     PageControl1->setIconSize(QSize(24, 24));
     PageControl1->setDocumentMode(false);
     column->addWidget(PageControl1, 1);
+    // Clicking a tab takes the focus, as leaving any input does: what is being typed is committed
+    // before the pass of the tab change writes the model back into the window.
+    PageControl1->tabBar()->setFocusPolicy(Qt::StrongFocus);
 
     struct Page {
         QWidget** target;
@@ -870,9 +874,8 @@ void TfrmLPMain::bindInputHandlers()
         platform::controlEvents(b).onClick = [this](QObject* s) { RadioButton1Click(s); };
     platform::controlEvents(chkUseReinforcement).onClick
         = [this](QObject* s) { chkUseReinforcementClick(s); };
-    // The project block commits like any input, except the job number, which reaches the model
-    // with the next commit of another input.
-    for (QWidget* w : std::initializer_list<QWidget*> { Edit10, Edit11, Edit31, DateTimePicker1 }) {
+    // The project block commits like any input.
+    for (QWidget* w : std::initializer_list<QWidget*> { Edit9, Edit10, Edit11, Edit31, DateTimePicker1 }) {
         platform::controlEvents(w).onChange = change;
         platform::controlEvents(w).onExit = exitCommon;
     }
@@ -1028,8 +1031,9 @@ void TfrmLPMain::SetEditRightAligned(QLineEdit* Edit)
 void TfrmLPMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    // Restoring from the task bar is not a new showing.
-    if (!event->spontaneous() || !m_shownOnce) {
+    // Only the first showing starts the program's work: showing the window again (after hiding
+    // it, or restoring it from the task bar) keeps the project as it is.
+    if (!m_shownOnce) {
         m_shownOnce = true;
         platform::runGuarded([this] { FormShow(); });
     }
@@ -1086,6 +1090,11 @@ bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
         bool handled = false;
         platform::runGuarded(
             [&] { handled = FormMouseWheel(wheel->angleDelta().y(), wheel->globalPosition().toPoint()); });
+        // A list (or the date picker) turns with the wheel only while the user is in it: a wheel
+        // passing over it must not change the units or the head condition.
+        auto* control = static_cast<QWidget*>(watched);
+        if (!handled && (qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractSpinBox*>(control)))
+            return !control->hasFocus();
         return handled;
     }
     return false;

@@ -666,6 +666,8 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
+    // Marks the project modified and commits after layers were added, removed, moved or recoloured.
+    void commitLayerChange();
     // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
     // the row still holds a layer.
     bool chooseLayerColour(int Index);

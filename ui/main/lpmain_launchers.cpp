@@ -108,8 +108,12 @@ void TfrmLPMain::SpeedButton1Click(QObject* Sender)
 
 void TfrmLPMain::SpeedButton2Click()
 {
-    if (ShowFactorOfSafetyCalc(*LPData, this))
-        DataToForm();
+    if (!ShowFactorOfSafetyCalc(*LPData, this))
+        return;
+    // The new factors are inputs like typed ones: shown, then committed and calculated.
+    SetModified(true);
+    DataToForm();
+    FormToData();
 }
 
 void TfrmLPMain::SpeedButton4Click(QObject* Sender)
@@ -137,8 +141,10 @@ void TfrmLPMain::SpeedButton12Click()
         accepted = ShowUserDefinedI(*LPData, this);
     else if (tabShown(TabSheet5))
         accepted = ShowUserDefinedO(*LPData, this);
-    if (accepted)
+    if (accepted) {
+        SetModified(true);
         FormToData();
+    }
 }
 
 void TfrmLPMain::Label56Click(QObject* Sender)
@@ -203,10 +209,9 @@ bool TfrmLPMain::chooseLayerColour(int Index)
 void TfrmLPMain::PierMatBtn1Click(QObject* Sender)
 {
     TLayer* layer = layerOfSender(Sender);
-    if (layer && EditLayerMaterial(*layer, *LPData, this)) {
-        drawProfiles();
-        SetModified(true);
-    }
+    // The layer's own pile values feed the analysis: an accepted dialog is an input change.
+    if (layer && EditLayerMaterial(*layer, *LPData, this))
+        commitLayerChange();
 }
 
 void TfrmLPMain::bindDesignHandlers()
