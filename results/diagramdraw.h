@@ -90,6 +90,14 @@ public:
     double Scale = 0;
     int UsedWidth = 600;
 
+    // Every text the drawing wrote, with the rectangle it covers, so a layout can be checked
+    // for texts running into one another.
+    struct TPlacedText {
+        QRect Box;
+        QString Text;
+    };
+    std::vector<TPlacedText> PlacedTexts;
+
     // Draws into a picture control sized to the control; an unknown kind leaves it as it is.
     static void DrawToImage(QLabel* Image, const TLPData& Data, TDiagramKind Kind);
     // Draws into the bitmap at its size; an unknown kind leaves it as it is.
@@ -117,6 +125,8 @@ public:
     static constexpr std::uint32_t kNoBackground = 0x1FFFFFFF;
     void DrawLabel(int left, int top, int right, int bottom, const QString& text,
         std::uint32_t background = kNoBackground, bool frame = false, int alignment = 0);
+    // Where DrawLabel writes the text (without a frame); leaves the canvas font at its size.
+    QRect LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment);
     // Writes text at (x, y) with each character after "^" raised.
     void TextOutSup(int x, int y, const QString& text);
     void DrawArrowHead(int x, int y, int size, double angle);
@@ -131,6 +141,8 @@ public:
     void DrawRectRCSection();
 
     TDrawCanvas& Canvas() { return m_canvas; }
+    // The pile segments of the soil profile as drawn.
+    const std::vector<QRect>& PileRects() const { return m_pileRects; }
 
 private:
     // Width on screen of a text written by TextOutSup.
