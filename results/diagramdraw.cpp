@@ -477,8 +477,7 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
     }
     const int tw = supTextWidth(text);
     if (frame) {
-        if (right - left < tw + 10)
-            right = left + tw + 10;
+        right = framedRight(left, right, tw);
         const TBrushStyle savedStyle = m_canvas.BrushStyle;
         m_canvas.BrushStyle = bsClear;
         m_canvas.Rectangle(left, top, right + m_canvas.PenWidth, bottom);
@@ -488,7 +487,32 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
     const QColor sample = backgroundAt(box.left(), top + box.height() / 2);
     m_canvas.FontColor = ContrastTextColour(sample);
     TextOutSup(box.left(), top, text);
-    PlacedTexts.push_back({ box, text });
+    // A framed label covers its frame, pen included.
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    PlacedTexts.push_back(
+        { frame ? QRect(QPoint(left - pen, top - pen), QPoint(right + m_canvas.PenWidth - 1 + pen, bottom - 1 + pen))
+                : box,
+            text });
+}
+
+int TDiagramDraw::framedRight(int left, int right, int textWidth) const
+{
+    return right - left < textWidth + 10 ? left + textWidth + 10 : right;
+}
+
+void TDiagramDraw::DrawCallout(int left, int top, int right, int bottom, const QString& text)
+{
+    // The frame widens to its text; one that would reach past an edge of the picture moves in.
+    const int fontHeight = m_canvas.FontHeight();
+    m_canvas.SetFontHeight(bottom - top - 2);
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    const int outerRight = framedRight(left, right, supTextWidth(text)) + m_canvas.PenWidth - 1 + pen;
+    int dx = std::min(0, Width - 1 - outerRight);
+    dx = std::max(dx, pen - left);
+    int dy = std::min(0, Height - 1 - (bottom - 1 + pen));
+    dy = std::max(dy, pen - top);
+    DrawLabel(left + dx, top + dy, right + dx, bottom + dy, text, kNoBackground, true, 2);
+    m_canvas.SetFontHeight(fontHeight);
 }
 
 QRect TDiagramDraw::LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment)

@@ -125,6 +125,8 @@ public:
     static constexpr std::uint32_t kNoBackground = 0x1FFFFFFF;
     void DrawLabel(int left, int top, int right, int bottom, const QString& text,
         std::uint32_t background = kNoBackground, bool frame = false, int alignment = 0);
+    // A centred label in a red frame pointing into a section sketch, kept inside the picture.
+    void DrawCallout(int left, int top, int right, int bottom, const QString& text);
     // Where DrawLabel writes the text (without a frame); leaves the canvas font at its size.
     QRect LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment);
     // Writes text at (x, y) with each character after "^" raised.
@@ -145,6 +147,8 @@ public:
     const std::vector<QRect>& PileRects() const { return m_pileRects; }
 
 private:
+    // The right edge of a label's frame: widened to hold the text.
+    int framedRight(int left, int right, int textWidth) const;
     // Width on screen of a text written by TextOutSup.
     int supTextWidth(const QString& text) const;
     // Colour behind a text at (x, y): hatch colours are looked past to a neighbour.

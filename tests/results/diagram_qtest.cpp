@@ -114,6 +114,7 @@ private slots:
     void pileWidthDimensionSpansThePile();
     void rectangularSectionBars();
     void thinTieStillDrawn();
+    void concreteCalloutsStayInside();
     void noStructuralDesignIsBlank();
     void picturesMatchBaseline();
 };
@@ -769,6 +770,38 @@ void DiagramTest::thinTieStillDrawn()
         for (int x = 0; x < image.width(); ++x)
             tiePixels += Pixel(image, x, y) == kTie;
     QVERIFY(tiePixels > 20);
+}
+
+// Every callout of a concrete section, frame included, lies inside the picture at the sizes the
+// window, the report and the enlarged view draw it, for ties and spirals in both unit systems.
+void DiagramTest::concreteCalloutsStayInside()
+{
+    QStringList faults;
+    for (BaselineProject& project : BaselineProjects()) {
+        if (!QByteArray(project.name).startsWith("demo"))
+            continue;
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
+            for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
+                ReshapePile(data, shape, piRoughConcrete);
+                data.TieType = tie;
+                for (QSize size : { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) }) {
+                    TDiagramDraw d(data);
+                    d.Bitmap = QImage(size, QImage::Format_RGB32);
+                    QVERIFY(d.Draw(dkConcreteSection));
+                    QVERIFY(d.PlacedTexts.size() >= 3);
+                    for (const auto& text : d.PlacedTexts)
+                        if (!QRect(QPoint(0, 0), size).contains(text.Box))
+                            faults << QStringLiteral("%1 shape %2 %3x%4: %5")
+                                          .arg(QLatin1String(project.name))
+                                          .arg(int(shape))
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(text.Text);
+                }
+            }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void DiagramTest::noStructuralDesignIsBlank()
