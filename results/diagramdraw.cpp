@@ -489,10 +489,10 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
     TextOutSup(box.left(), top, text);
     // A framed label covers its frame, pen included.
     const int pen = (m_canvas.PenWidth + 1) / 2;
-    PlacedTexts.push_back(
-        { frame ? QRect(QPoint(left - pen, top - pen), QPoint(right + m_canvas.PenWidth - 1 + pen, bottom - 1 + pen))
-                : box,
-            text });
+    PlacedTexts.push_back({ frame ? QRect(QPoint(left - pen, top - pen),
+                                QPoint(right + m_canvas.PenWidth - 1 + pen, bottom - 1 + pen))
+                                  : box,
+        text });
 }
 
 int TDiagramDraw::framedRight(int left, int right, int textWidth) const
@@ -865,7 +865,8 @@ void TDiagramDraw::DrawSoilProfile()
     const bool freeHead = d.HeadCondition == kFreeHead;
     const int y0 = T - LW;
     const int momentLeft = cx + half + 2 * FS + 3 * M;
-    std::vector<QRect> loadBoxes { LabelBox(cx - half - 3 * w, T - FS - M, cx - half, T - M, lateralText, 2) };
+    std::vector<QRect> loadBoxes { LabelBox(
+        cx - half - 3 * w, T - FS - M, cx - half, T - M, lateralText, 2) };
     if (downward)
         loadBoxes.push_back(
             LabelBox(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText, 1));
@@ -1020,7 +1021,8 @@ void TDiagramDraw::DrawSoilProfile()
             int from = 0;
             for (int k = 0; k < text.size(); ++k)
                 if (k > 0 && k + 1 < text.size() && text[k + 1] == QLatin1Char(' ')
-                    && (text[k] == QLatin1Char(',') || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
+                    && (text[k] == QLatin1Char(',')
+                        || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
                     out << text.mid(from, k + 1 - from);
                     from = k + 2;
                 }
@@ -1105,8 +1107,8 @@ void TDiagramDraw::DrawSoilProfile()
         c.PenWidth = M;
         c.PenColor = QColor(0, 128, 0);
         DrawArrow(cx, T - 2 * FS, cx, T, ArrowSize(), false, true);
-        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText, kNoBackground,
-            false, 1);
+        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText,
+            kNoBackground, false, 1);
     }
     // 9. head moment of a free head
     if (freeHead) {

@@ -57,7 +57,8 @@ public:
     // Fills the 4-connected area around (x, y) up to pixels of the border colour with the brush.
     // Pixels inside any of the keep-out rectangles, or outside the bounds (a null rectangle: the
     // whole picture), are neither filled nor crossed.
-    void FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
+    void FloodFill(
+        int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
     // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;

@@ -61,7 +61,9 @@ QString tieText(const TLPData& d, const QString& barUnit)
 {
     return QString::asprintf("%s %s @ %s", d.BarName(d.TieBarSize).c_str(),
         d.TieType == kTieTypeSpiral ? "spiral" : "ties",
-        TDiagramDraw::FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride).toLatin1().constData());
+        TDiagramDraw::FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride)
+            .toLatin1()
+            .constData());
 }
 
 } // namespace
@@ -169,8 +171,7 @@ void TDiagramDraw::DrawRoundRCSection()
         // The leader always runs down and to the left, so the ticks lean the other way to cross it.
         for (const QPoint& p : { surface, tie })
             c.Line(p.x() - FS / 4, p.y() - FS / 4, p.x() + FS / 4, p.y() + FS / 4);
-        DrawCallout(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top,
-            coverText(d, barUnit));
+        DrawCallout(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top, coverText(d, barUnit));
     }
 
     // diameter across the centre
@@ -189,8 +190,7 @@ void TDiagramDraw::DrawRoundRCSection()
         const double radius = side / 2.0 - cover - rnd(tieBar.Diameter / 2 * s);
         const double k = (dist - radius) / dist;
         c.Line(rnd(sx), rnd(sy), rnd(sx + dx * k), rnd(sy + dy * k));
-        DrawCallout(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS),
-            tieText(d, barUnit));
+        DrawCallout(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS), tieText(d, barUnit));
     }
 }
 
@@ -290,12 +290,10 @@ void TDiagramDraw::DrawRectRCSection()
     c.Line(xm, top - rnd(0.75 * FS), xm, top + cover + rnd(0.75 * FS));
     for (int y : { top, top + cover })
         c.Line(xm - FS / 2, y - FS / 2, xm + FS / 2, y + FS / 2);
-    DrawCallout(xm + FS, aboveTop, xm + FS + w2, aboveBottom,
-        coverText(d, barUnit));
+    DrawCallout(xm + FS, aboveTop, xm + FS + w2, aboveBottom, coverText(d, barUnit));
 
     c.Line(xm, bottom + 1 + rnd(0.75 * FS), xm, bottom - cover);
-    DrawCallout(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom,
-        tieText(d, barUnit));
+    DrawCallout(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom, tieText(d, barUnit));
 }
 
 // ---- steel ----------------------------------------------------------------------------------

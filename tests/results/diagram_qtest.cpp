@@ -279,10 +279,12 @@ void DiagramTest::layersBelowThePileTipStayInTheBox()
                     fillInside += fill;
                     continue;
                 }
-                QVERIFY2(!fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                QVERIFY2(
+                    !fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
                 // Below the box and left of the depth column nothing is drawn at all.
                 if (y > B + M && x < W - 2 * w)
-                    QVERIFY2(c == kWhite, qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                    QVERIFY2(c == kWhite,
+                        qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
             }
         QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
     }
@@ -419,7 +421,8 @@ void DiagramTest::jointLinesOnlyWherePileChanges()
         const QImage image = draw(*data, dkSoilProfile, W, H);
         QVERIFY(fullBlackRow(image, T)); // the pile's top
         for (int i = 0; i + 1 < data->Layers.Count(); ++i)
-            QVERIFY2(!fullBlackRow(image, boundary(i)), qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
+            QVERIFY2(!fullBlackRow(image, boundary(i)),
+                qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
     }
     // A layer with a pile of its own: joints above and below it.
     TLayer& own = *data->Layers[2];
@@ -539,7 +542,8 @@ void DiagramTest::narrowFlangeWidthTextStandsOutside()
     int flange = 0, tw = 0;
     for (double bf = 2; bf < 14; bf += 0.05) {
         flange = 2 * int(RoundHalfEven(bf * scale / 2 / 12));
-        tw = probe.Canvas().TextWidth(QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
+        tw = probe.Canvas().TextWidth(
+            QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
         if (flange - tw > A + A / 2) {
             shape.bf = bf;
             break;
@@ -822,9 +826,11 @@ void DiagramTest::picturesMatchBaseline()
     for (BaselineProject& project : BaselineProjects()) {
         TLPData& data = *project.data;
         for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
-            const QString prefix = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
+            const QString prefix
+                = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
             const auto add = [&](const char* what, TDiagramKind kind, QSize size) {
-                baseline.Add(prefix + QLatin1String(what) + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
+                baseline.Add(prefix + QLatin1String(what)
+                        + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
                     draw(data, kind, size.width(), size.height()));
             };
             ReshapePile(data, shape, piRoughConcrete);
