@@ -891,7 +891,7 @@ void TDiagramDraw::DrawSoilProfile()
                 if (box.right() >= Width - M)
                     return false;
                 for (const QRect& load : loadBoxes)
-                    if (box.intersects(load))
+                    if (box.adjusted(-M, 0, M, 0).intersects(load))
                         return false;
             }
             return true;
