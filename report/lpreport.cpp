@@ -111,6 +111,26 @@ void TLPReport::PrintLine(
         r.SetFontColor(saved);
 }
 
+QString TLPReport::ValueText(const char* value, const char* units) const
+{
+    std::string unit = units ? m_texts.Text(units) : std::string();
+    unit.resize(std::min(unit.size(), unit.find('^')));
+    const std::string& text = m_texts.Text(value);
+    return q(unit.empty() ? text : text + " " + unit);
+}
+
+double TLPReport::ColumnWidth(double designed, const QStringList& texts, bool bold)
+{
+    // A little room between a column's text and the next column's.
+    constexpr double kGap = 0.08;
+    m_report->SetBold(bold);
+    double width = designed;
+    for (const QString& text : texts)
+        width = std::max(width, m_report->TextWidth(text) + kGap);
+    m_report->SetBold(false);
+    return width;
+}
+
 void TLPReport::PrintLabelValue(
     const char* caption, const char* value, const char* units, const char* exponent, bool red)
 {

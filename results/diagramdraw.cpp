@@ -478,13 +478,48 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
     }
     const int tw = supTextWidth(text);
     if (frame) {
-        if (right - left < tw + 10)
-            right = left + tw + 10;
+        right = framedRight(left, right, tw);
         const TBrushStyle savedStyle = m_canvas.BrushStyle;
         m_canvas.BrushStyle = bsClear;
         m_canvas.Rectangle(left, top, right + m_canvas.PenWidth, bottom);
         m_canvas.BrushStyle = savedStyle;
     }
+    const QRect box = LabelBox(left, top, right, bottom, text, alignment);
+    const QColor sample = backgroundAt(box.left(), top + box.height() / 2);
+    m_canvas.FontColor = ContrastTextColour(sample);
+    TextOutSup(box.left(), top, text);
+    // A framed label covers its frame, pen included.
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    PlacedTexts.push_back({ frame ? QRect(QPoint(left - pen, top - pen),
+                                QPoint(right + m_canvas.PenWidth - 1 + pen, bottom - 1 + pen))
+                                  : box,
+        text });
+}
+
+int TDiagramDraw::framedRight(int left, int right, int textWidth) const
+{
+    return right - left < textWidth + 10 ? left + textWidth + 10 : right;
+}
+
+void TDiagramDraw::DrawCallout(int left, int top, int right, int bottom, const QString& text)
+{
+    // The frame widens to its text; one that would reach past an edge of the picture moves in.
+    const int fontHeight = m_canvas.FontHeight();
+    m_canvas.SetFontHeight(bottom - top - 2);
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    const int outerRight = framedRight(left, right, supTextWidth(text)) + m_canvas.PenWidth - 1 + pen;
+    int dx = std::min(0, Width - 1 - outerRight);
+    dx = std::max(dx, pen - left);
+    int dy = std::min(0, Height - 1 - (bottom - 1 + pen));
+    dy = std::max(dy, pen - top);
+    DrawLabel(left + dx, top + dy, right + dx, bottom + dy, text, kNoBackground, true, 2);
+    m_canvas.SetFontHeight(fontHeight);
+}
+
+QRect TDiagramDraw::LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment)
+{
+    m_canvas.SetFontHeight(bottom - top - 2);
+    const int tw = supTextWidth(text);
     const int width = right - left;
     int offset = 0;
     switch (alignment) {
@@ -501,9 +536,7 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
         offset = 0;
         break;
     }
-    const QColor sample = backgroundAt(left + offset, top + m_canvas.TextHeight(text) / 2);
-    m_canvas.FontColor = ContrastTextColour(sample);
-    TextOutSup(left + offset, top, text);
+    return QRect(left + offset, top, tw, m_canvas.TextHeight(text));
 }
 
 void TDiagramDraw::DrawArrowHead(int x, int y, int size, double angle)
@@ -600,6 +633,7 @@ void TDiagramDraw::DrawDimension(
         m_canvas.BrushStyle = savedStyle;
     }
     m_canvas.FontColor = ContrastTextColour(bg);
+    PlacedTexts.push_back({ vertical ? QRect(tx, ty, th, tw) : QRect(tx, ty, tw, th), caption });
     if (!vertical) {
         TextOutSup(tx, ty, text);
         return;
@@ -656,6 +690,7 @@ void TDiagramDraw::beginDrawing()
     Height = Bitmap.height();
     UsedWidth = Width;
     m_pileRects.clear();
+    PlacedTexts.clear();
     m_canvas.PenColor = Qt::black;
     m_canvas.PenWidth = 1;
     m_canvas.PenVisible = true;
@@ -818,6 +853,56 @@ void TDiagramDraw::DrawSoilProfile()
     // and nothing of a layer reaches past the box.
     const auto belowTip = [&](int i) { return i > 0 && yAt(d.Layers[i]->Top()) >= B; };
     const QRect soil(QPoint(2 * w, T), QPoint(boxRight, B));
+
+    // Above the box the loads' labels stand by their arrows. The pile's description takes the
+    // top left over the box; where it would run into a load's label it moves to the left margin,
+    // and where it still would, to the top right beside the head moment.
+    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
+    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
+    const QString lateralText = QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad);
+    const QString downwardText = QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad);
+    const QString momentText = QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad);
+    const bool downward = d.DownwardLoad > 0;
+    const bool freeHead = d.HeadCondition == kFreeHead;
+    const int y0 = T - LW;
+    const int momentLeft = cx + half + 2 * FS + 3 * M;
+    std::vector<QRect> loadBoxes { LabelBox(
+        cx - half - 3 * w, T - FS - M, cx - half, T - M, lateralText, 2) };
+    if (downward)
+        loadBoxes.push_back(
+            LabelBox(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText, 1));
+    if (freeHead)
+        loadBoxes.push_back(LabelBox(momentLeft, T - FS, Width - 2 * w, T, momentText, 0));
+    QString pileText, stiffnessText;
+    QPoint description(2 * w + M, y0 - 2 * FS); // the first line's box; the second follows a row lower
+    if (count > 0) {
+        const TLayer& first = *d.Layers[0];
+        pileText = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(first.PileInterface()));
+        if (d.StructuralDesign && d.UsesIShape())
+            pileText += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
+        else if (d.StructuralDesign && d.UsesPipeSection())
+            pileText += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
+        pileText += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
+        stiffnessText = QStringLiteral("E = ") + FormatByTag(31, first.PileE()) + QLatin1Char(' ') + uModulus
+            + QStringLiteral(", I = ") + FormatByTag(33, first.PileI()) + QLatin1Char(' ') + uInertia;
+        const auto clear = [&](QPoint at) {
+            for (int line = 0; line < 2; ++line) {
+                const QRect box = LabelBox(at.x(), at.y() + line * FS, Width, at.y() + (line + 1) * FS,
+                    line == 0 ? pileText : stiffnessText, 0);
+                if (box.right() >= Width - M)
+                    return false;
+                for (const QRect& load : loadBoxes)
+                    if (box.adjusted(-M, 0, M, 0).intersects(load))
+                        return false;
+            }
+            return true;
+        };
+        const int rightOfHead = freeHead ? momentLeft : cx + half + 3 * M;
+        for (QPoint at : { QPoint(M, y0 - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
+            if (!clear(description) && clear(at))
+                description = at;
+    }
+
     for (int i = 0; i < count; ++i) {
         const TLayer& layer = *d.Layers[i];
         if (belowTip(i))
@@ -894,53 +979,113 @@ void TDiagramDraw::DrawSoilProfile()
 
         // h. the pile's description above the box
         if (i == 0) {
-            const int y0 = T - LW;
-            QString pile
-                = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(layer.PileInterface()));
-            if (d.StructuralDesign && d.UsesIShape())
-                pile += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
-            else if (d.StructuralDesign && d.UsesPipeSection())
-                pile += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
-            pile += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
-            DrawLabel(2 * w + M, y0 - 2 * FS, Width - 2 * w, y0 - FS, pile, kNoBackground, false, 0);
-            DrawLabel(2 * w + M, y0 - FS, Width - 2 * w, y0,
-                QStringLiteral("E = ") + FormatByTag(31, layer.PileE()) + QLatin1Char(' ') + uModulus
-                    + QStringLiteral(", I = ") + FormatByTag(33, layer.PileI()) + QLatin1Char(' ') + uInertia,
-                kNoBackground, false, 0);
+            const int x = description.x(), y = description.y();
+            DrawLabel(x, y, Width - 2 * w, y + FS, pileText, kNoBackground, false, 0);
+            DrawLabel(x, y + FS, Width - 2 * w, y + 2 * FS, stiffnessText, kNoBackground, false, 0);
         }
 
-        // i. soil texts, when the layer has room for two rows
-        if (2 * FS <= drawn) {
-            const int y1 = yTop + LW;
+        // i, j. The layer's texts, in rows FS high from just below its top: the soil's values
+        // left of the pile, its names right of it, and the pile's size (where it changes) beside
+        // the names just right of the pile. A row too long for its side goes on in the next row,
+        // broken after a comma or the range's dash, so that nothing runs under the pile, the
+        // arrows of its size or another text.
+        const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
+        const int rowText = FS - 2; // a label's font in its box FS high
+        c.SetFontHeight(rowText);
+        const int rowHeight = c.TextHeight(QStringLiteral("X"));
+        const int y1 = yTop + LW;
+        const int rowsInLayer = std::max(2, (yBottom - y1 - rowHeight) / FS + 1);
+        const int rightEnd = Width - 2 * w - M;
+        const int sizeLeft = cx + hh + ArrowSize();
+        const QString sizeText = QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ')
+            + uLength + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
+            + QLatin1Char(' ') + uArea;
+        const bool hasTexts = 2 * FS <= drawn;
+        // The right side: each name right-aligned in its rows.
+        std::vector<QString> rightRows;
+        const auto flow = [&](std::vector<QString>& rows, const QStringList& pieces, auto room) {
+            QString line;
+            for (const QString& piece : pieces) {
+                const QString longer = line.isEmpty() ? piece : line + QLatin1Char(' ') + piece;
+                if (!line.isEmpty() && supTextWidth(longer) > room(int(rows.size()))) {
+                    rows.push_back(line);
+                    line = piece;
+                } else {
+                    line = longer;
+                }
+            }
+            rows.push_back(line);
+        };
+        // Pieces of a text that may stand in rows of their own: after each ", " and " - ".
+        const auto pieces = [](const QString& text) {
+            QStringList out;
+            int from = 0;
+            for (int k = 0; k < text.size(); ++k)
+                if (k > 0 && k + 1 < text.size() && text[k + 1] == QLatin1Char(' ')
+                    && (text[k] == QLatin1Char(',')
+                        || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
+                    out << text.mid(from, k + 1 - from);
+                    from = k + 2;
+                }
+            out << text.mid(from);
+            return out;
+        };
+        const int rightRoom = rightEnd - (cx + h + 2 * M);
+        int sizeRow = 1;
+        if (hasTexts) {
             QString uscs = enumText(TLayerEnum::USCS, layer.USCS);
             if (layer.Consistency != lpconNone)
                 uscs += QStringLiteral(", ") + enumText(TLayerEnum::Consistency, layer.Consistency);
-            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
-                enumText(TLayerEnum::MaterialType, layer.MatType), kNoBackground, false, 1);
-            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS, uscs, kNoBackground, false, 1);
-            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
-                QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
-                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade,
-                kNoBackground, false, 0);
-            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS,
-                QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
+            const auto room = [&](int) { return rightRoom; };
+            flow(rightRows, pieces(enumText(TLayerEnum::MaterialType, layer.MatType)), room);
+            flow(rightRows, pieces(uscs), room);
+        }
+        if (differs) {
+            // The first row where the size fits beside the names (the top row holds the lateral
+            // load's arrow); when none has room, the first row below the names.
+            const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
+            sizeRow = std::max(1, int(rightRows.size()));
+            for (int row = 1; row < rowsInLayer; ++row) {
+                const int namesLeft = row < int(rightRows.size())
+                    ? rightEnd - 1 - supTextWidth(rightRows[std::size_t(row)])
+                    : rightEnd;
+                if (sizeLeft + sizeWidth + M <= namesLeft) {
+                    sizeRow = row;
+                    break;
+                }
+            }
+        }
+        if (hasTexts) {
+            std::vector<QString> leftRows;
+            const int leftStart = 2 * w + M;
+            const auto leftRoom = [&](int row) {
+                return cx - h - M - (differs && row == sizeRow ? 2 * ArrowSize() : 0) - (leftStart + 1);
+            };
+            flow(leftRows,
+                pieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
+                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade),
+                leftRoom);
+            flow(leftRows,
+                pieces(QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
                     + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
                     + QLatin1Char(' ') + uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
-                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight,
-                kNoBackground, false, 0);
+                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight),
+                leftRoom);
+            for (std::size_t row = 0; row < rightRows.size(); ++row) {
+                const int y = y1 + int(row) * FS;
+                DrawLabel(2 * w + M, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
+            }
+            for (std::size_t row = 0; row < leftRows.size(); ++row) {
+                const int y = y1 + int(row) * FS;
+                DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
+            }
         }
-
-        // j. the pile's size wherever it changes
         if (differs) {
-            font();
+            c.SetFontHeight(rowText);
             c.PenColor = Qt::black;
             c.PenWidth = LW;
-            const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
-            DrawDimension(cx - hh, yTop + (3 * FS) / 2, cx + hh, yTop + (3 * FS) / 2,
-                QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ') + uLength
-                    + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
-                    + QLatin1Char(' ') + uArea,
-                true, 2);
+            const int y = y1 + sizeRow * FS + rowHeight / 2;
+            DrawDimension(cx - hh, y, cx + hh, y, sizeText, true, 2);
         }
     }
 
@@ -950,36 +1095,30 @@ void TDiagramDraw::DrawSoilProfile()
     c.PenWidth = LW;
     DrawDimension(cx, T, cx, B, FormatValue(2, uLength, d.PileLength), false, 2);
 
-    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
-    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
-
     // 7. lateral load
     c.PenWidth = M;
     c.PenColor = QColor(0, 0, 255);
     {
         const int x = cx - half;
         DrawArrow(x - 2 * w, T + 2 * M, x, T + 2 * M, ArrowSize(), false, true);
-        DrawLabel(x - 3 * w, T - FS - M, x, T - M,
-            QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad), kNoBackground, false, 2);
+        DrawLabel(x - 3 * w, T - FS - M, x, T - M, lateralText, kNoBackground, false, 2);
     }
     // 8. downward load
-    if (d.DownwardLoad > 0) {
+    if (downward) {
         c.PenWidth = M;
         c.PenColor = QColor(0, 128, 0);
         DrawArrow(cx, T - 2 * FS, cx, T, ArrowSize(), false, true);
-        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M,
-            QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad), kNoBackground, false,
-            1);
+        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText,
+            kNoBackground, false, 1);
     }
     // 9. head moment of a free head
-    if (d.HeadCondition == kFreeHead) {
+    if (freeHead) {
         c.PenWidth = M;
         c.PenColor = QColor(255, 0, 0);
         const int x = cx + half;
         c.Arc(x - 2 * FS, 10 - M, x + 2 * FS, T + 2 * FS - M, x + 2 * FS, T - M, x, 10 - M);
         DrawArrowHead(x + 2 * FS - M, T - M, ArrowSize(), 0);
-        DrawLabel(x + 2 * FS + 3 * M, T - FS, Width - 2 * w, T,
-            QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad), kNoBackground, false, 0);
+        DrawLabel(momentLeft, T - FS, Width - 2 * w, T, momentText, kNoBackground, false, 0);
     }
     // 10.
     c.BrushColor = Qt::white;

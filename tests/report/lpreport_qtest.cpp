@@ -7,6 +7,7 @@
 #include "platform/qt/controls.h"
 #include "platform/qt/report.h"
 #include "report/lpreport.h"
+#include "results/tables.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -553,6 +554,65 @@ private slots:
                     { QStringLiteral("Combined Utilization Ratio"), q(FormatFixed(m->CombinedRatio, 3)) }));
         }
         keepPages(*m, texts, heading.split(QLatin1Char(' ')).first(), 3, 3);
+    }
+
+    // No caption or value of the structural design block is cut short by its column, whatever
+    // the material and the unit system: a printed text that is only the beginning of a text the
+    // block prints from (a window text, a value with its unit, a steel check row) was cut.
+    void designBlockKeepsWholeTexts()
+    {
+        const struct {
+            TPileInterface face;
+            TPileShape shape;
+            const char* heading;
+        } materials[]
+            = { { piRoughSteel, psSquare, "Rectangular Steel" }, { piSmoothSteel, psCircle, "Round Steel" },
+                  { piRoughConcrete, psSquare, "Concrete" }, { piTimber, psCircle, "Timber" } };
+        QStringList cut;
+        for (const char* file : { kEnglishDemo, kSIDemo })
+            for (const auto& material : materials) {
+                auto m = demo(file);
+                m->Interface = material.face;
+                m->Shape = material.shape;
+                m->SelectSection(3);
+                m->Calculate();
+                const TReportTexts texts = reporttest::WindowTexts(*m);
+                const Generated g = generate(*m, texts);
+                const QString heading
+                    = QStringLiteral("Structural Design - ") + QLatin1String(material.heading);
+                const int page = pageOf(g, heading);
+                QVERIFY2(page >= 0, qPrintable(heading));
+                QStringList whole;
+                for (const auto& [name, control] : texts.Controls) {
+                    whole << q(control.Text);
+                    for (const auto& [unitName, unit] : texts.Controls)
+                        if (!unit.Text.empty())
+                            whole << q(control.Text + " " + unit.Text.substr(0, unit.Text.find('^')));
+                }
+                TfrmTable table(nullptr, m->Units == kUnitsSI ? 1 : 0);
+                table.FillSteelCheckTable(*m);
+                for (int row = 0; row < table.RowCount(); ++row)
+                    whole << table.ItemCaption(row) << table.SubItem(row, 1);
+                const double top = findText(g.pages[std::size_t(page)], heading)->Y1;
+                for (const TReportItem& item : g.pages[std::size_t(page)].Items) {
+                    // Raised unit parts and the footer below the bottom margin are not the block's.
+                    if (item.What != TReportItem::Kind::Text || item.Y1 < top || item.Y1 > 11 - 1.0
+                        || item.FontSize < 9 || whole.contains(item.Text))
+                        continue;
+                    for (const QString& text : whole)
+                        if (text.startsWith(item.Text) && !item.Text.trimmed().isEmpty()) {
+                            cut << QStringLiteral("%1 %2: \"%3\" of \"%4\"")
+                                       .arg(QLatin1String(file), QLatin1String(material.heading), item.Text,
+                                           text);
+                            break;
+                        }
+                }
+                keepPages(*m, texts,
+                    QString::fromLatin1(material.heading).split(QLatin1Char(' ')).first()
+                        + (m->Units == kUnitsSI ? QStringLiteral("-si") : QStringLiteral("-us")),
+                    page + 1, page + 1);
+            }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
     }
 
     void previewOpensModallyAndDrawsThePages()

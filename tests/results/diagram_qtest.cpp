@@ -103,6 +103,7 @@ private slots:
     void pileStaysClearOfLayerFills();
     void layersBelowThePileTipStayInTheBox();
     void thinLayersAlternateColumns();
+    void profileTextsKeepApart();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
     void zeroLengthGivesBlankPicture();
@@ -116,6 +117,7 @@ private slots:
     void pileWidthDimensionSpansThePile();
     void rectangularSectionBars();
     void thinTieStillDrawn();
+    void concreteCalloutsStayInside();
     void noStructuralDesignIsBlank();
     void picturesMatchBaseline();
 };
@@ -194,9 +196,8 @@ void DiagramTest::layersAreFilledAtTheirDepths()
             const TLayer& layer = *data->Layers[i];
             const QColor colour(
                 colours[i % 4] & 0xFF, (colours[i % 4] >> 8) & 0xFF, (colours[i % 4] >> 16) & 0xFF);
-            const int yMid = yAt(layer.Top() + layer.Thickness / 2);
-            // Left of the texts, inside the box.
-            QCOMPARE(Pixel(image, 2 * w + M + 2, yMid), colour);
+            // Inside the box at its left edge, just above the layer's boundary (below its texts).
+            QCOMPARE(Pixel(image, 2 * w + M + 2, yAt(layer.Bottom()) - 4), colour);
             // Right of the pile, near the box's right edge.
             QCOMPARE(Pixel(image, W - 2 * w - 8,
                          yAt(layer.Top()) + 4 + (yAt(layer.Bottom()) - yAt(layer.Top())) * 3 / 4),
@@ -221,7 +222,14 @@ void DiagramTest::pileStaysClearOfLayerFills()
         data->Width = data->Width2 = 8; // wide enough to look inside
         data->Calculate();
         const int W = 600, H = 800;
-        const QImage image = draw(*data, dkSoilProfile, W, H);
+        TDiagramDraw d(*data);
+        d.Bitmap = QImage(W, H, QImage::Format_RGB32);
+        QVERIFY(d.Draw(dkSoilProfile));
+        const QImage& image = d.Bitmap;
+        const auto onText = [&](int x, int y) {
+            return std::any_of(d.PlacedTexts.begin(), d.PlacedTexts.end(),
+                [&](const TDiagramDraw::TPlacedText& t) { return t.Box.contains(x, y); });
+        };
         const int FS = 20, M = 4, T = 3 * FS + 10;
         const double scale = double(H - FS - T) / double(data->PileLength);
         const int h = int(RoundHalfEven(double(data->Width) * scale / 2));
@@ -234,7 +242,7 @@ void DiagramTest::pileStaysClearOfLayerFills()
             const int y1 = T + int(double(layer.Bottom()) * scale) - M;
             for (int y = y0; y < y1; ++y)
                 for (int x = cx - h + M + 1; x < cx + h - M; ++x) {
-                    if (std::abs(x - cx) < 12)
+                    if (std::abs(x - cx) < 12 || onText(x, y))
                         continue; // the pile-length dimension runs down the centre line
                     const QColor c = Pixel(image, x, y);
                     QVERIFY2(c == kWhite || c == kBlack,
@@ -280,10 +288,12 @@ void DiagramTest::layersBelowThePileTipStayInTheBox()
                     fillInside += fill;
                     continue;
                 }
-                QVERIFY2(!fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                QVERIFY2(
+                    !fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
                 // Below the box and left of the depth column nothing is drawn at all.
                 if (y > B + M && x < W - 2 * w)
-                    QVERIFY2(c == kWhite, qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                    QVERIFY2(c == kWhite,
+                        qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
             }
         QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
     }
@@ -349,6 +359,50 @@ void DiagramTest::thinLayersAlternateColumns()
     QVERIFY(!soilTexts(4));
     QVERIFY(soilTexts(0));
     QVERIFY(soilTexts(5));
+}
+
+// At the main window's sizes (its picture at the usual and at the least window size, and the pile
+// page's picture) and in the enlarged view, no two texts of the profile cover one another, none
+// lies on the pile and none leaves the picture; only the pile length's text stands along the pile.
+void DiagramTest::profileTextsKeepApart()
+{
+    QStringList faults;
+    for (BaselineProject& project : BaselineProjects()) {
+        if (!QByteArray(project.name).startsWith("demo"))
+            continue;
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
+            for (TPileInterface face : { piRoughConcrete, piRoughSteel }) {
+                ReshapePile(data, shape, face);
+                for (QSize size : { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) }) {
+                    TDiagramDraw d(data);
+                    d.Bitmap = QImage(size, QImage::Format_RGB32);
+                    QVERIFY(d.Draw(dkSoilProfile));
+                    const auto& texts = d.PlacedTexts;
+                    QVERIFY(texts.size() > 10);
+                    const QString where = QStringLiteral("\n%1 shape %2 face %3 %4x%5: ")
+                                              .arg(QLatin1String(project.name))
+                                              .arg(int(shape))
+                                              .arg(int(face))
+                                              .arg(size.width())
+                                              .arg(size.height());
+                    for (std::size_t i = 0; i < texts.size(); ++i) {
+                        const QRect& box = texts[i].Box;
+                        if (!QRect(QPoint(0, 0), size).contains(box))
+                            faults << where + texts[i].Text + QStringLiteral(" leaves the picture");
+                        for (std::size_t j = i + 1; j < texts.size(); ++j)
+                            if (box.intersects(texts[j].Box))
+                                faults << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
+                        if (box.height() > box.width())
+                            continue;
+                        for (const QRect& pile : d.PileRects())
+                            if (box.intersects(pile))
+                                faults << where + texts[i].Text + QStringLiteral(" lies on the pile");
+                    }
+                }
+            }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 12).join(QString())));
 }
 
 void DiagramTest::jointLinesOnlyWherePileChanges()
@@ -497,7 +551,8 @@ void DiagramTest::narrowFlangeWidthTextStandsOutside()
     int flange = 0, tw = 0;
     for (double bf = 2; bf < 14; bf += 0.05) {
         flange = 2 * int(RoundHalfEven(bf * scale / 2 / 12));
-        tw = probe.Canvas().TextWidth(QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
+        tw = probe.Canvas().TextWidth(
+            QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
         if (flange - tw > A + A / 2) {
             shape.bf = bf;
             break;
@@ -730,6 +785,38 @@ void DiagramTest::thinTieStillDrawn()
     QVERIFY(tiePixels > 20);
 }
 
+// Every callout of a concrete section, frame included, lies inside the picture at the sizes the
+// window, the report and the enlarged view draw it, for ties and spirals in both unit systems.
+void DiagramTest::concreteCalloutsStayInside()
+{
+    QStringList faults;
+    for (BaselineProject& project : BaselineProjects()) {
+        if (!QByteArray(project.name).startsWith("demo"))
+            continue;
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
+            for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
+                ReshapePile(data, shape, piRoughConcrete);
+                data.TieType = tie;
+                for (QSize size : { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) }) {
+                    TDiagramDraw d(data);
+                    d.Bitmap = QImage(size, QImage::Format_RGB32);
+                    QVERIFY(d.Draw(dkConcreteSection));
+                    QVERIFY(d.PlacedTexts.size() >= 3);
+                    for (const auto& text : d.PlacedTexts)
+                        if (!QRect(QPoint(0, 0), size).contains(text.Box))
+                            faults << QStringLiteral("%1 shape %2 %3x%4: %5")
+                                          .arg(QLatin1String(project.name))
+                                          .arg(int(shape))
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(text.Text);
+                }
+            }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+}
+
 void DiagramTest::noStructuralDesignIsBlank()
 {
     auto data = LoadDemo(kUnitsUS);
@@ -748,9 +835,11 @@ void DiagramTest::picturesMatchBaseline()
     for (BaselineProject& project : BaselineProjects()) {
         TLPData& data = *project.data;
         for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
-            const QString prefix = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
+            const QString prefix
+                = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
             const auto add = [&](const char* what, TDiagramKind kind, QSize size) {
-                baseline.Add(prefix + QLatin1String(what) + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
+                baseline.Add(prefix + QLatin1String(what)
+                        + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
                     draw(data, kind, size.width(), size.height()));
             };
             ReshapePile(data, shape, piRoughConcrete);
