@@ -3,12 +3,10 @@
 // the result lines with their red marks and the reinforced-concrete load cases.
 #include "../ui_dialogs/dialogtesting.h"
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "platform/core/stream.h"
-#include "platform/qt/application.h"
 #include "ui/dialogs/factorofsafety.h"
 #include "ui/dialogs/piermaterial.h"
 #include "ui/dialogs/userdefined.h"
@@ -28,50 +26,13 @@
 
 using namespace testing_window;
 
-namespace {
-
-bool isRed(const QWidget* w)
-{
-    return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
-}
-
-QString fixed(Extended value, int decimals)
-{
-    return QString::fromStdString(FormatFixed(value, decimals));
-}
-
-bool resultsShown(TfrmLPMain* w)
-{
-    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
-}
-
-// A concrete pile in two layers of sand, entered as the user does.
-void enterPile(TfrmLPMain* w)
-{
-    makeSand(w);
-    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
-    typeAndLeave(w, w->Edit13, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit4, QStringLiteral("10"));
-}
-
-} // namespace
-
 class BindingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void editCommitsCalculatesAndHidesResults()
     {
@@ -509,11 +470,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    BindingTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<BindingTest>(argc, argv);
 }
 
 #include "binding_qtest.moc"

@@ -2,14 +2,12 @@
 // layers, the row values going into their layers and back, the subgrade-reaction range, the
 // cohesion defaults and the negative-skin-friction rule.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "bench/analysis/project13.h"
 #include "tests/results/picturebaseline.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 #include "ui/dialogs/colorselect.h"
 
 #include <QCheckBox>
@@ -27,11 +25,6 @@
 using namespace testing_window;
 
 namespace {
-
-QString row(const char* base, int n)
-{
-    return QLatin1String(base) + QString::number(n);
-}
 
 int rowCount(TfrmLPMain* w)
 {
@@ -52,17 +45,12 @@ class LayerRowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
     void cleanup()
     {
         QLocale::setDefault(QLocale::c());
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+        checkNoUnexpectedMessages();
     }
 
     void rowsStayBetweenTwoAndThirteen()
@@ -407,11 +395,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    LayerRowsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<LayerRowsTest>(argc, argv);
 }
 
 #include "layers_qtest.moc"

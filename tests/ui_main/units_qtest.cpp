@@ -3,11 +3,9 @@
 // the tie-spacing messages, the layer cohesion defaults and limits, and the subgrade-reaction
 // range with its cyclic 0.6.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -17,44 +15,13 @@
 
 using namespace testing_window;
 
-namespace {
-
-QString fixed(Extended value, int decimals)
-{
-    return QString::fromStdString(FormatFixed(value, decimals));
-}
-
-QString row(const char* base, int n)
-{
-    return QLatin1String(base) + QString::number(n);
-}
-
-// A square concrete pile 30 long and 1.5 wide in two layers of sand.
-void enterPile(TfrmLPMain* w)
-{
-    makeSand(w);
-    choose(w->ComboBox5, psSquare);
-    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
-}
-
-} // namespace
-
 class UnitsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void materialDefaultsAndModulusInSI()
     {
@@ -246,11 +213,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    UnitsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<UnitsTest>(argc, argv);
 }
 
 #include "units_qtest.moc"
