@@ -447,25 +447,6 @@ private slots:
         committed("user-defined section");
         QCOMPARE(w->LPData->IShape.A, 25.0L);
     }
-
-    void cyclicAndStaticRescaleTheReactions()
-    {
-        auto w = openWindow();
-        makeSand(w.get());
-        TLayer* first = w->LPData->Layers[0];
-        const Extended top = first->SGReactTop;
-        const Extended bottom = first->SGReactBottom;
-        QVERIFY(bottom > 0);
-        click(w->CheckBox2);
-        QVERIFY(w->LPData->CyclicAnalysis);
-        // The rows show one decimal, and a pass reads the rows: equal up to that rounding.
-        QVERIFY(std::fabs(first->SGReactBottom - 0.6L * bottom) <= 0.05L);
-        QVERIFY(std::fabs(first->SGReactTop - 0.6L * top) <= 0.05L);
-        click(w->CheckBox1);
-        QVERIFY(!w->LPData->CyclicAnalysis);
-        QVERIFY(std::fabs(first->SGReactTop - top) <= 0.1L);
-        QVERIFY(std::fabs(first->SGReactBottom - bottom) <= 0.1L);
-    }
 };
 
 int main(int argc, char** argv)

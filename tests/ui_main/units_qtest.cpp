@@ -178,16 +178,29 @@ private slots:
         QVERIFY(k0 > 0);
         const Extended low = std::trunc(0.7L * k0 / 10) * 10;
         const Extended high = std::floor(1.3L * k0 / 10) * 10;
-        // A static value that 0.6 maps onto a whole number.
-        const Extended value = std::floor((low + high) / 20) * 10;
         QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
+        // Outside the static range: warned and held to the nearer end.
+        for (const auto& [typed, held] : { std::pair { high + 50, high }, std::pair { Extended(1), low } }) {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(typed)));
+            QCOMPARE(answers.asked,
+                QStringList({ QStringLiteral("The value must be between %1 and %2")
+                                  .arg(static_cast<double>(low), 0, 'f', 0)
+                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
+            QCOMPARE(first->SGReactBottom, held);
+        }
+        // A static value within it (no message) that 0.6 maps onto a whole number.
+        const Extended value = std::floor((low + high) / 20) * 10;
         typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(value)));
         QCOMPARE(first->SGReactBottom, value);
+        QCOMPARE(w->LPData->Layers[1]->SGReactTop, value);
+        const Extended top = first->SGReactTop;
 
         click(w->CheckBox2);
         QVERIFY(w->LPData->CyclicAnalysis);
         // The row shows one decimal and the pass reads the row back.
         QVERIFY(std::fabs(first->SGReactBottom - 0.6L * value) < 1e-12L);
+        QVERIFY(std::fabs(first->SGReactTop - 0.6L * top) <= 0.05L);
         QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
         QCOMPARE(bottom->text(), fixed(0.6L * value, 1));
 
