@@ -38,10 +38,7 @@ private slots:
     void aboutShowsTheVersionOfTheBuild()
     {
         TfrmSFAbout box;
-        QCOMPARE(box.windowTitle(), QStringLiteral("About"));
-        QCOMPARE(box.Label1->text(), QStringLiteral("Fendrix Professional"));
         QCOMPARE(box.Label3->text(), QStringLiteral("Version " FENDRIX_EXPECTED_VERSION));
-        QCOMPARE(box.size(), QSize(390, 227));
         QVERIFY(box.Button1->isDefault());
 
         QStringList opened;

@@ -3,12 +3,10 @@
 // the result lines with their red marks and the reinforced-concrete load cases.
 #include "../ui_dialogs/dialogtesting.h"
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 #include "platform/core/stream.h"
-#include "platform/qt/application.h"
 #include "ui/dialogs/factorofsafety.h"
 #include "ui/dialogs/piermaterial.h"
 #include "ui/dialogs/userdefined.h"
@@ -28,50 +26,13 @@
 
 using namespace testing_window;
 
-namespace {
-
-bool isRed(const QWidget* w)
-{
-    return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
-}
-
-QString fixed(Extended value, int decimals)
-{
-    return QString::fromStdString(FormatFixed(value, decimals));
-}
-
-bool resultsShown(TfrmLPMain* w)
-{
-    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
-}
-
-// A concrete pile in two layers of sand, entered as the user does.
-void enterPile(TfrmLPMain* w)
-{
-    makeSand(w);
-    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
-    typeAndLeave(w, w->Edit13, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit4, QStringLiteral("10"));
-}
-
-} // namespace
-
 class BindingTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void editCommitsCalculatesAndHidesResults()
     {
@@ -486,34 +447,11 @@ private slots:
         committed("user-defined section");
         QCOMPARE(w->LPData->IShape.A, 25.0L);
     }
-
-    void cyclicAndStaticRescaleTheReactions()
-    {
-        auto w = openWindow();
-        makeSand(w.get());
-        TLayer* first = w->LPData->Layers[0];
-        const Extended top = first->SGReactTop;
-        const Extended bottom = first->SGReactBottom;
-        QVERIFY(bottom > 0);
-        click(w->CheckBox2);
-        QVERIFY(w->LPData->CyclicAnalysis);
-        // The rows show one decimal, and a pass reads the rows: equal up to that rounding.
-        QVERIFY(std::fabs(first->SGReactBottom - 0.6L * bottom) <= 0.05L);
-        QVERIFY(std::fabs(first->SGReactTop - 0.6L * top) <= 0.05L);
-        click(w->CheckBox1);
-        QVERIFY(!w->LPData->CyclicAnalysis);
-        QVERIFY(std::fabs(first->SGReactTop - top) <= 0.1L);
-        QVERIFY(std::fabs(first->SGReactBottom - bottom) <= 0.1L);
-    }
 };
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    BindingTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<BindingTest>(argc, argv);
 }
 
 #include "binding_qtest.moc"

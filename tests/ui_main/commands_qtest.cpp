@@ -3,11 +3,9 @@
 // save question on New, Open and Calculate Results, Print's question, the logo buttons and the
 // demo project's results.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "imaging/jpeggraphic.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -26,11 +24,6 @@ using namespace testing_window;
 
 namespace {
 
-bool resultsShown(TfrmLPMain* w)
-{
-    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
-}
-
 const QString kQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 
 } // namespace
@@ -39,17 +32,9 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void saveAsThenOpenGivesTheProjectBack()
     {
@@ -523,11 +508,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    CommandsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<CommandsTest>(argc, argv);
 }
 
 #include "commands_qtest.moc"

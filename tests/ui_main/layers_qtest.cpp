@@ -2,14 +2,12 @@
 // layers, the row values going into their layers and back, the subgrade-reaction range, the
 // cohesion defaults and the negative-skin-friction rule.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "bench/analysis/project13.h"
 #include "tests/results/picturebaseline.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 #include "ui/dialogs/colorselect.h"
 
 #include <QCheckBox>
@@ -27,11 +25,6 @@
 using namespace testing_window;
 
 namespace {
-
-QString row(const char* base, int n)
-{
-    return QLatin1String(base) + QString::number(n);
-}
 
 int rowCount(TfrmLPMain* w)
 {
@@ -52,17 +45,12 @@ class LayerRowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
     void cleanup()
     {
         QLocale::setDefault(QLocale::c());
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+        checkNoUnexpectedMessages();
     }
 
     void rowsStayBetweenTwoAndThirteen()
@@ -265,51 +253,6 @@ private slots:
         QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
-    void subgradeReactionOutsideItsRangeIsWarnedAndLimited()
-    {
-        auto w = openWindow();
-        openDemo(w.get());
-        TLayer* first = w->LPData->Layers[0];
-        const Extended k0 = first->DefaultSubgradeReaction();
-        QVERIFY(k0 > 0);
-        const Extended low = std::trunc(0.7L * k0 / 10) * 10;
-        const Extended high = std::floor(1.3L * k0 / 10) * 10;
-        QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high + 50)));
-            QCOMPARE(answers.asked,
-                QStringList({ QStringLiteral("The value must be between %1 and %2")
-                                  .arg(static_cast<double>(low), 0, 'f', 0)
-                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
-        }
-        QCOMPARE(first->SGReactBottom, high);
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QStringLiteral("1"));
-            QCOMPARE(answers.asked.size(), 1);
-        }
-        QCOMPARE(first->SGReactBottom, low);
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>((low + high) / 2)));
-            QVERIFY(answers.asked.isEmpty());
-        }
-        QCOMPARE(first->SGReactBottom, (low + high) / 2);
-        // The next layer's top follows.
-        QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
-    }
-
-    void knownRangeOfOneSoil()
-    {
-        // k0 = 450 gives 310 .. 580 (truncated and floored to tens), cyclic 186 .. 348.
-        const Extended k0 = 450;
-        QCOMPARE(std::trunc(0.7L * k0 / 10) * 10, 310.0L);
-        QCOMPARE(std::floor(1.3L * k0 / 10) * 10, 580.0L);
-        QCOMPARE(RoundHalfEven(0.6L * 310), 186);
-        QCOMPARE(RoundHalfEven(0.6L * 580), 348);
-    }
-
     void granularCohesionAndNegativeSkinFriction()
     {
         auto w = openWindow();
@@ -407,11 +350,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    LayerRowsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<LayerRowsTest>(argc, argv);
 }
 
 #include "layers_qtest.moc"

@@ -3,9 +3,7 @@
 // worked example quotes what the program shows for the demo project, and Help opens the manual
 // and Equations the equations document through the shell.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
-#include "platform/qt/application.h"
 #include "platform/qt/shell.h"
 
 #include <QFile>
@@ -90,17 +88,12 @@ class ManualsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
     void cleanup()
     {
         platform::setShellOpenHandler({});
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+        checkNoUnexpectedMessages();
     }
 
     void documentsHoldTheirChapters_data()
@@ -203,11 +196,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    ManualsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return testing_window::runWindowTest<ManualsTest>(argc, argv);
 }
 
 #include "manuals_qtest.moc"
