@@ -4,6 +4,7 @@
 #include "platform/core/clipboard.h"
 #include "platform/core/messageloop.h"
 #include "platform/core/picture.h"
+#include "platform/core/scopeexit.h"
 #include "platform/core/stream.h"
 
 #include <algorithm>
@@ -301,7 +302,8 @@ void CheckImageSize(int64_t width, int64_t height)
 {
     if (width < 1 || height < 1)
         platform::RaiseOutOfResources(EINVAL);
-    if (width > kMaxImagePixels || height > kMaxImagePixels || width * height > kMaxImagePixels)
+    using platform::kMaxPicturePixels;
+    if (width > kMaxPicturePixels || height > kMaxPicturePixels || width * height > kMaxPicturePixels)
         platform::RaiseOutOfResources(ENOMEM);
 }
 
@@ -794,14 +796,11 @@ void TDibGraphic::Assign(const platform::TPersistent* source)
     if (auto* clipboard = dynamic_cast<platform::TClipboard*>(const_cast<platform::TPersistent*>(source))) {
         ClearFrames();
         clipboard->Open();
-        try {
+        {
+            const platform::ScopeExit close([clipboard] { clipboard->Close(); });
             const auto bitmap = clipboard->GetBitmap();
             LoadFromClipboardFormat(platform::CF_BITMAP, bitmap.get(), clipboard->GetPalette());
-        } catch (...) {
-            clipboard->Close();
-            throw;
         }
-        clipboard->Close();
         Changed(this);
         return;
     }

@@ -478,18 +478,7 @@ void TfrmLPMain::createLoadingTab()
     imgSuSigmaV->hide();
 
     // The drawing of the pile in the soil takes the rest of the page.
-    Image1 = new QLabel(p);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFrameShape(QFrame::StyledPanel);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image1, platform::windowColor());
-    Image1->setGeometry(620, 4, kDesignPageWidth - 620 - 8, kDesignPageHeight - 8);
-    platform::setAnchors(Image1, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton1 = speedButton(p, "SpeedButton1", QStringLiteral("zoom"), kDesignPageWidth - 8 - 24, 6, 22);
-    SpeedButton1->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton1, platform::akTop | platform::akRight);
-    SpeedButton1->raise();
+    sectionPicture(p, "Image1", "SpeedButton1", 620, Image1, SpeedButton1);
 }
 
 void TfrmLPMain::createPileTab()
@@ -614,18 +603,7 @@ void TfrmLPMain::createPileTab()
     Label222->setFont(link);
     platform::setFontColor(Label222, platform::colorFromBgr(platform::clBlue));
 
-    Image2 = new QLabel(p);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setFrameShape(QFrame::StyledPanel);
-    Image2->setAlignment(Qt::AlignCenter);
-    Image2->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image2, platform::windowColor());
-    Image2->setGeometry(660, 4, kDesignPageWidth - 660 - 8, kDesignPageHeight - 8);
-    platform::setAnchors(Image2, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton3 = speedButton(p, "SpeedButton3", QStringLiteral("zoom"), kDesignPageWidth - 8 - 24, 6, 22);
-    SpeedButton3->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton3, platform::akTop | platform::akRight);
-    SpeedButton3->raise();
+    sectionPicture(p, "Image2", "SpeedButton3", 660, Image2, SpeedButton3);
 }
 
 void TfrmLPMain::createLayerBlock(QWidget* parent)

@@ -79,8 +79,8 @@ void TfrmLPMain::designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& c
         *unit = label(p, unitName, QString::fromUtf8(unitText), c.unit, rowTop(r), c.unitWidth);
 }
 
-// The section drawing of a design tab, filling the page right of its inputs, with its enlarge
-// button in the corner.
+// The drawing of a tab (the pile in the soil, or a design tab's section), filling the page right
+// of its inputs, with its enlarge button in the corner.
 void TfrmLPMain::sectionPicture(
     QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image, QToolButton*& zoom)
 {
