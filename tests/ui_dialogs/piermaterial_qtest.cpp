@@ -151,83 +151,69 @@ private slots:
 
     // Each interface brings its own E in the project's unit system; concrete brings f'c and the E
     // derived from it, and an E entered for concrete derives f'c.
-    void interfaceDefaults_data()
-    {
-        QTest::addColumn<int>("units");
-        QTest::addColumn<QStringList>("unitTexts"); // f'c, E, width
-        QTest::addColumn<QString>("shownE"); // derived from the layer's f'c
-        QTest::addColumn<int>("steel");
-        QTest::addColumn<QString>("steelE");
-        QTest::addColumn<QString>("timberE");
-        QTest::addColumn<int>("concrete");
-        QTest::addColumn<QString>("concreteFc");
-        QTest::addColumn<QString>("concreteE");
-        QTest::addColumn<QStringList>("enteredEAndFc"); // typed, shown, f'c derived
-        // 57000 sqrt(f'c psi) / 1000 ksi; (E x 1000 / 57000)^2 psi.
-        QTest::newRow("English") << int(kUnitsUS) << QStringList { "psi", "ksi", "ft" } << QStringLiteral("3605")
-                                 << int(piRoughSteel) << QStringLiteral("29000") << QStringLiteral("1500")
-                                 << int(piRoughConcrete) << QStringLiteral("2500") << QStringLiteral("2850")
-                                 << QStringList { "4000", "4000", "4925" };
-        // 4700 sqrt(f'c MPa) MPa; (E / 4700)^2 MPa.
-        QTest::newRow("SI") << int(kUnitsSI) << QStringList { "MPa", "MPa", "m" } << fixed(4700 * std::sqrt(30.0), 1)
-                            << int(piSmoothSteel) << QStringLiteral("205000.0") << QStringLiteral("11000.0")
-                            << int(piSmoothConcrete) << QStringLiteral("17.0") << fixed(4700 * std::sqrt(17.0), 1)
-                            << QStringList { "25000", "25000.0", "28.3" };
-    }
-
     void interfaceDefaults()
     {
-        QFETCH(int, units);
-        QFETCH(QStringList, unitTexts);
-        QFETCH(QString, shownE);
-        QFETCH(int, steel);
-        QFETCH(QString, steelE);
-        QFETCH(QString, timberE);
-        QFETCH(int, concrete);
-        QFETCH(QString, concreteFc);
-        QFETCH(QString, concreteE);
-        QFETCH(QStringList, enteredEAndFc);
-        TLayer& layer = *m_data->Layers[0];
-        if (units == kUnitsSI) {
-            m_data->SetUnits(kUnitsSI);
-            layer.OwnWidth = 0.6;
-            layer.OwnFc = 30;
-            layer.OwnArea = 0.36;
+        const struct {
+            std::uint8_t units;
+            QStringList unitTexts; // f'c, E, width
+            QString shownE; // derived from the layer's f'c
+            TPileInterface steel;
+            QString steelE, timberE;
+            TPileInterface concrete;
+            QString concreteFc, concreteE;
+            QStringList enteredEAndFc; // typed, shown, f'c derived
+        } cases[] = {
+            // 57000 sqrt(f'c psi) / 1000 ksi; (E x 1000 / 57000)^2 psi.
+            { kUnitsUS, { "psi", "ksi", "ft" }, "3605", piRoughSteel, "29000", "1500", piRoughConcrete, "2500",
+                "2850", { "4000", "4000", "4925" } },
+            // 4700 sqrt(f'c MPa) MPa; (E / 4700)^2 MPa.
+            { kUnitsSI, { "MPa", "MPa", "m" }, fixed(4700 * std::sqrt(30.0), 1), piSmoothSteel, "205000.0",
+                "11000.0", piSmoothConcrete, "17.0", fixed(4700 * std::sqrt(17.0), 1),
+                { "25000", "25000.0", "28.3" } },
+        };
+        for (const auto& c : cases) {
+            init();
+            TLayer& layer = *m_data->Layers[0];
+            if (c.units == kUnitsSI) {
+                m_data->SetUnits(kUnitsSI);
+                layer.OwnWidth = 0.6;
+                layer.OwnFc = 30;
+                layer.OwnArea = 0.36;
+            }
+            TfrmPierMaterial dialog(layer, *m_data);
+            QVERIFY(showActive(&dialog));
+            const char* unitLabels[] = { "lblFcUnit", "lblEUnit", "lblWidthUnit" };
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(dialog.findChild<QLabel*>(QLatin1String(unitLabels[i]))->text(), c.unitTexts[i]);
+            QCOMPARE(dialog.Edit4->text(), c.shownE);
+
+            pickItem(dialog.ComboBox1, c.steel);
+            dialog.Edit1->setFocus(Qt::TabFocusReason);
+            QVERIFY(!dialog.Edit6->isVisible());
+            QVERIFY(!dialog.RadioButton1->isVisible() && !dialog.RadioButton2->isVisible());
+            QVERIFY(dialog.RadioButton2->isChecked());
+            QVERIFY(dialog.Edit4->isEnabled());
+            QCOMPARE(dialog.Edit4->text(), c.steelE);
+            pickItem(dialog.ComboBox1, piTimber);
+            dialog.Edit1->setFocus(Qt::TabFocusReason);
+            QCOMPARE(dialog.Edit4->text(), c.timberE);
+            pickItem(dialog.ComboBox1, c.concrete);
+            dialog.Edit1->setFocus(Qt::TabFocusReason);
+            QVERIFY(dialog.Edit6->isVisible());
+            QVERIFY(dialog.RadioButton1->isChecked());
+            QCOMPARE(dialog.Edit6->text(), c.concreteFc);
+            QCOMPARE(dialog.Edit4->text(), c.concreteE);
+
+            QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
+            typeAndLeave(dialog.Edit4, c.enteredEAndFc[0], dialog.Edit5);
+            QCOMPARE(dialog.Edit4->text(), c.enteredEAndFc[1]);
+            QCOMPARE(dialog.Edit6->text(), c.enteredEAndFc[2]);
+            dialog.SaveToLayer();
+            QCOMPARE(layer.OwnInterface, c.concrete);
+            QCOMPARE(double(layer.OwnE), c.enteredEAndFc[0].toDouble());
+            QCOMPARE(double(layer.OwnFc), c.enteredEAndFc[2].toDouble());
+            QVERIFY(!layer.OwnEFromFc);
         }
-        TfrmPierMaterial dialog(layer, *m_data);
-        QVERIFY(showActive(&dialog));
-        const char* unitLabels[] = { "lblFcUnit", "lblEUnit", "lblWidthUnit" };
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(dialog.findChild<QLabel*>(QLatin1String(unitLabels[i]))->text(), unitTexts[i]);
-        QCOMPARE(dialog.Edit4->text(), shownE);
-
-        pickItem(dialog.ComboBox1, steel);
-        dialog.Edit1->setFocus(Qt::TabFocusReason);
-        QVERIFY(!dialog.Edit6->isVisible());
-        QVERIFY(!dialog.RadioButton1->isVisible());
-        QVERIFY(!dialog.RadioButton2->isVisible());
-        QVERIFY(dialog.RadioButton2->isChecked());
-        QVERIFY(dialog.Edit4->isEnabled());
-        QCOMPARE(dialog.Edit4->text(), steelE);
-        pickItem(dialog.ComboBox1, piTimber);
-        dialog.Edit1->setFocus(Qt::TabFocusReason);
-        QCOMPARE(dialog.Edit4->text(), timberE);
-        pickItem(dialog.ComboBox1, concrete);
-        dialog.Edit1->setFocus(Qt::TabFocusReason);
-        QVERIFY(dialog.Edit6->isVisible());
-        QVERIFY(dialog.RadioButton1->isChecked());
-        QCOMPARE(dialog.Edit6->text(), concreteFc);
-        QCOMPARE(dialog.Edit4->text(), concreteE);
-
-        QTest::mouseClick(dialog.RadioButton2, Qt::LeftButton);
-        typeAndLeave(dialog.Edit4, enteredEAndFc[0], dialog.Edit5);
-        QCOMPARE(dialog.Edit4->text(), enteredEAndFc[1]);
-        QCOMPARE(dialog.Edit6->text(), enteredEAndFc[2]);
-        dialog.SaveToLayer();
-        QCOMPARE(int(layer.OwnInterface), concrete);
-        QCOMPARE(double(layer.OwnE), enteredEAndFc[0].toDouble());
-        QCOMPARE(double(layer.OwnFc), enteredEAndFc[2].toDouble());
-        QVERIFY(!layer.OwnEFromFc);
     }
 
     void fcAndEFollowEachOther()
