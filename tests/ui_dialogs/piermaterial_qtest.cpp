@@ -164,8 +164,8 @@ private slots:
             QStringList enteredEAndFc; // typed, shown, f'c derived
         } cases[] = {
             // 57000 sqrt(f'c psi) / 1000 ksi; (E x 1000 / 57000)^2 psi.
-            { kUnitsUS, { "psi", "ksi", "ft" }, "3605", piRoughSteel, "29000", "1500", piRoughConcrete, "2500",
-                "2850", { "4000", "4000", "4925" } },
+            { kUnitsUS, { "psi", "ksi", "ft" }, "3605", piRoughSteel, "29000", "1500", piRoughConcrete,
+                "2500", "2850", { "4000", "4000", "4925" } },
             // 4700 sqrt(f'c MPa) MPa; (E / 4700)^2 MPa.
             { kUnitsSI, { "MPa", "MPa", "m" }, fixed(4700 * std::sqrt(30.0), 1), piSmoothSteel, "205000.0",
                 "11000.0", piSmoothConcrete, "17.0", fixed(4700 * std::sqrt(17.0), 1),

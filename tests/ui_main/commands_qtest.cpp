@@ -361,8 +361,10 @@ private slots:
                 [](TfrmLPMain* w) { return resultsShown(w); }, true },
         };
         for (const auto& way : ways)
-            for (QMessageBox::StandardButton answer : { QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::No }) {
-                const QByteArray where = (way.what + QStringLiteral(" answered %1").arg(int(answer))).toLocal8Bit();
+            for (QMessageBox::StandardButton answer :
+                { QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::No }) {
+                const QByteArray where
+                    = (way.what + QStringLiteral(" answered %1").arg(int(answer))).toLocal8Bit();
                 auto w = openWindow();
                 typeAndLeave(w.get(), w->Edit1, QStringLiteral("60"));
                 {
