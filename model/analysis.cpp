@@ -8,48 +8,12 @@
 #include "model/lpclasses.h"
 #include "model/tables.h"
 
-#include <cfenv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
-namespace {
+namespace analysis {
 
-// std::llrint for Extended without the library call: the x87 unit converts in its current
-// rounding mode, which is all the library's version does.
-inline std::int64_t fpuRound(Extended x)
-{
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    std::int64_t r;
-    __asm__("fistpll %0" : "=m"(r) : "t"(x) : "st");
-    return r;
-#else
-    return std::llrint(x);
-#endif
-}
-
-// roundHalfEven once the rounding mode is known to be to-nearest: there the unit itself rounds
-// halves to even, in one instruction; NaN and the ends of the range take the model's general way.
-inline std::int64_t roundHalfEvenNearest(Extended x)
-{
-    if (std::fabs(x) < 0x1p62L)
-        return fpuRound(x);
-    return RoundHalfEven(x);
-}
-
-bool roundsToNearest()
-{
-    return std::fegetround() == FE_TONEAREST;
-}
-
-// Depth in thousandths, by the rule of roundHalfEven; `nearest` is roundsToNearest() of this run.
-inline std::int64_t toMilli(Extended depth, bool nearest)
-{
-    return nearest ? roundHalfEvenNearest(depth * 1000) : RoundHalfEven(depth * 1000);
-}
-
-// sinCos, inlined into the node loop so that both results stay in registers.
-inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
+void sinCos(Extended x, Extended& sinX, Extended& cosX)
 {
     // pi/2 = kHalfPi1 + kHalfPi2 + kHalfPi3; the first two have 32 significant bits, so n times
     // them is exact for |n| < 2^32.
@@ -62,7 +26,7 @@ inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
         cosX = std::cos(x);
         return;
     }
-    const auto n = fpuRound(x * kTwoOverPi);
+    const auto n = std::llrint(x * kTwoOverPi);
     const auto nx = static_cast<Extended>(n);
     const Extended r = ((x - nx * kHalfPi1) - nx * kHalfPi2) - nx * kHalfPi3;
     const Extended s = std::sin(r);
@@ -87,20 +51,6 @@ inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
     }
 }
 
-} // namespace
-
-namespace analysis {
-
-std::int64_t roundHalfEven(Extended x)
-{
-    return roundsToNearest() ? roundHalfEvenNearest(x) : RoundHalfEven(x);
-}
-
-void sinCos(Extended x, Extended& sinX, Extended& cosX)
-{
-    reducedSinCos(x, sinX, cosX);
-}
-
 Extended ratio(Extended a, Extended b)
 {
     if (b == 0)
@@ -118,19 +68,18 @@ int bearingFactorAngle(Extended phi)
         x = kNqLastAngle;
     if (x < kNqFirstAngle)
         x = kNqFirstAngle;
-    return static_cast<int>(roundHalfEven(x));
+    return static_cast<int>(RoundHalfEven(x));
 }
 
 LayerScan::LayerScan(const TLPData& data)
     : m_data(data)
     , m_count(data.Layers.Count())
-    , m_nearest(roundsToNearest())
 {
     Extended top = 0;
     for (; m_cached < m_count && m_cached < kCached; ++m_cached) {
         const TLayer* layer = data.Layers[m_cached];
         const Extended bottom = top + layer->Thickness;
-        m_entries[m_cached] = { layer, top, toMilli(bottom, m_nearest) };
+        m_entries[m_cached] = { layer, top, RoundHalfEven(bottom * 1000) };
         top = bottom;
     }
 }
@@ -139,7 +88,7 @@ LayerHit LayerScan::at(Extended depth) const
 {
     if (m_count == 0)
         return {};
-    const std::int64_t d = toMilli(depth, m_nearest);
+    const std::int64_t d = RoundHalfEven(depth * 1000);
     std::int64_t topMilli = 0;
     int j = 0;
     for (; j < m_cached; ++j) {
@@ -156,7 +105,7 @@ LayerHit LayerScan::at(Extended depth) const
         if (j == m_count - 1)
             return { layer, top };
         const Extended bottom = top + layer->Thickness;
-        const std::int64_t bottomMilli = toMilli(bottom, m_nearest);
+        const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
         if (topMilli <= d && d <= bottomMilli)
             return { layer, top };
         top = bottom;
@@ -184,13 +133,6 @@ Extended smallerOf(Extended a, Extended b)
     if (std::isnan(a) || std::isnan(b))
         return kNaN;
     return a < b ? a : b;
-}
-
-// to = from for a value already in memory, as a plain 16-byte move: through the FPU it would
-// take an 80-bit store, several times dearer, and a node stores dozens of values.
-inline void copyValue(Extended& to, const Extended& from)
-{
-    std::memcpy(&to, &from, sizeof(Extended));
 }
 
 // A divisor made ready for plain division: zero becomes NaN, so that x / d is NaN exactly where
@@ -285,9 +227,7 @@ Extended TLPData::SubUnitFactor() const
     return UnitValue(1000, 12);
 }
 
-// flatten: the helpers of this file (layer lookup, rounding, layer constants) are inlined into the
-// node loop, where a call would force every live Extended out to memory and back.
-[[gnu::flatten]] void TLPData::Calculate()
+void TLPData::Calculate()
 {
     const bool si = Units == kUnitsSI;
     const int layerCount = Layers.Count();
@@ -297,15 +237,14 @@ Extended TLPData::SubUnitFactor() const
     for (int k = 1; k <= kNodeCount; ++k)
         Node(k).Depth = static_cast<Extended>(k - 1) * PileLength / 40;
     {
-        const bool nearest = roundsToNearest();
         int k = 1;
         Extended bottom = 0;
         for (int j = 0; j + 1 < layerCount; ++j) {
             bottom += Layers[j]->Thickness;
             if (!std::isfinite(bottom))
                 break;
-            const std::int64_t bottomMilli = toMilli(bottom, nearest);
-            while (k <= kNodeCount && toMilli(Node(k).Depth, nearest) <= bottomMilli)
+            const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
+            while (k <= kNodeCount && RoundHalfEven(Node(k).Depth * 1000) <= bottomMilli)
                 ++k;
             // A bottom at or below the tip has no node beneath it; moving the tip onto it would
             // change the pile's length, so it and every deeper bottom are left alone.
@@ -419,7 +358,7 @@ Extended TLPData::SubUnitFactor() const
         const Extended x = lambdaNumerator * KB / lc.lambdaDivisor;
         const Extended lambda = std::sqrt(std::sqrt(x));
         Extended s, c;
-        reducedSinCos(lambda * z, s, c);
+        analysis::sinCos(lambda * z, s, c);
         const Extended e = std::exp(-lambda * z);
         const Extended lambda2 = lambda * lambda;
         Extended shear, moment, deflection;
@@ -435,8 +374,8 @@ Extended TLPData::SubUnitFactor() const
         }
         n.K = K;
         n.KB = KB;
-        copyValue(n.E, lc.E);
-        copyValue(n.I, lc.I);
+        n.E = lc.E;
+        n.I = lc.I;
         n.Lambda = lambda;
         n.SinLZ = s;
         n.CosLZ = c;
@@ -460,9 +399,9 @@ Extended TLPData::SubUnitFactor() const
         n.GammaW = gammaW;
         n.PorePressure = pore;
         n.SigmaVEff = sigmaEff;
-        copyValue(n.Phi, lc.phi);
-        copyValue(n.K0, lc.k0);
-        copyValue(n.TanPhi, lc.tanPhi);
+        n.Phi = lc.phi;
+        n.K0 = lc.k0;
+        n.TanPhi = lc.tanPhi;
 
         // ---- capacity of a pile whose tip would be at this node (all 0 at the head)
         Extended ultSide = 0, ultEnd = 0, effSideUlt = 0, effEndUlt = 0;

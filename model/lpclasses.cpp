@@ -525,14 +525,18 @@ TLayer* TLPData::LayerAtDepth(Extended Z) const
     if (count == 0)
         return nullptr;
     const std::int64_t d = RoundHalfEven(Z * 1000);
-    // Tops and bottoms accumulate from the first layer exactly as TLayer::Top and Bottom do.
+    // Tops and bottoms accumulate from the first layer exactly as TLayer::Top and Bottom do; a
+    // top is the bottom above, so its rounding is carried down rather than repeated.
     Extended top = 0;
+    std::int64_t topMilli = 0;
     for (int i = 0; i < count; ++i) {
         TLayer* layer = Layers.GetLayer(i);
         const Extended bottom = top + layer->Thickness;
-        if (RoundHalfEven(top * 1000) <= d && d <= RoundHalfEven(bottom * 1000))
+        const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
+        if (topMilli <= d && d <= bottomMilli)
             return layer;
         top = bottom;
+        topMilli = bottomMilli;
     }
     return Layers.GetLayer(count - 1);
 }
