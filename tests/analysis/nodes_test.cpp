@@ -333,8 +333,9 @@ TEST(Rounding, HalvesGoToEvenInEveryRoundingMode)
         Extended x;
         std::int64_t rounded;
     } cases[] = { { 0.5L, 0 }, { 1.5L, 2 }, { 2.5L, 2 }, { 2.5000001L, 3 }, { 3.2L, 3 }, { -0.5L, 0 },
-        { -1.5L, -2 }, { -2.4L, -2 }, { -3.7L, -4 }, { 10125.0L, 10125 }, { 0x1p62L + 0.5L, std::int64_t { 1 } << 62 },
-        { 0x1p62L + 1.5L, (std::int64_t { 1 } << 62) + 2 }, { kNaN, 0 }, { 1e30L, std::numeric_limits<std::int64_t>::max() },
+        { -1.5L, -2 }, { -2.4L, -2 }, { -3.7L, -4 }, { 10125.0L, 10125 },
+        { 0x1p62L + 0.5L, std::int64_t { 1 } << 62 }, { 0x1p62L + 1.5L, (std::int64_t { 1 } << 62) + 2 },
+        { kNaN, 0 }, { 1e30L, std::numeric_limits<std::int64_t>::max() },
         { -kInf, std::numeric_limits<std::int64_t>::min() } };
     for (int mode : { FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO }) {
         std::vector<std::int64_t> got;
@@ -343,7 +344,8 @@ TEST(Rounding, HalvesGoToEvenInEveryRoundingMode)
             got.push_back(RoundHalfEven(c.x));
         std::fesetround(FE_TONEAREST);
         for (std::size_t i = 0; i < got.size(); ++i)
-            EXPECT_EQ(got[i], cases[i].rounded) << "mode " << mode << " x " << static_cast<double>(cases[i].x);
+            EXPECT_EQ(got[i], cases[i].rounded)
+                << "mode " << mode << " x " << static_cast<double>(cases[i].x);
     }
 }
 
