@@ -283,10 +283,7 @@ private slots:
         LoopbackServer server;
         const QByteArray archive = makeZip(
             { { "fendrix-2.1.8", "#!/bin/sh\necho started > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } });
-        LoopbackServer::Reply file = LoopbackServer::file(archive);
-        file.pieceSize = 50;
-        file.pieceDelayMs = 40;
-        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", file);
+        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", { .body = archive, .pieceSize = 50, .pieceDelayMs = 40 });
         int terminated = 0;
         bool startedBeforeAsked = true;
         SetUpdateTerminateHook(
@@ -374,10 +371,7 @@ private slots:
         QFETCH(QByteArray, version);
         QFETCH(bool, mute);
         LoopbackServer server;
-        LoopbackServer::Reply page = LoopbackServer::page(LoopbackServer::infoPage(version, "x", "y"));
-        page.status = status;
-        page.mute = mute;
-        server.setReply(kPage, page);
+        server.setReply(kPage, { .status = status, .body = LoopbackServer::infoPage(version, "x", "y"), .mute = mute });
         Answerer answerer;
         bool wasShown = false;
         QElapsedTimer clock;
@@ -424,9 +418,7 @@ private slots:
     void closingWhileCheckingAbortsWithoutAMessage()
     {
         LoopbackServer server;
-        LoopbackServer::Reply stalled = LoopbackServer::page(LoopbackServer::infoPage("2.1.8", "x", "y"));
-        stalled.stall = true;
-        server.setReply(kPage, stalled);
+        server.setReply(kPage, { .body = LoopbackServer::infoPage("2.1.8", "x", "y"), .stall = true });
         Answerer answerer;
         bool wasBusy = false;
         runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
@@ -444,11 +436,8 @@ private slots:
     {
         LoopbackServer server;
         // 2 MiB in four pieces a second apart: the counter rests at 512 / 2048 KB for a while.
-        QByteArray release(2097152, 'r');
-        LoopbackServer::Reply slow = LoopbackServer::file(release);
-        slow.pieceSize = 524288;
-        slow.pieceDelayMs = 1500;
-        server.offer(kPage, "2.1.9", "big.bin", slow);
+        server.offer(kPage, "2.1.9", "big.bin",
+            { .body = QByteArray(2097152, 'r'), .pieceSize = 524288, .pieceDelayMs = 1500 });
         int terminated = 0;
         SetUpdateTerminateHook({}, [&terminated] { ++terminated; });
         // Yes to the update, No to the first "abort?", Yes to the second.
