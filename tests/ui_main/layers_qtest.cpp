@@ -1,6 +1,6 @@
 // The soil layer rows driven by object name: adding, deleting and moving rows within 2..13
 // layers, the row values going into their layers and back, the subgrade-reaction range, the
-// cohesion defaults and the negative-skin-friction rule.
+// cohesion defaults in both unit systems and the negative-skin-friction rule.
 #include "mainwindowtesting.h"
 
 #include "bench/analysis/project13.h"
@@ -253,7 +253,59 @@ private slots:
         QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
-    void granularCohesionAndNegativeSkinFriction()
+    // A granular layer without cohesion shows a default and its cohesion is held to a limit;
+    // switching a row to granular soil sets another default.
+    void granularCohesion_data()
+    {
+        QTest::addColumn<bool>("si");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("zeroShows");
+        QTest::addColumn<QString>("overLimit");
+        QTest::addColumn<QString>("limit");
+        QTest::addColumn<QString>("switchedTo");
+        QTest::newRow("English ksf") << false << "Cohesion, ksf" << "0.1" << "2.9" << "2.0" << "0.1";
+        QTest::newRow("SI kPa") << true << "Cohesion, KPa" << "25" << "140" << "100" << "5";
+    }
+
+    void granularCohesion()
+    {
+        QFETCH(bool, si);
+        QFETCH(QString, caption);
+        QFETCH(QString, zeroShows);
+        QFETCH(QString, overLimit);
+        QFETCH(QString, limit);
+        QFETCH(QString, switchedTo);
+        const auto value = [](const QString& text) { return Extended(text.toDouble()); };
+        // The defaults are given in long double and the limits in double.
+        const auto near = [](Extended a, Extended b) { return std::fabs(a - b) < 1e-9L; };
+        auto w = openWindow();
+        openDemo(w.get(), si);
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(w->Label58->text(), caption);
+        int granular = -1;
+        int other = -1;
+        for (int i = 0; i < layers.Count(); ++i) {
+            if (layers[i]->MatType == lpmtGranularSoil && granular < 0)
+                granular = i;
+            else if (layers[i]->MatType != lpmtGranularSoil && layers[i]->MatType != lpmtLimeStoneBedrock
+                && other < 0)
+                other = i;
+        }
+        QVERIFY(granular >= 0 && other >= 0);
+        QLineEdit* cohesion = edit(w.get(), row("Cohesion", granular + 1));
+        typeAndLeave(w.get(), cohesion, QStringLiteral("0"));
+        QVERIFY(near(layers[granular]->Cohesion, value(zeroShows)));
+        QCOMPARE(cohesion->text(), fixed(value(zeroShows), 2));
+        typeAndLeave(w.get(), cohesion, overLimit);
+        QVERIFY(near(layers[granular]->Cohesion, value(limit)));
+        QCOMPARE(cohesion->text(), fixed(value(limit), 2));
+        QComboBox* material = child<QComboBox>(w.get(), row("MatType", other + 1));
+        choose(material, material->findData(int(lpmtGranularSoil)));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
+        QVERIFY(near(layers[other]->Cohesion, value(switchedTo)));
+    }
+
+    void looseSandTicksNegativeSkinFriction()
     {
         auto w = openWindow();
         openDemo(w.get());
@@ -262,12 +314,9 @@ private slots:
         TLayer* first = layers[0];
         QCOMPARE(first->MatType, lpmtGranularSoil);
         QCOMPARE(layers[1]->MatType, lpmtCohesiveSoil);
-        // A granular layer without cohesion shows 0.1 ksf.
+        // The demo's sand, without cohesion, shows the default as it opens.
         QCOMPARE(first->Cohesion, Extended(0.1L));
         QCOMPARE(edit(w.get(), row("Cohesion", 1))->text(), QStringLiteral("0.10"));
-        // Granular cohesion is limited to 2.0 ksf in English.
-        typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 1)), QStringLiteral("2.9"));
-        QCOMPARE(first->Cohesion, 2.0L);
 
         // SPT N that makes the sand loose ticks its NSF box; dense unticks it.
         QCheckBox* nsf = child<QCheckBox>(w.get(), row("NSF", 1));
@@ -296,11 +345,6 @@ private slots:
         QVERIFY(std::fabs(layers[1]->Cohesion - 0.2L * c0) < 0.006L);
         typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 2)), QStringLiteral("2.9"));
         QVERIFY(std::fabs(layers[1]->Cohesion - c0) < 0.006L);
-        // Switching a row to granular soil sets 0.1 ksf.
-        QComboBox* material = child<QComboBox>(w.get(), row("MatType", 2));
-        choose(material, material->findData(int(lpmtGranularSoil)));
-        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
-        QCOMPARE(layers[1]->Cohesion, Extended(0.1L));
     }
 
     // The pictures the window shows after opening a project, after each pile shape is chosen
