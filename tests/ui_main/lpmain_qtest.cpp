@@ -53,12 +53,15 @@ void storeAutoUpdates(bool on)
     key.writeBool(QStringLiteral("AutoUpdates"), on);
 }
 
-int storedInt(const QString& name)
+// The stored window state and bounds: WinState, Left, Top, Width, Height; -1 where missing.
+QList<int> storedWindow()
 {
+    QList<int> out;
     platform::SettingsKey key;
-    if (!key.openKey(kWinPos, false) || !key.valueExists(name))
-        return -1;
-    return key.readInteger(name);
+    const bool open = key.openKey(kWinPos, false);
+    for (const char* name : { "WinState", "Left", "Top", "Width", "Height" })
+        out << (open && key.valueExists(QLatin1String(name)) ? key.readInteger(QLatin1String(name)) : -1);
+    return out;
 }
 
 } // namespace
@@ -247,11 +250,7 @@ private slots:
             window->resize(1200, 800);
             QTRY_COMPARE(window->size(), QSize(1200, 800));
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 0);
-        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
-        QCOMPARE(storedInt(QStringLiteral("Top")), 90);
-        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
-        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        QCOMPARE(storedWindow(), QList<int>({ 0, 120, 90, 1200, 800 }));
         {
             auto window = openWindow(false);
             QCOMPARE(window->pos(), QPoint(120, 90));
@@ -259,17 +258,14 @@ private slots:
             window->show();
             window->setWindowState(Qt::WindowMaximized);
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 2);
-        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
-        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
+        QCOMPARE(storedWindow(), QList<int>({ 2, 120, 90, 1200, 800 })); // the normal bounds
         {
             auto window = openWindow(false);
             QVERIFY(window->windowState() & Qt::WindowMaximized);
             QCOMPARE(window->normalGeometry().size(), QSize(1200, 800));
             window->setWindowState(Qt::WindowMinimized);
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 1);
-        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        QCOMPARE(storedWindow(), QList<int>({ 1, 120, 90, 1200, 800 }));
         {
             // A program that starts minimised seems not to start at all.
             auto window = openWindow(false);
