@@ -39,7 +39,17 @@ QToolButton* rowButton(TfrmLPMain* w, const char* base, int n)
     return child<QToolButton>(w, row(base, n));
 }
 
+struct CohesionCase {
+    bool si;
+    const char* caption;
+    Extended zeroShows;
+    const char* overLimit;
+    Extended limit, switchedTo;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(CohesionCase)
 
 class LayerRowsTest : public QObject {
     Q_OBJECT
@@ -257,31 +267,18 @@ private slots:
     // switching a row to granular soil sets another default.
     void granularCohesion_data()
     {
-        QTest::addColumn<bool>("si");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("zeroShows");
-        QTest::addColumn<QString>("overLimit");
-        QTest::addColumn<QString>("limit");
-        QTest::addColumn<QString>("switchedTo");
-        QTest::newRow("English ksf") << false << "Cohesion, ksf" << "0.1" << "2.9" << "2.0" << "0.1";
-        QTest::newRow("SI kPa") << true << "Cohesion, KPa" << "25" << "140" << "100" << "5";
+        QTest::addColumn<CohesionCase>("c");
+        QTest::newRow("English ksf") << CohesionCase { false, "Cohesion, ksf", 0.1L, "2.9", 2, 0.1L };
+        QTest::newRow("SI kPa") << CohesionCase { true, "Cohesion, KPa", 25, "140", 100, 5 };
     }
 
     void granularCohesion()
     {
-        QFETCH(bool, si);
-        QFETCH(QString, caption);
-        QFETCH(QString, zeroShows);
-        QFETCH(QString, overLimit);
-        QFETCH(QString, limit);
-        QFETCH(QString, switchedTo);
-        const auto value = [](const QString& text) { return Extended(text.toDouble()); };
-        // The defaults are given in long double and the limits in double.
-        const auto near = [](Extended a, Extended b) { return std::fabs(a - b) < 1e-9L; };
+        QFETCH(CohesionCase, c);
         auto w = openWindow();
-        openDemo(w.get(), si);
+        openDemo(w.get(), c.si);
         TLayerList& layers = w->LPData->Layers;
-        QCOMPARE(w->Label58->text(), caption);
+        QCOMPARE(w->Label58->text(), QLatin1String(c.caption));
         int granular = -1;
         int other = -1;
         for (int i = 0; i < layers.Count(); ++i) {
@@ -294,15 +291,15 @@ private slots:
         QVERIFY(granular >= 0 && other >= 0);
         QLineEdit* cohesion = edit(w.get(), row("Cohesion", granular + 1));
         typeAndLeave(w.get(), cohesion, QStringLiteral("0"));
-        QVERIFY(near(layers[granular]->Cohesion, value(zeroShows)));
-        QCOMPARE(cohesion->text(), fixed(value(zeroShows), 2));
-        typeAndLeave(w.get(), cohesion, overLimit);
-        QVERIFY(near(layers[granular]->Cohesion, value(limit)));
-        QCOMPARE(cohesion->text(), fixed(value(limit), 2));
+        QVERIFY(std::fabs(layers[granular]->Cohesion - c.zeroShows) < 1e-9L); // read back from its text
+        QCOMPARE(cohesion->text(), fixed(c.zeroShows, 2));
+        typeAndLeave(w.get(), cohesion, QLatin1String(c.overLimit));
+        QCOMPARE(layers[granular]->Cohesion, c.limit);
+        QCOMPARE(cohesion->text(), fixed(c.limit, 2));
         QComboBox* material = child<QComboBox>(w.get(), row("MatType", other + 1));
         choose(material, material->findData(int(lpmtGranularSoil)));
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
-        QVERIFY(near(layers[other]->Cohesion, value(switchedTo)));
+        QCOMPARE(layers[other]->Cohesion, c.switchedTo);
     }
 
     void looseSandTicksNegativeSkinFriction()

@@ -14,6 +14,21 @@
 
 using namespace testing_window;
 
+namespace {
+
+struct ModulusCase {
+    bool si;
+    const char* typedE;
+    const char* fcShown;
+    Extended eFromRootFc; // E = this x sqrt(f'c)
+    int eDecimals;
+    Extended steelE, timberE, concreteFc;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ModulusCase)
+
 class UnitsTest : public QObject {
     Q_OBJECT
 
@@ -26,52 +41,38 @@ private slots:
     // interface sets its material's modulus, and concrete resets f'c even after an entered E.
     void modulusAndStrengthFollowEachOther_data()
     {
-        QTest::addColumn<bool>("si");
-        QTest::addColumn<QString>("typedE");
-        QTest::addColumn<QString>("fcShown");
-        QTest::addColumn<double>("eFromRootFc"); // E = this x sqrt(f'c)
-        QTest::addColumn<int>("eDecimals");
-        QTest::addColumn<double>("steelE");
-        QTest::addColumn<double>("timberE");
-        QTest::addColumn<double>("concreteFc");
+        QTest::addColumn<ModulusCase>("c");
         // (3605 x 1000 / 57000)^2 = 4000; (25000 / 4700)^2 = 28.29.
-        QTest::newRow("English") << false << "3605" << "4000" << 57.0 << 0 << 29000.0 << 1500.0 << 2500.0;
-        QTest::newRow("SI") << true << "25000" << "28.3" << 4700.0 << 1 << 200000.0 << 10000.0 << 18.0;
+        QTest::newRow("English") << ModulusCase { false, "3605", "4000", 57, 0, 29000, 1500, 2500 };
+        QTest::newRow("SI") << ModulusCase { true, "25000", "28.3", 4700, 1, 200000, 10000, 18 };
     }
 
     void modulusAndStrengthFollowEachOther()
     {
-        QFETCH(bool, si);
-        QFETCH(QString, typedE);
-        QFETCH(QString, fcShown);
-        QFETCH(double, eFromRootFc);
-        QFETCH(int, eDecimals);
-        QFETCH(double, steelE);
-        QFETCH(double, timberE);
-        QFETCH(double, concreteFc);
+        QFETCH(ModulusCase, c);
         auto w = openWindow();
-        if (si)
+        if (c.si)
             choose(w->ComboBox1, 1);
-        QCOMPARE(w->LPData->Units, si ? kUnitsSI : kUnitsUS);
+        QCOMPARE(w->LPData->Units, c.si ? kUnitsSI : kUnitsUS);
         click(w->RadioButton2);
         QVERIFY(w->Edit8->isEnabled());
         QVERIFY(!w->Edit3->isEnabled());
-        typeAndLeave(w.get(), w->Edit8, typedE);
-        QCOMPARE(w->Edit3->text(), fcShown);
-        const Extended fc = fcShown.toDouble();
+        typeAndLeave(w.get(), w->Edit8, QLatin1String(c.typedE));
+        QCOMPARE(w->Edit3->text(), QLatin1String(c.fcShown));
+        const Extended fc = QString::fromLatin1(c.fcShown).toDouble();
         QVERIFY(std::fabs(w->LPData->Fc - fc) < 1e-9L);
-        QCOMPARE(w->Edit8->text(), fixed(eFromRootFc * std::sqrt(fc), eDecimals));
+        QCOMPARE(w->Edit8->text(), fixed(c.eFromRootFc * std::sqrt(fc), c.eDecimals));
         QVERIFY(!w->LPData->EFromFc);
 
         choose(w->ComboBox3, piRoughSteel);
         QVERIFY(w->Edit3->isHidden());
-        QCOMPARE(w->LPData->E, Extended(steelE));
+        QCOMPARE(w->LPData->E, c.steelE);
         choose(w->ComboBox3, piTimber);
-        QCOMPARE(w->LPData->E, Extended(timberE));
+        QCOMPARE(w->LPData->E, c.timberE);
         choose(w->ComboBox3, piSmoothConcrete);
         QVERIFY(!w->Edit3->isHidden());
-        QCOMPARE(w->LPData->Fc, Extended(concreteFc));
-        QCOMPARE(w->Edit8->text(), fixed(eFromRootFc * std::sqrt(Extended(concreteFc)), eDecimals));
+        QCOMPARE(w->LPData->Fc, c.concreteFc);
+        QCOMPARE(w->Edit8->text(), fixed(c.eFromRootFc * std::sqrt(c.concreteFc), c.eDecimals));
     }
 
     void tipAreaInSquareFeetOrSquareMetres()
