@@ -78,16 +78,6 @@ int columnWidth(const TLPData& data, int fontSize)
     return probe.Canvas().TextWidth(QStringLiteral("XXXX"));
 }
 
-std::unique_ptr<TLPData> steelDemo(TPileShape shape)
-{
-    auto data = LoadDemo(kUnitsUS);
-    data->Interface = piRoughSteel;
-    data->Shape = shape;
-    data->SelectSection(0);
-    data->Calculate();
-    return data;
-}
-
 } // namespace
 
 class DiagramTest : public QObject {
@@ -445,7 +435,7 @@ void DiagramTest::narrowFlangeWidthTextStandsOutside()
 {
     // A flange just too narrow for its width's text between the two arrow heads (wider than the
     // text and one head): the text goes right of the outside arrows, clear of the heads.
-    auto data = steelDemo(psSquare);
+    auto data = SteelDemo(psSquare);
     QVERIFY(data->UsesIShape());
     TIShape& shape = data->IShape;
     shape.d = 14;
@@ -490,7 +480,7 @@ void DiagramTest::pipeSection()
 {
     // A user-defined pipe without an outside diameter is drawn at the pile's width (table pipes are
     // in the baselines).
-    auto data = steelDemo(psCircle);
+    auto data = SteelDemo(psCircle);
     QVERIFY(data->UsesPipeSection());
     data->SteelInput.ConcreteFilled = true;
     data->PipeShape.OD = 0;
@@ -551,7 +541,7 @@ void DiagramTest::pileWidthDimensionSpansThePile()
         return drawn == pl + (pr - pl) / 4 - (pl + 2);
     };
     {
-        auto data = steelDemo(psRectangle);
+        auto data = SteelDemo(psRectangle);
         QVERIFY(data->UsesIShape());
         data->Width = 3;
         data->Width2 = 1.5L;
@@ -566,7 +556,7 @@ void DiagramTest::pileWidthDimensionSpansThePile()
         QVERIFY(lineAcross(d, cx - half, cx + half, pt - LS));
     }
     {
-        auto data = steelDemo(psOctagon);
+        auto data = SteelDemo(psOctagon);
         QVERIFY(data->UsesPipeSection());
         data->Width = 3;
         TDiagramDraw d(*data);

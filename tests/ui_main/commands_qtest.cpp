@@ -27,6 +27,12 @@ namespace {
 
 const QString kQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class CommandsTest : public QObject {
@@ -119,11 +125,7 @@ private slots:
         QTemporaryDir dir;
         const QString good = dir.filePath(QStringLiteral("good.fdx"));
         const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("Some other program's file, not a project at all.");
-        }
+        QVERIFY(writeFile(bad, "Some other program's file, not a project at all."));
         auto w = openWindow();
         typeAndLeave(w.get(), w->Edit1, QStringLiteral("42"));
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("31"));
@@ -167,11 +169,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not a project");
-        }
+        QVERIFY(writeFile(bad, "not a project"));
         auto w = openWindow();
         // Project files named in capitals are shown too, and any file when asked for all.
         QCOMPARE(w->OD().QtFilter(), QStringLiteral("Braxholm Fendrix files (*.fdx *.FDX);;All Files (*)"));
