@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -540,33 +541,24 @@ void DiagramTest::pileWidthDimensionSpansThePile()
             drawn += ColourNear(d.Bitmap, x, y, kBlack, 1);
         return drawn == pl + (pr - pl) / 4 - (pl + 2);
     };
-    {
-        auto data = SteelDemo(psRectangle);
-        QVERIFY(data->UsesIShape());
+    // An I/H section 3 ft wide and 1.5 ft deep, a pipe 3 ft across.
+    for (const auto& [shape, kind, depth] :
+        { std::tuple { psRectangle, dkWSection, 1.5L }, std::tuple { psOctagon, dkPipeSection, 3.0L } }) {
+        auto data = SteelDemo(shape);
+        QCOMPARE(data->UsesIShape(), kind == dkWSection);
+        QCOMPARE(data->UsesPipeSection(), kind == dkPipeSection);
         data->Width = 3;
-        data->Width2 = 1.5L;
+        if (kind == dkWSection)
+            data->Width2 = depth;
         TDiagramDraw d(*data);
         d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
         d.Canvas().SetFontHeight(d.FontSize());
         const int LS = d.LineSpacing();
-        QVERIFY(d.Draw(dkWSection));
+        QVERIFY(d.Draw(kind));
         const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
         const int half = int(RoundHalfEven(3 * d.Scale / 2));
-        const int pt = cy - int(RoundHalfEven(1.5 * d.Scale / 2));
-        QVERIFY(lineAcross(d, cx - half, cx + half, pt - LS));
-    }
-    {
-        auto data = SteelDemo(psOctagon);
-        QVERIFY(data->UsesPipeSection());
-        data->Width = 3;
-        TDiagramDraw d(*data);
-        d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
-        d.Canvas().SetFontHeight(d.FontSize());
-        const int LS = d.LineSpacing();
-        QVERIFY(d.Draw(dkPipeSection));
-        const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
-        const int half = int(RoundHalfEven(3 * d.Scale / 2));
-        QVERIFY(lineAcross(d, cx - half, cx + half, cy - half - LS));
+        const int top = cy - int(RoundHalfEven(depth * d.Scale / 2));
+        QVERIFY2(lineAcross(d, cx - half, cx + half, top - LS), qPrintable(QString::number(int(shape))));
     }
 }
 
