@@ -67,7 +67,9 @@ QList<int> storedWindow()
 } // namespace
 
 using testing_window::child;
+using testing_window::choose;
 using testing_window::clearSettings;
+using testing_window::typeAndLeave;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -398,9 +400,7 @@ private slots:
         QVERIFY(w->LPData->StructuralDesign);
         // The load-case heads read on two lines, within their width, in both unit systems.
         for (int units : { 1, 0 }) {
-            QComboBox* system = child<QComboBox>(w, "ComboBox1");
-            system->setCurrentIndex(units);
-            emit system->activated(units);
+            choose(w->ComboBox1, units);
             for (QLabel* head : { w->Label149, w->Label150, w->Label163, w->Label160, w->Label37, w->Label38,
                      w->Label42, w->Label40 }) {
                 const QSize needed = head->sizeHint();
@@ -422,20 +422,10 @@ private slots:
 
         // The timber tab in SI with a wide pile: headings whole, the section modulus (mm^3) whole,
         // and the load duration factor's hint over no heading.
-        QComboBox* system = child<QComboBox>(w, "ComboBox1");
-        system->setCurrentIndex(1);
-        emit system->activated(1);
-        QComboBox* material = child<QComboBox>(w, "ComboBox3");
-        material->setCurrentIndex(piTimber);
-        emit material->activated(piTimber);
-        QComboBox* shape = child<QComboBox>(w, "ComboBox5");
-        shape->setCurrentIndex(psCircle);
-        emit shape->activated(psCircle);
-        QLineEdit* width = child<QLineEdit>(w, "Edit2");
-        width->setFocus();
-        width->selectAll();
-        QTest::keyClicks(width, QStringLiteral("1.2"));
-        child<QWidget>(w, "Button2")->setFocus();
+        choose(w->ComboBox1, 1);
+        choose(w->ComboBox3, piTimber);
+        choose(w->ComboBox5, psCircle);
+        typeAndLeave(w, w->Edit2, QStringLiteral("1.2"));
         QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet7)));
         w->PageControl1->setCurrentWidget(w->TabSheet7);
         QApplication::processEvents();
