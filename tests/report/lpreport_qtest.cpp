@@ -365,11 +365,14 @@ private slots:
 
     void footerDropsTheCompanyWordOnce()
     {
-        for (const auto& [title, footer] : { std::pair { "Braxholm Fendrix Professional", "Fendrix Professional" },
-                 { "Fendrix Professional", "Fendrix Professional" }, { "braxholm Fendrix", "braxholm Fendrix" },
-                 { "Braxholm Braxholm Fendrix", "Braxholm Fendrix" }, { "Fendrix by Braxholm ", "Fendrix by " },
-                 { "BraxholmFendrix", "BraxholmFendrix" } })
-            QCOMPARE(TLPReport::FooterTitle(title, "1.2.3"), QLatin1String(footer) + QStringLiteral(" v1.2.3"));
+        for (const auto& [title, footer] :
+            { std::pair { "Braxholm Fendrix Professional", "Fendrix Professional" },
+                { "Fendrix Professional", "Fendrix Professional" },
+                { "braxholm Fendrix", "braxholm Fendrix" },
+                { "Braxholm Braxholm Fendrix", "Braxholm Fendrix" },
+                { "Fendrix by Braxholm ", "Fendrix by " }, { "BraxholmFendrix", "BraxholmFendrix" } })
+            QCOMPARE(
+                TLPReport::FooterTitle(title, "1.2.3"), QLatin1String(footer) + QStringLiteral(" v1.2.3"));
 
         // On the pages: a title without the company word prints whole; margins come back.
         auto m = demo(kEnglishDemo);

@@ -307,7 +307,8 @@ void DiagramTest::textsKeepApartAndInside()
             };
             for (TPileInterface face : { piRoughConcrete, piRoughSteel }) {
                 ReshapePile(data, shape, face);
-                eachSize(dkSoilProfile, { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) },
+                eachSize(dkSoilProfile,
+                    { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) },
                     [&](TDiagramDraw& d, const QRect& picture, const QString& where) {
                         const auto& texts = d.PlacedTexts;
                         QVERIFY(texts.size() > 10);
@@ -317,7 +318,8 @@ void DiagramTest::textsKeepApartAndInside()
                                 faults << where + texts[i].Text + QStringLiteral(" leaves the picture");
                             for (std::size_t j = i + 1; j < texts.size(); ++j)
                                 if (box.intersects(texts[j].Box))
-                                    faults << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
+                                    faults
+                                        << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
                             if (box.height() > box.width())
                                 continue;
                             for (const QRect& pile : d.PileRects())
@@ -329,7 +331,8 @@ void DiagramTest::textsKeepApartAndInside()
             ReshapePile(data, shape, piRoughConcrete);
             for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
                 data.TieType = tie;
-                eachSize(dkConcreteSection, { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) },
+                eachSize(dkConcreteSection,
+                    { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) },
                     [&](TDiagramDraw& d, const QRect& picture, const QString& where) {
                         QVERIFY(d.PlacedTexts.size() >= 3);
                         for (const auto& text : d.PlacedTexts)
