@@ -26,14 +26,25 @@ private slots:
     void labelTexts();
 };
 
-void ChartTest::mapsValuesAcrossThePlot()
+namespace {
+
+// A line series on the top and right axes, as the graphs draw theirs, through the points.
+TChartSeries* lineThrough(TChart& chart, std::initializer_list<QPointF> points)
 {
-    TChart chart;
     TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
     s->HorizAxis = &chart.TopAxis;
     s->VertAxis = &chart.RightAxis;
-    s->AddXY(0, 10);
-    s->AddXY(40, 30);
+    for (const QPointF& p : points)
+        s->AddXY(p.x(), p.y());
+    return s;
+}
+
+} // namespace
+
+void ChartTest::mapsValuesAcrossThePlot()
+{
+    TChart chart;
+    TChartSeries* s = lineThrough(chart, { { 0, 10 }, { 40, 30 } });
     chart.RenderToImage(400, 300, Qt::white);
     const QRect r = chart.ChartRect();
     QVERIFY(r.width() > 200 && r.height() > 150);
@@ -92,11 +103,7 @@ QStringList labelsOf(TChart& chart, TChartAxis& axis, int w, int h)
 void ChartTest::fixedIncrementLabels()
 {
     TChart chart;
-    TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
-    s->HorizAxis = &chart.TopAxis;
-    s->VertAxis = &chart.RightAxis;
-    s->AddXY(0, 0);
-    s->AddXY(40, 2.5);
+    lineThrough(chart, { { 0, 0 }, { 40, 2.5 } });
     chart.TopAxis.Increment = 5;
     chart.TopAxis.LabelsAngle = 270;
     QCOMPARE(labelsOf(chart, chart.TopAxis, 500, 300),
@@ -108,11 +115,7 @@ void ChartTest::fixedIncrementLabels()
 void ChartTest::crowdedIncrementGrows()
 {
     TChart chart;
-    TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
-    s->HorizAxis = &chart.TopAxis;
-    s->VertAxis = &chart.RightAxis;
-    s->AddXY(0, 0);
-    s->AddXY(1000, 1);
+    lineThrough(chart, { { 0, 0 }, { 1000, 1 } });
     chart.TopAxis.Increment = 1;
     const QStringList labels = labelsOf(chart, chart.TopAxis, 300, 200);
     QVERIFY(labels.size() >= 2 && labels.size() < 30);
@@ -127,11 +130,7 @@ void ChartTest::crowdedIncrementGrows()
 void ChartTest::eventsRunInOrder()
 {
     TChart chart;
-    TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
-    s->HorizAxis = &chart.TopAxis;
-    s->VertAxis = &chart.RightAxis;
-    s->AddXY(0, 0);
-    s->AddXY(1, 1);
+    lineThrough(chart, { { 0, 0 }, { 1, 1 } });
     QStringList order;
     chart.OnBeforeDrawAxes = [&](TChart& c) {
         QVERIFY(c.Canvas() != nullptr);
@@ -156,12 +155,8 @@ void ChartTest::blankedLabelIsNotWritten()
 {
     TChart chart;
     chart.BevelOuter = false;
-    TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
-    s->HorizAxis = &chart.TopAxis;
-    s->VertAxis = &chart.RightAxis;
+    TChartSeries* s = lineThrough(chart, { { 0, 0 }, { 10, 10 } });
     s->Pointer.Visible = false;
-    s->AddXY(0, 0);
-    s->AddXY(10, 10);
     chart.RightAxis.Increment = 5;
     chart.TopAxis.Increment = 5;
     const auto inkRightOfPlot = [&](const QImage& img) {
@@ -185,16 +180,10 @@ void ChartTest::blankedLabelIsNotWritten()
 void ChartTest::undefinedPointsBreakTheLine()
 {
     TChart chart;
-    TChartSeries* s = chart.AddSeries(TChartSeries::TKind::Line);
-    s->HorizAxis = &chart.TopAxis;
-    s->VertAxis = &chart.RightAxis;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    TChartSeries* s = lineThrough(chart, { { 0, 0 }, { 10, nan }, { 20, 0 }, { 30, 10 } });
     s->SeriesColor = QColor(0, 0, 160);
     s->Pointer.Visible = false;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    s->AddXY(0, 0);
-    s->AddXY(10, nan);
-    s->AddXY(20, 0);
-    s->AddXY(30, 10);
     const QImage image = chart.RenderToImage(400, 300, Qt::white);
     // The undefined point is nowhere on the picture.
     QVERIFY(!image.rect().contains(s->CalcXPos(1), s->CalcYPos(1)));

@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -78,16 +79,6 @@ int columnWidth(const TLPData& data, int fontSize)
     return probe.Canvas().TextWidth(QStringLiteral("XXXX"));
 }
 
-std::unique_ptr<TLPData> steelDemo(TPileShape shape)
-{
-    auto data = LoadDemo(kUnitsUS);
-    data->Interface = piRoughSteel;
-    data->Shape = shape;
-    data->SelectSection(0);
-    data->Calculate();
-    return data;
-}
-
 } // namespace
 
 class DiagramTest : public QObject {
@@ -100,7 +91,7 @@ private slots:
     void pileStaysClearOfLayerFills();
     void layersBelowThePileTipStayInTheBox();
     void thinLayersAlternateColumns();
-    void profileTextsKeepApart();
+    void textsKeepApartAndInside();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
     void zeroLengthGivesBlankPicture();
@@ -111,7 +102,6 @@ private slots:
     void pileWidthDimensionSpansThePile();
     void rectangularSectionBars();
     void thinTieStillDrawn();
-    void concreteCalloutsStayInside();
     void noStructuralDesignIsBlank();
     void picturesMatchBaseline();
 };
@@ -285,46 +275,75 @@ void DiagramTest::thinLayersAlternateColumns()
     QVERIFY(soilTexts(5));
 }
 
-// At the main window's sizes (its picture at the usual and at the least window size, and the pile
-// page's picture) and in the enlarged view, no two texts of the profile cover one another, none
-// lies on the pile and none leaves the picture; only the pile length's text stands along the pile.
-void DiagramTest::profileTextsKeepApart()
+// For each demo project and pile shape, at the sizes the window (its picture at the usual and at
+// the least window size, the pile page's), the report and the enlarged view draw them: no text of
+// the profile covers another, lies on the pile or leaves the picture (only the pile length's text
+// stands along the pile), for a concrete and a steel pile; and every callout of the concrete
+// section, frame included, lies inside the picture, for ties and spirals.
+void DiagramTest::textsKeepApartAndInside()
 {
     QStringList faults;
     for (BaselineProject& project : BaselineProjects()) {
         if (!QByteArray(project.name).startsWith("demo"))
             continue;
         TLPData& data = *project.data;
-        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
-            for (TPileInterface face : { piRoughConcrete, piRoughSteel }) {
-                ReshapePile(data, shape, face);
-                for (QSize size : { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) }) {
+        const auto tieType = data.TieType;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
+            // Draws at each size and hands the drawing, the picture's bounds and a fault prefix on.
+            const auto eachSize = [&](TDiagramKind kind, std::initializer_list<QSize> sizes, auto check) {
+                for (QSize size : sizes) {
                     TDiagramDraw d(data);
                     d.Bitmap = QImage(size, QImage::Format_RGB32);
-                    QVERIFY(d.Draw(dkSoilProfile));
-                    const auto& texts = d.PlacedTexts;
-                    QVERIFY(texts.size() > 10);
-                    const QString where = QStringLiteral("\n%1 shape %2 face %3 %4x%5: ")
+                    QVERIFY(d.Draw(kind));
+                    const QString where = QStringLiteral("\n%1 shape %2 face %3 tie %4 %5x%6: ")
                                               .arg(QLatin1String(project.name))
                                               .arg(int(shape))
-                                              .arg(int(face))
+                                              .arg(int(data.Interface))
+                                              .arg(int(data.TieType))
                                               .arg(size.width())
                                               .arg(size.height());
-                    for (std::size_t i = 0; i < texts.size(); ++i) {
-                        const QRect& box = texts[i].Box;
-                        if (!QRect(QPoint(0, 0), size).contains(box))
-                            faults << where + texts[i].Text + QStringLiteral(" leaves the picture");
-                        for (std::size_t j = i + 1; j < texts.size(); ++j)
-                            if (box.intersects(texts[j].Box))
-                                faults << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
-                        if (box.height() > box.width())
-                            continue;
-                        for (const QRect& pile : d.PileRects())
-                            if (box.intersects(pile))
-                                faults << where + texts[i].Text + QStringLiteral(" lies on the pile");
-                    }
+                    check(d, QRect(QPoint(0, 0), size), where);
                 }
+            };
+            for (TPileInterface face : { piRoughConcrete, piRoughSteel }) {
+                ReshapePile(data, shape, face);
+                eachSize(dkSoilProfile,
+                    { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) },
+                    [&](TDiagramDraw& d, const QRect& picture, const QString& where) {
+                        const auto& texts = d.PlacedTexts;
+                        QVERIFY(texts.size() > 10);
+                        for (std::size_t i = 0; i < texts.size(); ++i) {
+                            const QRect& box = texts[i].Box;
+                            if (!picture.contains(box))
+                                faults << where + texts[i].Text + QStringLiteral(" leaves the picture");
+                            for (std::size_t j = i + 1; j < texts.size(); ++j)
+                                if (box.intersects(texts[j].Box))
+                                    faults
+                                        << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
+                            if (box.height() > box.width())
+                                continue;
+                            for (const QRect& pile : d.PileRects())
+                                if (box.intersects(pile))
+                                    faults << where + texts[i].Text + QStringLiteral(" lies on the pile");
+                        }
+                    });
             }
+            ReshapePile(data, shape, piRoughConcrete);
+            for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
+                data.TieType = tie;
+                eachSize(dkConcreteSection,
+                    { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) },
+                    [&](TDiagramDraw& d, const QRect& picture, const QString& where) {
+                        QVERIFY(d.PlacedTexts.size() >= 3);
+                        for (const auto& text : d.PlacedTexts)
+                            if (!picture.contains(text.Box))
+                                faults << where + text.Text + QStringLiteral(" leaves the picture");
+                    });
+            }
+            data.TieType = tieType;
+            if (QTest::currentTestFailed())
+                return;
+        }
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 12).join(QString())));
 }
@@ -420,7 +439,7 @@ void DiagramTest::narrowFlangeWidthTextStandsOutside()
 {
     // A flange just too narrow for its width's text between the two arrow heads (wider than the
     // text and one head): the text goes right of the outside arrows, clear of the heads.
-    auto data = steelDemo(psSquare);
+    auto data = SteelDemo(psSquare);
     QVERIFY(data->UsesIShape());
     TIShape& shape = data->IShape;
     shape.d = 14;
@@ -465,7 +484,7 @@ void DiagramTest::pipeSection()
 {
     // A user-defined pipe without an outside diameter is drawn at the pile's width (table pipes are
     // in the baselines).
-    auto data = steelDemo(psCircle);
+    auto data = SteelDemo(psCircle);
     QVERIFY(data->UsesPipeSection());
     data->SteelInput.ConcreteFilled = true;
     data->PipeShape.OD = 0;
@@ -525,33 +544,24 @@ void DiagramTest::pileWidthDimensionSpansThePile()
             drawn += ColourNear(d.Bitmap, x, y, kBlack, 1);
         return drawn == pl + (pr - pl) / 4 - (pl + 2);
     };
-    {
-        auto data = steelDemo(psRectangle);
-        QVERIFY(data->UsesIShape());
+    // An I/H section 3 ft wide and 1.5 ft deep, a pipe 3 ft across.
+    for (const auto& [shape, kind, depth] :
+        { std::tuple { psRectangle, dkWSection, 1.5L }, std::tuple { psOctagon, dkPipeSection, 3.0L } }) {
+        auto data = SteelDemo(shape);
+        QCOMPARE(data->UsesIShape(), kind == dkWSection);
+        QCOMPARE(data->UsesPipeSection(), kind == dkPipeSection);
         data->Width = 3;
-        data->Width2 = 1.5L;
+        if (kind == dkWSection)
+            data->Width2 = depth;
         TDiagramDraw d(*data);
         d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
         d.Canvas().SetFontHeight(d.FontSize());
         const int LS = d.LineSpacing();
-        QVERIFY(d.Draw(dkWSection));
+        QVERIFY(d.Draw(kind));
         const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
         const int half = int(RoundHalfEven(3 * d.Scale / 2));
-        const int pt = cy - int(RoundHalfEven(1.5 * d.Scale / 2));
-        QVERIFY(lineAcross(d, cx - half, cx + half, pt - LS));
-    }
-    {
-        auto data = steelDemo(psOctagon);
-        QVERIFY(data->UsesPipeSection());
-        data->Width = 3;
-        TDiagramDraw d(*data);
-        d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
-        d.Canvas().SetFontHeight(d.FontSize());
-        const int LS = d.LineSpacing();
-        QVERIFY(d.Draw(dkPipeSection));
-        const int cx = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS, cy = cx;
-        const int half = int(RoundHalfEven(3 * d.Scale / 2));
-        QVERIFY(lineAcross(d, cx - half, cx + half, cy - half - LS));
+        const int top = cy - int(RoundHalfEven(depth * d.Scale / 2));
+        QVERIFY2(lineAcross(d, cx - half, cx + half, top - LS), qPrintable(QString::number(int(shape))));
     }
 }
 
@@ -597,38 +607,6 @@ void DiagramTest::thinTieStillDrawn()
         for (int x = 0; x < image.width(); ++x)
             tiePixels += Pixel(image, x, y) == kTie;
     QVERIFY(tiePixels > 20);
-}
-
-// Every callout of a concrete section, frame included, lies inside the picture at the sizes the
-// window, the report and the enlarged view draw it, for ties and spirals in both unit systems.
-void DiagramTest::concreteCalloutsStayInside()
-{
-    QStringList faults;
-    for (BaselineProject& project : BaselineProjects()) {
-        if (!QByteArray(project.name).startsWith("demo"))
-            continue;
-        TLPData& data = *project.data;
-        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
-            for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
-                ReshapePile(data, shape, piRoughConcrete);
-                data.TieType = tie;
-                for (QSize size : { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) }) {
-                    TDiagramDraw d(data);
-                    d.Bitmap = QImage(size, QImage::Format_RGB32);
-                    QVERIFY(d.Draw(dkConcreteSection));
-                    QVERIFY(d.PlacedTexts.size() >= 3);
-                    for (const auto& text : d.PlacedTexts)
-                        if (!QRect(QPoint(0, 0), size).contains(text.Box))
-                            faults << QStringLiteral("%1 shape %2 %3x%4: %5")
-                                          .arg(QLatin1String(project.name))
-                                          .arg(int(shape))
-                                          .arg(size.width())
-                                          .arg(size.height())
-                                          .arg(text.Text);
-                }
-            }
-    }
-    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void DiagramTest::noStructuralDesignIsBlank()

@@ -164,17 +164,11 @@ void GraphsTest::loadPointBeyondTheDiagramStaysInside()
 
 void GraphsTest::niceIncrements()
 {
-    QCOMPARE(TfrmGraphs::NiceIncrement(12.5), 0.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(13), 5.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(50), 10.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(90), 20.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(37.5), 10.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(62.5), 10.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(87.5), 20.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(1300), 500.0);
-    QCOMPARE(TfrmGraphs::NiceIncrement(1.25), 0.0);
-    QVERIFY(std::fabs(TfrmGraphs::NiceIncrement(0.4) - 0.1) < 1e-12);
-    QCOMPARE(TfrmGraphs::NiceIncrement(0), 0.0);
+    for (const auto& [range, increment] :
+        { std::pair { 12.5, 0.0 }, { 13.0, 5.0 }, { 50.0, 10.0 }, { 90.0, 20.0 }, { 37.5, 10.0 },
+            { 62.5, 10.0 }, { 87.5, 20.0 }, { 1300.0, 500.0 }, { 1.25, 0.0 }, { 0.4, 0.1 }, { 0.0, 0.0 } })
+        QVERIFY2(std::fabs(TfrmGraphs::NiceIncrement(range) - increment) < 1e-12,
+            qPrintable(QString::number(range)));
 }
 
 void GraphsTest::zeroRangeKeepsIncrement()

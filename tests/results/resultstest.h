@@ -65,6 +65,14 @@ inline void ReshapePile(TLPData& data, TPileShape shape, TPileInterface face)
     data.Calculate();
 }
 
+// The demo project of a unit system with a steel pile of the shape, analysed.
+inline std::unique_ptr<TLPData> SteelDemo(TPileShape shape, std::uint8_t units = kUnitsUS)
+{
+    auto data = LoadDemo(units);
+    ReshapePile(*data, shape, piRoughSteel);
+    return data;
+}
+
 inline QColor Pixel(const QImage& image, int x, int y)
 {
     return QColor(image.pixel(x, y));

@@ -188,11 +188,7 @@ void TablesTest::negativeSkinFrictionIsTheSameInBothVerticalTables()
 
 void TablesTest::steelCheckRows()
 {
-    auto data = LoadDemo(kUnitsUS);
-    data->Interface = piRoughSteel;
-    data->Shape = psSquare;
-    data->SelectSection(0);
-    data->Calculate();
+    auto data = SteelDemo(psSquare);
     TfrmTable t(nullptr, 0);
     t.FillSteelCheckTable(*data);
     QCOMPARE(t.RowCount(), 21);
@@ -201,18 +197,12 @@ void TablesTest::steelCheckRows()
     QVERIFY(showsWithUnit(t.SubItem(12, 1), data->SteelResult.MnxOmega, 0, "  kip-ft"));
     QVERIFY(shows(t.SubItem(20, 1), data->CombinedRatio, 3));
 
-    data->Shape = psCircle; // a round steel pile is a pipe
-    data->SelectSection(0);
-    data->Calculate();
+    data = SteelDemo(psCircle); // a round steel pile is a pipe
     t.FillSteelCheckTable(*data);
     QCOMPARE(t.RowCount(), 12);
     QVERIFY(showsWithUnit(t.SubItem(2, 1), data->SteelResult.Fcr, 2, "  ksi"));
 
-    auto si = LoadDemo(kUnitsSI);
-    si->Interface = piRoughSteel;
-    si->Shape = psCircle;
-    si->SelectSection(0);
-    si->Calculate();
+    const auto si = SteelDemo(psCircle, kUnitsSI);
     t.FillSteelCheckTable(*si);
     QVERIFY(showsWithUnit(t.SubItem(3, 1), si->SteelResult.PnOmega, 0, "  KN"));
     QVERIFY(showsWithUnit(t.SubItem(8, 1), si->SteelResult.MnxOmega, 0, "  KN-m"));

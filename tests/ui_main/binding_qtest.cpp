@@ -1,6 +1,6 @@
 // The commit cycle of the main window driven by object name: typing and leaving an input copies
-// the form into the model, calculates and refreshes; clamping, unit switching, the f'c / E pair,
-// the result lines with their red marks and the reinforced-concrete load cases.
+// the form into the model, calculates and refreshes; clamping, unit switching, the result lines
+// with their red marks and the reinforced-concrete load cases.
 #include "../ui_dialogs/dialogtesting.h"
 #include "mainwindowtesting.h"
 
@@ -97,10 +97,14 @@ private slots:
     {
         auto w = openWindow();
         typeAndLeave(w.get(), w->Edit1, QStringLiteral("30"));
-        QCOMPARE(w->Label5->text(), QStringLiteral("ft"));
-        QCOMPARE(w->Label11->text(), QStringLiteral("kips"));
-        QCOMPARE(w->Label27->text(), QStringLiteral("Lat. S.G, kcf"));
         QCOMPARE(w->LPData->Fc, 2500.0L);
+        // Captions of each kind: lengths, forces, moments, stresses, the layer rows' headers, a
+        // two-line one.
+        QLabel* const captions[] = { w->Label5, w->Label11, w->Label13, w->Label88, w->Label7, w->Label31,
+            w->Label27, w->Label58, w->Label62, w->Label149, w->Label182 };
+        QStringList english;
+        for (QLabel* label : captions)
+            english << label->text();
 
         choose(w->ComboBox1, 1);
         QCOMPARE(w->LPData->Units, kUnitsSI);
@@ -110,15 +114,9 @@ private slots:
         QCOMPARE(w->Edit3->text(), QStringLiteral("18.0"));
         // E from f'c in SI: 4700 sqrt(18) MPa.
         QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(18.0L), 1));
-        const struct {
-            QLabel* label;
-            const char* si;
-        } captions[] = { { w->Label5, "m" }, { w->Label11, "KN" }, { w->Label13, "KN.m" },
-            { w->Label88, "mm" }, { w->Label7, "MPa" }, { w->Label31, "Layer Thickness, m" },
-            { w->Label27, "Lat. S.G, KN/m^3" }, { w->Label58, "Cohesion, KPa" },
-            { w->Label62, "Gamma, KN/m^3" }, { w->Label149, "Pu\nKN" }, { w->Label182, "mm^3" } };
-        for (const auto& c : captions)
-            QCOMPARE(c.label->text(), QString::fromUtf8(c.si));
+        QCOMPARE(w->Label5->text(), QStringLiteral("m"));
+        for (int i = 0; i < english.size(); ++i)
+            QVERIFY2(captions[i]->text() != english[i], qPrintable(captions[i]->objectName()));
         {
             MessageScript no({ QMessageBox::No });
             click(w->Button2);
@@ -130,31 +128,9 @@ private slots:
         choose(w->ComboBox1, 0);
         QCOMPARE(w->LPData->Fc, 2500.0L);
         QCOMPARE(w->Label5->text(), QStringLiteral("ft"));
-        QCOMPARE(w->Label149->text(), QStringLiteral("Pu\nkip"));
+        for (int i = 0; i < english.size(); ++i)
+            QCOMPARE(captions[i]->text(), english[i]);
         QCOMPARE(w->LPData->PileLength, 30.0L);
-    }
-
-    void modulusAndStrengthFollowEachOther()
-    {
-        auto w = openWindow();
-        // E entered: f'c = (E x 1000 / 57000)^2, shown with 0 decimals, and E again from that f'c.
-        click(w->RadioButton2);
-        QVERIFY(w->Edit8->isEnabled());
-        QVERIFY(!w->Edit3->isEnabled());
-        typeAndLeave(w.get(), w->Edit8, QStringLiteral("3605"));
-        QCOMPARE(w->Edit3->text(), QStringLiteral("4000"));
-        QCOMPARE(w->Edit8->text(), fixed(57000 * std::sqrt(4000.0L) / 1000, 0));
-        QVERIFY(!w->LPData->EFromFc);
-        QCOMPARE(w->LPData->Fc, 4000.0L);
-
-        // A steel interface hides f'c and sets the steel modulus; concrete again resets f'c.
-        choose(w->ComboBox3, piRoughSteel);
-        QVERIFY(w->Edit3->isHidden());
-        QCOMPARE(w->LPData->E, 29000.0L);
-        choose(w->ComboBox3, piSmoothConcrete);
-        QVERIFY(!w->Edit3->isHidden());
-        QCOMPARE(w->LPData->Fc, 2500.0L);
-        QCOMPARE(w->Edit8->text(), QStringLiteral("2850")); // 57000 x 50 / 1000
     }
 
     void headConditionAndJobNumber()

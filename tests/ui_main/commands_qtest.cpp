@@ -27,6 +27,12 @@ namespace {
 
 const QString kQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class CommandsTest : public QObject {
@@ -119,18 +125,11 @@ private slots:
         QTemporaryDir dir;
         const QString good = dir.filePath(QStringLiteral("good.fdx"));
         const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("Some other program's file, not a project at all.");
-        }
+        QVERIFY(writeFile(bad, "Some other program's file, not a project at all."));
         auto w = openWindow();
         typeAndLeave(w.get(), w->Edit1, QStringLiteral("42"));
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("31"));
-        {
-            FileScript answer({ good });
-            w->ASaveAs->trigger();
-        }
+        runWithFile(w->ASaveAs, good);
         typeAndLeave(w.get(), w->Edit13, QStringLiteral("55"));
         QVERIFY(w->Modified);
         const int layers = w->LPData->Layers.Count();
@@ -167,11 +166,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
-        {
-            QFile f(bad);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("not a project");
-        }
+        QVERIFY(writeFile(bad, "not a project"));
         auto w = openWindow();
         // Project files named in capitals are shown too, and any file when asked for all.
         QCOMPARE(w->OD().QtFilter(), QStringLiteral("Braxholm Fendrix files (*.fdx *.FDX);;All Files (*)"));
@@ -191,10 +186,7 @@ private slots:
         watch.start(10);
         platform::setMessageAnswerer({});
         QApplication::setActiveWindow(nullptr);
-        {
-            FileScript answer({ bad });
-            w->AOpen->trigger();
-        }
+        runWithFile(w->AOpen, bad);
         answerUnexpectedMessages();
         QVERIFY(!box.isNull());
         const QPoint offset = box.center() - w->geometry().center();
@@ -219,23 +211,14 @@ private slots:
         QCOMPARE(layers[0]->Cohesion, 0.5L);
         QCOMPARE(layers[1]->Cohesion, reduced);
         const QString saved = dir.filePath(QStringLiteral("stored.fdx"));
-        {
-            FileScript answer({ saved });
-            w->ASaveAs->trigger();
-        }
-        {
-            FileScript answer({ saved });
-            w->AOpen->trigger();
-        }
+        runWithFile(w->ASaveAs, saved);
+        runWithFile(w->AOpen, saved);
         QCOMPARE(w->LPData->Layers[0]->Cohesion, 0.5L);
         QCOMPARE(w->LPData->Layers[1]->Cohesion, reduced);
         QCOMPARE(edit(w.get(), QStringLiteral("Cohesion1"))->text(), QStringLiteral("0.50"));
         // Saved again as opened, the file is the same file.
         const QString again = dir.filePath(QStringLiteral("again.fdx"));
-        {
-            FileScript answer({ again });
-            w->ASaveAs->trigger();
-        }
+        runWithFile(w->ASaveAs, again);
         QFile a(saved), b(again);
         QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
         QCOMPARE(b.readAll(), a.readAll());
@@ -274,10 +257,7 @@ private slots:
         QTemporaryDir dir;
         auto w = openWindow();
         const QString good = dir.filePath(QStringLiteral("good.fdx"));
-        {
-            FileScript answer({ good });
-            w->ASaveAs->trigger();
-        }
+        runWithFile(w->ASaveAs, good);
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("44"));
         const QString unwritable = dir.filePath(QStringLiteral("no such folder/elsewhere.fdx"));
         {
@@ -315,10 +295,7 @@ private slots:
         click(w->chkUseReinforcement);
         QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet5)));
         const QString file = dir.filePath(QStringLiteral("limits.fdx"));
-        {
-            FileScript answer({ file });
-            w->ASaveAs->trigger();
-        }
+        runWithFile(w->ASaveAs, file);
         // Another program wrote values beyond the fields' limits into the file.
         {
             TLPData other;
@@ -331,10 +308,7 @@ private slots:
         w->PageControl1->setCurrentIndex(0);
         w->ComboBox1->setFocus();
         QApplication::processEvents();
-        {
-            FileScript answer({ file });
-            w->AOpen->trigger();
-        }
+        runWithFile(w->AOpen, file);
         QCOMPARE(w->Edit44->text(), QStringLiteral("36.00"));
         QCOMPARE(w->LPData->SteelInput.Fy, 36.0L);
         QCOMPARE(w->Edit1->text(), QStringLiteral("450.00"));

@@ -1,6 +1,6 @@
 // The soil layer rows driven by object name: adding, deleting and moving rows within 2..13
 // layers, the row values going into their layers and back, the subgrade-reaction range, the
-// cohesion defaults and the negative-skin-friction rule.
+// cohesion defaults in both unit systems and the negative-skin-friction rule.
 #include "mainwindowtesting.h"
 
 #include "bench/analysis/project13.h"
@@ -39,7 +39,17 @@ QToolButton* rowButton(TfrmLPMain* w, const char* base, int n)
     return child<QToolButton>(w, row(base, n));
 }
 
+struct CohesionCase {
+    bool si;
+    const char* caption;
+    Extended zeroShows;
+    const char* overLimit;
+    Extended limit, switchedTo;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(CohesionCase)
 
 class LayerRowsTest : public QObject {
     Q_OBJECT
@@ -253,7 +263,46 @@ private slots:
         QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
-    void granularCohesionAndNegativeSkinFriction()
+    // A granular layer without cohesion shows a default and its cohesion is held to a limit;
+    // switching a row to granular soil sets another default.
+    void granularCohesion_data()
+    {
+        QTest::addColumn<CohesionCase>("c");
+        QTest::newRow("English ksf") << CohesionCase { false, "Cohesion, ksf", 0.1L, "2.9", 2, 0.1L };
+        QTest::newRow("SI kPa") << CohesionCase { true, "Cohesion, KPa", 25, "140", 100, 5 };
+    }
+
+    void granularCohesion()
+    {
+        QFETCH(CohesionCase, c);
+        auto w = openWindow();
+        openDemo(w.get(), c.si);
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(w->Label58->text(), QLatin1String(c.caption));
+        int granular = -1;
+        int other = -1;
+        for (int i = 0; i < layers.Count(); ++i) {
+            if (layers[i]->MatType == lpmtGranularSoil && granular < 0)
+                granular = i;
+            else if (layers[i]->MatType != lpmtGranularSoil && layers[i]->MatType != lpmtLimeStoneBedrock
+                && other < 0)
+                other = i;
+        }
+        QVERIFY(granular >= 0 && other >= 0);
+        QLineEdit* cohesion = edit(w.get(), row("Cohesion", granular + 1));
+        typeAndLeave(w.get(), cohesion, QStringLiteral("0"));
+        QVERIFY(std::fabs(layers[granular]->Cohesion - c.zeroShows) < 1e-9L); // read back from its text
+        QCOMPARE(cohesion->text(), fixed(c.zeroShows, 2));
+        typeAndLeave(w.get(), cohesion, QLatin1String(c.overLimit));
+        QCOMPARE(layers[granular]->Cohesion, c.limit);
+        QCOMPARE(cohesion->text(), fixed(c.limit, 2));
+        QComboBox* material = child<QComboBox>(w.get(), row("MatType", other + 1));
+        choose(material, material->findData(int(lpmtGranularSoil)));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
+        QCOMPARE(layers[other]->Cohesion, c.switchedTo);
+    }
+
+    void looseSandTicksNegativeSkinFriction()
     {
         auto w = openWindow();
         openDemo(w.get());
@@ -262,12 +311,9 @@ private slots:
         TLayer* first = layers[0];
         QCOMPARE(first->MatType, lpmtGranularSoil);
         QCOMPARE(layers[1]->MatType, lpmtCohesiveSoil);
-        // A granular layer without cohesion shows 0.1 ksf.
+        // The demo's sand, without cohesion, shows the default as it opens.
         QCOMPARE(first->Cohesion, Extended(0.1L));
         QCOMPARE(edit(w.get(), row("Cohesion", 1))->text(), QStringLiteral("0.10"));
-        // Granular cohesion is limited to 2.0 ksf in English.
-        typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 1)), QStringLiteral("2.9"));
-        QCOMPARE(first->Cohesion, 2.0L);
 
         // SPT N that makes the sand loose ticks its NSF box; dense unticks it.
         QCheckBox* nsf = child<QCheckBox>(w.get(), row("NSF", 1));
@@ -296,11 +342,6 @@ private slots:
         QVERIFY(std::fabs(layers[1]->Cohesion - 0.2L * c0) < 0.006L);
         typeAndLeave(w.get(), edit(w.get(), row("Cohesion", 2)), QStringLiteral("2.9"));
         QVERIFY(std::fabs(layers[1]->Cohesion - c0) < 0.006L);
-        // Switching a row to granular soil sets 0.1 ksf.
-        QComboBox* material = child<QComboBox>(w.get(), row("MatType", 2));
-        choose(material, material->findData(int(lpmtGranularSoil)));
-        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
-        QCOMPARE(layers[1]->Cohesion, Extended(0.1L));
     }
 
     // The pictures the window shows after opening a project, after each pile shape is chosen

@@ -53,18 +53,23 @@ void storeAutoUpdates(bool on)
     key.writeBool(QStringLiteral("AutoUpdates"), on);
 }
 
-int storedInt(const QString& name)
+// The stored window state and bounds: WinState, Left, Top, Width, Height; -1 where missing.
+QList<int> storedWindow()
 {
+    QList<int> out;
     platform::SettingsKey key;
-    if (!key.openKey(kWinPos, false) || !key.valueExists(name))
-        return -1;
-    return key.readInteger(name);
+    const bool open = key.openKey(kWinPos, false);
+    for (const char* name : { "WinState", "Left", "Top", "Width", "Height" })
+        out << (open && key.valueExists(QLatin1String(name)) ? key.readInteger(QLatin1String(name)) : -1);
+    return out;
 }
 
 } // namespace
 
 using testing_window::child;
+using testing_window::choose;
 using testing_window::clearSettings;
+using testing_window::typeAndLeave;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -247,11 +252,7 @@ private slots:
             window->resize(1200, 800);
             QTRY_COMPARE(window->size(), QSize(1200, 800));
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 0);
-        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
-        QCOMPARE(storedInt(QStringLiteral("Top")), 90);
-        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
-        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        QCOMPARE(storedWindow(), QList<int>({ 0, 120, 90, 1200, 800 }));
         {
             auto window = openWindow(false);
             QCOMPARE(window->pos(), QPoint(120, 90));
@@ -259,17 +260,14 @@ private slots:
             window->show();
             window->setWindowState(Qt::WindowMaximized);
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 2);
-        QCOMPARE(storedInt(QStringLiteral("Left")), 120);
-        QCOMPARE(storedInt(QStringLiteral("Width")), 1200);
+        QCOMPARE(storedWindow(), QList<int>({ 2, 120, 90, 1200, 800 })); // the normal bounds
         {
             auto window = openWindow(false);
             QVERIFY(window->windowState() & Qt::WindowMaximized);
             QCOMPARE(window->normalGeometry().size(), QSize(1200, 800));
             window->setWindowState(Qt::WindowMinimized);
         }
-        QCOMPARE(storedInt(QStringLiteral("WinState")), 1);
-        QCOMPARE(storedInt(QStringLiteral("Height")), 800);
+        QCOMPARE(storedWindow(), QList<int>({ 1, 120, 90, 1200, 800 }));
         {
             // A program that starts minimised seems not to start at all.
             auto window = openWindow(false);
@@ -402,9 +400,7 @@ private slots:
         QVERIFY(w->LPData->StructuralDesign);
         // The load-case heads read on two lines, within their width, in both unit systems.
         for (int units : { 1, 0 }) {
-            QComboBox* system = child<QComboBox>(w, "ComboBox1");
-            system->setCurrentIndex(units);
-            emit system->activated(units);
+            choose(w->ComboBox1, units);
             for (QLabel* head : { w->Label149, w->Label150, w->Label163, w->Label160, w->Label37, w->Label38,
                      w->Label42, w->Label40 }) {
                 const QSize needed = head->sizeHint();
@@ -426,20 +422,10 @@ private slots:
 
         // The timber tab in SI with a wide pile: headings whole, the section modulus (mm^3) whole,
         // and the load duration factor's hint over no heading.
-        QComboBox* system = child<QComboBox>(w, "ComboBox1");
-        system->setCurrentIndex(1);
-        emit system->activated(1);
-        QComboBox* material = child<QComboBox>(w, "ComboBox3");
-        material->setCurrentIndex(piTimber);
-        emit material->activated(piTimber);
-        QComboBox* shape = child<QComboBox>(w, "ComboBox5");
-        shape->setCurrentIndex(psCircle);
-        emit shape->activated(psCircle);
-        QLineEdit* width = child<QLineEdit>(w, "Edit2");
-        width->setFocus();
-        width->selectAll();
-        QTest::keyClicks(width, QStringLiteral("1.2"));
-        child<QWidget>(w, "Button2")->setFocus();
+        choose(w->ComboBox1, 1);
+        choose(w->ComboBox3, piTimber);
+        choose(w->ComboBox5, psCircle);
+        typeAndLeave(w, w->Edit2, QStringLiteral("1.2"));
         QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet7)));
         w->PageControl1->setCurrentWidget(w->TabSheet7);
         QApplication::processEvents();

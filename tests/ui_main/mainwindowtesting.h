@@ -14,6 +14,7 @@
 #include "ui/main/lpmain.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -225,6 +226,13 @@ private:
     QStringList m_paths;
 };
 
+// Runs a command whose file dialog is answered with the path.
+inline void runWithFile(QAction* command, const QString& path)
+{
+    FileScript answer({ path });
+    command->trigger();
+}
+
 // Gives every layer row granular soil of the first class its list offers, as a user would pick
 // them, and commits: the rows then take the default subgrade reactions of that soil.
 inline void makeSand(TfrmLPMain* window)
@@ -256,9 +264,8 @@ inline void openDemo(TfrmLPMain* window, bool si = false)
     const QString path = QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/")
         + (si ? QStringLiteral("SI UNITS DEMO EXAMPLE.fdx")
               : QStringLiteral("ENGLISH UNITS DEMO EXAMPLE.fdx"));
-    FileScript answer({ path });
     MessageScript no({ QMessageBox::No });
-    window->AOpen->trigger();
+    runWithFile(window->AOpen, path);
     QApplication::processEvents();
 }
 #endif

@@ -1,7 +1,6 @@
 // The values the main window ties to the unit system, driven by object name in both systems: the
 // material defaults and the f'c / E pair, the tip area, the steel section as the pile's size,
-// the tie-spacing messages, the layer cohesion defaults and limits, and the subgrade-reaction
-// range with its cyclic 0.6.
+// the tie-spacing messages and the subgrade-reaction range with its cyclic 0.6.
 #include "mainwindowtesting.h"
 
 #include "model/fieldlimits.h"
@@ -15,6 +14,21 @@
 
 using namespace testing_window;
 
+namespace {
+
+struct ModulusCase {
+    bool si;
+    const char* typedE;
+    const char* fcShown;
+    Extended eFromRootFc; // E = this x sqrt(f'c)
+    int eDecimals;
+    Extended steelE, timberE, concreteFc;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ModulusCase)
+
 class UnitsTest : public QObject {
     Q_OBJECT
 
@@ -23,26 +37,42 @@ private slots:
 
     void cleanup() { checkNoUnexpectedMessages(); }
 
-    void materialDefaultsAndModulusInSI()
+    // Entering E sets f'c from it (rounded as its edit shows it) and E again from that f'c; an
+    // interface sets its material's modulus, and concrete resets f'c even after an entered E.
+    void modulusAndStrengthFollowEachOther_data()
     {
-        auto w = openWindow();
-        choose(w->ComboBox1, 1);
-        QCOMPARE(w->LPData->Units, kUnitsSI);
-        choose(w->ComboBox3, piRoughSteel);
-        QCOMPARE(w->LPData->E, 200000.0L);
-        choose(w->ComboBox3, piTimber);
-        QCOMPARE(w->LPData->E, 10000.0L);
-        choose(w->ComboBox3, piSmoothConcrete);
-        QCOMPARE(w->LPData->Fc, 18.0L);
-        QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(18.0L), 1));
+        QTest::addColumn<ModulusCase>("c");
+        // (3605 x 1000 / 57000)^2 = 4000; (25000 / 4700)^2 = 28.29.
+        QTest::newRow("English") << ModulusCase { false, "3605", "4000", 57, 0, 29000, 1500, 2500 };
+        QTest::newRow("SI") << ModulusCase { true, "25000", "28.3", 4700, 1, 200000, 10000, 18 };
+    }
 
-        // E entered in MPa: f'c = (E / 4700)^2, held to one decimal, and E again from that f'c.
+    void modulusAndStrengthFollowEachOther()
+    {
+        QFETCH(ModulusCase, c);
+        auto w = openWindow();
+        if (c.si)
+            choose(w->ComboBox1, 1);
+        QCOMPARE(w->LPData->Units, c.si ? kUnitsSI : kUnitsUS);
         click(w->RadioButton2);
-        typeAndLeave(w.get(), w->Edit8, QStringLiteral("25000"));
-        QCOMPARE(w->Edit3->text(), QStringLiteral("28.3")); // (25000 / 4700)^2 = 28.29
-        QCOMPARE(w->LPData->Fc, 28.3L);
-        QCOMPARE(w->Edit8->text(), fixed(4700 * std::sqrt(28.3L), 1));
+        QVERIFY(w->Edit8->isEnabled());
+        QVERIFY(!w->Edit3->isEnabled());
+        typeAndLeave(w.get(), w->Edit8, QLatin1String(c.typedE));
+        QCOMPARE(w->Edit3->text(), QLatin1String(c.fcShown));
+        const Extended fc = QString::fromLatin1(c.fcShown).toDouble();
+        QVERIFY(std::fabs(w->LPData->Fc - fc) < 1e-9L);
+        QCOMPARE(w->Edit8->text(), fixed(c.eFromRootFc * std::sqrt(fc), c.eDecimals));
         QVERIFY(!w->LPData->EFromFc);
+
+        choose(w->ComboBox3, piRoughSteel);
+        QVERIFY(w->Edit3->isHidden());
+        QCOMPARE(w->LPData->E, c.steelE);
+        choose(w->ComboBox3, piTimber);
+        QCOMPARE(w->LPData->E, c.timberE);
+        choose(w->ComboBox3, piSmoothConcrete);
+        QVERIFY(!w->Edit3->isHidden());
+        QCOMPARE(w->LPData->Fc, c.concreteFc);
+        QCOMPARE(w->Edit8->text(), fixed(c.eFromRootFc * std::sqrt(c.concreteFc), c.eDecimals));
     }
 
     void tipAreaInSquareFeetOrSquareMetres()
@@ -135,37 +165,6 @@ private slots:
         QCOMPARE(
             w->Label159->text(), QStringLiteral("Must be less than 16db, 48dl and Pier Diameter (1500mm)"));
         QCOMPARE(w->Label137->text(), QStringLiteral("mm"));
-    }
-
-    void layerCohesionInSI()
-    {
-        auto w = openWindow();
-        openDemo(w.get(), true);
-        TLayerList& layers = w->LPData->Layers;
-        QCOMPARE(w->LPData->Units, kUnitsSI);
-        QCOMPARE(w->Label58->text(), QStringLiteral("Cohesion, KPa"));
-        int granular = -1;
-        int other = -1;
-        for (int i = 0; i < layers.Count(); ++i) {
-            if (layers[i]->MatType == lpmtGranularSoil && granular < 0)
-                granular = i;
-            else if (layers[i]->MatType != lpmtGranularSoil && layers[i]->MatType != lpmtLimeStoneBedrock
-                && other < 0)
-                other = i;
-        }
-        QVERIFY(granular >= 0 && other >= 0);
-        QLineEdit* cohesion = edit(w.get(), row("Cohesion", granular + 1));
-        // A granular layer without cohesion shows 25 kPa; its cohesion is held to 100 kPa.
-        typeAndLeave(w.get(), cohesion, QStringLiteral("0"));
-        QCOMPARE(layers[granular]->Cohesion, 25.0L);
-        typeAndLeave(w.get(), cohesion, QStringLiteral("140"));
-        QCOMPARE(layers[granular]->Cohesion, 100.0L);
-        QCOMPARE(cohesion->text(), QStringLiteral("100.00"));
-        // Switching a row to granular soil sets 5 kPa.
-        QComboBox* material = child<QComboBox>(w.get(), row("MatType", other + 1));
-        choose(material, material->findData(int(lpmtGranularSoil)));
-        typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
-        QCOMPARE(layers[other]->Cohesion, 5.0L);
     }
 
     void cyclicScalesTheReactionsAndTheirRange()
