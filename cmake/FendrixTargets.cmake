@@ -9,7 +9,7 @@
 # Folder target -> what it may link. Qt:: prefixes allow any Qt module.
 set(FENDRIX_ALLOWED_platform_core "")
 set(FENDRIX_ALLOWED_imaging "platform_core;JPEG::JPEG;TIFF::TIFF;ZLIB::ZLIB")
-set(FENDRIX_ALLOWED_imaging_bmc "")
+set(FENDRIX_ALLOWED_imaging_bmc "platform_core")
 set(FENDRIX_ALLOWED_model "platform_core;imaging")
 set(FENDRIX_ALLOWED_platform_qt "platform_core;Qt::*;PkgConfig::LIBZIP")
 set(FENDRIX_ALLOWED_theming "platform_core;platform_qt;Qt::*")

@@ -4,6 +4,7 @@
 #include "platform/core/clipboard.h"
 #include "platform/core/messageloop.h"
 #include "platform/core/picture.h"
+#include "platform/core/scopeexit.h"
 #include "platform/core/stream.h"
 
 #include <algorithm>
@@ -12,6 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 using platform::HPALETTE;
 using platform::TLogPalette;
@@ -175,6 +180,41 @@ HPALETTE makeHalftonePalette()
     return platform::CreatePalette(p);
 }
 
+#ifdef __linux__
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+#endif
+
+} // namespace
+
+// Zeroed pixel memory of the given size; empty when there is none to be had. A large picture
+// is mapped on its own, aligned to huge pages and asking for them: a decoder writes it once
+// from top to bottom, and faulting in and clearing it page by small page cost more than the
+// decoding itself. Fresh mappings read as zero, so no pass clears them.
+std::unique_ptr<uint8_t, TDibGraphic::PixelDeleter> TDibGraphic::allocatePixels(std::size_t size)
+{
+#ifdef __linux__
+    if (size >= 2 * kHugePage) {
+        const std::size_t length = (size + kHugePage - 1) / kHugePage * kHugePage;
+        void* mapped
+            = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            return {};
+        // Keep the huge-page aligned part and give back what lies before and after it.
+        auto* start = static_cast<uint8_t*>(mapped);
+        const auto address = reinterpret_cast<std::uintptr_t>(start);
+        const std::size_t lead = (kHugePage - address % kHugePage) % kHugePage;
+        if (lead != 0)
+            munmap(start, lead);
+        munmap(start + lead + length, kHugePage - lead);
+        madvise(start + lead, length, MADV_HUGEPAGE);
+        return { start + lead, PixelDeleter { length } };
+    }
+#endif
+    return { static_cast<uint8_t*>(std::calloc(size, 1)), PixelDeleter {} };
+}
+
+namespace {
+
 uint16_t dpiFromPixelsPerMetre(int32_t ppm)
 {
     const double dpi = std::nearbyint(ppm / kPixelsPerMetrePerDpi);
@@ -262,7 +302,8 @@ void CheckImageSize(int64_t width, int64_t height)
 {
     if (width < 1 || height < 1)
         platform::RaiseOutOfResources(EINVAL);
-    if (width > kMaxImagePixels || height > kMaxImagePixels || width * height > kMaxImagePixels)
+    using platform::kMaxPicturePixels;
+    if (width > kMaxPicturePixels || height > kMaxPicturePixels || width * height > kMaxPicturePixels)
         platform::RaiseOutOfResources(ENOMEM);
 }
 
@@ -351,8 +392,14 @@ void FinalizeDibGraphicUnit()
 
 // ---- TDibGraphic ----
 
-void TDibGraphic::FreeDeleter::operator()(uint8_t* p) const
+void TDibGraphic::PixelDeleter::operator()(uint8_t* p) const
 {
+#ifdef __linux__
+    if (mappedLength != 0) {
+        munmap(p, mappedLength);
+        return;
+    }
+#endif
     std::free(p);
 }
 
@@ -461,12 +508,11 @@ void TDibGraphic::NewImage(int width, int height, TImageFormat format, const TLo
         yDotsPerInch != 0 ? yDotsPerInch : static_cast<uint16_t>(platform::ScreenCaps().dpiY));
 
     // Fresh pixels are black (zero), like a new bitmap section.
-    auto* memory = static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(imageSize), 1));
-    if (memory == nullptr) {
+    m_bits = allocatePixels(static_cast<std::size_t>(imageSize));
+    if (!m_bits) {
         m_bitmapInfo = platform::TBitmapInfo {};
         platform::RaiseOutOfResources(ENOMEM);
     }
-    m_bits.reset(memory);
     m_bytesPerRow = static_cast<int>(bytesPerRow);
 
     switch (bits) {
@@ -750,14 +796,11 @@ void TDibGraphic::Assign(const platform::TPersistent* source)
     if (auto* clipboard = dynamic_cast<platform::TClipboard*>(const_cast<platform::TPersistent*>(source))) {
         ClearFrames();
         clipboard->Open();
-        try {
+        {
+            const platform::ScopeExit close([clipboard] { clipboard->Close(); });
             const auto bitmap = clipboard->GetBitmap();
             LoadFromClipboardFormat(platform::CF_BITMAP, bitmap.get(), clipboard->GetPalette());
-        } catch (...) {
-            clipboard->Close();
-            throw;
         }
-        clipboard->Close();
         Changed(this);
         return;
     }

@@ -9,6 +9,7 @@
 #include "platform/core/canvas.h"
 #include "platform/core/exceptions.h"
 #include "platform/core/graphic.h"
+#include "platform/core/picturelimits.h"
 #include "platform/core/timer.h"
 
 #include <cstdint>
@@ -38,9 +39,6 @@ enum TTransparentPixel : uint8_t {
     tpTransparentColor = 4,
 };
 
-// Pictures larger than this many pixels are refused before any memory is taken.
-constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
-
 int ImageFormatBitCount(TImageFormat format);
 std::string ImageFormatName(TImageFormat format);
 TImageFormat BitCountToImageFormat(int bitCount);
@@ -49,7 +47,7 @@ platform::TColorRef RgbToColorRef(uint32_t color);
 // Swaps the first and third byte of every whole 3-byte group.
 void SwapRedBlue(uint8_t* buffer, int64_t byteCount);
 // Refuses a picture size that cannot be held: width and height must be at least 1 and their
-// product at most kMaxImagePixels (the out-of-resources error otherwise).
+// product at most platform::kMaxPicturePixels (the out-of-resources error otherwise).
 void CheckImageSize(int64_t width, int64_t height);
 
 // The default palette of a paletted format (raises for true colour and invalid formats).
@@ -178,11 +176,16 @@ private:
     using PixelGetter = uint32_t (*)(const uint8_t* row, int x);
     using PixelSetter = void (*)(uint8_t* row, int x, uint32_t value);
 
-    struct FreeDeleter {
+    // Pixels come from the C heap, or for large pictures from a mapping of their own
+    // (mappedLength bytes), which the deleter gives back accordingly.
+    struct PixelDeleter {
+        std::size_t mappedLength; // 0: from the C heap
         void operator()(uint8_t* p) const;
     };
 
-    std::unique_ptr<uint8_t, FreeDeleter> m_bits;
+    static std::unique_ptr<uint8_t, PixelDeleter> allocatePixels(std::size_t size);
+
+    std::unique_ptr<uint8_t, PixelDeleter> m_bits;
     platform::HPALETTE m_palette;
     TImageFormat m_imageFormat = ifBlackWhite;
     platform::TBitmapInfo m_bitmapInfo {};

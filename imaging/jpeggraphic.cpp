@@ -28,6 +28,11 @@ uint16_t densityToDpi(int unit, int density)
 
 constexpr int kRowsPerCall = 16;
 
+uint8_t throughInkAndBlack(int ink, int black)
+{
+    return static_cast<uint8_t>((ink * black + 127) / 255);
+}
+
 } // namespace
 
 const platform::TGraphicClass& TJpegGraphic::Class()
@@ -122,14 +127,14 @@ void TJpegGraphic::SingleLoadFromStream(platform::TStream& stream, int /*index*/
             uint8_t* out = image.ScanLine(row);
             const uint8_t* p = buffer.data();
             for (int x = 0; x < width; ++x, p += 4, out += 3) {
-                // Stored inverted (as written by the common image editors): invert back first.
-                const int c = 255 - p[0], m = 255 - p[1], y = 255 - p[2], k = 255 - p[3];
-                const int red = c + k < 255 ? 255 - (c + k) : 0;
-                const int green = m + k < 255 ? 255 - (m + k) : 0;
-                const int blue = y + k < 255 ? 255 - (y + k) : 0;
-                out[0] = static_cast<uint8_t>(blue);
-                out[1] = static_cast<uint8_t>(green);
-                out[2] = static_cast<uint8_t>(red);
+                // Stored inverted (as written by the common image editors), so each value is
+                // the share of light its ink lets through. A channel keeps what both its own ink
+                // and the black let through: separations put black under every colour, and
+                // subtracting the black instead would drive mixed colours to zero.
+                const int k = p[3];
+                out[0] = throughInkAndBlack(p[2], k);
+                out[1] = throughInkAndBlack(p[1], k);
+                out[2] = throughInkAndBlack(p[0], k);
             }
         }
     }

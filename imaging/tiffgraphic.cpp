@@ -563,20 +563,73 @@ void TTiffGraphic::AppendToStream(platform::TStream& stream)
     WriteTiffImage(stream, true, m_rowsPerStrip);
 }
 
-void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
-{
-    // Strips are read as the file has them ('c'): the RowsPerStrip read back is the file's own.
-    TiffFile file(stream, stream.Position(), "rc");
-    TIFF* tif = file.tif();
-    if (index < 1 || TIFFSetDirectory(tif, static_cast<tdir_t>(index - 1)) != 1)
-        file.Fail("TIFFSetDirectory");
+namespace {
 
-    uint32_t width = 0, height = 0;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    if (width == 0 || height == 0)
-        RaiseTiffError(platform::Format("Invalid image size %u x %u", width, height));
-    CheckImageSize(width, height);
+// How the rows of a directory reach the picture.
+enum class TiffRowPath : std::uint8_t {
+    sixteenBit, // 16-bit samples, each pixel taken from its high byte
+    ccitt, // fax-coded bilevel rows, copied as decoded
+    rgba, // through the library's colour conversion of the whole image
+    strips, // rows copied from the decoded strips as they are
+};
+
+// What a directory's tags say about its picture, checked before any pixel memory is taken.
+struct TiffLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t bitsPerSample = 0;
+    uint16_t samplesPerPixel = 1;
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    uint16_t xDpi = 0;
+    uint16_t yDpi = 0;
+    TTiffCompression compression = tcNone;
+    TImageFormat format = ifTrueColor;
+    bool colorMap = false;
+    bool negative = false; // zero means white: the raw rows need inverting
+    bool widenPalette = false; // 1- and 2-bit palette rows widened to 4-bit pixels
+    tmsize_t scanlineSize = 0;
+    TiffRowPath path = TiffRowPath::strips;
+};
+
+TTiffCompression compressionFromTag(TIFF* tif, uint16_t tag)
+{
+    switch (tag) {
+    case COMPRESSION_NONE:
+        return tcNone;
+    case COMPRESSION_PACKBITS:
+        return tcPackbits;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+        return tcCcittGroup3_1D;
+    case COMPRESSION_CCITTFAX3: {
+        uint32_t options = 0;
+        TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &options);
+        return (options & GROUP3OPT_2DENCODING) ? tcCcittGroup3_2D : tcCcittGroup3_1D;
+    }
+    case COMPRESSION_CCITTFAX4:
+        return tcCcittGroup4;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: // the number Deflate is written under today
+        return tcZLib;
+    case COMPRESSION_JPEG:
+        return tcJpeg;
+    case COMPRESSION_LZW:
+        return tcLzw;
+    default:
+        RaiseTiffError(platform::Format("Unsupported compression tag, %d", tag));
+    }
+}
+
+// Reads the current directory's tags into a layout; raises for a picture that cannot be read.
+TiffLayout readTiffLayout(const TiffFile& file)
+{
+    TIFF* tif = file.tif();
+    TiffLayout layout;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &layout.width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &layout.height);
+    if (layout.width == 0 || layout.height == 0)
+        RaiseTiffError(platform::Format("Invalid image size %u x %u", layout.width, layout.height));
+    CheckImageSize(layout.width, layout.height);
 
     uint16_t photometric = fieldOr(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
     const uint16_t compressionValue = fieldOr(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
@@ -587,167 +640,145 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
             RaiseTiffError("Bits per sample not specified");
         bitsPerSample = 1;
     }
+    layout.bitsPerSample = bitsPerSample;
     const uint16_t samplesPerPixel = fieldOr(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    layout.samplesPerPixel = samplesPerPixel;
     const uint16_t planar = fieldOr(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    const uint16_t orientation = fieldOr(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    layout.orientation = fieldOr(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     const uint16_t resolutionUnit = fieldOr(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     float resolution = 0;
-    const uint16_t xDpi = TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolution) == 1
-        ? dpiFromResolution(resolution, resolutionUnit)
-        : 0;
+    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolution) == 1)
+        layout.xDpi = dpiFromResolution(resolution, resolutionUnit);
     resolution = 0;
-    const uint16_t yDpi = TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolution) == 1
-        ? dpiFromResolution(resolution, resolutionUnit)
-        : 0;
-
-    TTiffCompression compression = tcNone;
-    switch (compressionValue) {
-    case COMPRESSION_NONE:
-        compression = tcNone;
-        break;
-    case COMPRESSION_PACKBITS:
-        compression = tcPackbits;
-        break;
-    case COMPRESSION_CCITTRLE:
-    case COMPRESSION_CCITTRLEW:
-        compression = tcCcittGroup3_1D;
-        break;
-    case COMPRESSION_CCITTFAX3: {
-        uint32_t options = 0;
-        TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &options);
-        compression = (options & GROUP3OPT_2DENCODING) ? tcCcittGroup3_2D : tcCcittGroup3_1D;
-        break;
-    }
-    case COMPRESSION_CCITTFAX4:
-        compression = tcCcittGroup4;
-        break;
-    case COMPRESSION_DEFLATE:
-    case COMPRESSION_ADOBE_DEFLATE: // the number Deflate is written under today
-        compression = tcZLib;
-        break;
-    case COMPRESSION_JPEG:
-        compression = tcJpeg;
-        break;
-    case COMPRESSION_LZW:
-        compression = tcLzw;
-        break;
-    default:
-        RaiseTiffError(platform::Format("Unsupported compression tag, %d", compressionValue));
-    }
+    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolution) == 1)
+        layout.yDpi = dpiFromResolution(resolution, resolutionUnit);
+    layout.compression = compressionFromTag(tif, compressionValue);
 
     // Samples per pixel as the row length gives them, and the bits of one pixel.
-    const tmsize_t scanlineSize = TIFFScanlineSize(tif);
-    if (scanlineSize <= 0)
+    layout.scanlineSize = TIFFScanlineSize(tif);
+    if (layout.scanlineSize <= 0)
         file.Fail("TIFFScanlineSize");
-    const int64_t samples = std::max<int64_t>(1, RoundHalfEven(static_cast<double>(scanlineSize) / width));
+    const int64_t samples
+        = std::max<int64_t>(1, RoundHalfEven(static_cast<double>(layout.scanlineSize) / layout.width));
     const int64_t bitsPerPixel = int64_t(bitsPerSample) * samples;
     const bool tiled = TIFFIsTiled(tif) != 0;
 
     if (ccitt && photometric == PHOTOMETRIC_MINISBLACK)
         photometric = PHOTOMETRIC_MINISWHITE;
 
-    TImageFormat format = ifTrueColor;
-    bool colorMap = false;
-    bool negative = false; // zero means white: the raw rows need inverting
-    if (bitsPerSample == 1 && photometric <= PHOTOMETRIC_MINISBLACK) {
-        format = ifBlackWhite;
-        negative = photometric == PHOTOMETRIC_MINISWHITE;
-    } else if (bitsPerSample == 4 && photometric <= PHOTOMETRIC_MINISBLACK) {
-        format = ifGray16;
-        negative = photometric == PHOTOMETRIC_MINISWHITE;
-    } else if (bitsPerSample == 8 && photometric <= PHOTOMETRIC_MINISBLACK) {
-        format = ifGray256;
-        negative = photometric == PHOTOMETRIC_MINISWHITE;
+    const bool gray = photometric <= PHOTOMETRIC_MINISBLACK;
+    if (gray && (bitsPerSample == 1 || bitsPerSample == 4 || bitsPerSample == 8 || bitsPerSample == 16)) {
+        layout.format = bitsPerSample == 1 ? ifBlackWhite : bitsPerSample == 4 ? ifGray16 : ifGray256;
+        layout.negative = photometric == PHOTOMETRIC_MINISWHITE;
     } else if (photometric == PHOTOMETRIC_PALETTE) {
-        format = bitsPerSample <= 4 ? ifColor16 : ifColor256;
-        colorMap = true;
-    } else if (bitsPerSample == 16 && photometric <= PHOTOMETRIC_MINISBLACK) {
-        format = ifGray256;
-        negative = photometric == PHOTOMETRIC_MINISWHITE;
+        layout.format = bitsPerSample <= 4 ? ifColor16 : ifColor256;
+        layout.colorMap = true;
     }
 
-    // 1- and 2-bit palette rows are widened to the 4 bits of a 16-colour pixel.
-    const bool widenPalette = colorMap && (bitsPerSample == 1 || bitsPerSample == 2) && samplesPerPixel == 1;
+    layout.widenPalette
+        = layout.colorMap && (bitsPerSample == 1 || bitsPerSample == 2) && samplesPerPixel == 1;
     bool rgba = compressionValue == COMPRESSION_JPEG || tiled || photometric == PHOTOMETRIC_SEPARATED
         || photometric == PHOTOMETRIC_YCBCR || bitsPerSample > 8 || planar == PLANARCONFIG_SEPARATE
         || (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24);
     const bool directLayout = !tiled && compressionValue != COMPRESSION_JPEG && planar == PLANARCONFIG_CONTIG;
-    if (widenPalette && directLayout)
+    if (layout.widenPalette && directLayout)
         rgba = false;
     if (!rgba) {
         // Rows are copied as they are only when they hold what the picture's rows hold; other
         // layouts (masks, CIELab, extra samples) go through the library's colour conversion.
-        const bool rawFits = widenPalette
-            || (format == ifTrueColor
+        const bool rawFits = layout.widenPalette
+            || (layout.format == ifTrueColor
                     ? photometric == PHOTOMETRIC_RGB && samplesPerPixel == 3 && bitsPerSample == 8
-                    : samplesPerPixel == 1 && bitsPerPixel == ImageFormatBitCount(format));
+                    : samplesPerPixel == 1 && bitsPerPixel == ImageFormatBitCount(layout.format));
         rgba = !rawFits;
     }
     const bool sixteenBit = directLayout && bitsPerSample == 16 && samplesPerPixel <= 4
-        && (photometric <= PHOTOMETRIC_MINISBLACK
-            || (photometric == PHOTOMETRIC_PALETTE && samplesPerPixel == 1));
+        && (gray || (photometric == PHOTOMETRIC_PALETTE && samplesPerPixel == 1));
 
-    enum class Path { sixteenBit, ccitt, rgba, strips };
-    Path path = Path::strips;
     if (sixteenBit)
-        path = Path::sixteenBit;
+        layout.path = TiffRowPath::sixteenBit;
     else if (ccitt && !tiled)
-        path = Path::ccitt;
+        layout.path = TiffRowPath::ccitt;
     else if (rgba)
-        path = Path::rgba;
+        layout.path = TiffRowPath::rgba;
 
-    CheckTiffCompression(compression, format);
+    CheckTiffCompression(layout.compression, layout.format);
+    return layout;
+}
 
-    platform::TLogPalette palette {};
-    if (colorMap)
-        palette = readColorMap(file, bitsPerSample);
+} // namespace
 
-    TDibGraphic picture;
-    picture.NewImage(
-        static_cast<int>(width), static_cast<int>(height), format, colorMap ? &palette : nullptr, xDpi, yDpi);
-    const int w = static_cast<int>(width), h = static_cast<int>(height);
+// Decodes the rows of one directory into a picture of its layout, reporting progress through the
+// picture being loaded.
+struct TTiffGraphic::Reader {
+    TTiffGraphic& owner;
+    const TiffFile& file;
+    const TiffLayout& layout;
+    TDibGraphic& picture;
 
-    // Some coders report damaged data and go on decoding: any error from here on is a failure.
-    file.ClearError();
-    const char* reader = "TIFFReadEncodedStrip";
-    switch (path) {
-    case Path::sixteenBit: {
-        reader = "TIFFReadScanline";
-        auto buffer = allocate<uint16_t>((scanlineSize + 1) / 2);
+    // Returns the name of the library routine that read the rows, for the error message.
+    const char* readRows()
+    {
+        switch (layout.path) {
+        case TiffRowPath::sixteenBit:
+            readSixteenBit();
+            return "TIFFReadScanline";
+        case TiffRowPath::ccitt:
+            readCcitt();
+            return "TIFFReadScanline";
+        case TiffRowPath::rgba:
+            readRgba();
+            return "TIFFReadRGBAImage";
+        case TiffRowPath::strips:
+            readStrips();
+            return "TIFFReadEncodedStrip";
+        }
+        return "TIFFReadEncodedStrip";
+    }
+
+    void readSixteenBit()
+    {
+        const int w = static_cast<int>(layout.width), h = static_cast<int>(layout.height);
+        auto buffer = allocate<uint16_t>((layout.scanlineSize + 1) / 2);
         for (int y = 0; y < h; ++y) {
-            if (TIFFReadScanline(tif, buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+            if (TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
                 file.Fail("TIFFReadScanline");
             uint8_t* row = picture.ScanLine(y);
             for (int x = 0; x < w; ++x)
-                row[x] = static_cast<uint8_t>(buffer[static_cast<std::size_t>(x) * samplesPerPixel] >> 8);
-            ReportPercent(y, 0, h);
+                row[x]
+                    = static_cast<uint8_t>(buffer[static_cast<std::size_t>(x) * layout.samplesPerPixel] >> 8);
+            owner.ReportPercent(y, 0, h);
         }
-        break;
     }
-    case Path::ccitt: {
-        reader = "TIFFReadScanline";
-        auto buffer = allocate<uint8_t>(scanlineSize);
-        const auto count = static_cast<std::size_t>(std::min<int64_t>(scanlineSize, picture.BytesPerRow()));
+
+    void readCcitt()
+    {
+        const int h = static_cast<int>(layout.height);
+        auto buffer = allocate<uint8_t>(layout.scanlineSize);
+        const auto count
+            = static_cast<std::size_t>(std::min<int64_t>(layout.scanlineSize, picture.BytesPerRow()));
         for (int y = 0; y < h; ++y) {
-            if (TIFFReadScanline(tif, buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+            if (TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
                 file.Fail("TIFFReadScanline");
             std::memcpy(picture.ScanLine(y), buffer.get(), count);
-            ReportPercent(y, 0, h);
+            owner.ReportPercent(y, 0, h);
         }
-        break;
     }
-    case Path::rgba: {
-        reader = "TIFFReadRGBAImage";
-        ReportPercent(5, 0, 100);
+
+    void readRgba()
+    {
+        const uint32_t width = layout.width, height = layout.height;
+        const int w = static_cast<int>(width), h = static_cast<int>(height);
+        owner.ReportPercent(5, 0, 100);
         auto raster = allocate<uint32_t>(int64_t(width) * height);
-        ReportPercent(10, 0, 100);
-        if (TIFFReadRGBAImage(tif, width, height, raster.get(), 1) != 1)
+        owner.ReportPercent(10, 0, 100);
+        if (TIFFReadRGBAImage(file.tif(), width, height, raster.get(), 1) != 1)
             file.Fail("TIFFReadRGBAImage");
-        ReportPercent(80, 0, 100);
+        owner.ReportPercent(80, 0, 100);
         for (int y = 0; y < h; ++y) {
             // The raster's first row is the picture's last.
             const uint32_t* source = raster.get() + static_cast<std::size_t>(h - 1 - y) * width;
-            if (format == ifTrueColor) {
+            if (layout.format == ifTrueColor) {
                 uint8_t* row = picture.ScanLine(y);
                 for (int x = 0; x < w; ++x) {
                     row[3 * x] = static_cast<uint8_t>(TIFFGetB(source[x]));
@@ -762,10 +793,15 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
                             static_cast<uint8_t>(TIFFGetB(source[x]))));
             }
         }
-        ReportPercent(90, 0, 100);
-        break;
+        owner.ReportPercent(90, 0, 100);
     }
-    case Path::strips: {
+
+    void readStrips()
+    {
+        TIFF* tif = file.tif();
+        const uint32_t height = layout.height;
+        const int w = static_cast<int>(layout.width);
+        const tmsize_t scanlineSize = layout.scanlineSize;
         uint32_t rowsPerStrip = 0;
         if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) != 1 || rowsPerStrip == 0
             || rowsPerStrip > height)
@@ -782,15 +818,15 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
             for (uint32_t r = 0; r < rows; ++r) {
                 const uint8_t* source = buffer.get() + static_cast<std::size_t>(r) * scanlineSize;
                 uint8_t* row = picture.ScanLine(static_cast<int>(first + r));
-                if (format == ifTrueColor) {
+                if (layout.format == ifTrueColor) {
                     for (int x = 0; x < w; ++x, source += 3) {
                         row[3 * x] = source[2];
                         row[3 * x + 1] = source[1];
                         row[3 * x + 2] = source[0];
                     }
-                } else if (widenPalette) {
+                } else if (layout.widenPalette) {
                     for (int x = 0; x < w; ++x) {
-                        const unsigned value = bitsPerSample == 1
+                        const unsigned value = layout.bitsPerSample == 1
                             ? (source[x >> 3] >> (7 - (x & 7))) & 1u
                             : (source[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
                         uint8_t& b = row[x >> 1];
@@ -801,20 +837,38 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
                     std::memcpy(row, source, copyCount);
                 }
             }
-            ReportPercent(first + rows, 0, height);
+            owner.ReportPercent(first + rows, 0, height);
         }
-        break;
     }
-    }
+};
 
+void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
+{
+    // Strips are read as the file has them ('c'): the RowsPerStrip read back is the file's own.
+    TiffFile file(stream, stream.Position(), "rc");
+    TIFF* tif = file.tif();
+    if (index < 1 || TIFFSetDirectory(tif, static_cast<tdir_t>(index - 1)) != 1)
+        file.Fail("TIFFSetDirectory");
+    const TiffLayout layout = readTiffLayout(file);
+
+    platform::TLogPalette palette {};
+    if (layout.colorMap)
+        palette = readColorMap(file, layout.bitsPerSample);
+    TDibGraphic picture;
+    picture.NewImage(static_cast<int>(layout.width), static_cast<int>(layout.height), layout.format,
+        layout.colorMap ? &palette : nullptr, layout.xDpi, layout.yDpi);
+
+    // Some coders report damaged data and go on decoding: any error from here on is a failure.
+    file.ClearError();
+    const char* reader = Reader { *this, file, layout, picture }.readRows();
     if (file.HasError())
         file.Fail(reader);
 
     // The colour conversion of the library already shows white as white and turns the picture
     // upright; rows copied as they are still need both.
-    if (negative && path != Path::rgba)
+    if (layout.negative && layout.path != TiffRowPath::rgba)
         TNegativeTransform().Apply(picture);
-    if (orientation == ORIENTATION_BOTRIGHT && path != Path::rgba) {
+    if (layout.orientation == ORIENTATION_BOTRIGHT && layout.path != TiffRowPath::rgba) {
         TRotateTransform rotate;
         rotate.SetAngle(180);
         rotate.Apply(picture);
@@ -833,7 +887,7 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
     int32_t rowsPerStrip = 2147483647;
     if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &fileRowsPerStrip) == 1)
         rowsPerStrip = fileRowsPerStrip == 0xFFFFFFFFu
-            ? static_cast<int32_t>(height)
+            ? static_cast<int32_t>(layout.height)
             : static_cast<int32_t>(std::min<uint32_t>(fileRowsPerStrip, 2147483647u));
 
     TakeImageFrom(picture);
@@ -842,7 +896,7 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
             m_userTags[static_cast<std::size_t>(i)]->Value = userValues[static_cast<std::size_t>(i)];
     for (int i = 0; i < 9; ++i)
         *StandardText(i) = texts[static_cast<std::size_t>(i)];
-    m_compression = compression;
+    m_compression = layout.compression;
     m_rowsPerStrip = rowsPerStrip;
 }
 
@@ -938,23 +992,35 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
     file.SetInt(TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     file.SetInt(TIFFTAG_FILLORDER, m_reverseFillOrder ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
 
-    // The library may change a row while coding it, so it gets a copy.
+    // Rows go to the library a whole strip at a time: only then can its coders work on the
+    // strip in one piece (Deflate through its fastest coder), where row by row they fall back
+    // to streaming. The library may change what it codes, so it gets a copy of the rows.
     const tmsize_t scanlineSize = TIFFScanlineSize(tif);
     if (scanlineSize <= 0 || scanlineSize > BytesPerRow())
         file.Fail("TIFFScanlineSize");
-    std::vector<uint8_t> buffer(static_cast<std::size_t>(scanlineSize));
     const int height = Height();
-    for (int y = 0; y < height; ++y) {
+    uint32_t stripRows = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    stripRows = std::clamp<uint32_t>(stripRows, 1, static_cast<uint32_t>(height));
+    const auto rowBytes = static_cast<std::size_t>(scanlineSize);
+    const auto strip = allocate<uint8_t>(int64_t(scanlineSize) * stripRows);
+    for (int y = 0; y < height;) {
         ReportPercent(y, 0, height);
-        std::memcpy(buffer.data(), ScanLine(y), buffer.size());
+        const int rows = std::min(static_cast<int>(stripRows), height - y);
+        for (int r = 0; r < rows; ++r)
+            std::memcpy(strip.get() + rowBytes * static_cast<std::size_t>(r), ScanLine(y + r), rowBytes);
+        const std::size_t bytes = rowBytes * static_cast<std::size_t>(rows);
         if (format == ifBlackWhite && ccitt) {
-            for (auto& b : buffer)
-                b = static_cast<uint8_t>(~b);
+            for (std::size_t i = 0; i < bytes; ++i)
+                strip[i] = static_cast<uint8_t>(~strip[i]);
         } else if (format == ifTrueColor) {
-            SwapRedBlue(buffer.data(), static_cast<int64_t>(buffer.size()));
+            SwapRedBlue(strip.get(), static_cast<int64_t>(bytes));
         }
-        if (TIFFWriteScanline(tif, buffer.data(), static_cast<uint32_t>(y), 0) < 0)
+        if (TIFFWriteEncodedStrip(tif, TIFFComputeStrip(tif, static_cast<uint32_t>(y), 0), strip.get(),
+                static_cast<tmsize_t>(bytes))
+            < 0)
             file.Fail("TIFFWriteScanLine");
+        y += rows;
     }
     file.FinishWriting();
     ReportPercent(100, 0, 100);

@@ -330,8 +330,17 @@ Extended TLPData::SubUnitFactor() const
         layer->SoilModulus = UnitValue(row.ModulusSI, row.ModulusUS);
     }
 
-    // The solid section's moment of inertia, in in^4 (US) or m^4 (SI).
-    {
+    // The pile's moment of inertia, in in^4 (US) or m^4 (SI). A steel pile designed with a rolled
+    // section bends as that section, not as the solid outline it fills (several times stiffer):
+    // an I/H shape about its strong axis, a pipe as its section, a concrete-filled pipe with the
+    // composite stiffness of the pipe check divided by the steel's E. SI tables hold 10^6 mm^4.
+    if (StructuralDesign && UsesIShape()) {
+        I = IShape.Ix * UnitValue(1e-6L, 1);
+    } else if (StructuralDesign && UsesPipeSection()) {
+        I = SteelInput.ConcreteFilled
+            ? ratio(analysis::filledPipeStiffness(*this).EIeff, E) * UnitValue(1e-12L, 1) // mm^4 to m^4
+            : PipeShape.I * UnitValue(1e-6L, 1);
+    } else {
         const Extended f = UnitValue(1, 12);
         const Extended b = Width * f;
         if (IsRectangularShape()) {
@@ -366,7 +375,10 @@ Extended TLPData::SubUnitFactor() const
     const Extended endBearingLimit = UnitValue(480, 10);
     const Extended feetToInches = UnitValue(1, 12);
     const Extended squareFeetToInches = UnitValue(1, 144);
-    const Extended settlementDivisor = UnitValue(8, 1);
+    // The tip term comes out in m.kPa (SI) or ft.ksi (US). The SI divisor 8 takes it to mm; the
+    // US one gives the same movement in inches: 1 ft.ksi = 0.3048 m x 6894.757 kPa, 1 in = 25.4 mm.
+    constexpr Extended kFootKsiInMetreKPa = 0.3048L * 6894.757293168361L;
+    const Extended settlementDivisor = UnitValue(8, 8 * 25.4L / kFootKsiInMetreKPa);
     const Extended sqrtOCR = std::sqrt(OCR);
     const Extended lambdaNumerator = si ? 1000 : 144;
     RunConstants run;

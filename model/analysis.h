@@ -63,4 +63,14 @@ private:
 // One lookup without a prepared scan.
 LayerHit layerAtDepth(const TLPData& data, Extended depth);
 
+// A concrete-filled pipe of the model's pipe section and fill strength: the fill's modulus Ec
+// (ksi | MPa) and moment of inertia Ic (in^4 | mm^4), and the composite flexural stiffness
+// EIeff = Ec Ic C3 + E Is (kip-in^2 | N-mm^2), C3 the share of the fill that is counted.
+struct FilledPipeStiffness {
+    Extended Ec = 0;
+    Extended Ic = 0;
+    Extended EIeff = 0;
+};
+FilledPipeStiffness filledPipeStiffness(const TLPData& data);
+
 } // namespace analysis

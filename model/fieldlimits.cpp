@@ -4,10 +4,12 @@
 #include "model/lpclasses.h"
 #include "model/tables.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -163,6 +165,42 @@ bool isNumberText(const std::string& s)
     return i == s.size();
 }
 
+// Removes the thousands separators of a trimmed number text. They may only group the digits
+// before the decimal separator by three ("1,250,000.5"); anywhere else the separator is most
+// likely a decimal separator of another locale ("1.5" pasted into a German desktop), and the
+// text is not read at all rather than read as a number ten or a thousand times too large.
+bool removeDigitGrouping(std::string& s, const TNumberFormat& format)
+{
+    const std::string& sep = format.ThousandsSeparator;
+    if (sep.empty() || s.find(sep) == std::string::npos)
+        return true;
+    const std::size_t begin = (s[0] == '+' || s[0] == '-') ? 1 : 0;
+    std::size_t end
+        = format.DecimalSeparator.empty() ? std::string::npos : s.find(format.DecimalSeparator, begin);
+    end = std::min({ end, s.find_first_of("eE", begin), s.size() });
+    if (s.find(sep, end) != std::string::npos)
+        return false;
+    std::string digits;
+    std::size_t groupStart = begin;
+    for (bool first = true;; first = false) {
+        std::size_t next = s.find(sep, groupStart);
+        if (next == std::string::npos || next > end)
+            next = end;
+        const std::size_t length = next - groupStart;
+        if (first ? (length < 1 || length > 3) : length != 3)
+            return false;
+        for (std::size_t i = groupStart; i < next; ++i)
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+        digits.append(s, groupStart, length);
+        if (next == end)
+            break;
+        groupStart = next + sep.size();
+    }
+    s = s.substr(0, begin) + digits + s.substr(end);
+    return true;
+}
+
 // Declared names of the soil enumerations, in ordinal order.
 constexpr const char* kMaterialNames[kMaterialTypeCount]
     = { "lpmtNone", "lpmtGranularSoil", "lpmtCohesiveSoil", "lpmtSandstoneBedrock", "lpmtSiltstoneBedrock",
@@ -287,6 +325,17 @@ std::string FormatFixed(Extended value, int decimals, const TNumberFormat& forma
     return (negative && !allZero) ? "-" + text : text;
 }
 
+std::string FormatGeneral(Extended value, const TNumberFormat& format)
+{
+    if (std::isnan(value))
+        return "N.A.";
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string text(buf, result.ptr);
+    replaceAll(text, ".", format.DecimalSeparator);
+    return text;
+}
+
 std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberFormat& format)
 {
     if (std::isnan(value))
@@ -301,27 +350,35 @@ std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberF
     return FormatFixed(value, row.Decimals, format);
 }
 
-Extended ParseFieldText(const std::string& text, const TNumberFormat& format)
+std::optional<Extended> TryParseFieldText(const std::string& text, const TNumberFormat& format)
 {
-    std::string s = text;
-    replaceAll(s, format.ThousandsSeparator, "");
+    std::string s = trimmed(text);
+    if (s.empty())
+        return Extended(0);
+    if (!removeDigitGrouping(s, format))
+        return std::nullopt;
     if (format.DecimalSeparator != ".") {
         // A point is not the decimal separator here: it makes the text unreadable.
         if (s.find('.') != std::string::npos)
-            return 0;
+            return std::nullopt;
         replaceAll(s, format.DecimalSeparator, ".");
     }
     s = trimmed(s);
     if (!isNumberText(s))
-        return 0;
+        return std::nullopt;
     const char* first = s.data();
     if (*first == '+')
         ++first;
     Extended value = 0;
     const auto result = std::from_chars(first, s.data() + s.size(), value);
     if (result.ec != std::errc() || result.ptr != s.data() + s.size() || !std::isfinite(value))
-        return 0;
+        return std::nullopt;
     return value;
+}
+
+Extended ParseFieldText(const std::string& text, const TNumberFormat& format)
+{
+    return TryParseFieldText(text, format).value_or(0);
 }
 
 Extended ClampFieldValue(int tag, Extended value, double minOverride, double maxOverride)
@@ -346,7 +403,9 @@ TFieldReading ReadFieldText(
     int tag, const std::string& text, double minOverride, double maxOverride, const TNumberFormat& format)
 {
     TFieldReading reading;
-    const Extended typed = ParseFieldText(text, format);
+    const std::optional<Extended> number = TryParseFieldText(text, format);
+    reading.NotANumber = !number;
+    const Extended typed = number.value_or(0);
     reading.Value = ClampFieldValue(tag, typed, minOverride, maxOverride);
     reading.Rewrite = reading.Value != typed;
     // The value is final here: clamping it again to the Tag's row would show a different number

@@ -3,8 +3,10 @@
 // number is read from an input and written into one. Pure functions on strings: the windows
 // read and write their edits through them.
 #include "model/lptypes.h"
+#include "platform/core/numberformat.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,23 +36,24 @@ bool IsFieldTag(int tag);
 // Row of a Tag 1..77 in the current table; a Tag outside has no range and 2 decimals.
 TFieldLimit FieldLimitOf(int tag);
 
-// The locale's separators (either may be several bytes, as in UTF-8).
-struct TNumberFormat {
-    std::string DecimalSeparator = ".";
-    std::string ThousandsSeparator = ",";
-};
-
 // A value in fixed notation with 10 significant digits and the given decimals: no thousands
 // separators, the format's decimal separator; NaN gives "N.A.".
 std::string FormatFixed(Extended value, int decimals, const TNumberFormat& format = {});
+
+// A value in the shortest general notation with up to 15 significant digits: no trailing zeros,
+// no thousands separators, the format's decimal separator ("12.5", "40"); NaN gives "N.A.".
+std::string FormatGeneral(Extended value, const TNumberFormat& format = {});
 
 // The text of a value shown in an input with this Tag: clamped to the Tag's range when `clamp`
 // is true and the range exists, with the Tag's decimals (2 outside 1..77); NaN gives "N.A.".
 // `clamp` is false for read-only inputs and when the caller asks for no clamping.
 std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberFormat& format = {});
 
-// Reads a number: every thousands separator removed, the decimal separator honoured, blanks
-// around it ignored. Text that is not a number gives 0.
+// Reads a number: the decimal separator honoured, blanks around it ignored, thousands
+// separators accepted only where they group the digits before the decimal separator by three
+// ("1,250.5", not "1,5"). Blank text is 0; text that is not a number gives nothing.
+std::optional<Extended> TryParseFieldText(const std::string& text, const TNumberFormat& format = {});
+// The same, with 0 for text that is not a number.
 Extended ParseFieldText(const std::string& text, const TNumberFormat& format = {});
 
 // Clamps a value read from an input: to the Tag's range when both overrides are 0 and the range
@@ -59,10 +62,12 @@ Extended ParseFieldText(const std::string& text, const TNumberFormat& format = {
 Extended ClampFieldValue(int tag, Extended value, double minOverride = 0, double maxOverride = 0);
 
 // The whole reading of an input's text: the value, and whether it differs from the number typed
-// (then the caller rewrites the input with `Text`).
+// (then the caller rewrites the input with `Text`). Text that is not a number reads as 0 (then
+// clamped) and is flagged, so that an input can refuse it instead.
 struct TFieldReading {
     Extended Value = 0;
     bool Rewrite = false;
+    bool NotANumber = false;
     std::string Text; // the value as the input then shows it (set when Rewrite)
 };
 TFieldReading ReadFieldText(int tag, const std::string& text, double minOverride = 0, double maxOverride = 0,

@@ -64,7 +64,9 @@ public:
     std::uint8_t Hatch = bsSolid; // TBrushStyle
     Extended PoissonRatio = 0; // written by the analysis
     Extended SoilModulus = 0; // written by the analysis
-    std::uint8_t LastCohesionConsistency = 0; // markers of the layer rows; never stored
+    // Markers of the layer rows, never stored: a layer read from a file starts them (and the NSF
+    // marker) from its own consistency and material.
+    std::uint8_t LastCohesionConsistency = 0;
     std::uint8_t LastCohesionMatType = 0;
 
     // The layer above, or null for the first layer (or a layer not in its list).

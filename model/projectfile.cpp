@@ -19,6 +19,7 @@
 #include <bit>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -488,33 +489,53 @@ std::string systemMessage(int error)
     return std::strerror(error);
 }
 
+// A write beyond the process's file-size limit raises SIGXFSZ, whose default action ends the
+// program with its unsaved work. Ignored, the write fails with EFBIG instead and the save reports
+// it. A handler someone installed on purpose is left alone.
+void ignoreFileSizeSignal()
+{
+    struct sigaction current { };
+    if (::sigaction(SIGXFSZ, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO)
+        || current.sa_handler != SIG_DFL)
+        return;
+    struct sigaction ignore { };
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    (void)::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
 // Writes the bytes to a new file beside fileName and renames it over fileName only once it is
-// complete and on disk: a failure at any point leaves the previous file as it was.
+// complete and on disk: a failure at any point leaves the previous file as it was. A symbolic
+// link is written through, to the file it names (which need not exist yet), and stays a link.
 void replaceFile(const std::string& fileName, const std::vector<std::uint8_t>& bytes)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path target(fileName);
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
+    // The same bound on a chain of links as the system's.
+    for (int hops = 0; fs::is_symlink(target, ec); ++hops) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec || hops == 40)
+            throw platform::EFCreateError(platform::Format("Cannot create file \"%s\". %s", fileName.c_str(),
+                systemMessage(ec ? ec.value() : ELOOP).c_str()));
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
+    // Where a link was followed, the messages name the file it leads to as well.
+    std::string shown = "\"" + fileName + "\"";
+    if (target != fs::path(fileName))
+        shown += " (a link to \"" + target.string() + "\")";
     struct stat old { };
     const bool hadFile = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = target.string() + ".part~" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
+    // One name per target: what a save killed mid-write leaves is replaced by the next one.
+    const std::string temporary = target.string() + ".part~";
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw platform::EFCreateError(platform::Format(
-            "Cannot create file \"%s\". %s", fileName.c_str(), systemMessage(errno).c_str()));
+        throw platform::EFCreateError(
+            platform::Format("Cannot create file %s. %s", shown.c_str(), systemMessage(errno).c_str()));
 
+    ignoreFileSizeSignal();
     int error = 0;
     std::size_t done = 0;
     while (done < bytes.size() && error == 0) {
@@ -537,7 +558,7 @@ void replaceFile(const std::string& fileName, const std::vector<std::uint8_t>& b
     if (error != 0) {
         ::unlink(temporary.c_str());
         throw platform::EWriteError(
-            platform::Format("Cannot write file \"%s\". %s", fileName.c_str(), systemMessage(error).c_str()));
+            platform::Format("Cannot write file %s. %s", shown.c_str(), systemMessage(error).c_str()));
     }
     // Make the rename itself durable; the new file is complete whether or not this succeeds.
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -599,6 +620,11 @@ void TLayer::LoadFromStream(TStream& Stream, int FileVersion)
     TLayer read = *this;
     Reader io(Stream);
     transferLayer(io, read, FileVersion);
+    // The rows have seen what was stored: only a later change of material or consistency brings
+    // in the defaults, so a stored cohesion and NSF choice come back as they were saved.
+    read.LastNSFConsistency = read.Consistency;
+    read.LastCohesionConsistency = read.Consistency;
+    read.LastCohesionMatType = read.MatType;
     *this = std::move(read);
 }
 

@@ -286,13 +286,10 @@ void checkPipe(TLPData& m)
     {
         const Extended fc = in.Fc;
         const Extended inner = s.OD - 2 * s.tdes;
-        const Extended radius = inner / 2;
-        r.Ec = m.UnitValue(5055, 1802) * std::sqrt(fc);
-        r.Ic = kPi * radius * radius * radius * radius / 4;
-        Extended c3 = 0.6L + s.A / (kPi * s.OD * s.OD / 4);
-        if (c3 > 0.9L)
-            c3 = 0.9L;
-        r.EIeff = r.Ic * r.Ec * c3 + E * s.I * m.UnitValue(1e6, 1);
+        const analysis::FilledPipeStiffness fill = analysis::filledPipeStiffness(m);
+        r.Ec = fill.Ec;
+        r.Ic = fill.Ic;
+        r.EIeff = fill.EIeff;
         r.Pno = Fy * s.A + kPi * fc * 0.95L * inner * inner / 4;
         const Extended kl = in.Kx * in.Lx * suf;
         r.Pe = r.EIeff * kPi * kPi / (kl * kl);
@@ -320,6 +317,20 @@ void checkPipe(TLPData& m)
 }
 
 } // namespace
+
+analysis::FilledPipeStiffness analysis::filledPipeStiffness(const TLPData& m)
+{
+    const TPipeShape& s = m.PipeShape;
+    FilledPipeStiffness f;
+    const Extended radius = (s.OD - 2 * s.tdes) / 2;
+    f.Ec = m.UnitValue(5055, 1802) * std::sqrt(m.SteelInput.Fc);
+    f.Ic = kPi * radius * radius * radius * radius / 4;
+    Extended c3 = 0.6L + s.A / (kPi * s.OD * s.OD / 4);
+    if (c3 > 0.9L)
+        c3 = 0.9L;
+    f.EIeff = f.Ic * f.Ec * c3 + m.E * s.I * m.UnitValue(1e6, 1);
+    return f;
+}
 
 void TLPData::CheckSteelPile()
 {

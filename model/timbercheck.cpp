@@ -65,7 +65,7 @@ void TLPData::CheckTimberPile()
     t.d = D2 - 0.5L * u;
     if (round)
         t.b = t.d;
-    else if (D1 - D2 <= 0.01L)
+    else if (D1 - D2 <= 0.01L * u) // a hundredth of an inch in either system
         t.b = D1 - 0.5L * u;
     else
         t.b = kNaN; // breadth greater than depth: not applicable

@@ -5,15 +5,13 @@
 #include "model/globals.h"
 #include "model/lpclasses.h"
 #include "platform/core/stream.h"
+#include "platform/qt/numberformat.h"
 #include "platform/qt/picturecanvas.h"
 #include "platform/qt/report.h"
 
-#include <QGuiApplication>
 #include <QImage>
-#include <QScreen>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -29,20 +27,22 @@ QString q(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Numbers are printed as the window shows them, with the locale's decimal separator.
+QString fixed(Extended value, int decimals)
+{
+    return q(FormatFixed(value, decimals, LocaleNumberFormat()));
+}
+
 // Fixed point with the decimals of a field-limit row; "N.A." for an undefined value.
 QString byTag(Extended value, int tag)
 {
-    return q(FormatFixed(value, FieldLimitOf(tag).Decimals));
+    return fixed(value, FieldLimitOf(tag).Decimals);
 }
 
 // Up to 15 significant digits without trailing zeros.
 QString general(Extended value)
 {
-    if (std::isnan(value))
-        return QStringLiteral("N.A.");
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15Lg", value);
-    return QString::fromLatin1(buffer);
+    return q(FormatGeneral(value, LocaleNumberFormat()));
 }
 
 QString dateText(const TReportDate& date)
@@ -69,18 +69,10 @@ std::string trimmed(const std::string& text)
     return q(text).trimmed().toStdString();
 }
 
-double screenPixelsPerInch()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInch() : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
 } // namespace
 
 TLPReport::TLPReport(const TLPData& data, TReportTexts texts)
-    : ScreenPixelsPerInch(screenPixelsPerInch())
-    , m_data(data)
+    : m_data(data)
     , m_texts(std::move(texts))
 {
 }
@@ -117,6 +109,26 @@ void TLPReport::PrintLine(
     r.SetBold(false);
     if (red)
         r.SetFontColor(saved);
+}
+
+QString TLPReport::ValueText(const char* value, const char* units) const
+{
+    std::string unit = units ? m_texts.Text(units) : std::string();
+    unit.resize(std::min(unit.size(), unit.find('^')));
+    const std::string& text = m_texts.Text(value);
+    return q(unit.empty() ? text : text + " " + unit);
+}
+
+double TLPReport::ColumnWidth(double designed, const QStringList& texts, bool bold)
+{
+    // A little room between a column's text and the next column's.
+    constexpr double kGap = 0.08;
+    m_report->SetBold(bold);
+    double width = designed;
+    for (const QString& text : texts)
+        width = std::max(width, m_report->TextWidth(text) + kGap);
+    m_report->SetBold(false);
+    return width;
 }
 
 void TLPReport::PrintLabelValue(
@@ -354,7 +366,7 @@ void TLPReport::PrintLayerTable()
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::MaterialType, layer.MatType)));
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)));
         r.PrintInNextTab(byTag(layer.Thickness, 9));
-        r.PrintInNextTab(q(FormatFixed(layer.SPTFieldN, 0)));
+        r.PrintInNextTab(fixed(layer.SPTFieldN, 0));
         r.PrintInNextTab(q(EnumToDisplayText(TLayerEnum::Consistency, layer.Consistency)));
         r.PrintInNextTab(byTag(layer.SGReactTop, 10));
         r.PrintText(QStringLiteral("-"));

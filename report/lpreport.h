@@ -10,6 +10,7 @@
 #include "report/reporttexts.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 
@@ -35,7 +36,8 @@ public:
     // Hooks the three events into a report component.
     void Attach(platform::TReportSystem& system);
 
-    // Resolution the drawings are made for (they are made several times larger than on screen).
+    // Resolution the drawings are made for (they are made several times larger than on screen):
+    // a fixed 96 logical pixels per inch, so that a project prints alike from any display.
     double ScreenPixelsPerInch = 96;
 
     // The footer's centred text: the title without its first "Braxholm ", then " v" and the
@@ -81,6 +83,12 @@ private:
     double PlacePicture(int kind, int width, int height, double x1, double x2, double y1);
     // The four charts of one graph set in a 2 x 2 arrangement below the cursor.
     void PrintChartSet(int graphKind, const int (&images)[4]);
+    // The value column's text of PrintLabelValue: the value and its unit up to the unit's
+    // raised part, which prints after it.
+    QString ValueText(const char* value, const char* units) const;
+    // The width a tab column needs for its texts in the body font (bold or plain), never less
+    // than the width it was designed with.
+    double ColumnWidth(double designed, const QStringList& texts, bool bold);
     // The main window's unit choice (0 English, otherwise SI), which names some table columns.
     int UnitSelection() const;
     // Paints over the two pixels at a chart's left edge, where the turned chart leaves its frame.

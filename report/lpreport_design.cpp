@@ -143,22 +143,55 @@ void TLPReport::PrintSteelCheckTable(bool round)
         r.SetBold(false);
     };
 
-    r.ClearTabStops();
+    // Each block is a caption column and a right-aligned value column, as wide as designed or
+    // as its texts need; a block that grew moves the ones right of it along.
+    struct Block {
+        double position, caption, value;
+        std::vector<int> rows;
+    };
+    const auto layout = [&](std::vector<Block> blocks) {
+        double end = 0;
+        for (Block& b : blocks) {
+            QStringList captions, values;
+            for (int row : b.rows) {
+                captions << caption(row);
+                values << value(row);
+            }
+            b.position = std::max(b.position, end);
+            b.caption = ColumnWidth(b.caption, captions, false);
+            b.value = ColumnWidth(b.value, values, true);
+            end = b.position + b.caption + b.value + 0.1;
+        }
+        return blocks;
+    };
+    const auto setTabs = [&](const std::vector<Block>& blocks) {
+        r.ClearTabStops();
+        for (const Block& b : blocks) {
+            r.AddTabStop(b.position, platform::pjLeft, b.caption, 0, 0, 0);
+            r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, b.value, 0, 0, 0);
+        }
+    };
+
     if (!round) {
-        r.AddTabStop(1.0, platform::pjLeft, 2.0, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjLeft, 2.0, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjLeft, 2.1, 0, 0, 0);
+        const std::vector<Block> blocks = layout({ { 1.0, 1.2, 0.7, { 1, 2, 3, 4, 5 } },
+            { 3.0, 1.2, 0.7, { 8, 9, 10, 11, 12, 13 } }, { 5.0, 1.1, 0.7, { 16, 17, 18 } } });
+        // The headings span their blocks.
+        r.ClearTabStops();
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            const double next = b + 1 < blocks.size() ? blocks[b + 1].position : blocks[b].position + 2.1;
+            r.AddTabStop(blocks[b].position, platform::pjLeft,
+                ColumnWidth(next - blocks[b].position,
+                    { caption(b == 0 ? 0
+                            : b == 1 ? 7
+                                     : 15) },
+                    true),
+                0, 0, 0);
+        }
         bold(0);
         bold(7);
         bold(15);
         r.AdvanceLine();
-        r.ClearTabStops();
-        r.AddTabStop(1.0, platform::pjLeft, 1.2, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
-        r.AddTabStop(3.0, platform::pjLeft, 1.2, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
-        r.AddTabStop(5.0, platform::pjLeft, 1.1, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
+        setTabs(blocks);
         const int rows[][3] = { { 1, 8, 16 }, { 2, 9, 17 }, { 3, 10, 18 }, { 4, 11, -1 }, { 5, 12, -1 } };
         for (const auto& row : rows) {
             for (int i : row)
@@ -171,16 +204,13 @@ void TLPReport::PrintSteelCheckTable(bool round)
         item(13);
         r.AdvanceLine();
         r.AdvanceLine();
-        r.ClearTabStops();
-        r.AddTabStop(1.0, platform::pjLeft, 2.0, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
+        setTabs(layout({ { 1.0, 2.0, 0.7, { 20 } } }));
         item(20);
         r.AdvanceLine();
     } else {
-        r.AddTabStop(1.0, platform::pjLeft, 2.0, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
-        r.AddTabStop(4.0, platform::pjLeft, 2.1, 0, 0, 0);
-        r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.7, 0, 0, 0);
+        const std::vector<Block> blocks
+            = layout({ { 1.0, 2.0, 0.7, { 0, 1, 2, 3, 4, 11 } }, { 4.0, 2.1, 0.7, { 6, 7, 8, 9 } } });
+        setTabs(blocks);
         bold(0);
         r.PrintInNextTab({});
         bold(6);
@@ -258,13 +288,38 @@ void TLPReport::PrintConcreteInputs()
 void TLPReport::PrintTimberInputs()
 {
     platform::TBaseReport& r = *m_report;
+    // The columns as designed, or wider where their texts need it (the value columns hold the
+    // values with their units, bold).
+    const auto texts = [&](std::initializer_list<const char*> names) {
+        QStringList out;
+        for (const char* name : names)
+            out << q(m_texts.Text(name));
+        return out;
+    };
+    const double values = ColumnWidth(0.9,
+        { ValueText("Edit61", nullptr), ValueText("Edit62", "Label172"), ValueText("Edit63", "Label174"),
+            ValueText("Edit64", "Label176"), ValueText("Edit65", "Label178"), ValueText("Edit66", "Label180"),
+            ValueText("Edit67", "Label182") },
+        true);
+    const double captions = ColumnWidth(2.2,
+        texts({ "Label190", "Label184", "Label186", "Label188", "Label194", "Label185", "Label189",
+            "Label192", "Label195" }),
+        false);
     r.ClearTabStops();
     r.AddTabStop(0.5, platform::pjLeft, 1.5, 0, 0, 0);
-    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.9, 0, 0, 0);
-    r.AddTabStop(3.4, platform::pjLeft, 2.2, 0, 0, 0);
-    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.8, 0, 0, 0);
-    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.8, 0, 0, 0);
-    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, 0.3, 0, 0, 0);
+    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight, values, 0, 0, 0);
+    r.AddTabStop(std::max(3.4, 2.0 + values + 0.1), platform::pjLeft, captions, 0, 0, 0);
+    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight,
+        std::max(ColumnWidth(0.8,
+                     texts({ "Edit68", "Edit69", "Edit70", "Edit71", "Edit72", "Edit73", "Edit74" }), true),
+            ColumnWidth(0.8, texts({ "Label197" }), false)),
+        0, 0, 0);
+    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight,
+        std::max(ColumnWidth(0.8, texts({ "Edit75", "Edit76", "Edit77" }), true),
+            ColumnWidth(0.8, texts({ "Label198" }), false)),
+        0, 0, 0);
+    r.AddTabStop(platform::kTabAfterPrevious, platform::pjRight,
+        ColumnWidth(0.3, texts({ "Label187", "Label191", "Label193" }), true), 0, 0, 0);
 
     // The analysis rows: a caption, then the adjusted and actual values and their unit in bold.
     const auto analysis

@@ -1,6 +1,7 @@
 #include "results/diagramdraw.h"
 
 #include "model/fieldlimits.h"
+#include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -8,8 +9,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 namespace {
@@ -201,70 +202,118 @@ void TDrawCanvas::fillPixel(int x, int y)
     reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = BrushColor.rgb();
 }
 
-void TDrawCanvas::FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut)
+void TDrawCanvas::FloodFill(
+    int x, int y, QColor border, const std::vector<QRect>& keepOut, const QRect& bounds)
 {
-    if (BrushStyle == bsClear || !m_image.rect().contains(x, y))
+    const QRect area = bounds.isNull() ? m_image.rect() : bounds.intersected(m_image.rect());
+    if (BrushStyle == bsClear || !area.contains(x, y))
         return;
     const int w = m_image.width();
-    const int h = m_image.height();
-    const auto index = [w](int px, int py) {
-        return static_cast<std::size_t>(py) * static_cast<std::size_t>(w) + static_cast<std::size_t>(px);
+    // Pixels taken by this fill are marked in a buffer kept by the canvas: it only grows, and
+    // each fill clears exactly the runs it marked, so a fill allocates nothing once the canvas
+    // has filled a picture of this size. The area is found first and painted afterwards, so a
+    // fill colour equal to what is already there cannot make the search run forever.
+    const std::size_t need = static_cast<std::size_t>(w) * static_cast<std::size_t>(m_image.height());
+    if (m_taken.size() < need)
+        m_taken.resize(need, 0);
+    m_runs.clear();
+    m_seeds.clear();
+
+    // The kept-out rectangles in QRect's own sense of containment (an empty one keeps out
+    // nothing), reduced to the rows they cover.
+    const auto span = [](int a, int b, int& lo, int& hi) {
+        if (b < a - 1) {
+            lo = b + 1;
+            hi = a - 1;
+        } else {
+            lo = a;
+            hi = b;
+        }
     };
-    // A pixel is unknown (0), closed to the fill (1: the border colour or a kept-out rectangle),
-    // taken (2) or open (3); its colour is looked at once, when the search first reaches it. The
-    // area is found first, then painted, so that a fill colour equal to what is already there
-    // cannot make the search run forever.
-    std::vector<std::uint8_t> state(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
+    // hi is then the first column after the rectangle that keeps it out.
+    const auto reach = [&](int px, int py, int& lo, int& hi) {
+        lo = area.left();
+        hi = area.right() + 1;
+        for (const QRect& r : keepOut) {
+            int l, rr, t, b;
+            span(r.left(), r.right(), l, rr);
+            span(r.top(), r.bottom(), t, b);
+            if (py < t || py > b || l > rr)
+                continue;
+            if (px >= l && px <= rr) {
+                hi = rr + 1;
+                return false;
+            }
+            if (rr < px)
+                lo = std::max(lo, rr + 1);
+            else
+                hi = std::min(hi, l);
+        }
+        return true;
+    };
+
     const QRgb stop = border.rgb() | 0xFF000000u;
     const uchar* bits = m_image.constBits();
     const qsizetype stride = m_image.bytesPerLine();
-    const auto open = [&](int px, int py) {
-        std::uint8_t& st = state[index(px, py)];
-        if (st == 0) {
-            const QRgb pixel = reinterpret_cast<const QRgb*>(bits + py * stride)[px];
-            bool closed = (pixel | 0xFF000000u) == stop;
-            for (const QRect& r : keepOut)
-                closed = closed || r.contains(px, py);
-            st = closed ? 1 : 3;
-        }
-        return st == 3;
+    std::uint8_t* taken = m_taken.data();
+    const auto open = [&](const QRgb* line, const std::uint8_t* marks, int px) {
+        return !marks[px] && (line[px] | 0xFF000000u) != stop;
     };
-    if (!open(x, y))
-        return;
 
-    std::vector<QPoint> stack { QPoint(x, y) };
-    std::vector<QRect> area;
-    while (!stack.empty()) {
-        const QPoint pt = stack.back();
-        stack.pop_back();
+    m_seeds.emplace_back(x, y);
+    while (!m_seeds.empty()) {
+        const QPoint pt = m_seeds.back();
+        m_seeds.pop_back();
         const int py = pt.y();
-        int lx = pt.x();
-        if (!open(lx, py))
+        int lo, hi;
+        if (!reach(pt.x(), py, lo, hi))
             continue;
-        while (lx > 0 && open(lx - 1, py))
+        const auto* line = reinterpret_cast<const QRgb*>(bits + py * stride);
+        std::uint8_t* marks = taken + static_cast<std::size_t>(py) * static_cast<std::size_t>(w);
+        int lx = pt.x();
+        if (!open(line, marks, lx))
+            continue;
+        while (lx > lo && open(line, marks, lx - 1))
             --lx;
-        int rx = lx;
-        while (rx < w && open(rx, py)) {
-            state[index(rx, py)] = 2;
+        int rx = pt.x() + 1;
+        while (rx < hi && open(line, marks, rx))
             ++rx;
-        }
-        area.emplace_back(lx, py, rx - lx, 1);
+        std::fill(marks + lx, marks + rx, std::uint8_t(1));
+        m_runs.emplace_back(lx, py, rx - lx, 1);
         // One seed per open run of the rows above and below.
         for (int ny : { py - 1, py + 1 }) {
-            if (ny < 0 || ny >= h)
+            if (ny < area.top() || ny > area.bottom())
                 continue;
-            bool inRun = false;
-            for (int px = lx; px < rx; ++px) {
-                const bool isOpen = open(px, ny);
-                if (isOpen && !inRun)
-                    stack.emplace_back(px, ny);
-                inRun = isOpen;
+            const auto* nline = reinterpret_cast<const QRgb*>(bits + ny * stride);
+            const std::uint8_t* nmarks = taken + static_cast<std::size_t>(ny) * static_cast<std::size_t>(w);
+            int px = lx;
+            while (px < rx) {
+                int nlo, nhi;
+                if (!reach(px, ny, nlo, nhi)) {
+                    px = nhi;
+                    continue;
+                }
+                const int end = std::min(rx, nhi);
+                bool inRun = false;
+                for (; px < end; ++px) {
+                    const bool isOpen = open(nline, nmarks, px);
+                    if (isOpen && !inRun)
+                        m_seeds.emplace_back(px, ny);
+                    inRun = isOpen;
+                }
             }
         }
     }
     const QRgb colour = BrushColor.rgb();
-    for (const QRect& run : area) {
+    for (const QRect& run : m_runs) {
         QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
+        std::uint8_t* marks = taken + static_cast<std::size_t>(run.top()) * static_cast<std::size_t>(w);
+        std::fill(marks + run.left(), marks + run.left() + run.width(), std::uint8_t(0));
+        if (BrushStyle == bsSolid) {
+            std::fill(line + run.left(), line + run.left() + run.width(), colour);
+            continue;
+        }
         for (int px = run.left(); px <= run.right(); ++px)
             if (hatchBit(BrushStyle, px, run.top()))
                 line[px] = colour;
@@ -351,17 +400,17 @@ QString TDiagramDraw::FormatValue(int digits, const QString& unit, Extended valu
     if (std::isnan(value)) {
         text = QStringLiteral("N.A.");
     } else {
-        // Eight significant digits first, then the decimals asked for.
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "%.7Le", value);
-        const long double eight = std::strtold(buf, nullptr);
-        std::snprintf(buf, sizeof buf, "%.*Lf", std::clamp(digits, 0, 18), eight);
-        text = QString::fromLatin1(buf);
-        while (text.contains(QLatin1Char('.'))
-            && (text.endsWith(QLatin1Char('0')) || text.endsWith(QLatin1Char('.'))))
-            text.chop(1);
-        if (text == QLatin1String("-0"))
-            text = QStringLiteral("0");
+        // Eight significant digits first, then the decimals asked for, then no trailing zeros
+        // after the decimal separator (of the locale, as everywhere a number is shown).
+        char buf[64];
+        const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 7);
+        Extended eight = value;
+        std::from_chars(buf, written.ptr, eight);
+        const TNumberFormat format = LocaleNumberFormat();
+        const QString separator = QString::fromStdString(format.DecimalSeparator);
+        text = QString::fromStdString(FormatFixed(eight, std::clamp(digits, 0, 18), format));
+        while (text.contains(separator) && (text.endsWith(QLatin1Char('0')) || text.endsWith(separator)))
+            text.chop(text.endsWith(separator) ? separator.size() : 1);
     }
     if (!unit.isEmpty())
         text += QLatin1Char(' ') + unit;
@@ -370,7 +419,7 @@ QString TDiagramDraw::FormatValue(int digits, const QString& unit, Extended valu
 
 QString TDiagramDraw::FormatByTag(int tag, Extended value)
 {
-    return QString::fromStdString(FormatFixed(value, FieldLimitOf(tag).Decimals));
+    return QString::fromStdString(FormatFixed(value, FieldLimitOf(tag).Decimals, LocaleNumberFormat()));
 }
 
 int TDiagramDraw::supTextWidth(const QString& text) const
@@ -429,13 +478,48 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
     }
     const int tw = supTextWidth(text);
     if (frame) {
-        if (right - left < tw + 10)
-            right = left + tw + 10;
+        right = framedRight(left, right, tw);
         const TBrushStyle savedStyle = m_canvas.BrushStyle;
         m_canvas.BrushStyle = bsClear;
         m_canvas.Rectangle(left, top, right + m_canvas.PenWidth, bottom);
         m_canvas.BrushStyle = savedStyle;
     }
+    const QRect box = LabelBox(left, top, right, bottom, text, alignment);
+    const QColor sample = backgroundAt(box.left(), top + box.height() / 2);
+    m_canvas.FontColor = ContrastTextColour(sample);
+    TextOutSup(box.left(), top, text);
+    // A framed label covers its frame, pen included.
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    PlacedTexts.push_back({ frame ? QRect(QPoint(left - pen, top - pen),
+                                QPoint(right + m_canvas.PenWidth - 1 + pen, bottom - 1 + pen))
+                                  : box,
+        text });
+}
+
+int TDiagramDraw::framedRight(int left, int right, int textWidth) const
+{
+    return right - left < textWidth + 10 ? left + textWidth + 10 : right;
+}
+
+void TDiagramDraw::DrawCallout(int left, int top, int right, int bottom, const QString& text)
+{
+    // The frame widens to its text; one that would reach past an edge of the picture moves in.
+    const int fontHeight = m_canvas.FontHeight();
+    m_canvas.SetFontHeight(bottom - top - 2);
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    const int outerRight = framedRight(left, right, supTextWidth(text)) + m_canvas.PenWidth - 1 + pen;
+    int dx = std::min(0, Width - 1 - outerRight);
+    dx = std::max(dx, pen - left);
+    int dy = std::min(0, Height - 1 - (bottom - 1 + pen));
+    dy = std::max(dy, pen - top);
+    DrawLabel(left + dx, top + dy, right + dx, bottom + dy, text, kNoBackground, true, 2);
+    m_canvas.SetFontHeight(fontHeight);
+}
+
+QRect TDiagramDraw::LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment)
+{
+    m_canvas.SetFontHeight(bottom - top - 2);
+    const int tw = supTextWidth(text);
     const int width = right - left;
     int offset = 0;
     switch (alignment) {
@@ -452,9 +536,7 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
         offset = 0;
         break;
     }
-    const QColor sample = backgroundAt(left + offset, top + m_canvas.TextHeight(text) / 2);
-    m_canvas.FontColor = ContrastTextColour(sample);
-    TextOutSup(left + offset, top, text);
+    return QRect(left + offset, top, tw, m_canvas.TextHeight(text));
 }
 
 void TDiagramDraw::DrawArrowHead(int x, int y, int size, double angle)
@@ -503,7 +585,10 @@ void TDiagramDraw::DrawDimension(
         ty = y0 - th / 2;
     }
     bool opaque = true;
-    if (available - A > tw || position >= 3) {
+    // The arrows stand inside when the text fits between their heads; otherwise they point at
+    // the ends from outside and the text goes beyond them (positions 3 and 4 keep the inside
+    // arrows and move the text aside).
+    if (available - 2 * A > tw || position >= 3) {
         DrawArrow(x0, y0, x1, y1, A, true, true);
         if (available - 2 * A <= tw) {
             if (vertical)
@@ -548,6 +633,7 @@ void TDiagramDraw::DrawDimension(
         m_canvas.BrushStyle = savedStyle;
     }
     m_canvas.FontColor = ContrastTextColour(bg);
+    PlacedTexts.push_back({ vertical ? QRect(tx, ty, th, tw) : QRect(tx, ty, tw, th), caption });
     if (!vertical) {
         TextOutSup(tx, ty, text);
         return;
@@ -604,6 +690,7 @@ void TDiagramDraw::beginDrawing()
     Height = Bitmap.height();
     UsedWidth = Width;
     m_pileRects.clear();
+    PlacedTexts.clear();
     m_canvas.PenColor = Qt::black;
     m_canvas.PenWidth = 1;
     m_canvas.PenVisible = true;
@@ -762,26 +849,86 @@ void TDiagramDraw::DrawSoilProfile()
     c.PenWidth = LW;
     const int count = d.Layers.Count();
     bool previousThin = false;
+    // Upper layers thicker than the pile leave the lower ones below the tip: those are not drawn,
+    // and nothing of a layer reaches past the box.
+    const auto belowTip = [&](int i) { return i > 0 && yAt(d.Layers[i]->Top()) >= B; };
+    const QRect soil(QPoint(2 * w, T), QPoint(boxRight, B));
+
+    // Above the box the loads' labels stand by their arrows. The pile's description takes the
+    // top left over the box; where it would run into a load's label it moves to the left margin,
+    // and where it still would, to the top right beside the head moment.
+    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
+    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
+    const QString lateralText = QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad);
+    const QString downwardText = QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad);
+    const QString momentText = QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad);
+    const bool downward = d.DownwardLoad > 0;
+    const bool freeHead = d.HeadCondition == kFreeHead;
+    const int y0 = T - LW;
+    const int momentLeft = cx + half + 2 * FS + 3 * M;
+    std::vector<QRect> loadBoxes { LabelBox(
+        cx - half - 3 * w, T - FS - M, cx - half, T - M, lateralText, 2) };
+    if (downward)
+        loadBoxes.push_back(
+            LabelBox(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText, 1));
+    if (freeHead)
+        loadBoxes.push_back(LabelBox(momentLeft, T - FS, Width - 2 * w, T, momentText, 0));
+    QString pileText, stiffnessText;
+    QPoint description(2 * w + M, y0 - 2 * FS); // the first line's box; the second follows a row lower
+    if (count > 0) {
+        const TLayer& first = *d.Layers[0];
+        pileText = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(first.PileInterface()));
+        if (d.StructuralDesign && d.UsesIShape())
+            pileText += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
+        else if (d.StructuralDesign && d.UsesPipeSection())
+            pileText += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
+        pileText += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
+        stiffnessText = QStringLiteral("E = ") + FormatByTag(31, first.PileE()) + QLatin1Char(' ') + uModulus
+            + QStringLiteral(", I = ") + FormatByTag(33, first.PileI()) + QLatin1Char(' ') + uInertia;
+        const auto clear = [&](QPoint at) {
+            for (int line = 0; line < 2; ++line) {
+                const QRect box = LabelBox(at.x(), at.y() + line * FS, Width, at.y() + (line + 1) * FS,
+                    line == 0 ? pileText : stiffnessText, 0);
+                if (box.right() >= Width - M)
+                    return false;
+                for (const QRect& load : loadBoxes)
+                    if (box.adjusted(-M, 0, M, 0).intersects(load))
+                        return false;
+            }
+            return true;
+        };
+        const int rightOfHead = freeHead ? momentLeft : cx + half + 3 * M;
+        for (QPoint at : { QPoint(M, y0 - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
+            if (!clear(description) && clear(at))
+                description = at;
+    }
+
     for (int i = 0; i < count; ++i) {
         const TLayer& layer = *d.Layers[i];
-        const bool last = i == count - 1;
+        if (belowTip(i))
+            break;
+        const bool last = i == count - 1 || belowTip(i + 1);
         const int yTop = yAt(layer.Top());
-        const int yBottom = yAt(layer.Bottom());
+        const int yBottom = std::min(yAt(layer.Bottom()), B);
         const int drawn = clampPixel(static_cast<double>(layer.Thickness) * Scale);
 
-        // a. boundary, b. fill
+        // a. boundary, b. fill, from a seed inside the layer's band in the box
         c.PenColor = Qt::black;
         c.PenWidth = LW;
         c.Line(2 * w, yBottom, boxRight, yBottom);
         const int seedX = 2 * w + M + 1;
-        const int seedY = yAt(layer.Top() + layer.Thickness / 2);
-        c.BrushColor = colourOf(layer.Colour);
-        c.BrushStyle = bsSolid;
-        c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
-        if (layer.Hatch != bsSolid) {
-            c.BrushColor = kHatchColours[0];
-            c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
-            c.FloodFill(seedX, seedY, Qt::black, m_pileRects);
+        int seedY = yAt(layer.Top() + layer.Thickness / 2);
+        if (seedY <= yTop || seedY >= yBottom)
+            seedY = (yTop + yBottom) / 2;
+        if (yBottom > yTop) {
+            c.BrushColor = colourOf(layer.Colour);
+            c.BrushStyle = bsSolid;
+            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            if (layer.Hatch != bsSolid) {
+                c.BrushColor = kHatchColours[0];
+                c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
+                c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
+            }
         }
         c.BrushStyle = bsSolid;
         c.BrushColor = Qt::white;
@@ -792,7 +939,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // d. layer number, e. bottom depth
         font();
-        const int yMid = yAt(layer.Top() + layer.Thickness / 2);
+        const int yMid = std::min(yAt(layer.Top() + layer.Thickness / 2), B);
         const int numberX = thin && i > 0 ? 0 : w;
         DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(i + 1),
             kNoBackground, false, 2);
@@ -802,7 +949,7 @@ void TDiagramDraw::DrawSoilProfile()
 
         // f. pile segment
         const int h = rnd(static_cast<double>(layer.PileWidth()) * Scale / 2);
-        const int segmentEnd = last ? B : yBottom + M;
+        const int segmentEnd = last ? B : std::min(yBottom + M, B);
         c.BrushColor = Qt::white;
         c.BrushStyle = bsSolid;
         c.FillRect(cx - h, yTop + M, cx + h, segmentEnd);
@@ -832,53 +979,113 @@ void TDiagramDraw::DrawSoilProfile()
 
         // h. the pile's description above the box
         if (i == 0) {
-            const int y0 = T - LW;
-            QString pile
-                = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(layer.PileInterface()));
-            if (d.StructuralDesign && d.UsesIShape())
-                pile += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
-            else if (d.StructuralDesign && d.UsesPipeSection())
-                pile += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
-            pile += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
-            DrawLabel(2 * w + M, y0 - 2 * FS, Width - 2 * w, y0 - FS, pile, kNoBackground, false, 0);
-            DrawLabel(2 * w + M, y0 - FS, Width - 2 * w, y0,
-                QStringLiteral("E = ") + FormatByTag(31, layer.PileE()) + QLatin1Char(' ') + uModulus
-                    + QStringLiteral(", I = ") + FormatByTag(33, layer.PileI()) + QLatin1Char(' ') + uInertia,
-                kNoBackground, false, 0);
+            const int x = description.x(), y = description.y();
+            DrawLabel(x, y, Width - 2 * w, y + FS, pileText, kNoBackground, false, 0);
+            DrawLabel(x, y + FS, Width - 2 * w, y + 2 * FS, stiffnessText, kNoBackground, false, 0);
         }
 
-        // i. soil texts, when the layer has room for two rows
-        if (2 * FS <= drawn) {
-            const int y1 = yTop + LW;
+        // i, j. The layer's texts, in rows FS high from just below its top: the soil's values
+        // left of the pile, its names right of it, and the pile's size (where it changes) beside
+        // the names just right of the pile. A row too long for its side goes on in the next row,
+        // broken after a comma or the range's dash, so that nothing runs under the pile, the
+        // arrows of its size or another text.
+        const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
+        const int rowText = FS - 2; // a label's font in its box FS high
+        c.SetFontHeight(rowText);
+        const int rowHeight = c.TextHeight(QStringLiteral("X"));
+        const int y1 = yTop + LW;
+        const int rowsInLayer = std::max(2, (yBottom - y1 - rowHeight) / FS + 1);
+        const int rightEnd = Width - 2 * w - M;
+        const int sizeLeft = cx + hh + ArrowSize();
+        const QString sizeText = QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ')
+            + uLength + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
+            + QLatin1Char(' ') + uArea;
+        const bool hasTexts = 2 * FS <= drawn;
+        // The right side: each name right-aligned in its rows.
+        std::vector<QString> rightRows;
+        const auto flow = [&](std::vector<QString>& rows, const QStringList& pieces, auto room) {
+            QString line;
+            for (const QString& piece : pieces) {
+                const QString longer = line.isEmpty() ? piece : line + QLatin1Char(' ') + piece;
+                if (!line.isEmpty() && supTextWidth(longer) > room(int(rows.size()))) {
+                    rows.push_back(line);
+                    line = piece;
+                } else {
+                    line = longer;
+                }
+            }
+            rows.push_back(line);
+        };
+        // Pieces of a text that may stand in rows of their own: after each ", " and " - ".
+        const auto pieces = [](const QString& text) {
+            QStringList out;
+            int from = 0;
+            for (int k = 0; k < text.size(); ++k)
+                if (k > 0 && k + 1 < text.size() && text[k + 1] == QLatin1Char(' ')
+                    && (text[k] == QLatin1Char(',')
+                        || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
+                    out << text.mid(from, k + 1 - from);
+                    from = k + 2;
+                }
+            out << text.mid(from);
+            return out;
+        };
+        const int rightRoom = rightEnd - (cx + h + 2 * M);
+        int sizeRow = 1;
+        if (hasTexts) {
             QString uscs = enumText(TLayerEnum::USCS, layer.USCS);
             if (layer.Consistency != lpconNone)
                 uscs += QStringLiteral(", ") + enumText(TLayerEnum::Consistency, layer.Consistency);
-            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
-                enumText(TLayerEnum::MaterialType, layer.MatType), kNoBackground, false, 1);
-            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS, uscs, kNoBackground, false, 1);
-            DrawLabel(2 * w + M, y1, Width - 2 * w - M, y1 + FS,
-                QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
-                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade,
-                kNoBackground, false, 0);
-            DrawLabel(2 * w + M, y1 + FS, Width - 2 * w - M, y1 + 2 * FS,
-                QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
+            const auto room = [&](int) { return rightRoom; };
+            flow(rightRows, pieces(enumText(TLayerEnum::MaterialType, layer.MatType)), room);
+            flow(rightRows, pieces(uscs), room);
+        }
+        if (differs) {
+            // The first row where the size fits beside the names (the top row holds the lateral
+            // load's arrow); when none has room, the first row below the names.
+            const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
+            sizeRow = std::max(1, int(rightRows.size()));
+            for (int row = 1; row < rowsInLayer; ++row) {
+                const int namesLeft = row < int(rightRows.size())
+                    ? rightEnd - 1 - supTextWidth(rightRows[std::size_t(row)])
+                    : rightEnd;
+                if (sizeLeft + sizeWidth + M <= namesLeft) {
+                    sizeRow = row;
+                    break;
+                }
+            }
+        }
+        if (hasTexts) {
+            std::vector<QString> leftRows;
+            const int leftStart = 2 * w + M;
+            const auto leftRoom = [&](int row) {
+                return cx - h - M - (differs && row == sizeRow ? 2 * ArrowSize() : 0) - (leftStart + 1);
+            };
+            flow(leftRows,
+                pieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
+                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade),
+                leftRoom);
+            flow(leftRows,
+                pieces(QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
                     + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
                     + QLatin1Char(' ') + uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
-                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight,
-                kNoBackground, false, 0);
+                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight),
+                leftRoom);
+            for (std::size_t row = 0; row < rightRows.size(); ++row) {
+                const int y = y1 + int(row) * FS;
+                DrawLabel(2 * w + M, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
+            }
+            for (std::size_t row = 0; row < leftRows.size(); ++row) {
+                const int y = y1 + int(row) * FS;
+                DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
+            }
         }
-
-        // j. the pile's size wherever it changes
         if (differs) {
-            font();
+            c.SetFontHeight(rowText);
             c.PenColor = Qt::black;
             c.PenWidth = LW;
-            const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
-            DrawDimension(cx - hh, yTop + (3 * FS) / 2, cx + hh, yTop + (3 * FS) / 2,
-                QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ') + uLength
-                    + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
-                    + QLatin1Char(' ') + uArea,
-                true, 2);
+            const int y = y1 + sizeRow * FS + rowHeight / 2;
+            DrawDimension(cx - hh, y, cx + hh, y, sizeText, true, 2);
         }
     }
 
@@ -888,36 +1095,30 @@ void TDiagramDraw::DrawSoilProfile()
     c.PenWidth = LW;
     DrawDimension(cx, T, cx, B, FormatValue(2, uLength, d.PileLength), false, 2);
 
-    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
-    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
-
     // 7. lateral load
     c.PenWidth = M;
     c.PenColor = QColor(0, 0, 255);
     {
         const int x = cx - half;
         DrawArrow(x - 2 * w, T + 2 * M, x, T + 2 * M, ArrowSize(), false, true);
-        DrawLabel(x - 3 * w, T - FS - M, x, T - M,
-            QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad), kNoBackground, false, 2);
+        DrawLabel(x - 3 * w, T - FS - M, x, T - M, lateralText, kNoBackground, false, 2);
     }
     // 8. downward load
-    if (d.DownwardLoad > 0) {
+    if (downward) {
         c.PenWidth = M;
         c.PenColor = QColor(0, 128, 0);
         DrawArrow(cx, T - 2 * FS, cx, T, ArrowSize(), false, true);
-        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M,
-            QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad), kNoBackground, false,
-            1);
+        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText,
+            kNoBackground, false, 1);
     }
     // 9. head moment of a free head
-    if (d.HeadCondition == kFreeHead) {
+    if (freeHead) {
         c.PenWidth = M;
         c.PenColor = QColor(255, 0, 0);
         const int x = cx + half;
         c.Arc(x - 2 * FS, 10 - M, x + 2 * FS, T + 2 * FS - M, x + 2 * FS, T - M, x, 10 - M);
         DrawArrowHead(x + 2 * FS - M, T - M, ArrowSize(), 0);
-        DrawLabel(x + 2 * FS + 3 * M, T - FS, Width - 2 * w, T,
-            QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad), kNoBackground, false, 0);
+        DrawLabel(momentLeft, T - FS, Width - 2 * w, T, momentText, kNoBackground, false, 0);
     }
     // 10.
     c.BrushColor = Qt::white;

@@ -55,8 +55,10 @@ public:
     // the ray through (x4, y4).
     void Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
     // Fills the 4-connected area around (x, y) up to pixels of the border colour with the brush.
-    // Pixels inside any of the keep-out rectangles are neither filled nor crossed.
-    void FloodFill(int x, int y, QColor border, const std::vector<QRect>& keepOut = {});
+    // Pixels inside any of the keep-out rectangles, or outside the bounds (a null rectangle: the
+    // whole picture), are neither filled nor crossed.
+    void FloodFill(
+        int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
     // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
@@ -72,6 +74,10 @@ private:
     void fillPixel(int x, int y);
     QImage& m_image;
     int m_fontHeight = 13;
+    // Working memory of FloodFill, kept between fills.
+    std::vector<std::uint8_t> m_taken;
+    std::vector<QRect> m_runs;
+    std::vector<QPoint> m_seeds;
 };
 
 class TDiagramDraw {
@@ -84,6 +90,14 @@ public:
     QImage Bitmap;
     double Scale = 0;
     int UsedWidth = 600;
+
+    // Every text the drawing wrote, with the rectangle it covers, so a layout can be checked
+    // for texts running into one another.
+    struct TPlacedText {
+        QRect Box;
+        QString Text;
+    };
+    std::vector<TPlacedText> PlacedTexts;
 
     // Draws into a picture control sized to the control; an unknown kind leaves it as it is.
     static void DrawToImage(QLabel* Image, const TLPData& Data, TDiagramKind Kind);
@@ -112,6 +126,10 @@ public:
     static constexpr std::uint32_t kNoBackground = 0x1FFFFFFF;
     void DrawLabel(int left, int top, int right, int bottom, const QString& text,
         std::uint32_t background = kNoBackground, bool frame = false, int alignment = 0);
+    // A centred label in a red frame pointing into a section sketch, kept inside the picture.
+    void DrawCallout(int left, int top, int right, int bottom, const QString& text);
+    // Where DrawLabel writes the text (without a frame); leaves the canvas font at its size.
+    QRect LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment);
     // Writes text at (x, y) with each character after "^" raised.
     void TextOutSup(int x, int y, const QString& text);
     void DrawArrowHead(int x, int y, int size, double angle);
@@ -126,8 +144,12 @@ public:
     void DrawRectRCSection();
 
     TDrawCanvas& Canvas() { return m_canvas; }
+    // The pile segments of the soil profile as drawn.
+    const std::vector<QRect>& PileRects() const { return m_pileRects; }
 
 private:
+    // The right edge of a label's frame: widened to hold the text.
+    int framedRight(int left, int right, int textWidth) const;
     // Width on screen of a text written by TextOutSup.
     int supTextWidth(const QString& text) const;
     // Colour behind a text at (x, y): hatch colours are looked past to a neighbour.

@@ -61,7 +61,9 @@ QString tieText(const TLPData& d, const QString& barUnit)
 {
     return QString::asprintf("%s %s @ %s", d.BarName(d.TieBarSize).c_str(),
         d.TieType == kTieTypeSpiral ? "spiral" : "ties",
-        TDiagramDraw::FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride).toLatin1().constData());
+        TDiagramDraw::FormatValue(FieldLimitOf(48).Decimals, barUnit, d.SpacingOverride)
+            .toLatin1()
+            .constData());
 }
 
 } // namespace
@@ -149,12 +151,8 @@ void TDiagramDraw::DrawRoundRCSection()
     c.PenWidth = LineWidth();
     c.BrushStyle = bsClear;
     c.SetFontHeight(FS);
-    const auto framed = [&](int l, int tp, int rt, int b, const QString& text) {
-        DrawLabel(l, tp, rt, b, text, kNoBackground, true, 2);
-        c.SetFontHeight(FS);
-    };
     c.Line(left - w2 / 2, top - rnd(0.75 * FS), firstBar.x(), firstBar.y());
-    framed(left - w2, top - rnd(1.5 * FS), left, top,
+    DrawCallout(left - w2, top - rnd(1.5 * FS), left, top,
         QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str()));
 
     // cover: from its box toward the centre, ticked at the surface and at the tie
@@ -173,15 +171,14 @@ void TDiagramDraw::DrawRoundRCSection()
         // The leader always runs down and to the left, so the ticks lean the other way to cross it.
         for (const QPoint& p : { surface, tie })
             c.Line(p.x() - FS / 4, p.y() - FS / 4, p.x() + FS / 4, p.y() + FS / 4);
-        framed(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top,
-            coverText(d, barUnit));
+        DrawCallout(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top, coverText(d, barUnit));
     }
 
     // diameter across the centre
     c.Line(left, cy, right, cy);
     for (int x : { left, right })
         c.Line(x - FS / 2, cy - FS / 2, x + FS / 2, cy + FS / 2);
-    framed(right + FS, cy - rnd(0.75 * FS), right + w2 / 2, cy + rnd(0.75 * FS),
+    DrawCallout(right + FS, cy - rnd(0.75 * FS), right + w2 / 2, cy + rnd(0.75 * FS),
         FormatValue(FieldLimitOf(2).Decimals, lengthUnit, d.Width));
 
     // tie callout, ending on the tie circle
@@ -193,8 +190,7 @@ void TDiagramDraw::DrawRoundRCSection()
         const double radius = side / 2.0 - cover - rnd(tieBar.Diameter / 2 * s);
         const double k = (dist - radius) / dist;
         c.Line(rnd(sx), rnd(sy), rnd(sx + dx * k), rnd(sy + dy * k));
-        framed(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS),
-            tieText(d, barUnit));
+        DrawCallout(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS), tieText(d, barUnit));
     }
 }
 
@@ -282,28 +278,22 @@ void TDiagramDraw::DrawRectRCSection()
     c.PenWidth = LineWidth();
     c.BrushStyle = bsClear;
     c.SetFontHeight(FS);
-    const auto framed = [&](int l, int tp, int rt, int b, const QString& text) {
-        DrawLabel(l, tp, rt, b, text, kNoBackground, true, 2);
-        c.SetFontHeight(FS);
-    };
     const int xm = (left + right) / 2;
     const int aboveTop = top - rnd(1.8 * FS), aboveBottom = top - rnd(0.3 * FS);
     const int belowTop = bottom + 1 + rnd(0.3 * FS), belowBottom = bottom + 1 + rnd(1.8 * FS);
 
     c.Line(left - w2 / 2, top - rnd(0.75 * FS), xl, yt);
     const int barsLeft = std::max(2, left - w2);
-    framed(barsLeft, aboveTop, barsLeft + w2, aboveBottom,
+    DrawCallout(barsLeft, aboveTop, barsLeft + w2, aboveBottom,
         QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str()));
 
     c.Line(xm, top - rnd(0.75 * FS), xm, top + cover + rnd(0.75 * FS));
     for (int y : { top, top + cover })
         c.Line(xm - FS / 2, y - FS / 2, xm + FS / 2, y + FS / 2);
-    framed(xm + FS, aboveTop, xm + FS + w2, aboveBottom,
-        coverText(d, barUnit));
+    DrawCallout(xm + FS, aboveTop, xm + FS + w2, aboveBottom, coverText(d, barUnit));
 
     c.Line(xm, bottom + 1 + rnd(0.75 * FS), xm, bottom - cover);
-    framed(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom,
-        tieText(d, barUnit));
+    DrawCallout(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom, tieText(d, barUnit));
 }
 
 // ---- steel ----------------------------------------------------------------------------------
@@ -405,8 +395,11 @@ void TDiagramDraw::DrawPipeSection()
     const double freeH = Height - 4.0 * LS;
     const int cx = rnd(freeW / 2) + 2 * LS;
     const int cy = rnd(freeH / 2) + 2 * LS;
-    const double D = toDouble(d.PipeShape.OD), tnom = toDouble(d.PipeShape.tnom),
-                 tdes = toDouble(d.PipeShape.tdes);
+    const double tnom = toDouble(d.PipeShape.tnom), tdes = toDouble(d.PipeShape.tdes);
+    // A user-defined pipe may leave its outside diameter at 0: the pile's width stands for it.
+    double D = toDouble(d.PipeShape.OD);
+    if (!(D > 0))
+        D = toDouble(d.Width) * u;
     if (!(D > 0))
         return;
     if (d.Shape == psCircle) {

@@ -1,8 +1,11 @@
 #include "results/graphs.h"
 
+#include "model/fieldlimits.h"
 #include "model/lptypes.h"
 #include "platform/qt/controls.h"
+#include "platform/qt/numberformat.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -18,8 +21,185 @@ constexpr int kDesignedImageWidth = 244;
 constexpr int kDesignedImageHeight = 410;
 constexpr int kHitTolerance = 5;
 
-const char* const kDepthUS = "Depth below ground surface, ft";
-const char* const kDepthSI = "Depth below ground surface, m";
+QString fixed(double value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals, LocaleNumberFormat()));
+}
+
+} // namespace
+
+// An axis title in US and in SI units.
+struct TAxisTitle {
+    const char* us;
+    const char* si;
+};
+
+namespace {
+constexpr TAxisTitle kDepthTitle { "Depth below ground surface, ft", "Depth below ground surface, m" };
+} // namespace
+
+enum class TGraphLegend : std::uint8_t { Hidden, Shown, WhileRendering };
+enum class TValueMarks : std::uint8_t { None, Max, MinAndMax };
+
+// One line of a graph against the nodes: the node field drawn, the hit list it fills and the
+// read-out of that list.
+struct TDepthGraphLine {
+    Extended TNodeResult::*value = nullptr;
+    // Effective-stress capacities are held in pounds in US projects: shown as kips.
+    bool inKips = false;
+    const char* title = nullptr; // the series title, when the graph sets one
+    THitList hits = THitList::Count;
+    const char* readOut = nullptr; // "%1" the line's value, "%2" the X value
+};
+
+// One graph of the window: which kinds draw it, into which picture, what it shows.
+struct TDepthGraph {
+    TGraphKind group; // the kind that draws it among others
+    TGraphKind single; // the kind that draws it alone
+    int image; // Image1 .. Image6
+    TAxisTitle yTitle;
+    TAxisTitle xTitle = kDepthTitle;
+    Extended TNodeResult::*x = &TNodeResult::Depth;
+    std::array<TDepthGraphLine, 3> lines; // Series1 .. Series3; unused lines have no value
+    TGraphLegend legend = TGraphLegend::Hidden;
+    TValueMarks marks = TValueMarks::None;
+    // A one-line graph drawn after a three-line one: the other two lines leave the chart's
+    // extremes and Series3 goes back into the legend.
+    bool othersInactive = false;
+    // A two-line graph with a legend: the stale third line stays out of it.
+    bool thirdOutOfLegend = false;
+
+    std::size_t lineCount() const
+    {
+        std::size_t n = 0;
+        while (n < lines.size() && lines[n].value)
+            ++n;
+        return n;
+    }
+};
+
+namespace {
+
+constexpr TAxisTitle kCapacityTitle { "Vertical Capacity, kips", "Vertical Capacity, KN" };
+
+// The graphs in the order they are drawn; the lateral ones first, with the largest value marked.
+const TDepthGraph kDepthGraphs[] = {
+    { .group = gkAllLateral,
+        .single = gkShear,
+        .image = 1,
+        .yTitle = { "Shear (service level), kips", "Shear (service level), KN" },
+        .lines = { { { .value = &TNodeResult::Shear,
+            .hits = THitList::Shear,
+            .readOut = "  Shear: %1    Depth: %2" } } },
+        .marks = TValueMarks::Max },
+    { .group = gkAllLateral,
+        .single = gkMoment,
+        .image = 2,
+        .yTitle = { "Moment (service level), kip-ft", "Moment (service level), KN.m" },
+        .lines = { { { .value = &TNodeResult::Moment,
+            .hits = THitList::Moment,
+            .readOut = "  Moment: %1    Depth: %2" } } },
+        .marks = TValueMarks::Max },
+    { .group = gkAllLateral,
+        .single = gkDeflection,
+        .image = 3,
+        .yTitle = { "Deflection (service level), inch", "Deflection (service level), mm" },
+        .lines = { { { .value = &TNodeResult::Deflection,
+            .hits = THitList::Deflection,
+            .readOut = "  Deflection: %1    Depth: %2" } } },
+        .marks = TValueMarks::Max },
+    { .group = gkAllLateral,
+        .single = gkSoilPressure,
+        .image = 4,
+        .yTitle = { "Lat. Soil Pressure, k/ft^2", "Lat. Soil Pressure, kPa" },
+        .lines = { { { .value = &TNodeResult::SoilPressure,
+                         .title = "Induced",
+                         .hits = THitList::Induced,
+                         .readOut = "  Lat. Soil Pressure: %1    Depth: %2" },
+            { .value = &TNodeResult::AllowSoilPressure,
+                .title = "Allowable",
+                .hits = THitList::Allowable,
+                .readOut = "  Allowed Lat. Soil Pressure: %1    Depth: %2" } } },
+        .legend = TGraphLegend::WhileRendering,
+        .marks = TValueMarks::Max,
+        .thirdOutOfLegend = true },
+    { .group = gkAllVertical,
+        .single = gkCapacity,
+        .image = 1,
+        .yTitle = kCapacityTitle,
+        .lines = { { { .value = &TNodeResult::QSideAllow,
+                         .title = "Side Fric.",
+                         .hits = THitList::SideFriction,
+                         .readOut = "  Side Friction: %1    Depth: %2" },
+            { .value = &TNodeResult::QEndAllow,
+                .title = "End Bear.",
+                .hits = THitList::EndBearing,
+                .readOut = "  End Bearing: %1    Depth: %2" },
+            { .value = &TNodeResult::Capacity,
+                .title = "Total Cap.",
+                .hits = THitList::Capacity,
+                .readOut = "  Capacity: %1    Depth: %2" } } },
+        .legend = TGraphLegend::Shown },
+    { .group = gkAllEffective,
+        .single = gkEffCapacity,
+        .image = 2,
+        .yTitle
+        = { "Vertical Capacity (Effective Stress), kips", "Vertical Capacity (Effective Stress), KN" },
+        .lines = { { { .value = &TNodeResult::EffSideAllow,
+                         .inKips = true,
+                         .title = "Eff. Side Fric.",
+                         .hits = THitList::EffSide,
+                         .readOut = "  Eff. Side Friction: %1    Depth: %2" },
+            { .value = &TNodeResult::EffEndAllow,
+                .inKips = true,
+                .title = "End Bear.",
+                .hits = THitList::EffEnd,
+                .readOut = "  End Bearing: %1    Depth: %2" },
+            { .value = &TNodeResult::EffTotalAllow,
+                .inKips = true,
+                .title = "Eff. Total Cap.",
+                .hits = THitList::EffCapacity,
+                .readOut = "  Capacity (Effective Sress): %1    Depth: %2" } } },
+        .legend = TGraphLegend::Shown },
+    { .group = gkAllVertical,
+        .single = gkCapacityVsMovement,
+        .image = 3,
+        .yTitle = kCapacityTitle,
+        .xTitle = { "Pile Movement, in", "Pile Movement, mm" },
+        .x = &TNodeResult::Settlement,
+        .lines = { { { .value = &TNodeResult::Capacity,
+            .title = "Total Mov.",
+            .hits = THitList::Movement,
+            .readOut = "  Vert. Cap: %1    Pile Mov: %2" } } },
+        .othersInactive = true },
+    { .group = gkAllEffective,
+        .single = gkEffLoadVsSettlement,
+        .image = 4,
+        .yTitle = { "Pile Load (Effective Stress), kips", "Pile Load (Effective Stress), KN" },
+        .xTitle = { "Pile Settlement, in", "Pile Settlement, mm" },
+        .x = &TNodeResult::EffMovement,
+        .lines = { { { .value = &TNodeResult::EffTotalAllow,
+            .inKips = true,
+            .title = "Eff. Total Mov.",
+            .hits = THitList::EffMovement,
+            .readOut = "  Pile Load (Effective Stress): %1    Eff. Total Movement: %2" } } },
+        .othersInactive = true },
+    { .group = gkAllVertical,
+        .single = gkPileLoad,
+        .image = 5,
+        .yTitle = { "Pile Load, kips", "Pile Load, KN" },
+        .lines = { { { .value = &TNodeResult::PileLoad,
+            .hits = THitList::PileLoad,
+            .readOut = "  Pile Load: %1    Depth: %2" } } },
+        .marks = TValueMarks::MinAndMax },
+    { .group = gkAllVertical,
+        .single = gkEffectiveStress,
+        .image = 6,
+        .yTitle = { "Effective Stress, psf", "Effective Stress, KN/m^2" },
+        .lines = { { { .value = &TNodeResult::SigmaVEff,
+            .hits = THitList::EffStress,
+            .readOut = "  Effective Stress: %1    Depth: %2" } } } },
+};
 
 } // namespace
 
@@ -52,7 +232,7 @@ TfrmGraphs::TfrmGraphs(QWidget* owner)
     Chart1->TopAxis.Inverted = true;
     Chart1->TopAxis.LabelsAngle = 270;
     Chart1->TopAxis.Increment = 5;
-    Chart1->TopAxis.Title.Caption = QString::fromLatin1(kDepthUS);
+    Chart1->TopAxis.Title.Caption = QString::fromLatin1(kDepthTitle.us);
     Chart1->RightAxis.Inverted = true;
     Chart1->RightAxis.LabelsAngle = 270;
     Chart1->RightAxis.Increment = 5;
@@ -125,11 +305,11 @@ QImage TfrmGraphs::GraphPicture(int n) const
     return image ? image->Picture() : QImage();
 }
 
-void TfrmGraphs::setAxisTitles(const char* yUS, const char* ySI, const char* xUS, const char* xSI)
+void TfrmGraphs::setAxisTitles(const TAxisTitle& y, const TAxisTitle& x)
 {
     const bool si = Data && Data->Units == kUnitsSI;
-    Chart1->RightAxis.Title.Caption = QString::fromLatin1(si ? ySI : yUS);
-    Chart1->TopAxis.Title.Caption = QString::fromLatin1(si ? xSI : xUS);
+    Chart1->RightAxis.Title.Caption = QString::fromLatin1(si ? y.si : y.us);
+    Chart1->TopAxis.Title.Caption = QString::fromLatin1(si ? x.si : x.us);
 }
 
 void TfrmGraphs::drawGraph(TPictureBox* image)
@@ -161,194 +341,88 @@ void TfrmGraphs::ShowGraphs(const TLPData& data, TGraphKind kind)
     else if (kind == gkInteraction)
         setWindowTitle(QStringLiteral("Reinforcement Graph"));
 
-    // Effective-stress capacities are held in pounds in US projects: shown as kips.
-    const double effDivisor = static_cast<double>(data.UnitValue(1, 1000));
-    const auto in = [kind](std::initializer_list<TGraphKind> kinds) {
-        for (TGraphKind k : kinds)
-            if (k == kind)
-                return true;
-        return false;
-    };
-    const auto fillNodes = [this](platform::TChartSeries* s, auto x, auto y) {
-        for (const TNodeResult& node : m_nodes)
-            s->AddXY(static_cast<double>(x(node)), static_cast<double>(y(node)));
-    };
-    const auto depth = [](const TNodeResult& n) { return n.Depth; };
-
-    MaxMarkOn = true;
-    if (in({ gkAllLateral, gkShear })) {
-        Series1->Clear();
-        setAxisTitles("Shear (service level), kips", "Shear (service level), KN", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Shear; });
-        SetNiceIncrements();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image1);
-        StoreHitPoints(HitList(THitList::Shear), *Series1, true);
-    }
-    if (in({ gkAllLateral, gkMoment })) {
-        Series1->Clear();
-        setAxisTitles("Moment (service level), kip-ft", "Moment (service level), KN.m", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Moment; });
-        SetNiceIncrements();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image2);
-        StoreHitPoints(HitList(THitList::Moment), *Series1, true);
-    }
-    if (in({ gkAllLateral, gkDeflection })) {
-        Series1->Clear();
-        setAxisTitles(
-            "Deflection (service level), inch", "Deflection (service level), mm", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.Deflection; });
-        SetNiceIncrements();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image3);
-        StoreHitPoints(HitList(THitList::Deflection), *Series1, true);
-    }
-    if (in({ gkAllLateral, gkSoilPressure })) {
-        Series1->Clear();
-        Series2->Clear();
-        setAxisTitles("Lat. Soil Pressure, k/ft^2", "Lat. Soil Pressure, kPa", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.SoilPressure; });
-        fillNodes(Series2, depth, [](const TNodeResult& n) { return n.AllowSoilPressure; });
-        Series3->ShowInLegend = false;
-        SetNiceIncrements();
-        Series1->Title = QStringLiteral("Induced");
-        Series2->Title = QStringLiteral("Allowable");
-        Chart1->Legend.Visible = true;
-        drawGraph(Image4);
-        Chart1->Legend.Visible = false;
-        StoreHitPoints(HitList(THitList::Induced), *Series1, true);
-        StoreHitPoints(HitList(THitList::Allowable), *Series2, true);
-    }
+    for (const TDepthGraph& graph : kDepthGraphs)
+        if (kind == graph.group || kind == graph.single)
+            showDepthGraph(graph);
+    MinMarkOn = false;
     MaxMarkOn = false;
-
-    if (in({ gkAllVertical, gkCapacity })) {
-        Series1->Clear();
-        Series2->Clear();
-        Series3->Clear();
-        setAxisTitles("Vertical Capacity, kips", "Vertical Capacity, KN", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.QSideAllow; });
-        fillNodes(Series2, depth, [](const TNodeResult& n) { return n.QEndAllow; });
-        fillNodes(Series3, depth, [](const TNodeResult& n) { return n.Capacity; });
-        SetNiceIncrements();
-        Series1->Title = QStringLiteral("Side Fric.");
-        Series2->Title = QStringLiteral("End Bear.");
-        Series3->Title = QStringLiteral("Total Cap.");
-        Chart1->Legend.Visible = true;
-        drawGraph(Image1);
-        StoreHitPoints(HitList(THitList::SideFriction), *Series1, true);
-        StoreHitPoints(HitList(THitList::EndBearing), *Series2, true);
-        StoreHitPoints(HitList(THitList::Capacity), *Series3, true);
-    }
-    if (in({ gkAllEffective, gkEffCapacity })) {
-        Series1->Clear();
-        Series2->Clear();
-        Series3->Clear();
-        setAxisTitles("Vertical Capacity (Effective Stress), kips",
-            "Vertical Capacity (Effective Stress), KN", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [effDivisor](const TNodeResult& n) { return n.EffSideAllow / effDivisor; });
-        fillNodes(Series2, depth, [effDivisor](const TNodeResult& n) { return n.EffEndAllow / effDivisor; });
-        fillNodes(
-            Series3, depth, [effDivisor](const TNodeResult& n) { return n.EffTotalAllow / effDivisor; });
-        SetNiceIncrements();
-        Series1->Title = QStringLiteral("Eff. Side Fric.");
-        Series2->Title = QStringLiteral("End Bear.");
-        Series3->Title = QStringLiteral("Eff. Total Cap.");
-        Chart1->Legend.Visible = true;
-        drawGraph(Image2);
-        StoreHitPoints(HitList(THitList::EffSide), *Series1, true);
-        StoreHitPoints(HitList(THitList::EffEnd), *Series2, true);
-        StoreHitPoints(HitList(THitList::EffCapacity), *Series3, true);
-    }
-    if (in({ gkAllVertical, gkCapacityVsMovement })) {
-        Series1->Clear();
-        setAxisTitles(
-            "Vertical Capacity, kips", "Vertical Capacity, KN", "Pile Movement, in", "Pile Movement, mm");
-        fillNodes(
-            Series1, [](const TNodeResult& n) { return n.Settlement; },
-            [](const TNodeResult& n) { return n.Capacity; });
-        Series2->Active = false;
-        Series3->Active = false;
-        Series3->ShowInLegend = true;
-        SetNiceIncrements();
-        Series1->Title = QStringLiteral("Total Mov.");
-        Chart1->Legend.Visible = false;
-        drawGraph(Image3);
-        StoreHitPoints(HitList(THitList::Movement), *Series1, true);
-    }
-    if (in({ gkAllEffective, gkEffLoadVsSettlement })) {
-        Series1->Clear();
-        setAxisTitles("Pile Load (Effective Stress), kips", "Pile Load (Effective Stress), KN",
-            "Pile Settlement, in", "Pile Settlement, mm");
-        fillNodes(
-            Series1, [](const TNodeResult& n) { return n.EffMovement; },
-            [effDivisor](const TNodeResult& n) { return n.EffTotalAllow / effDivisor; });
-        Series2->Active = false;
-        Series3->Active = false;
-        Series3->ShowInLegend = true;
-        SetNiceIncrements();
-        Series1->Title = QStringLiteral("Eff. Total Mov.");
-        Chart1->Legend.Visible = false;
-        drawGraph(Image4);
-        StoreHitPoints(HitList(THitList::EffMovement), *Series1, true);
-    }
-    if (in({ gkAllVertical, gkPileLoad })) {
-        MinMarkOn = true;
-        MaxMarkOn = true;
-        Series1->Clear();
-        setAxisTitles("Pile Load, kips", "Pile Load, KN", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.PileLoad; });
-        SetNiceIncrements();
-        // Only the two value marks label this axis.
-        Chart1->RightAxis.Increment = 2 * Series1->MaxYValue();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image5);
-        StoreHitPoints(HitList(THitList::PileLoad), *Series1, true);
-        MinMarkOn = false;
-        MaxMarkOn = false;
-    }
-    if (in({ gkAllVertical, gkEffectiveStress })) {
-        Series1->Clear();
-        setAxisTitles("Effective Stress, psf", "Effective Stress, KN/m^2", kDepthUS, kDepthSI);
-        fillNodes(Series1, depth, [](const TNodeResult& n) { return n.SigmaVEff; });
-        SetNiceIncrements();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image6);
-        StoreHitPoints(HitList(THitList::EffStress), *Series1, true);
-    }
-    if (kind == gkInteraction) {
-        for (platform::TChartSeries* s : { Series1, Series2, Series3, Series4, Series5 })
-            s->Clear();
-        Series2->SeriesColor = QColor(255, 0, 0);
-        Series2->Pointer.Style = platform::TPointerStyle::Diamond;
-        Series5->Pointer.Style = platform::TPointerStyle::Diamond;
-        Series4->Active = true;
-        Series5->Active = true;
-        Chart1->TopAxis.Inverted = false;
-        setAxisTitles(
-            "Design Moment, k-ft", "Design Moment, KN.m", "Design Axial Load, kip", "Design Axial Load, KN");
-        for (const TInteractionPoint& p : m_points)
-            Series1->AddXY(static_cast<double>(p.PhiPn), static_cast<double>(p.PhiMn));
-        Series2->AddXY(static_cast<double>(data.P0), 0);
-        Series2->AddXY(
-            static_cast<double>(data.P0), static_cast<double>(m_points[kInteractionPointCount - 1].PhiMn));
-        for (int c = 1; c <= kLoadCaseCount; ++c) {
-            if (c > 1 && c > data.LoadCaseCount)
-                break;
-            const TLoadCase& lc = data.LoadCases[static_cast<std::size_t>(c - 1)];
-            Series4->AddXY(static_cast<double>(lc.Pu), static_cast<double>(lc.Mu));
-        }
-        Series5->AddXY(0, static_cast<double>(data.M0));
-        Series5->AddXY(static_cast<double>(data.TensionLimit), 0);
-        SetNiceIncrements();
-        Chart1->Legend.Visible = false;
-        drawGraph(Image1);
-        StoreHitPoints(HitList(THitList::Interaction), *Series1, true);
-        StoreHitPoints(HitList(THitList::Interaction), *Series2, false);
-        StoreHitPoints(HitList(THitList::Interaction), *Series5, false);
-    }
+    if (kind == gkInteraction)
+        showInteractionGraph();
 
     fitToPictures();
+}
+
+void TfrmGraphs::showDepthGraph(const TDepthGraph& graph)
+{
+    // The divisor of the lines held in pounds in US projects (1 in SI projects).
+    const Extended kips = static_cast<double>(Data->UnitValue(1, 1000));
+    platform::TChartSeries* const series[] = { Series1, Series2, Series3 };
+    const std::size_t lineCount = graph.lineCount();
+
+    MaxMarkOn = graph.marks != TValueMarks::None;
+    MinMarkOn = graph.marks == TValueMarks::MinAndMax;
+    for (std::size_t i = 0; i < lineCount; ++i) {
+        const TDepthGraphLine& line = graph.lines[i];
+        const Extended divisor = line.inKips ? kips : 1;
+        series[i]->Clear();
+        for (const TNodeResult& node : m_nodes)
+            series[i]->AddXY(
+                static_cast<double>(node.*graph.x), static_cast<double>(node.*line.value / divisor));
+    }
+    setAxisTitles(graph.yTitle, graph.xTitle);
+    if (graph.othersInactive) {
+        Series2->Active = false;
+        Series3->Active = false;
+        Series3->ShowInLegend = true;
+    }
+    if (graph.thirdOutOfLegend)
+        Series3->ShowInLegend = false;
+    SetNiceIncrements();
+    // Only the two value marks label this axis.
+    if (graph.marks == TValueMarks::MinAndMax)
+        Chart1->RightAxis.Increment = 2 * Series1->MaxYValue();
+    for (std::size_t i = 0; i < lineCount; ++i)
+        if (graph.lines[i].title)
+            series[i]->Title = QString::fromLatin1(graph.lines[i].title);
+    Chart1->Legend.Visible = graph.legend != TGraphLegend::Hidden;
+    drawGraph(ImageN(graph.image));
+    if (graph.legend == TGraphLegend::WhileRendering)
+        Chart1->Legend.Visible = false;
+    for (std::size_t i = 0; i < lineCount; ++i)
+        StoreHitPoints(HitList(graph.lines[i].hits), *series[i], true);
+}
+
+void TfrmGraphs::showInteractionGraph()
+{
+    for (platform::TChartSeries* s : { Series1, Series2, Series3, Series4, Series5 })
+        s->Clear();
+    Series2->SeriesColor = QColor(255, 0, 0);
+    Series2->Pointer.Style = platform::TPointerStyle::Diamond;
+    Series5->Pointer.Style = platform::TPointerStyle::Diamond;
+    Series4->Active = true;
+    Series5->Active = true;
+    Chart1->TopAxis.Inverted = false;
+    setAxisTitles({ "Design Moment, k-ft", "Design Moment, KN.m" },
+        { "Design Axial Load, kip", "Design Axial Load, KN" });
+    for (const TInteractionPoint& p : m_points)
+        Series1->AddXY(static_cast<double>(p.PhiPn), static_cast<double>(p.PhiMn));
+    Series2->AddXY(static_cast<double>(Data->P0), 0);
+    Series2->AddXY(
+        static_cast<double>(Data->P0), static_cast<double>(m_points[kInteractionPointCount - 1].PhiMn));
+    for (int c = 1; c <= kLoadCaseCount; ++c) {
+        if (c > 1 && c > Data->LoadCaseCount)
+            break;
+        const TLoadCase& lc = Data->LoadCases[static_cast<std::size_t>(c - 1)];
+        Series4->AddXY(static_cast<double>(lc.Pu), static_cast<double>(lc.Mu));
+    }
+    Series5->AddXY(0, static_cast<double>(Data->M0));
+    Series5->AddXY(static_cast<double>(Data->TensionLimit), 0);
+    SetNiceIncrements();
+    Chart1->Legend.Visible = false;
+    drawGraph(Image1);
+    StoreHitPoints(HitList(THitList::Interaction), *Series1, true);
+    StoreHitPoints(HitList(THitList::Interaction), *Series2, false);
+    StoreHitPoints(HitList(THitList::Interaction), *Series5, false);
 }
 
 void TfrmGraphs::fitToPictures()
@@ -436,7 +510,9 @@ void TfrmGraphs::RenderChartToImage(TPictureBox* image)
     int w = image->height();
     int h = image->width();
     const QImage rendered = Chart1->RenderToImage(w, h, platform::btnFaceColor());
-    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180);
+    // The turned picture's top row has no source pixel: it takes the chart's background.
+    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180,
+        Chart1->Color.isValid() ? Chart1->Color : platform::btnFaceColor());
     image->resize(w, h);
     image->SetPicture(turned);
 }
@@ -470,48 +546,25 @@ bool TfrmGraphs::FindHitPoint(const TGraphHitList& list, int x, int y, double& v
 
 void TfrmGraphs::Image1MouseMove(TPictureBox* sender, int x, int y)
 {
-    struct Entry {
-        THitList list;
-        const char* format;
-    };
-    std::vector<Entry> entries;
-    if (IsLateralGraphKind(Kind)) {
-        if (sender == Image1)
-            entries = { { THitList::Shear, "  Shear: %.2f    Depth: %.2f" } };
-        else if (sender == Image2)
-            entries = { { THitList::Moment, "  Moment: %.2f    Depth: %.2f" } };
-        else if (sender == Image3)
-            entries = { { THitList::Deflection, "  Deflection: %.2f    Depth: %.2f" } };
-        else if (sender == Image4)
-            entries = { { THitList::Induced, "  Lat. Soil Pressure: %.2f    Depth: %.2f" },
-                { THitList::Allowable, "  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f" } };
-    } else if (Kind == gkInteraction) {
-        if (sender == Image1)
-            entries = { { THitList::Interaction, "  Moment: %.2f    Axial Load: %.2f" } };
-    } else {
-        if (sender == Image1)
-            entries = { { THitList::SideFriction, "  Side Friction: %.2f    Depth: %.2f" },
-                { THitList::EndBearing, "  End Bearing: %.2f    Depth: %.2f" },
-                { THitList::Capacity, "  Capacity: %.2f    Depth: %.2f" } };
-        else if (sender == Image2)
-            entries = { { THitList::EffSide, "  Eff. Side Friction: %.2f    Depth: %.2f" },
-                { THitList::EffEnd, "  End Bearing: %.2f    Depth: %.2f" },
-                { THitList::EffCapacity, "  Capacity (Effective Sress): %.2f    Depth: %.2f" } };
-        else if (sender == Image3)
-            entries = { { THitList::Movement, "  Vert. Cap: %.2f    Pile Mov: %.2f" } };
-        else if (sender == Image4)
-            entries = { { THitList::EffMovement,
-                "  Pile Load (Effective Stress): %.2f    Eff. Total Movement: %.2f" } };
-        else if (sender == Image5)
-            entries = { { THitList::PileLoad, "  Pile Load: %.2f    Depth: %.2f" } };
-        else if (sender == Image6)
-            entries = { { THitList::EffStress, "  Effective Stress: %.2f    Depth: %.2f" } };
-    }
-    for (const Entry& entry : entries) {
+    const auto readOut = [&](THitList list, const char* format) {
         double valueY = 0, valueX = 0;
-        if (FindHitPoint(HitList(entry.list), x, y, valueY, valueX)) {
-            StatusBar1->showMessage(QString::asprintf(entry.format, valueY, valueX));
+        if (!FindHitPoint(HitList(list), x, y, valueY, valueX))
+            return false;
+        StatusBar1->showMessage(QString::fromLatin1(format).arg(fixed(valueY, 2), fixed(valueX, 2)));
+        return true;
+    };
+    if (Kind == gkInteraction) {
+        if (sender == Image1 && readOut(THitList::Interaction, "  Moment: %1    Axial Load: %2"))
             return;
+    } else {
+        // A picture shows a lateral graph for the lateral kinds and a vertical one otherwise.
+        const bool lateral = IsLateralGraphKind(Kind);
+        for (const TDepthGraph& graph : kDepthGraphs) {
+            if ((graph.group == gkAllLateral) != lateral || ImageN(graph.image) != sender)
+                continue;
+            for (std::size_t i = 0; i < graph.lineCount(); ++i)
+                if (readOut(graph.lines[i].hits, graph.lines[i].readOut))
+                    return;
         }
     }
     StatusBar1->clearMessage();
@@ -535,14 +588,30 @@ void TfrmGraphs::Chart1BeforeDrawAxes()
 
 void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& labelText)
 {
-    if (!MaxMarkOn || &sender != &Chart1->RightAxis)
+    if ((!MaxMarkOn && !MinMarkOn) || &sender != &Chart1->RightAxis)
         return;
-    bool ok = false;
-    double value = labelText.toDouble(&ok);
-    if (!ok)
-        value = 0;
+    const std::optional<Extended> parsed = TryParseFieldText(labelText.toStdString(), LocaleNumberFormat());
+    const bool ok = parsed.has_value();
+    const double value = ok ? static_cast<double>(*parsed) : 0.0;
     // No axis label crowds the mark of the largest value.
-    if (std::fabs(MaxY - value) < 0.1 * MaxY)
+    if (MaxMarkOn && std::fabs(MaxY - value) < 0.1 * MaxY) {
+        labelText.clear();
+        return;
+    }
+    // Nor does one whose text would run into a mark's text along the axis (labels and marks
+    // are centred on their values). Positions exist only while the chart is drawn.
+    if (!ok || !Chart1->Canvas())
+        return;
+    const QFontMetrics metrics(sender.LabelsFont);
+    const bool turned = sender.LabelsAngle % 180 != 0;
+    const auto extent
+        = [&](const QString& text) { return turned ? metrics.horizontalAdvance(text) : metrics.height(); };
+    const int spacing = metrics.horizontalAdvance(QLatin1Char(' '));
+    const auto clashes = [&](double mark) {
+        const int apart = std::abs(sender.CalcPosValue(value) - sender.CalcPosValue(mark));
+        return 2 * apart < extent(labelText) + extent(ValueMarkText(mark)) + 2 * spacing;
+    };
+    if ((MaxMarkOn && clashes(MaxY)) || (MinMarkOn && clashes(MinY)))
         labelText.clear();
 }
 
@@ -556,11 +625,11 @@ void TfrmGraphs::Chart1AfterDraw()
 
 QString TfrmGraphs::ValueMarkText(double value)
 {
-    QString text = QString::asprintf("%.2f", value);
+    QString text = fixed(value, 2);
     if (text.size() > 6)
-        text = QString::asprintf("%.0f", value);
+        text = fixed(value, 0);
     else if (text.size() > 5)
-        text = QString::asprintf("%.1f", value);
+        text = fixed(value, 1);
     return text;
 }
 
@@ -595,20 +664,25 @@ void TfrmGraphs::showEvent(QShowEvent* event)
 
 void TfrmGraphs::FormShow()
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
+    // The screen the window is on, which need not be the primary one nor start at (0, 0).
+    const QScreen* screen = QGuiApplication::screenAt(geometry().topLeft());
+    if (!screen)
+        screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen)
+        screen = this->screen();
     if (!screen)
         return;
     const QRect s = screen->geometry();
     int left = x();
     int top = y();
-    if (left + width() > s.width())
-        left = s.width() - width();
-    if (top + height() > s.height())
-        top = s.height() - height();
-    if (top < 0)
-        top = 0;
-    if (left < 0)
-        left = 0;
+    if (left + width() > s.x() + s.width())
+        left = s.x() + s.width() - width();
+    if (top + height() > s.y() + s.height())
+        top = s.y() + s.height() - height();
+    if (top < s.y())
+        top = s.y();
+    if (left < s.x())
+        left = s.x();
     move(left, top);
 }
 

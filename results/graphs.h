@@ -16,6 +16,8 @@
 #include <vector>
 
 class QStatusBar;
+struct TAxisTitle;
+struct TDepthGraph;
 
 enum TGraphKind : std::uint8_t {
     gkAllLateral = 0,
@@ -127,7 +129,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void setAxisTitles(const char* yUS, const char* ySI, const char* xUS, const char* xSI);
+    void setAxisTitles(const TAxisTitle& y, const TAxisTitle& x);
+    void showDepthGraph(const TDepthGraph& graph);
+    void showInteractionGraph();
     void drawGraph(TPictureBox* image);
     void fitToPictures();
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-QImage RotateBitmap(const QImage& Source, int& Width, int& Height, double Angle)
+QImage RotateBitmap(const QImage& Source, int& Width, int& Height, double Angle, const QColor& Background)
 {
     const int w = Width;
     const int h = Height;
@@ -29,7 +29,7 @@ QImage RotateBitmap(const QImage& Source, int& Width, int& Height, double Angle)
     const int newH = maxY - minY;
 
     QImage turned(std::max(1, newW), std::max(1, newH), QImage::Format_RGB32);
-    turned.fill(Qt::black);
+    turned.fill(Background);
     const QImage source = Source.convertToFormat(QImage::Format_RGB32);
     // Only pixels that exist in both the given size and the picture can be copied.
     const int srcW = std::min(w, source.width());

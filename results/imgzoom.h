@@ -1,6 +1,7 @@
 #pragma once
 // Turning a picture by any angle, a picture box that shows one picture, and the zoom window
 // that shows a picture at its natural size.
+#include <QColor>
 #include <QDialog>
 #include <QImage>
 #include <QWidget>
@@ -11,8 +12,9 @@ class QLabel;
 
 // Turns the top-left Width x Height pixels of Source by Angle radians, pixel by pixel, into a new
 // picture, and sets Width and Height to its size. Pixels of the new picture that no source pixel
-// reaches stay black, the content of a freshly made bitmap. Source is left as it was.
-QImage RotateBitmap(const QImage& Source, int& Width, int& Height, double Angle);
+// reaches (row 0 of a quarter turn) take the background. Source is left as it was.
+QImage RotateBitmap(
+    const QImage& Source, int& Width, int& Height, double Angle, const QColor& Background = Qt::black);
 
 // A picture box: shows Picture at its top-left corner and reports mouse moves over it.
 class TPictureBox : public QWidget {

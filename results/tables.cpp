@@ -2,6 +2,7 @@
 
 #include "model/fieldlimits.h"
 #include "platform/qt/controls.h"
+#include "platform/qt/numberformat.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
@@ -15,7 +16,7 @@ constexpr int kSteelClientWidth = 300;
 
 QString fixed(Extended value, int decimals)
 {
-    return QString::fromStdString(FormatFixed(value, decimals));
+    return QString::fromStdString(FormatFixed(value, decimals, LocaleNumberFormat()));
 }
 
 QString byTag(Extended value, int tag)

@@ -21,10 +21,15 @@
 
 namespace {
 
-std::function<void()>& terminateHook()
+struct TerminateHooks {
+    std::function<bool()> mayEnd;
+    std::function<void()> end;
+};
+
+TerminateHooks& terminateHooks()
 {
-    static std::function<void()> hook;
-    return hook;
+    static TerminateHooks hooks;
+    return hooks;
 }
 
 const char* const kMakerWebSite = "Braxholm";
@@ -101,9 +106,9 @@ QString MinimizeName(const QString& fileName, const QFontMetrics& metrics, int m
     return result;
 }
 
-void SetUpdateTerminateHook(std::function<void()> hook)
+void SetUpdateTerminateHook(std::function<bool()> mayEnd, std::function<void()> end)
 {
-    terminateHook() = std::move(hook);
+    terminateHooks() = { std::move(mayEnd), std::move(end) };
 }
 
 void ShowCheckUpdates(bool Silent, const QString& URL, QWidget* parent)
@@ -142,6 +147,8 @@ TfrmCheckUpdates::TfrmCheckUpdates(QWidget* parent)
     title->setFont(titleFont);
     headerLayout->addWidget(image);
     headerLayout->addWidget(title, 1);
+    // The band keeps its height when the progress bar takes its room below.
+    header->setFixedHeight(header->sizeHint().height());
 
     auto makeLabel = [this](const char* name, const QString& text) {
         auto* label = new QLabel(text, this);
@@ -180,6 +187,7 @@ TfrmCheckUpdates::TfrmCheckUpdates(QWidget* parent)
     body->addWidget(qxSkinProgressBar1);
     body->addWidget(Label5);
     body->addWidget(Label6);
+    body->addStretch(1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(CloseBtn);
@@ -221,7 +229,8 @@ void TfrmCheckUpdates::FormCreate()
     wupd->OnAfterShowInfo = [this](bool c) { wupdAfterShowInfo(c); };
     wupd->OnCannotExecute = [this] { wupdCannotExecute(); };
     wupd->OnBeforeGetInfo = [] {};
-    wupd->OnTerminate = terminateHook();
+    wupd->OnQueryTerminate = [this](bool& c) { wupdQueryTerminate(c); };
+    wupd->OnTerminate = terminateHooks().end;
 }
 
 void TfrmCheckUpdates::showEvent(QShowEvent* event)
@@ -364,8 +373,11 @@ void TfrmCheckUpdates::wupdDownloadError()
         close();
         return;
     }
+    const QString text = QStringLiteral("Error accessing data from the web!");
+    showOutcome(text);
     message(QMessageBox::Critical, QStringLiteral("Error"),
-        QStringLiteral("Error accessing data from the web!"), QMessageBox::Ok);
+        wupd->ErrorReason().isEmpty() ? text : text + QLatin1Char('\n') + wupd->ErrorReason(),
+        QMessageBox::Ok);
 }
 
 void TfrmCheckUpdates::wupdGetClientFileName(QString& FileName)
@@ -411,8 +423,25 @@ void TfrmCheckUpdates::wupdAfterShowInfo(bool CheckForUpdate)
         close();
 }
 
+void TfrmCheckUpdates::wupdQueryTerminate(bool& CanTerminate)
+{
+    const std::function<bool()> mayEnd = terminateHooks().mayEnd;
+    CanTerminate = !mayEnd || mayEnd();
+    if (!CanTerminate)
+        showOutcome(QStringLiteral("Update abandoned: nothing was started."));
+}
+
+void TfrmCheckUpdates::showOutcome(const QString& status)
+{
+    Label2->setText(status);
+    Label3->hide();
+    qxSkinProgressBar1->hide();
+    CloseBtn->setText(QStringLiteral("&Close"));
+}
+
 void TfrmCheckUpdates::wupdCannotExecute()
 {
+    showOutcome(QStringLiteral("Error executing downloaded file!"));
     message(QMessageBox::Critical, QStringLiteral("Error"),
         QStringLiteral("Error executing downloaded file!"), QMessageBox::Ok);
 }

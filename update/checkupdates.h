@@ -22,10 +22,12 @@ QString MinimizeName(const QString& fileName, const QFontMetrics& metrics, int m
 // the active window) centres it.
 void ShowCheckUpdates(bool Silent, const QString& URL, QWidget* parent = nullptr);
 
-// What ends the program after the new version has been started. The main window binds it so
-// that a modified project gets the save question before the program ends. Unbound, the
-// application quits at once with exit code 0. Not called when the start failed.
-void SetUpdateTerminateHook(std::function<void()> hook);
+// How the program ends for an update. mayEnd is asked before the downloaded release is
+// started: false abandons the update with nothing started (the main window asks its save
+// question here, and Cancel keeps the program and the work). end runs once the release has
+// started; it is not called when the start failed. Unbound, the program may end and the
+// application quits at once with exit code 0.
+void SetUpdateTerminateHook(std::function<bool()> mayEnd, std::function<void()> end);
 
 class TfrmCheckUpdates : public QDialog {
     Q_OBJECT
@@ -68,6 +70,10 @@ private:
     void wupdAfterDownload(const QString& FileName);
     void wupdAfterShowInfo(bool CheckForUpdate);
     void wupdCannotExecute();
+    void wupdQueryTerminate(bool& CanTerminate);
+    // The round has ended without the program ending: the status line says how, and the
+    // button closes.
+    void showOutcome(const QString& status);
 
     QMessageBox::StandardButton message(QMessageBox::Icon icon, const QString& title, const QString& text,
         QMessageBox::StandardButtons buttons);

@@ -25,7 +25,8 @@ template <typename Handler, typename... Args> void fire(const Handler& handler, 
 
 constexpr int kComponentVersion = 0x0101; // high byte major, low byte minor
 
-// Removes a folder with everything in it; a symbolic link is removed, never followed.
+// Removes a folder with everything in it; a symbolic link is removed, never followed. The
+// path must not end in a slash, which would make the checks follow a link.
 bool removeTree(const QString& folder)
 {
     const QFileInfo info(folder);
@@ -69,6 +70,7 @@ bool TupWebUpdate::CheckForUpdate()
     if (m_busy)
         return false;
     m_busy = true;
+    m_errorReason.clear();
     struct EndOfRound {
         bool& busy;
         ~EndOfRound() { busy = false; }
@@ -77,10 +79,9 @@ bool TupWebUpdate::CheckForUpdate()
     DoBeforeGetInfo();
     GetInfo();
     DoAfterGetInfo();
-    if (m_page.ProductName.isEmpty() || m_page.Version.isEmpty()) {
-        DoDownloadError();
-        m_success = false;
-    }
+    // A page that could not be read has reported its error already.
+    if (m_success && (m_page.ProductName.isEmpty() || m_page.Version.isEmpty()))
+        fail(QStringLiteral("The update page names no product or no version."));
     if (!m_success || !IsNewerVersion())
         return true;
 
@@ -100,12 +101,20 @@ bool TupWebUpdate::CheckForUpdate()
 
 void TupWebUpdate::RunUpdate()
 {
+    const bool terminate = (Options & uoTerminate) && QCoreApplication::instance();
+    if (terminate) {
+        // Asked before anything starts: once the new version runs, "not now" would leave two.
+        bool canTerminate = true;
+        fire(OnQueryTerminate, canTerminate);
+        if (!canTerminate)
+            return;
+    }
     if (!platform::StartProgram(m_fileName, m_page.RunParameters)) {
         // Nothing new is running: ending the program now would leave the user with nothing.
         DoCannotExecute();
         return;
     }
-    if (!(Options & uoTerminate) || !QCoreApplication::instance())
+    if (!terminate)
         return;
     if (OnTerminate)
         fire(OnTerminate);
@@ -132,8 +141,7 @@ void TupWebUpdate::GetInfo()
         if (redirections == kMaxRedirections) {
             // A chain this long is a loop or a misconfigured server; start afresh next time.
             m_page = TupPageValues();
-            m_success = false;
-            DoDownloadError();
+            fail(QStringLiteral("The update pages redirect more than %1 times.").arg(kMaxRedirections));
             return;
         }
     }
@@ -192,21 +200,21 @@ void TupWebUpdate::DownloadUpdate()
     m_success = false;
     const QString proposed = GetClientFileName();
     if (proposed.isEmpty()) {
-        DoDownloadError();
+        fail(QStringLiteral("The update page names no usable file name."));
         return;
     }
     m_fileName = proposed;
     fire(OnGetClientFileName, m_fileName);
     m_success = false;
     if (ClientFileNamePart(m_fileName).isEmpty()) {
-        DoDownloadError();
+        fail(QStringLiteral("The update page names no usable file name."));
         return;
     }
     if (QFileInfo::exists(m_fileName)) {
         bool overwrite = bool(Options & uoOverwrite);
         fire(OnClientFileExists, m_fileName, overwrite);
         if (!overwrite) {
-            DoDownloadError();
+            fail(QStringLiteral("%1 exists and may not be replaced.").arg(m_fileName));
             return;
         }
     }
@@ -214,30 +222,45 @@ void TupWebUpdate::DownloadUpdate()
     if (!DownloadFile(m_page.Download, true, true))
         return;
     m_unzipFolder.clear();
-    if (QFileInfo(m_fileName).suffix().toLower() == QLatin1String("zip") && !Unpack()) {
-        m_success = false;
-        DoDownloadError();
+    QString reason;
+    if (QFileInfo(m_fileName).suffix().toLower() == QLatin1String("zip") && !Unpack(reason)) {
+        fail(reason);
         return;
     }
     DoAfterDownload();
 }
 
-bool TupWebUpdate::Unpack()
+bool TupWebUpdate::Unpack(QString& reason)
 {
     const QString archive = m_fileName;
-    m_unzipFolder = QFileInfo(archive).absolutePath() + QStringLiteral("/BraxholmUpdate/");
-    QString error;
-    if (!removeTree(m_unzipFolder) || !QDir().mkpath(m_unzipFolder)
-        || !platform::UnzipArchive(archive, m_unzipFolder, &error)) {
-        // A refused or broken archive leaves nothing behind that could be started later.
-        removeTree(m_unzipFolder);
+    const QString folder = QFileInfo(archive).absolutePath() + QStringLiteral("/BraxholmUpdate");
+    m_fileName.clear();
+    // The folder may lie in a temporary folder shared with other users, who can plant a link
+    // in its place: emptying or filling it would then reach wherever the link points.
+    if (QFileInfo(folder).isSymLink()) {
         QFile::remove(archive);
-        m_unzipFolder.clear();
-        m_fileName.clear();
+        reason = QStringLiteral("%1 is a symbolic link.").arg(folder);
         return false;
     }
-    m_fileName.clear();
-    const QFileInfoList files = QDir(m_unzipFolder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    platform::UnzipLimits limits;
+    limits.maxTotalSize = kMaxFileBytes;
+    bool created = false;
+    if (!removeTree(folder))
+        reason = QStringLiteral("Cannot remove the earlier %1.").arg(folder);
+    // mkdir, not mkpath: whatever appeared there meanwhile (a link) makes it fail.
+    else if (!(created = QDir().mkdir(folder)))
+        reason = QStringLiteral("Cannot create %1.").arg(folder);
+    else if (!platform::UnzipArchive(archive, folder, &reason, limits))
+        reason = QStringLiteral("The archive is refused: %1.").arg(reason);
+    if (!reason.isEmpty()) {
+        // A refused or broken archive leaves nothing behind that could be started later.
+        if (created)
+            removeTree(folder);
+        QFile::remove(archive);
+        return false;
+    }
+    m_unzipFolder = folder + QLatin1Char('/');
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QFileInfo& file : files) {
         const auto exec = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
         if (file.isFile() && !file.isSymLink() && (file.permissions() & exec)) {
@@ -253,11 +276,6 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     m_aborted = false;
     m_success = false;
     m_downloaded = 0;
-    auto fail = [this] {
-        m_success = false;
-        DoDownloadError();
-        return false;
-    };
 
     QString host;
     QString path;
@@ -268,13 +286,14 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         && URL.contains(QLatin1String("://"));
     const QUrl url((tls ? QStringLiteral("https://") : QStringLiteral("http://")) + host + path);
     if (otherScheme || host.isEmpty() || !url.isValid() || url.host().isEmpty())
-        return fail();
+        return fail(QStringLiteral("Not a web address: %1").arg(URL));
 
     platform::HttpGetOptions options;
     options.userName = UserName;
     options.password = Password;
     options.userAgent = QByteArrayLiteral("TupWebUpdate");
     options.bufferSize = 4 * kChunkSize;
+    options.stallTimeoutMs = StallTimeoutMs;
     platform::HttpGet transfer(url, options);
     m_transfer = &transfer;
     struct Detach {
@@ -285,42 +304,54 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     transfer.waitForHeaders();
     if (m_aborted)
         return false;
+    if (transfer.failed())
+        return fail(transfer.errorString());
     // Only a 2xx answer carries the resource: an error page is never saved or started.
-    if (transfer.failed() || !transfer.isSuccessStatus())
-        return fail();
+    if (!transfer.isSuccessStatus())
+        return fail(
+            QStringLiteral("HTTP %1 %2").arg(transfer.status()).arg(transfer.reasonPhrase()).trimmed());
     const qint64 limit = ToFile ? kMaxFileBytes : kMaxPageBytes;
     const std::optional<qint64> length = transfer.contentLength();
     m_total = length.value_or(0);
+    const QString tooLarge
+        = QStringLiteral("%1 is larger than %2 MB.").arg(url.toDisplayString()).arg(limit >> 20);
+    const QString noLength
+        = QStringLiteral("The server did not announce the length of %1.").arg(url.toDisplayString());
     if (!length && RequireLength)
-        return fail();
+        return fail(noLength);
     if (length && *length > limit)
-        return fail();
+        return fail(tooLarge);
 
     m_downloaded = 0;
     // A link in the download's place (planted in a shared temporary folder, say) would have
     // the release written wherever it points.
     if (ToFile && QFileInfo(m_fileName).isSymLink())
-        return fail();
+        return fail(QStringLiteral("%1 is a symbolic link.").arg(m_fileName));
     QSaveFile file(m_fileName);
     QByteArray text;
+    const QString cannotWrite = QStringLiteral("Cannot write %1: %2");
     if (ToFile && !file.open(QIODevice::WriteOnly))
-        return fail();
+        return fail(cannotWrite.arg(m_fileName, file.errorString()));
     std::vector<char> buffer(static_cast<size_t>(kChunkSize));
-    bool broken = false;
+    QString broken;
     while (!m_aborted) {
         const qint64 n = transfer.read(buffer.data(), kChunkSize);
         if (n <= 0) {
-            broken = n < 0 && !m_aborted;
+            if (n < 0 && !m_aborted)
+                broken = transfer.errorString().isEmpty() ? QStringLiteral("The transfer broke off.")
+                                                          : transfer.errorString();
             break;
         }
         // Never more than announced, nor beyond the limit when nothing was announced.
         if (m_downloaded + n > (length ? *length : limit)) {
-            broken = true;
+            broken = length
+                ? QStringLiteral("The server sent more than the %1 bytes it announced.").arg(*length)
+                : tooLarge;
             break;
         }
         if (ToFile) {
             if (file.write(buffer.data(), n) != n) {
-                broken = true;
+                broken = cannotWrite.arg(m_fileName, file.errorString());
                 break;
             }
         } else {
@@ -337,18 +368,32 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         return false;
     }
     if (ToFile) {
-        m_success = !broken && length && m_total == m_downloaded;
-        if (m_success)
-            m_success = file.commit();
-        else
+        if (broken.isEmpty() && !length)
+            broken = noLength;
+        if (broken.isEmpty() && m_total != m_downloaded)
+            broken
+                = QStringLiteral("The transfer ended after %1 of %2 bytes.").arg(m_downloaded).arg(m_total);
+        if (broken.isEmpty() && !file.commit())
+            broken = cannotWrite.arg(m_fileName, file.errorString());
+        if (!broken.isEmpty())
             file.cancelWriting();
     } else {
-        m_success = !broken && m_downloaded != 0;
-        m_pageLines = m_success ? SplitPageLines(QString::fromUtf8(text)) : QStringList();
+        if (broken.isEmpty() && m_downloaded == 0)
+            broken = QStringLiteral("The update page is empty.");
+        m_pageLines = broken.isEmpty() ? SplitPageLines(QString::fromUtf8(text)) : QStringList();
     }
-    if (!m_success)
-        DoDownloadError();
-    return m_success;
+    if (!broken.isEmpty())
+        return fail(broken);
+    m_success = true;
+    return true;
+}
+
+bool TupWebUpdate::fail(const QString& reason)
+{
+    m_success = false;
+    m_errorReason = reason;
+    DoDownloadError();
+    return false;
 }
 
 void TupWebUpdate::DoDownload()

@@ -34,6 +34,9 @@ public:
     static constexpr int kMaxRedirections = 5;
     // Bytes handed on per progress event at most.
     static constexpr qint64 kChunkSize = 64 * 1024;
+    // A connection that brings nothing for this long has failed: a stalled server would
+    // otherwise keep the round (and the start-up check's dialog) open for ever.
+    static constexpr int kStallTimeoutMs = 30000;
 
     explicit TupWebUpdate(QObject* owner = nullptr);
     ~TupWebUpdate() override;
@@ -44,6 +47,7 @@ public:
     QString UserName;
     QString Password;
     TupUpdateOptions Options = TupUpdateOptions(uoRunUpdate) | uoTerminate;
+    int StallTimeoutMs = kStallTimeoutMs;
 
     // The component's own version.
     QString Version() const;
@@ -55,6 +59,9 @@ public:
     const QString& UnzipFolder() const { return m_unzipFolder; }
     qint64 Total() const { return m_total; }
     qint64 Downloaded() const { return m_downloaded; }
+    // Why the last OnDownloadError fired, in words a user can act on ("HTTP 404 Not Found",
+    // "Host example.com not found", ...).
+    const QString& ErrorReason() const { return m_errorReason; }
     const QStringList& PageLines() const { return m_pageLines; }
     const TupPageValues& Page() const { return m_page; }
 
@@ -73,9 +80,12 @@ public:
         OnUpdateAvailable;
     std::function<void(QString& FileName)> OnGetClientFileName;
     std::function<void(const QString& FileName, bool& Overwrite)> OnClientFileExists;
-    // Ends the program once the new version has started (with uoTerminate). The main window
-    // binds it so that modified work gets its save question first; unbound, the application
-    // quits with exit code 0. It is not called when the start failed.
+    // Asked before the downloaded release is started when the program is to end for it (with
+    // uoTerminate): false abandons the update with nothing started. The main window answers
+    // with its save question, so that Cancel keeps the program and the work.
+    std::function<void(bool& CanTerminate)> OnQueryTerminate;
+    // Ends the program once the new version has started (with uoTerminate); unbound, the
+    // application quits with exit code 0. It is not called when the start failed.
     std::function<void()> OnTerminate;
 
     // One round; false only when a round is already running.
@@ -109,14 +119,17 @@ protected:
 private:
     void GetInfo();
     void DownloadUpdate();
-    bool Unpack();
+    bool Unpack(QString& reason);
     void RunUpdate();
+    // Records why and fires OnDownloadError; Success is false afterwards.
+    bool fail(const QString& reason);
 
     bool m_busy = false;
     bool m_aborted = false;
     bool m_success = false;
     QString m_fileName;
     QString m_unzipFolder;
+    QString m_errorReason;
     qint64 m_total = 0;
     qint64 m_downloaded = 0;
     QStringList m_pageLines;

@@ -2,6 +2,8 @@
 // own djpeg and cjpeg on the same files (quality 80, the class's default; default DCT and
 // upsampling on both sides). The tools run as separate processes writing to /dev/null, so
 // their figures include process start-up and reading the file (a few milliseconds).
+// BM_TJpegGraphicDecodeProcess decodes the same way, a whole process of this program per
+// picture (bench_jpeg --decode=FILE): fresh memory for every picture, as for a user opening one.
 #include "imaging/jpeggraphic.h"
 #include "platform/core/stream.h"
 
@@ -101,6 +103,18 @@ void BM_TJpegGraphicDecodeFromFile(benchmark::State& state)
     setCounters(state);
 }
 
+std::string g_self;
+
+void BM_TJpegGraphicDecodeProcess(benchmark::State& state)
+{
+    Files& f = files();
+    const std::string command = "'" + g_self + "' --decode='" + f.jpeg + "'";
+    for (auto _ : state)
+        if (std::system(command.c_str()) != 0)
+            state.SkipWithError("decoding process failed");
+    setCounters(state);
+}
+
 void BM_djpeg(benchmark::State& state)
 {
     Files& f = files();
@@ -136,7 +150,21 @@ void BM_cjpeg(benchmark::State& state)
 
 BENCHMARK(BM_TJpegGraphicDecode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_TJpegGraphicDecodeFromFile)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_TJpegGraphicDecodeProcess)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_djpeg)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_TJpegGraphicEncode)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 BENCHMARK(BM_cjpeg)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // The whole-process decoder: one picture, then exit.
+    if (argc == 2 && std::string(argv[1]).rfind("--decode=", 0) == 0) {
+        TJpegGraphic p;
+        p.LoadFromFile(argv[1] + 9);
+        return p.Empty() ? 1 : 0;
+    }
+    g_self = std::filesystem::read_symlink("/proc/self/exe").string();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -3,7 +3,10 @@
 // and some noise, so that both coders have real work. Bytes counted are the pictures' pixels.
 //
 //   bench_tiff [--pages=N] [benchmark options]
-// Compare BM_Tiffcp with the sum of BM_Read and BM_Write of the same compression.
+// Compare BM_Tiffcp with the sum of BM_Read and BM_Write of the same compression, and
+// BM_TiffcpFromUncompressed (which hardly decodes: its source is uncompressed) with BM_Write.
+// Both tiffcp runs keep one strip per page, as the pictures write them (-r with the height),
+// with tiffcp's own default compression settings, no predictor, as the pictures write them.
 #include "imaging/registration.h"
 #include "imaging/tiffgraphic.h"
 #include "platform/core/stream.h"
@@ -71,7 +74,9 @@ void writeFile(const std::string& path, TTiffCompression compression)
 
 std::string fileFor(TTiffCompression compression)
 {
-    const std::string path = tempPath(compression == tcLzw ? "lzw.tif" : "zip.tif");
+    const std::string path = tempPath(compression == tcLzw ? "lzw.tif"
+            : compression == tcZLib                        ? "zip.tif"
+                                                           : "none.tif");
     if (!std::filesystem::exists(path))
         writeFile(path, compression);
     return path;
@@ -103,13 +108,13 @@ void BM_Read(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * pixelBytes());
 }
 
-void BM_Tiffcp(benchmark::State& state)
+void tiffcp(benchmark::State& state, TTiffCompression from)
 {
     const auto compression = static_cast<TTiffCompression>(state.range(0));
-    const std::string path = fileFor(compression);
+    const std::string path = fileFor(from);
     const std::string out = tempPath("tiffcp.tif");
-    const std::string command = "tiffcp -c " + std::string(compression == tcLzw ? "lzw" : "zip") + " '" + path
-        + "' '" + out + "' 2>/dev/null";
+    const std::string command = "tiffcp -c " + std::string(compression == tcLzw ? "lzw" : "zip") + " -r "
+        + std::to_string(kHeight) + " '" + path + "' '" + out + "' 2>/dev/null";
     for (auto _ : state) {
         std::filesystem::remove(out);
         const auto start = std::chrono::steady_clock::now();
@@ -122,11 +127,27 @@ void BM_Tiffcp(benchmark::State& state)
     std::filesystem::remove(out);
 }
 
+void BM_Tiffcp(benchmark::State& state)
+{
+    tiffcp(state, static_cast<TTiffCompression>(state.range(0)));
+}
+
+void BM_TiffcpFromUncompressed(benchmark::State& state)
+{
+    tiffcp(state, tcNone);
+}
+
 } // namespace
 
 BENCHMARK(BM_Write)->Arg(tcLzw)->Arg(tcZLib)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Read)->Arg(tcLzw)->Arg(tcZLib)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Tiffcp)->Arg(tcLzw)->Arg(tcZLib)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+BENCHMARK(BM_TiffcpFromUncompressed)
+    ->Arg(tcLzw)
+    ->Arg(tcZLib)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseManualTime();
 
 int main(int argc, char** argv)
 {
@@ -144,5 +165,6 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
     std::filesystem::remove(tempPath("lzw.tif"));
     std::filesystem::remove(tempPath("zip.tif"));
+    std::filesystem::remove(tempPath("none.tif"));
     return 0;
 }

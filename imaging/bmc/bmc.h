@@ -5,7 +5,8 @@
 // BMC, sizes a buffer of bmc_data_size() bytes, then reads the palette and the data.
 //
 // Pixel data is one buffer of rows bottom-up (the first row is the bottom of the image), each
-// row padded to a multiple of 4 bytes; 24-bit pixels are stored blue, green, red.
+// row padded to a multiple of 4 bytes; 24-bit pixels are stored blue, green, red. A header of a
+// picture larger than the platform's picture limit (platform/core/picturelimits.h) is refused.
 #pragma once
 
 #include <cstddef>
@@ -42,10 +43,6 @@ inline constexpr int BMC_ERR_PCX_BAD_TRAILER = 703;
 inline constexpr int BMC_FT_BMP = 0;
 inline constexpr int BMC_FT_PCX = 1;
 inline constexpr int BMC_FT_TGA = 2;
-
-// Largest picture the readers accept (pixels). Keeps every buffer size far from overflow and
-// refuses headers that would make the caller allocate gigabytes.
-inline constexpr std::int64_t BMC_MAX_PIXELS = std::int64_t(1) << 28;
 
 inline constexpr int BMC_PRIV_SIZE = 128;
 

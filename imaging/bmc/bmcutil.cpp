@@ -1,5 +1,7 @@
 #include "imaging/bmc/bmcutil.h"
 
+#include "platform/core/picturelimits.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -168,7 +170,7 @@ void Progress::report(std::int64_t current, std::int64_t min, std::int64_t max)
 
 bool sizeAcceptable(std::int64_t w, std::int64_t h)
 {
-    return w >= 1 && h >= 1 && w <= INT_MAX && h <= INT_MAX && w * h <= BMC_MAX_PIXELS;
+    return w >= 1 && h >= 1 && w <= INT_MAX && h <= INT_MAX && w * h <= platform::kMaxPicturePixels;
 }
 
 bool validBpp(int bpp)

@@ -1,6 +1,7 @@
 #include "platform/core/bitmap.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/picturelimits.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,8 +11,6 @@
 namespace platform {
 
 namespace {
-constexpr int64_t kMaxBitmapPixels = int64_t(1) << 28;
-
 void fillDefaultColors(TBitmapInfo& info)
 {
     const int bits = info.bmiHeader.biBitCount;
@@ -96,7 +95,7 @@ int TBitmap::BitCountOf(TPixelFormat format)
 
 void TBitmap::Reallocate(int width, int height, int bitCount, bool keepPixels)
 {
-    if (width < 0 || height < 0 || int64_t(width) * height > kMaxBitmapPixels)
+    if (width < 0 || height < 0 || int64_t(width) * height > kMaxPicturePixels)
         RaiseOutOfResources(ENOMEM);
     TBitmapInfo info = m_info;
     info.bmiHeader.biSize = 40;

@@ -2,6 +2,7 @@
 
 #include "platform/core/bitmap.h"
 #include "platform/core/exceptions.h"
+#include "platform/core/scopeexit.h"
 
 #include <atomic>
 
@@ -35,13 +36,8 @@ void TClipboard::Assign(const TPersistent* source)
     if (format != CF_BITMAP || !data)
         throw EInvalidGraphic(Format("Unknown clipboard format, %d", format));
     Open();
-    try {
-        SetBitmap(*data, palette);
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
+    const ScopeExit close([this] { Close(); });
+    SetBitmap(*data, palette);
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/core/graphic.h"
 
 #include "platform/core/exceptions.h"
+#include "platform/core/scopeexit.h"
 #include "platform/core/stream.h"
 
 #include <cstdio>
@@ -28,6 +29,11 @@ void TGraphic::LoadFromFile(const std::string& fileName)
 void TGraphic::SaveToFile(const std::string& fileName)
 {
     const std::string temporary = fileName + ".part~" + std::to_string(::getpid());
+    // A failed save leaves the previous file as it was and no half-written one beside it.
+    ScopeExit removeTemporary([&temporary] {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+    });
     try {
         {
             TFileStream stream(temporary, fmCreate);
@@ -35,15 +41,10 @@ void TGraphic::SaveToFile(const std::string& fileName)
         }
         std::filesystem::rename(temporary, fileName);
     } catch (const std::filesystem::filesystem_error& e) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
         throw EFCreateError(
             Format("Cannot create file \"%s\". %s", fileName.c_str(), e.code().message().c_str()));
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw;
     }
+    removeTemporary.Release();
 }
 
 void TGraphic::LoadFromClipboardFormat(uint16_t format, const TBitmap* /*data*/, HPALETTE /*palette*/)

@@ -73,24 +73,27 @@ bool isPng(const uint8_t* p, std::size_t available)
 }
 
 // Decodes one bitmap image of the file; nothing when its bytes are not a usable bitmap.
-std::optional<DecodedImage> decodeImage(const uint8_t* p, std::size_t available)
+// directoryHeight is the height its directory entry gives.
+std::optional<DecodedImage> decodeImage(const uint8_t* p, std::size_t available, int directoryHeight)
 {
     if (available < kInfoHeaderSize)
         return std::nullopt;
     const uint32_t headerSize = get32(p);
     const auto width = static_cast<int32_t>(get32(p + 4));
-    const auto doubledHeight = static_cast<int32_t>(get32(p + 8));
+    const auto dibHeight = static_cast<int32_t>(get32(p + 8));
     const uint16_t planes = get16(p + 12);
     const uint16_t bitCount = get16(p + 14);
     const uint32_t compression = get32(p + 16);
     const uint32_t colorsUsed = get32(p + 32);
     if (headerSize < kInfoHeaderSize || headerSize > available || planes != 1 || compression != 0)
         return std::nullopt;
-    // The height counts the colour rows and the mask rows.
-    if (width < 1 || width > kMaxIconSide || doubledHeight < 2 || doubledHeight % 2 != 0
-        || doubledHeight / 2 > kMaxIconSide)
+    // A height twice the entry's counts the colour rows and the mask rows. Any other height
+    // is the colour rows alone (some writers leave the mask out of 32-bit images and say so);
+    // halving it would silently drop half the picture.
+    const bool maskRowsCounted = directoryHeight > 0 && int64_t(dibHeight) == 2 * int64_t(directoryHeight);
+    const int height = maskRowsCounted ? directoryHeight : dibHeight;
+    if (width < 1 || width > kMaxIconSide || height < 1 || height > kMaxIconSide)
         return std::nullopt;
-    const int height = doubledHeight / 2;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
         return std::nullopt;
 
@@ -117,8 +120,8 @@ std::optional<DecodedImage> decodeImage(const uint8_t* p, std::size_t available)
     const uint8_t* colorRows = p + offset;
     // 32-bit images carry their transparency in the alpha channel; some writers leave the mask
     // out, which then counts as all opaque.
-    const bool maskPresent = offset + colorBytes + maskBytes <= available;
-    if (!maskPresent && bitCount != 32)
+    const bool maskPresent = maskRowsCounted && offset + colorBytes + maskBytes <= available;
+    if (maskRowsCounted && !maskPresent && bitCount != 32)
         return std::nullopt;
     const uint8_t* maskRows = maskPresent ? colorRows + colorBytes : nullptr;
 
@@ -293,7 +296,7 @@ void TIcon::LoadFromStream(TStream& stream)
             sawPng = true;
             continue;
         }
-        auto image = decodeImage(p, entry.size);
+        auto image = decodeImage(p, entry.size, entry.height);
         if (!image)
             invalidIcon();
         const int distance = std::abs(image->width - wantWidth) + std::abs(image->height - wantHeight);
@@ -393,8 +396,9 @@ void TIcon::Draw(TCanvas& canvas, const TRect& rect)
         return static_cast<std::size_t>(sy) * m_width + sx;
     };
     if (auto* dib = dynamic_cast<TDibCanvas*>(&canvas)) {
-        // Compose pixel by pixel: the canvas can be read back, so alpha blends and the mask's
-        // inverting pixels (mask set, colour not black) come out as the window system shows them.
+        // Compose pixel by pixel: the canvas can be read back, so alpha blends. Where the mask
+        // is set the canvas shows through whatever colour lies under the mask: many writers
+        // leave the pixel's colour there, and inverting the canvas with it would show fringes.
         for (int y = rect.Top; y < rect.Bottom; ++y) {
             for (int x = rect.Left; x < rect.Right; ++x) {
                 const std::size_t i = sourceIndex(x, y);
@@ -413,9 +417,7 @@ void TIcon::Draw(TCanvas& canvas, const TRect& rect)
                             | blend(b, (under >> 16) & 0xFF, alpha) << 16;
                     }
                 } else if (m_mask[i]) {
-                    if ((argb & 0xFFFFFF) == 0)
-                        continue;
-                    out = dib->GetPixel(x, y) ^ (r | g << 8 | b << 16);
+                    continue;
                 } else {
                     out = r | g << 8 | b << 16;
                 }

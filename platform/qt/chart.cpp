@@ -1,5 +1,7 @@
 #include "platform/qt/chart.h"
 
+#include "platform/qt/numberformat.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -235,40 +237,54 @@ QString TChart::FormatLabel(double value)
         text.chop(1);
     if (text == QLatin1String("-0"))
         text = QStringLiteral("0");
-    return text;
+    return text.replace(QLatin1Char('.'), QString::fromStdString(LocaleNumberFormat().DecimalSeparator));
 }
 
 void TChart::computeRanges()
 {
     for (TChartAxis* axis : { &LeftAxis, &TopAxis, &RightAxis, &BottomAxis }) {
+        // Every defined value the active series (only markers-only ones, when asked) put on
+        // this axis.
+        const auto eachValue = [&](bool markedOnly, const auto& take) {
+            for (const auto& s : m_series) {
+                if (!s->Active || (markedOnly && s->Kind() != TChartSeries::TKind::Points))
+                    continue;
+                const bool horizontal = s->HorizAxis == axis;
+                if (!horizontal && s->VertAxis != axis)
+                    continue;
+                for (int i = 0; i < s->Count(); ++i) {
+                    const double v = horizontal ? s->XValue(i) : s->YValue(i);
+                    if (defined(v))
+                        take(v);
+                }
+            }
+        };
         bool any = false;
         double lo = 0, hi = 0;
-        for (const auto& s : m_series) {
-            if (!s->Active)
-                continue;
-            const bool horizontal = s->HorizAxis == axis;
-            if (!horizontal && s->VertAxis != axis)
-                continue;
-            for (int i = 0; i < s->Count(); ++i) {
-                const double v = horizontal ? s->XValue(i) : s->YValue(i);
-                if (!defined(v))
-                    continue;
-                if (!any) {
-                    lo = hi = v;
-                    any = true;
-                }
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
+        eachValue(false, [&](double v) {
+            if (!any) {
+                lo = hi = v;
+                any = true;
             }
-        }
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        });
         if (lo == hi) {
             // A flat series still gets a scale around its value.
             const double pad = lo == 0 ? 1.0 : std::fabs(lo) * 0.1;
             lo -= pad;
             hi += pad;
         }
-        axis->m_min = lo;
-        axis->m_max = hi;
+        // A point drawn as a marker at the end of the range would stand half outside the frame:
+        // the range keeps a margin beyond every marked point.
+        const double margin = 0.05 * (hi - lo);
+        double markedLo = lo, markedHi = hi;
+        eachValue(true, [&](double v) {
+            markedLo = std::min(markedLo, v - margin);
+            markedHi = std::max(markedHi, v + margin);
+        });
+        axis->m_min = markedLo;
+        axis->m_max = markedHi;
     }
 }
 

@@ -169,7 +169,8 @@ public:
     // Plot area of the last render.
     QRect ChartRect() const { return m_chartRect; }
 
-    // Text of an axis label value: up to three decimals, no trailing zeros, no group separators.
+    // Text of an axis label value: up to three decimals, no trailing zeros, no group separators,
+    // the locale's decimal separator.
     static QString FormatLabel(double value);
 
 private:

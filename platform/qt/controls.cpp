@@ -3,18 +3,25 @@
 #include "platform/qt/application.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaProperty>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
 
+#include <optional>
 #include <utility>
 
 namespace platform {
@@ -65,15 +72,62 @@ protected:
             if (!events.onKeyPress)
                 return false;
             auto* key = static_cast<QKeyEvent*>(event);
+            if (key->matches(QKeySequence::Paste) && filteredEdit()) {
+                pasteAsTyped(QClipboard::Clipboard);
+                return true;
+            }
+            // Only typed characters are filtered: Tab, Delete, Backspace and the editing
+            // shortcuts work as in any edit. (AltGr may come as Ctrl+Alt with a typed character.)
             const QString text = key->text();
-            if (text.isEmpty())
+            const auto held = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+            const bool shortcut = held && held != (Qt::ControlModifier | Qt::AltModifier);
+            if (text.isEmpty() || !text.at(0).isPrint() || shortcut)
                 return false;
             QChar ch = text.at(0);
             const auto handler = events.onKeyPress; // the handler may reassign itself
             runGuarded([&] { handler(m_control, ch); });
             return ch.isNull();
         }
+        case QEvent::ContextMenu: {
+            QLineEdit* edit = filteredEdit();
+            if (!edit)
+                return false;
+            // The edit's own menu, whose Paste goes through the key filter.
+            QMenu* menu = edit->createStandardContextMenu();
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            // The menu's Paste is the one whose caption the edit gives it (the shortcut follows).
+            const QString paste = QLineEdit::tr("&Paste");
+            for (QAction* action : menu->actions()) {
+                if (action->text() == paste || action->text().startsWith(paste + QLatin1Char('\t'))) {
+                    action->setObjectName(QStringLiteral("edit-paste"));
+                    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+                    connect(
+                        action, &QAction::triggered, this, [this] { pasteAsTyped(QClipboard::Clipboard); });
+                }
+            }
+            menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        case QEvent::Drop: {
+            // Dropped text is checked like typed text at the place it is dropped.
+            QLineEdit* edit = filteredEdit();
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (!edit || !drop->mimeData()->hasText())
+                return false;
+            const int at = edit->cursorPositionAt(drop->position().toPoint());
+            if (typedText(edit->text(), at, drop->mimeData()->text()).has_value())
+                return false;
+            drop->ignore();
+            return true;
+        }
         case QEvent::MouseButtonRelease: {
+            auto* release = static_cast<QMouseEvent*>(event);
+            // The middle button pastes the selection, checked like a paste from the clipboard.
+            if (release->button() == Qt::MiddleButton && filteredEdit()
+                && QGuiApplication::clipboard()->supportsSelection()) {
+                pasteAsTyped(QClipboard::Selection);
+                return true;
+            }
             if (qobject_cast<QAbstractButton*>(m_control) || !events.onClick)
                 return false;
             auto* mouse = static_cast<QMouseEvent*>(event);
@@ -87,6 +141,55 @@ protected:
     }
 
 private:
+    // The edit when the control is one whose typed characters pass a key filter.
+    QLineEdit* filteredEdit() const
+    {
+        auto* edit = qobject_cast<QLineEdit*>(m_control);
+        return edit && events.onKeyPress && !edit->isReadOnly() ? edit : nullptr;
+    }
+
+    // The characters of `text`, each as the key filter lets it through when typed at `at` into
+    // `base` after the ones before it; nothing when the filter refuses one of them. The filter
+    // sees a stand-in edit holding the text typed so far. White space around the text (a cell
+    // copied from a table) is no part of it.
+    std::optional<QString> typedText(const QString& base, int at, const QString& text) const
+    {
+        const auto handler = events.onKeyPress;
+        QLineEdit typing;
+        typing.setProperty(kTagProperty, m_control->property(kTagProperty));
+        typing.setText(base);
+        typing.setCursorPosition(at);
+        QString accepted;
+        for (const QChar c : text.trimmed()) {
+            QChar ch = c;
+            runGuarded([&] { handler(&typing, ch); });
+            if (ch.isNull())
+                return std::nullopt;
+            typing.insert(QString(ch));
+            accepted += ch;
+        }
+        return accepted;
+    }
+
+    // Pastes as if the text were typed: the whole text, or nothing when a character of it would
+    // be refused. Pasting goes through the edit's own insertion, so that it can be undone and
+    // the change handler sees it as the user's.
+    void pasteAsTyped(QClipboard::Mode mode)
+    {
+        QLineEdit* edit = filteredEdit();
+        if (!edit)
+            return;
+        QString base = edit->text();
+        int at = edit->cursorPosition();
+        if (edit->hasSelectedText()) {
+            at = edit->selectionStart();
+            base.remove(at, edit->selectedText().size());
+        }
+        const std::optional<QString> accepted = typedText(base, at, QGuiApplication::clipboard()->text(mode));
+        if (accepted && !accepted->isEmpty())
+            edit->insert(*accepted);
+    }
+
     void fire(const NotifyEvent& handler)
     {
         // A copy, so that a handler may detach or replace itself while it runs.

@@ -24,7 +24,9 @@ class QWidget;
 namespace platform {
 
 using NotifyEvent = std::function<void(QObject* sender)>;
-// Key is the typed character; a handler that sets it to 0 swallows the key.
+// Key is the typed character; a handler that sets it to 0 swallows the key. It sees printable
+// characters only (Tab, Delete and the editing shortcuts are the edit's own), and an edit's paste
+// (or drop) of text goes through it character by character: one refused character refuses it all.
 using KeyPressEvent = std::function<void(QObject* sender, QChar& key)>;
 
 // The assignable handlers of one control. Empty means not assigned.

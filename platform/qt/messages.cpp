@@ -1,6 +1,7 @@
 #include "platform/qt/messages.h"
 
 #include <QApplication>
+#include <QMainWindow>
 
 namespace platform {
 
@@ -19,6 +20,23 @@ QMessageBox::StandardButton escapeButton(QMessageBox::StandardButtons buttons)
             return b;
     }
     return QMessageBox::NoButton;
+}
+
+// The window a message box opens over: the caller's, else the one the user works in. Right after
+// a file dialog closes no window may be active yet; the program's main window is then the one.
+QWidget* ownerWindow(QWidget* parent)
+{
+    if (parent)
+        return parent->window();
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && qobject_cast<QMainWindow*>(top))
+            return top;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -48,7 +66,7 @@ QMessageBox::StandardButton messageDlg(
         title = QStringLiteral("Confirm");
         break;
     }
-    QMessageBox box(icon, title, text, buttons, parent ? parent : QApplication::activeWindow());
+    QMessageBox box(icon, title, text, buttons, ownerWindow(parent));
     box.setEscapeButton(escapeButton(buttons));
     const int result = box.exec();
     const auto pressed = static_cast<QMessageBox::StandardButton>(result);

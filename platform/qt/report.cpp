@@ -1,5 +1,7 @@
 #include "platform/qt/report.h"
 
+#include "platform/core/scopeexit.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -331,13 +333,10 @@ void TBaseReport::finishPage()
     m_inFooter = true;
     m_x = GetSectionLeft();
     m_y = m_pageHeight - kFooterBaselineFromBottom;
-    try {
+    {
+        const ScopeExit leaveFooter([this] { m_inFooter = false; });
         m_onFooter(*this);
-    } catch (...) {
-        m_inFooter = false;
-        throw;
     }
-    m_inFooter = false;
     m_font = font;
     m_x = x;
     m_y = y;

@@ -4,9 +4,11 @@
 
 namespace platform {
 
+// A release is a handful of files; an archive far beyond that is a mistake or an attack, and
+// unpacking it whole would fill the disk or take minutes.
 struct UnzipLimits {
-    qint64 maxEntries = 65535;
-    qint64 maxTotalSize = qint64(4) << 30; // sum of the announced uncompressed sizes
+    qint64 maxEntries = 10000;
+    qint64 maxTotalSize = qint64(1) << 30; // sum of the announced uncompressed sizes
 };
 
 // Unpacks every entry of the archive below folder, which must exist. Directory entries

@@ -1,10 +1,14 @@
 // Lateral response: the pile as a beam on an elastic foundation.
 #include "model/lpclasses.h"
+#include "model/tables.h"
 #include "projectbuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 using testproject::addLayer;
 
@@ -233,6 +237,94 @@ TEST(SectionStiffness, MomentOfInertiaOfEachShape)
     d.Width = 0.5L;
     d.Calculate();
     EXPECT_NEAR(d.I, 1.2762L * 0.0625L, 1e-18L); // metres kept
+}
+
+// A steel pile designed with a rolled section bends as that section, whatever outline it fills:
+// an HP pile about its strong axis, an empty pipe, and a pipe filled with concrete whose
+// composite stiffness is Ec Ic C3 + Es Is (Ec = 1802 sqrt(f'c) ksi or 5055 sqrt(f'c) MPa, Ic the
+// fill's circle, C3 = 0.6 + As / (pi OD^2 / 4), at most 0.9).
+TEST(SectionStiffness, SteelPileBendsAsItsSection)
+{
+    struct Case {
+        const char* name;
+        std::uint8_t units;
+        bool pipe, filled;
+    };
+    for (const Case& c :
+        { Case { "HP14X117", kUnitsUS, false, false }, Case { "HP360X174", kUnitsSI, false, false },
+            Case { "HSS8.625X.250", kUnitsUS, true, false }, Case { "HSS219.1X6.4", kUnitsSI, true, false },
+            Case { "HSS8.625X.250", kUnitsUS, true, true }, Case { "HSS219.1X6.4", kUnitsSI, true, true } }) {
+        SCOPED_TRACE(std::string(c.name) + (c.filled ? " filled" : ""));
+        const bool si = c.units == kUnitsSI;
+        TLPData d;
+        testproject::setUp(d, c.units);
+        d.PileLength = si ? 12 : 40;
+        d.Interface = piRoughSteel;
+        d.StructuralDesign = true;
+        d.SectionIndex = -1;
+        d.E = si ? 200000 : 29000;
+        d.MomentLoad = si ? 30 : 20;
+        d.SteelInput.ConcreteFilled = c.filled;
+        d.SteelInput.Fc = si ? 28 : 4;
+        const Extended subgrade = si ? 20000 : 120;
+        addLayer(d, si ? 20 : 60, subgrade);
+
+        // Section size in model lengths (ft | m) and Is in in^4 | mm^4.
+        const Extended toSection = si ? 1000 : 12;
+        const auto named = [](const auto& table, const std::string& name) {
+            return std::find_if(
+                table.begin(), table.end(), [&](const auto& row) { return row.Name == name; });
+        };
+        Extended Is = 0;
+        if (c.pipe) {
+            std::vector<TPipeShape> table;
+            LoadPipeShapes(0, si, table);
+            const auto s = named(table, c.name);
+            ASSERT_NE(s, table.end());
+            d.PipeShape = *s;
+            d.Shape = psCircle;
+            d.Width = d.Width2 = s->OD / toSection;
+            Is = s->I * (si ? 1e6L : 1);
+            if (c.filled) {
+                const Extended Ec = (si ? 5055 : 1802) * std::sqrt(d.SteelInput.Fc);
+                const Extended inner = s->OD - 2 * s->tdes;
+                const Extended Ic = kPiRef * inner * inner * inner * inner / 64;
+                const Extended C3 = std::min(0.9L, 0.6L + s->A / (kPiRef * s->OD * s->OD / 4));
+                Is += Ec * Ic * C3 / d.E; // the same stiffness with the steel's E
+            }
+        } else {
+            std::vector<TIShape> table;
+            LoadIShapes(0, si, table);
+            const auto s = named(table, c.name);
+            ASSERT_NE(s, table.end());
+            d.IShape = *s;
+            d.Shape = psRectangle;
+            d.Width = s->bf / toSection;
+            d.Width2 = s->d / toSection;
+            Is = s->Ix * (si ? 1e6L : 1);
+        }
+
+        // EI in kip*ft^2 or kN*m^2
+        const Extended EI = si ? d.E * 1000 * Is * 1e-12L : d.E * Is / 144;
+        const Beam beam { d.LateralLoad, d.MomentLoad, subgrade * d.Width, EI };
+        for (std::uint8_t head : { kFreeHead, kFixedHead }) {
+            d.HeadCondition = head;
+            d.Calculate();
+            EXPECT_NEAR(d.I, si ? Is * 1e-12L : Is, 1e-15L * d.I); // in^4 | m^4
+            expectMatchesBeam(d, beam, si ? 1000 : 12);
+        }
+        if (c.filled) {
+            EXPECT_NEAR(d.SteelResult.EIeff, Is * d.E, 1e-15L * Is * d.E); // the pipe check's own
+        }
+
+        // Without structural design no section is chosen: the pile is its outline.
+        d.StructuralDesign = false;
+        d.Calculate();
+        const Extended outline
+            = (c.pipe ? kPiRef / 64 * std::pow(d.Width, 4.0L) : d.Width * std::pow(d.Width2, 3.0L) / 12)
+            * std::pow(si ? 1.0L : 12.0L, 4.0L);
+        EXPECT_NEAR(d.I, outline, 1e-14L * outline);
+    }
 }
 
 TEST(SoilModulus, EveryLayerTakesItsConsistencyRow)

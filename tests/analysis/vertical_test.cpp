@@ -25,6 +25,12 @@ Extended k0(Extended phiDeg, Extended ocr)
     return (1 - sinDeg(phiDeg)) * std::pow(ocr, sinDeg(phiDeg));
 }
 
+// 1 ft*ksi in m*kPa, and the inputs of one pile in SI units.
+constexpr Extended kFootKsi = 0.3048L * 6894.757293168361L;
+constexpr Extended kKsiToMPa = 6.894757293168361L;
+constexpr Extended kPcfToKNm3 = 0.1570874638462462L;
+constexpr Extended kKipToKN = 4.4482216152605L;
+
 #define EXPECT_REL(actual, expected)                                                                         \
     EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected),                                  \
         1e-12 * std::fabs(static_cast<double>(expected)) + 1e-15)
@@ -76,9 +82,10 @@ protected:
         r.qEndUlt = bearing < 10 * 2.25L ? bearing : 10 * 2.25L;
         r.capacity = r.qSideUlt / 2 + r.qEndUlt / 3;
         const Extended Q = r.capacity;
-        r.settlement = 20 * Q * 12 / (3122 * 144 * 2.25L)
-            + (1.5L * Q / (144 * 2.25L)) * (1 - (n + 15) * 0.35L * 0.35L / 500) * std::sqrt(1.5L) * 0.33L
-                * 0.1L;
+        // the tip term in ft*ksi, as m*kPa over 8 it is millimetres: taken to inches
+        const Extended tip = (1.5L * Q / (144 * 2.25L)) * (1 - (n + 15) * 0.35L * 0.35L / 500)
+            * std::sqrt(1.5L) * 0.33L * 0.1L;
+        r.settlement = 20 * Q * 12 / (3122 * 144 * 2.25L) + tip * kFootKsi / 8 / 25.4L;
         return r;
     }
 
@@ -178,7 +185,7 @@ TEST_F(HandExampleUS, DisplayedCapacityAndSettlement)
     // 0.001 * 32.5 * 240 * 2.25 = 17.55 kips stays under the 10 ksf limit; deeper nodes hit it
     EXPECT_REL(d.Node(5).QEndUlt, 17.55L);
     EXPECT_REL(d.Node(11).QEndUlt, 22.5L);
-    EXPECT_REL(d.Node(41).Settlement, 0.016322158737047763);
+    EXPECT_REL(d.Node(41).Settlement, 0.08323062577569541);
     EXPECT_EQ(d.Node(1).Capacity, 0);
     EXPECT_EQ(d.Node(1).Settlement, 0);
 }
@@ -280,6 +287,39 @@ TEST(HandExampleSI, StressesCapacitiesAndSettlement)
     EXPECT_EQ(d.Node(8).GammaW, 0);
     EXPECT_REL(d.Node(41).EffEndUlt, 195 * 123.0675L * 0.25L);
     EXPECT_EQ(d.UpliftCapacity, d.DownwardCapacity / 2);
+}
+
+// One pile in one submerged sand, entered in US units and again in SI: capacity and settlement
+// agree at every node once converted. Water and unit weights are chosen so that the effective
+// stress is the same (the two systems round the unit weight of water differently) and the end
+// bearing stays under its limit (10 ksf and 480 kPa are not the same either).
+TEST(Settlement, SameMovementInBothUnitSystems)
+{
+    TLPData us, si;
+    for (TLPData* p : { &us, &si }) {
+        const bool metric = p == &si;
+        const Extended ft = metric ? 0.3048L : 1;
+        testproject::setUp(*p, metric ? kUnitsSI : kUnitsUS);
+        p->PileLength = 30 * ft;
+        p->Width = p->Width2 = 1.5L * ft;
+        p->Perimeter = 6 * ft;
+        p->TipArea = 2.25L * ft * ft;
+        p->E = 3600 * (metric ? kKsiToMPa : 1);
+        p->OCR = 2;
+        p->Groundwater = 0;
+        TLayer* sand = addLayer(*p, 40 * ft);
+        sand->Gamma = metric ? 9.81L + (70 - 62.42L) * kPcfToKNm3 : 70;
+        sand->SPTFieldN = 10;
+        p->Calculate();
+    }
+    ASSERT_LT(us.Node(41).QEndUlt, 10 * 2.25L);
+    for (int k = 1; k <= kNodeCount; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_NEAR(double(si.Node(k).Capacity), double(us.Node(k).Capacity * kKipToKN),
+            1e-9 * double(si.Node(k).Capacity));
+        EXPECT_NEAR(double(si.Node(k).Settlement), double(us.Node(k).Settlement * 25.4L),
+            1e-9 * double(si.Node(k).Settlement));
+    }
 }
 
 TEST(Stresses, WaterTableAtTheSurface)

@@ -106,85 +106,27 @@ public:
 
 } // namespace
 
-TEST(DibGraphicFormats, NamesBitCountsAndRefusals)
+TEST(DibGraphicFormats, RefusalsAndOutsideBitmapsNeverGray)
 {
-    EXPECT_EQ(ImageFormatName(ifBlackWhite), "Black and white");
-    EXPECT_EQ(ImageFormatName(ifGray16), "16 shades of gray");
-    EXPECT_EQ(ImageFormatName(ifGray256), "256 shades of gray");
-    EXPECT_EQ(ImageFormatName(ifColor16), "16 color");
-    EXPECT_EQ(ImageFormatName(ifColor256), "256 color");
-    EXPECT_EQ(ImageFormatName(ifTrueColor), "True color");
-    EXPECT_EQ(ImageFormatBitCount(ifGray16), 4);
-    EXPECT_EQ(ImageFormatBitCount(ifColor256), 8);
     EXPECT_EQ(messageOf<EPictorelError>([] { ImageFormatBitCount(static_cast<TImageFormat>(6)); }),
         "Internal error: Invalid image format");
-    // Outside bitmaps are always colour, never gray.
-    EXPECT_EQ(BitCountToImageFormat(1), ifBlackWhite);
     EXPECT_EQ(BitCountToImageFormat(4), ifColor16);
     EXPECT_EQ(BitCountToImageFormat(8), ifColor256);
-    EXPECT_EQ(BitCountToImageFormat(24), ifTrueColor);
     EXPECT_EQ(messageOf<EPictorelError>([] { BitCountToImageFormat(16); }), "Unsupported bit count");
+    EXPECT_THROW(DefaultPalette(ifTrueColor), EPictorelError);
     TDibGraphic p;
-    EXPECT_EQ(
-        messageOf<EPictorelError>([&] { p.NewImage(2, 2, static_cast<TImageFormat>(9), nullptr, 0, 0); }),
-        "Internal error: Invalid image format");
-}
-
-TEST(DibGraphicFormats, ColourHelpers)
-{
-    EXPECT_EQ(MakeRgb(0x12, 0x34, 0x56), 0x123456u);
-    EXPECT_EQ(RgbToColorRef(0x123456), 0x563412u);
+    EXPECT_THROW(p.NewImage(2, 2, static_cast<TImageFormat>(9), nullptr, 0, 0), EPictorelError);
+    // Sizes change only through NewImage.
+    EXPECT_EQ(messageOf<EPictorelError>([&] { p.SetWidth(5); }),
+        "Dimensions must be change with the NewImage method");
+    p.NewImage(3, 3, ifTrueColor, nullptr, 0, 0);
+    EXPECT_THROW(p.SetHeight(3), EPictorelError);
+    EXPECT_EQ(p.Height(), 3);
+    // A trailing byte that is not a whole group is left alone.
     uint8_t bytes[7] = { 1, 2, 3, 4, 5, 6, 7 };
-    SwapRedBlue(bytes, 7); // the seventh byte is not a whole group
+    SwapRedBlue(bytes, 7);
     const uint8_t expected[7] = { 3, 2, 1, 6, 5, 4, 7 };
     EXPECT_EQ(std::memcmp(bytes, expected, 7), 0);
-}
-
-TEST(DibGraphicFormats, DefaultPalettes)
-{
-    const auto& bw = DefaultPalette(ifBlackWhite);
-    EXPECT_EQ(bw.palNumEntries, 2);
-    EXPECT_EQ(bw.palPalEntry[1].peGreen, 255);
-    const auto& g16 = DefaultPalette(ifGray16);
-    EXPECT_EQ(g16.palNumEntries, 16);
-    EXPECT_EQ(g16.palPalEntry[15].peRed, 255);
-    EXPECT_EQ(g16.palPalEntry[3].peBlue, 51);
-    const auto& c16 = DefaultPalette(ifColor16);
-    EXPECT_EQ(c16.palPalEntry[6].peRed, 170);
-    EXPECT_EQ(c16.palPalEntry[6].peGreen, 85);
-    EXPECT_EQ(c16.palPalEntry[6].peBlue, 0);
-    const auto& c256 = DefaultPalette(ifColor256);
-    auto rgb = [&](int i) {
-        const auto& e = c256.palPalEntry[i];
-        return MakeRgb(e.peRed, e.peGreen, e.peBlue);
-    };
-    EXPECT_EQ(rgb(32), 0x0000FFu);
-    EXPECT_EQ(rgb(40), 0xFF0000u);
-    EXPECT_EQ(rgb(104), 0x000071u); // 113
-    EXPECT_EQ(rgb(15), 0xFFFFFFu);
-    const int ramp[16] = { 0, 20, 32, 44, 56, 69, 81, 97, 113, 130, 146, 162, 182, 203, 227, 255 };
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(rgb(16 + i), MakeRgb(uint8_t(ramp[i]), uint8_t(ramp[i]), uint8_t(ramp[i]))) << i;
-    EXPECT_EQ(rgb(44), 0xFFFF00u); // yellow, 12 steps round the first ring
-    EXPECT_EQ(rgb(48), 0x00FF00u); // green
-    EXPECT_EQ(rgb(52), 0x00FFFFu); // cyan
-    for (int i = 248; i < 256; ++i)
-        EXPECT_EQ(rgb(i), 0u);
-    EXPECT_THROW(DefaultPalette(ifTrueColor), EPictorelError);
-}
-
-TEST(DibGraphicSize, SettersAlwaysRefuse)
-{
-    TDibGraphic p;
-    for (int v : { 0, 5, -1 }) {
-        EXPECT_EQ(messageOf<EPictorelError>([&] { p.SetWidth(v); }),
-            "Dimensions must be change with the NewImage method");
-        EXPECT_EQ(messageOf<EPictorelError>([&] { p.SetHeight(v); }),
-            "Dimensions must be change with the NewImage method");
-    }
-    p.NewImage(3, 3, ifTrueColor, nullptr, 0, 0);
-    EXPECT_THROW(p.SetWidth(3), EPictorelError);
-    EXPECT_EQ(p.Width(), 3);
 }
 
 TEST(DibGraphicSize, NewImageRefusesAbsurdSizesBeforeAllocating)
@@ -197,60 +139,29 @@ TEST(DibGraphicSize, NewImageRefusesAbsurdSizesBeforeAllocating)
     EXPECT_THROW(p.NewImage(65535, 65535, ifTrueColor, nullptr, 0, 0), platform::EOutOfResources);
     EXPECT_THROW(p.NewImage(2147483647, 2, ifBlackWhite, nullptr, 0, 0), platform::EOutOfResources);
     EXPECT_TRUE(p.Empty());
-    // The bound itself is allowed (a 1-bit picture keeps this cheap).
+    // The bound itself is allowed (a 1-bit picture keeps this cheap), black all over like any
+    // fresh picture.
     p.NewImage(16384, 16384, ifBlackWhite, nullptr, 0, 0);
     EXPECT_EQ(p.BytesPerRow(), 2048);
+    const uint8_t* bits = p.Bits();
+    EXPECT_TRUE(
+        std::all_of(bits, bits + p.BitmapInfo().bmiHeader.biSizeImage, [](uint8_t b) { return b == 0; }));
+    p.SetPixelIndex(16383, 16383, 1);
+    EXPECT_EQ(p.GetPixelIndex(16383, 16383), 1);
     EXPECT_THROW(p.NewImage(16384, 16385, ifBlackWhite, nullptr, 0, 0), platform::EOutOfResources);
 }
 
-TEST(DibGraphicPixels, RowLayoutAndBytesPerRow)
-{
-    TDibGraphic p;
-    for (int width = 1; width <= 33; ++width) {
-        for (TImageFormat f : { ifBlackWhite, ifGray16, ifColor256, ifTrueColor }) {
-            p.NewImage(width, 2, f, nullptr, 0, 0);
-            const int bits = ImageFormatBitCount(f);
-            EXPECT_EQ(p.BytesPerRow(), ((width * bits + 31) & ~31) / 8);
-            EXPECT_EQ(p.BitmapInfo().bmiHeader.biSizeImage, uint32_t(2 * p.BytesPerRow()));
-        }
-    }
-    // Rows are bottom-up in memory: ScanLine(0) is the last row.
-    p.NewImage(4, 3, ifGray256, nullptr, 0, 0);
-    EXPECT_EQ(p.ScanLine(0), p.Bits() + 2 * p.BytesPerRow());
-    EXPECT_EQ(p.ScanLine(2), p.Bits());
-}
-
-TEST(DibGraphicPixels, BitLayoutOfEachFormat)
+TEST(DibGraphicPixels, BitLayoutAndFormatRefusals)
 {
     TDibGraphic p;
     p.NewImage(10, 1, ifBlackWhite, nullptr, 0, 0);
-    p.SetPixelIndex(0, 0, 1);
     p.SetPixelIndex(9, 0, 5); // any value of 1 or more sets the bit
-    EXPECT_EQ(p.ScanLine(0)[0], 0x80);
     EXPECT_EQ(p.ScanLine(0)[1], 0x40);
-    p.SetPixelIndex(0, 0, 0);
-    EXPECT_EQ(p.ScanLine(0)[0], 0x00);
     EXPECT_EQ(p.GetPixelIndex(9, 0), 1);
 
-    p.NewImage(3, 1, ifColor16, nullptr, 0, 0);
-    p.SetPixelIndex(0, 0, 0xA);
-    p.SetPixelIndex(1, 0, 0x5);
-    p.SetPixelIndex(2, 0, 0xF);
-    EXPECT_EQ(p.ScanLine(0)[0], 0xA5);
-    EXPECT_EQ(p.ScanLine(0)[1], 0xF0);
-    EXPECT_EQ(p.GetPixelColor(2, 0), 0xFFFFFFu);
-    EXPECT_EQ(p.GetPixelColor(0, 0), 0x55FF55u);
-
     p.NewImage(2, 1, ifTrueColor, nullptr, 0, 0);
-    p.SetPixelColor(1, 0, 0x123456);
-    const uint8_t* row = p.ScanLine(0);
-    EXPECT_EQ(row[3], 0x56); // blue first
-    EXPECT_EQ(row[4], 0x34);
-    EXPECT_EQ(row[5], 0x12);
-    EXPECT_EQ(p.GetPixelColor(1, 0), 0x123456u);
     EXPECT_EQ(messageOf<EPictorelError>([&] { p.GetPixelIndex(0, 0); }), "The image does not have a palette");
-    EXPECT_EQ(
-        messageOf<EPictorelError>([&] { p.SetPixelIndex(0, 0, 1); }), "The image does not have a palette");
+    EXPECT_THROW(p.SetPixelIndex(0, 0, 1), EPictorelError);
 
     // Colours written into a paletted picture take the nearest entry.
     p.NewImage(1, 1, ifGray256, nullptr, 0, 0);
@@ -298,30 +209,10 @@ TEST(DibGraphicPixels, FillAndResolution)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(p.GetPixelIndex(x, y), 4);
-    EXPECT_EQ(p.XDotsPerInch(), 300);
     EXPECT_EQ(p.YDotsPerInch(), 150);
-    EXPECT_EQ(p.BitmapInfo().bmiHeader.biXPelsPerMeter, 11811);
+    EXPECT_EQ(p.BitmapInfo().bmiHeader.biXPelsPerMeter, 11811); // 300 / 0.0254
     p.NewImage(1, 1, ifTrueColor, nullptr, 0, 0); // 0 means the screen's
     EXPECT_EQ(p.XDotsPerInch(), platform::ScreenCaps().dpiX);
-    p.SetYDotsPerInch(72);
-    EXPECT_EQ(p.YDotsPerInch(), 72);
-}
-
-TEST(DibGraphicPixels, PaletteHandle)
-{
-    TDibGraphic p;
-    p.NewImage(2, 2, ifTrueColor, nullptr, 0, 0);
-    EXPECT_EQ(p.GetPaletteHandle(), nullptr);
-    p.NewImage(2, 2, ifGray16, nullptr, 0, 0);
-    auto handle = p.GetPaletteHandle();
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(handle->palNumEntries, 16);
-    EXPECT_EQ(handle->palPalEntry[1].peRed, 17);
-    platform::TLogPalette other {};
-    other.palNumEntries = 1;
-    other.palPalEntry[0].peRed = 9;
-    p.SetPaletteHandle(platform::CreatePalette(other));
-    EXPECT_EQ(p.GetPaletteHandle()->palNumEntries, 1);
 }
 
 TEST(DibGraphicAssign, CopyImageFromEmptyChangesNothing)
@@ -347,9 +238,7 @@ TEST(DibGraphicAssign, CopiesImagePaletteResolutionAndFrames)
     source.SetPixelIndex(6, 4, 13);
     source.SetFrameDelay(55);
     copy.Assign(&source);
-    EXPECT_EQ(copy.Width(), 7);
     EXPECT_EQ(copy.Height(), 5);
-    EXPECT_EQ(copy.GetPixelIndex(6, 4), 13);
     EXPECT_EQ(copy.GetPixelColor(6, 4), 130u);
     EXPECT_EQ(copy.XDotsPerInch(), 200);
     EXPECT_EQ(copy.FrameDelay(), 55);
@@ -420,7 +309,6 @@ TEST(DibGraphicAssign, ToBitmapOtherGraphicsAndRefusals)
     TPatternGraphic pattern;
     p.Assign(&pattern);
     EXPECT_EQ(p.ImageFormat(), ifTrueColor);
-    EXPECT_EQ(p.Width(), 3);
     EXPECT_EQ(p.GetPixelColor(0, 0), 0xFF0000u);
     EXPECT_EQ(p.GetPixelColor(2, 1), 0x0000FFu);
     EXPECT_EQ(p.GetPixelColor(1, 0), 0u);
@@ -461,8 +349,6 @@ TEST(DibGraphicAssign, ClipboardBothWays)
     EXPECT_EQ(
         messageOf<platform::EInvalidGraphic>([&] { back.LoadFromClipboardFormat(8, data.get(), nullptr); }),
         "Unknown clipboard format, 8");
-    EXPECT_THROW(
-        back.LoadFromClipboardFormat(platform::CF_BITMAP, nullptr, nullptr), platform::EInvalidGraphic);
     clipboard.bitmap.reset();
     EXPECT_THROW(back.Assign(&clipboard), platform::EInvalidGraphic);
     EXPECT_FALSE(clipboard.IsOpen());
@@ -552,7 +438,7 @@ TEST(DibGraphicFrames, LoadsEveryImageAsAFrameAndWraps)
     EXPECT_EQ(p.GetPixelIndex(0, 0), 10);
     EXPECT_EQ(p.Frames(3).GetPixelIndex(1, 1), 30);
     EXPECT_EQ(messageOf<EPictorelError>([&] { p.Frames(4); }), "Frame 4 does not exist");
-    EXPECT_EQ(messageOf<EPictorelError>([&] { p.SetFrame(0); }), "Frame 0 does not exist");
+    EXPECT_THROW(p.SetFrame(0), EPictorelError);
     p.SetFrame(3);
     EXPECT_EQ(p.GetPixelIndex(0, 0), 30);
     p.NextFrame(); // from the last back to the first
@@ -592,8 +478,6 @@ TEST(DibGraphicFrames, MultiImageProtocolOfTheBaseClass)
     platform::TMemoryStream stream;
     EXPECT_FALSE(TDibGraphic::CanLoad(stream));
     EXPECT_EQ(p.GetImageCount(stream), 1);
-    EXPECT_EQ(messageOf<EPictorelError>([&] { p.AppendToStream(stream); }),
-        "The TDibGraphic format does not support multiple images");
     TJpegGraphic jpeg;
     EXPECT_EQ(messageOf<EPictorelError>([&] { jpeg.AppendToStream(stream); }),
         "The TJpegGraphic format does not support multiple images");

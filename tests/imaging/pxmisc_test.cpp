@@ -26,14 +26,8 @@ TEST(ReportProgress, PercentRules)
     EXPECT_EQ(ReportProgress(nullptr, 7, 0, 255, 10, nullptr), 0);
 }
 
-TEST(SharedRoutines, ClampFlagsRoundingTruncation)
+TEST(SharedRoutines, RoundingAndTruncation)
 {
-    EXPECT_EQ(Clamp(5, 0, 3), 3);
-    EXPECT_EQ(Clamp(-5, 0, 3), 0);
-    EXPECT_EQ(Clamp(2, 0, 3), 2);
-    EXPECT_TRUE(FlagsSet(0b1011, 0b0011));
-    EXPECT_FALSE(FlagsSet(0b1011, 0b0110));
-    EXPECT_TRUE(FlagsSet(0, 0));
     EXPECT_DOUBLE_EQ(RoundToDecimals(90.0041, 3), 90.004);
     EXPECT_DOUBLE_EQ(RoundToDecimals(2.5, 0), 2.0); // the text form rounds halves to even
     EXPECT_DOUBLE_EQ(RoundToDecimals(-1.23456, 2), -1.23);
@@ -64,13 +58,4 @@ TEST(SharedRoutines, DateAndTimeText)
     const double now = NowAsDateTime();
     EXPECT_GT(now, 45000);
     EXPECT_EQ(FormatDateWith("yyyy", now).size(), 4u);
-}
-
-TEST(SharedRoutines, TiffUserTagNumbers)
-{
-    std::array<uint32_t, 20> numbers {};
-    for (int i = 0; i < 20; ++i)
-        numbers[static_cast<std::size_t>(i)] = 40000u + static_cast<uint32_t>(i);
-    SetTiffUserTagNumbers(numbers);
-    EXPECT_EQ(TiffUserTagNumbers()[19], 40019u);
 }

@@ -2,12 +2,11 @@
 // Helpers shared by the picture library's tests.
 #include "imaging/dibgraphic.h"
 #include "platform/core/stream.h"
+#include "tests/imaging/pnm.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,7 @@ inline std::string dataPath(const std::string& name)
     return std::string(FENDRIX_TEST_DATA) + "/" + name;
 }
 
-inline std::vector<uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in.good()) << path;
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using pnm::readFile;
 
 inline void fillStream(platform::TMemoryStream& stream, const std::vector<uint8_t>& bytes)
 {
@@ -33,36 +27,8 @@ inline void fillStream(platform::TMemoryStream& stream, const std::vector<uint8_
     stream.SetPosition(0);
 }
 
-// A binary PPM (P6) or PGM (P5) file: width, height and the samples, top row first.
-struct Pnm {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    std::vector<uint8_t> samples;
-};
-
-inline Pnm readPnm(const std::string& path)
-{
-    const auto bytes = readFile(path);
-    Pnm pnm;
-    std::size_t pos = 0;
-    auto token = [&]() {
-        while (pos < bytes.size() && std::isspace(bytes[pos]))
-            ++pos;
-        std::string t;
-        while (pos < bytes.size() && !std::isspace(bytes[pos]))
-            t += static_cast<char>(bytes[pos++]);
-        return t;
-    };
-    const std::string magic = token();
-    pnm.channels = magic == "P6" ? 3 : 1;
-    pnm.width = std::stoi(token());
-    pnm.height = std::stoi(token());
-    token(); // maximum value, 255
-    ++pos;
-    pnm.samples.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos), bytes.end());
-    return pnm;
-}
+using pnm::Pnm;
+using pnm::readPnm;
 
 // A picture of the given format whose pixels follow a fixed pattern: 16 x 16 blocks of one
 // palette index (paletted formats) or one colour (true colour).

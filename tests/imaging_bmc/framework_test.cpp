@@ -8,30 +8,22 @@
 
 using namespace bmctest;
 
-TEST(BmcFramework, ModuleBasics)
+TEST(BmcFramework, ModuleBasicsAndArgumentChecks)
 {
     EXPECT_EQ(bmc_init(), BMC_ERR_OK);
-    EXPECT_EQ(bmc_version(), 110);
     EXPECT_EQ(bmc_deinit(), BMC_ERR_OK);
     int n = 0;
     ASSERT_EQ(bmc_query_n_filetypes(&n), BMC_ERR_OK);
     EXPECT_EQ(n, 3);
-    const char* shortNames[] = { "Bitmap", "PCX", "Targa" };
-    const char* longNames[] = { "OS/2 1.1, 1.2, 2.0 / Windows 3.0 bitmap", "ZSoft PC Paintbrush Image format",
-        "Truevision Targa/Vista bitmap" };
-    const char* extensions[] = { "BMP VGA BGA RLE DIB RL4 RL8", "PCX PCC", "TGA VST AFI" };
-    for (int i = 0; i < 3; ++i) {
-        BmcFileType info {};
-        ASSERT_EQ(bmc_query_filetype(i, &info), BMC_ERR_OK);
-        EXPECT_STREQ(info.short_name, shortNames[i]);
-        EXPECT_STREQ(info.long_name, longNames[i]);
-        EXPECT_STREQ(info.extensions, extensions[i]);
-    }
     BmcFileType info {};
-    EXPECT_EQ(bmc_query_filetype(3, &info), BMC_ERR_BAD_ARG);
+    for (int i = 0; i < n; ++i)
+        EXPECT_EQ(bmc_query_filetype(i, &info), BMC_ERR_OK) << i;
+    EXPECT_EQ(bmc_query_filetype(n, &info), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_query_filetype(-1, &info), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_query_filetype(0, nullptr), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_query_n_filetypes(nullptr), BMC_ERR_BAD_ARG);
+    EXPECT_STREQ(bmc_err(BMC_ERR_OK), "ok");
+    EXPECT_STREQ(bmc_err(-1), "general error");
 }
 
 TEST(BmcFramework, GuessFiletypeByExtension)
@@ -72,59 +64,19 @@ TEST(BmcFramework, GuessFiletypeByExtension)
     EXPECT_EQ(bmc_guess_filetype("a.bmp", nullptr), BMC_ERR_BAD_ARG);
 }
 
-TEST(BmcFramework, ErrorTexts)
-{
-    const std::pair<int, const char*> texts[] = {
-        { 0, "ok" },
-        { 1, "out of memory" },
-        { 2, "not supported" },
-        { 3, "bad option(s)" },
-        { 4, "not found" },
-        { 5, "bad magic number / signiture block" },
-        { 6, "bad bitmap size" },
-        { 7, "can't read file" },
-        { 8, "can't write file" },
-        { 9, "bad argument to bmc function" },
-        { 300, "number of bitmap planes is not 1" },
-        { 301, "bit count not 1, 4, 8 or 24" },
-        { 302, "cbFix bad" },
-        { 303, "compression type not uncompressed, RLE4 or RLE8" },
-        { 304, "less bitmaps in file than index requested" },
-        { 400, "bits per pixel not 8, 16, 24 or 32" },
-        { 401, "unsupported compression type for bits per pixel" },
-        { 402, "color map entry size not 24 bits per pixel" },
-        { 700, "version number not 4 or 5" },
-        { 701, "encoding mode not 1" },
-        { 702, "unsupported bpp/plane / plane combination" },
-        { 703, "corrupt file trailer" },
-        { 10, "general error" },
-        { 305, "general error" },
-        { 704, "general error" },
-        { -1, "general error" },
-    };
-    for (const auto& [code, text] : texts)
-        EXPECT_STREQ(bmc_err(code), text) << code;
-}
-
-TEST(BmcFramework, OptionWords)
+TEST(BmcFramework, OptionWordsMatchWholeWordsIgnoringCase)
 {
     using bmc::FindOptionPrefix;
     using bmc::FindOptionWord;
-    EXPECT_TRUE(FindOptionWord("inv", "inv"));
     EXPECT_TRUE(FindOptionWord("  ydown\t16 ", "YDOWN"));
     EXPECT_TRUE(FindOptionWord("a INVB c", "invb"));
-    EXPECT_FALSE(FindOptionWord("invb", "inv")) << "a word must match whole";
+    EXPECT_FALSE(FindOptionWord("invb", "inv"));
     EXPECT_FALSE(FindOptionWord("inv", "invb"));
     EXPECT_FALSE(FindOptionWord("xinv", "inv"));
-    EXPECT_FALSE(FindOptionWord("", "inv"));
-    EXPECT_FALSE(FindOptionWord(nullptr, "inv"));
-    EXPECT_TRUE(FindOptionWord("1.1", "1.1"));
     EXPECT_FALSE(FindOptionWord("1.10", "1.1"));
-
+    EXPECT_FALSE(FindOptionWord(nullptr, "inv"));
     const char* opt = "trunc Index=3 other";
     EXPECT_EQ(FindOptionPrefix(opt, "index="), opt + 6);
-    EXPECT_EQ(FindOptionPrefix(opt, "tr"), opt);
-    EXPECT_EQ(FindOptionPrefix(opt, "nothere"), nullptr);
     EXPECT_EQ(FindOptionPrefix("ab", "abc"), nullptr);
 }
 
@@ -134,24 +86,6 @@ void collect(int percent, void* data)
     static_cast<std::vector<int>*>(data)->push_back(percent);
 }
 } // namespace
-
-TEST(BmcFramework, ProgressReportsOnlyChangesWithinRange)
-{
-    std::vector<int> seen;
-    bmc::Progress p(collect, &seen);
-    p.report(0, 0, 300);
-    p.report(1, 0, 300); // still 0 %
-    p.report(3, 0, 300); // 1 %
-    p.report(150, 0, 300); // 50 %
-    p.report(151, 0, 300); // 50 % again
-    p.report(-50, 0, 300); // clamped to 0
-    p.report(900, 0, 300); // clamped to 100
-    p.report(5, 5, 5); // empty range: done
-    EXPECT_EQ(seen, (std::vector<int> { 0, 1, 50, 0, 100 }));
-
-    bmc::Progress silent(nullptr, nullptr);
-    silent.report(1, 0, 2); // no callback, no report, no crash
-}
 
 class BmcMemoryIo : public MemoryIoTest { };
 
@@ -179,7 +113,7 @@ TEST_F(BmcMemoryIo, ReadAheadBufferReturnsEveryByteThenEnd)
     bmc_io_close(fd);
 }
 
-TEST_F(BmcMemoryIo, PointerAndTypeArgumentsAreChecked)
+TEST_F(BmcMemoryIo, PointerTypeAndSizeArgumentsAreChecked)
 {
     Picture pic = makePicture(4, 4, 8);
     MemFs::files["p.bmp"];
@@ -189,28 +123,29 @@ TEST_F(BmcMemoryIo, PointerAndTypeArgumentsAreChecked)
     std::uint8_t data[64];
     EXPECT_EQ(bmc_read_header(nullptr, fd, 0, &bmc, ""), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_read_header("p.bmp", fd, 0, nullptr, ""), BMC_ERR_BAD_ARG);
-    EXPECT_EQ(bmc_read_header("p.bmp", fd, 0, &bmc, nullptr), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_read_header("p.bmp", fd, 3, &bmc, ""), BMC_ERR_BAD_ARG);
-    EXPECT_EQ(bmc_read_palette(fd, 0, nullptr, pal), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_read_palette(fd, 0, &bmc, nullptr), BMC_ERR_BAD_ARG);
-    EXPECT_EQ(bmc_read_data(fd, 0, &bmc, nullptr, nullptr, nullptr), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_read_data(fd, -1, &bmc, data, nullptr, nullptr), BMC_ERR_BAD_ARG);
-    EXPECT_EQ(
-        bmc_write("p.bmp", fd, 0, &pic.bmc, nullptr, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
     EXPECT_EQ(bmc_write("p.bmp", fd, 0, &pic.bmc, pal, nullptr, "", nullptr, nullptr), BMC_ERR_BAD_ARG);
-    EXPECT_EQ(bmc_write("p.bmp", fd, 0, &pic.bmc, pal, pic.data.data(), nullptr, nullptr, nullptr),
-        BMC_ERR_BAD_ARG);
-    EXPECT_EQ(
-        bmc_write(nullptr, fd, 0, &pic.bmc, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
-    BMC odd = pic.bmc;
-    odd.bpp = 16;
-    EXPECT_EQ(bmc_write("p.bmp", fd, 0, &odd, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
-    odd = pic.bmc;
-    odd.w = 0;
-    EXPECT_EQ(bmc_write("p.bmp", fd, 0, &odd, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
+    for (auto change : { +[](BMC& b) { b.bpp = 16; }, +[](BMC& b) { b.w = 0; } }) {
+        BMC odd = pic.bmc;
+        change(odd);
+        EXPECT_EQ(bmc_write("p.bmp", fd, 0, &odd, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
+    }
     bmc_io_close(fd);
     EXPECT_EQ(bmc_io_setup(nullptr, MemFs::create, MemFs::close, MemFs::seek, MemFs::read, MemFs::write),
         BMC_ERR_BAD_ARG);
+
+    // Widths a format's header cannot hold.
+    Picture wide;
+    wide.bmc.h = 1;
+    wide.bmc.bpp = 8;
+    for (const auto& [name, opt, w] : { std::tuple { "w.bmp", "1.1", 65536 }, std::tuple { "w.pcx", "", 65537 },
+             std::tuple { "w.tga", "", 65536 } }) {
+        wide.bmc.w = w;
+        wide.data.assign(bmc_data_size(wide.bmc), 0);
+        EXPECT_EQ(writePicture(name, wide, opt), BMC_ERR_BAD_SIZE) << name;
+    }
 }
 
 TEST_F(BmcMemoryIo, DataReaderRefusesARecordChangedAfterTheHeader)
@@ -257,14 +192,10 @@ TEST_F(BmcMemoryIo, ProgressOfReadingAndWritingEndsAtHundred)
         std::vector<int> seen;
         ASSERT_EQ(writePicture(name, pic, "", collect, &seen), BMC_ERR_OK);
         ASSERT_FALSE(seen.empty());
+        EXPECT_GE(seen.front(), 0) << name;
         EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << name;
         EXPECT_EQ(std::adjacent_find(seen.begin(), seen.end()), seen.end()) << "repeated percent in " << name;
         EXPECT_EQ(seen.back(), 100) << name;
-        if (std::string(name) == "p.bmp") {
-            ASSERT_GE(seen.size(), 3u);
-            EXPECT_EQ(seen[0], 5);
-            EXPECT_EQ(seen[1], 10);
-        }
 
         Picture back;
         int ft = 0;
@@ -277,6 +208,7 @@ TEST_F(BmcMemoryIo, ProgressOfReadingAndWritingEndsAtHundred)
         bmc_io_close(fd);
         ASSERT_FALSE(readSeen.empty());
         EXPECT_TRUE(std::is_sorted(readSeen.begin(), readSeen.end())) << name;
+        EXPECT_EQ(std::adjacent_find(readSeen.begin(), readSeen.end()), readSeen.end()) << name;
         EXPECT_EQ(readSeen.back(), 100) << name;
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "imaging/bmc/bmc.h"
+#include "tests/imaging/pnm.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <unistd.h>
@@ -25,11 +24,7 @@ inline std::string dataPath(const std::string& name)
     return std::string(FENDRIX_TEST_DATA) + "/bmc/" + name;
 }
 
-inline std::vector<std::uint8_t> loadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
+using pnm::readFile;
 
 // Files live in a map by name; handles index open files. A write limit simulates a full disk.
 struct MemFs {
@@ -218,35 +213,6 @@ inline std::vector<std::uint8_t> toRgb(const Picture& pic)
         }
     }
     return rgb;
-}
-
-struct Ppm {
-    int w = 0;
-    int h = 0;
-    std::vector<std::uint8_t> rgb;
-};
-
-inline Ppm loadPpm(const std::string& path)
-{
-    Ppm ppm;
-    std::ifstream in(path, std::ios::binary);
-    // Header fields separated by white space, with comment lines ("# ...") between them.
-    auto field = [&in] {
-        std::string f;
-        while (in >> f && f[0] == '#')
-            std::getline(in, f);
-        return f;
-    };
-    const std::string magic = field();
-    ppm.w = std::atoi(field().c_str());
-    ppm.h = std::atoi(field().c_str());
-    const int maxval = std::atoi(field().c_str());
-    in.get();
-    if (magic != "P6" || maxval != 255)
-        return {};
-    ppm.rgb.resize(static_cast<std::size_t>(ppm.w) * ppm.h * 3);
-    in.read(reinterpret_cast<char*>(ppm.rgb.data()), static_cast<std::streamsize>(ppm.rgb.size()));
-    return in ? ppm : Ppm {};
 }
 
 // A picture with every pixel different from its neighbours, padding bytes left zero.

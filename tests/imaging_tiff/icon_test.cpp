@@ -55,15 +55,11 @@ bool canLoad(const std::string& name)
 
 TEST_F(IconPicture, CanLoadOnlySixteenThirtyTwoAndSixtyFour)
 {
-    EXPECT_TRUE(canLoad("palette4_16.ico"));
-    EXPECT_TRUE(canLoad("rgb24_32.ico"));
-    EXPECT_TRUE(canLoad("sizes_16_32_64.ico"));
-    EXPECT_TRUE(canLoad("alpha32.ico"));
-    EXPECT_FALSE(canLoad("rgb24_48.ico"));
-    EXPECT_FALSE(canLoad("png256.ico"));
-    EXPECT_FALSE(canLoad("cursor_type2.ico"));
-    EXPECT_FALSE(canLoad("no_images.ico"));
-    EXPECT_FALSE(canLoad("truncated_directory.ico"));
+    for (const char* file : { "palette4_16.ico", "rgb24_32.ico", "sizes_16_32_64.ico", "alpha32.ico" })
+        EXPECT_TRUE(canLoad(file)) << file;
+    for (const char* file : { "rgb24_48.ico", "png256.ico", "cursor_type2.ico", "no_images.ico",
+             "truncated_directory.ico" })
+        EXPECT_FALSE(canLoad(file)) << file;
 }
 
 TEST_F(IconPicture, MaskedIconsOfEveryDepthReadToTrueColour)
@@ -74,7 +70,9 @@ TEST_F(IconPicture, MaskedIconsOfEveryDepthReadToTrueColour)
     } cases[] = { { "rgb24_32.ico", 32, 24 }, { "palette8_32.ico", 32, 8 }, { "palette4_16.ico", 16, 4 },
         { "bw1_32.ico", 32, 1 },
         // Of several images the one of the system icon size is taken.
-        { "sizes_16_32_64.ico", 32, 8 }, { "rgb24_48.ico", 48, 24 } };
+        { "sizes_16_32_64.ico", 32, 8 }, { "rgb24_48.ico", 48, 24 },
+        // Where the mask is set the background shows, whatever colour lies under the mask.
+        { "rgb24_32_colour_under_mask.ico", 32, 24 }, { "palette8_32_colour_under_mask.ico", 32, 8 } };
     for (uint32_t background : { 0xFFFFFFu, 0x123456u }) {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.file);
@@ -90,13 +88,38 @@ TEST_F(IconPicture, MaskedIconsOfEveryDepthReadToTrueColour)
     }
 }
 
-TEST_F(IconPicture, AlphaChannelShowsTheBackground)
+TEST_F(IconPicture, AlphaChannelRulesAndImagesWithoutMaskRowsKeepTheirHeight)
 {
-    auto picture = loadIcon("alpha32.ico", 0x00FF00);
-    EXPECT_EQ(picture->GetPixelColor(0, 0), 0x00FF00u);
-    EXPECT_EQ(picture->GetPixelColor(31, 31), 0x00FF00u);
-    EXPECT_EQ(picture->GetPixelColor(9, 9), 0xFF0000u);
-    EXPECT_EQ(picture->GetPixelColor(15, 15), MakeRgb(128, 0, 127));
+    const uint32_t background = 0x2050A0;
+    auto channel = [](uint32_t c, int shift) { return int((c >> shift) & 255); };
+    // The generator's 32-bit images: clear in the top-left quarter, alpha 128 in rows 14-17.
+    for (const char* file : { "alpha32_mask_disagrees.ico", "alpha32_no_mask_rows.ico" }) {
+        SCOPED_TRACE(file);
+        auto picture = loadIcon(file, background);
+        ASSERT_EQ(picture->Width(), 32);
+        ASSERT_EQ(picture->Height(), 32);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const uint32_t colour = expectedColor(x, y, 32, 24, background);
+                const uint32_t got = picture->GetPixelColor(x, y);
+                const bool half = y >= 14 && y < 18 && colour != background;
+                for (int shift : { 0, 8, 16 }) {
+                    const double want = half
+                        ? (channel(colour, shift) * 128 + channel(background, shift) * 127) / 255.0
+                        : channel(colour, shift);
+                    ASSERT_NEAR(channel(got, shift), want, 1.0) << x << "," << y;
+                }
+            }
+    }
+    // A bitmap as high as its directory entry says has no mask: all of it shows, opaque.
+    auto picture = loadIcon("rgb24_32_no_mask_rows.ico", background);
+    ASSERT_EQ(picture->Height(), 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(picture->GetPixelColor(x, y),
+                MakeRgb(static_cast<uint8_t>(x * 8), static_cast<uint8_t>(y * 8),
+                    static_cast<uint8_t>((x + y) * 4)))
+                << x << "," << y;
 }
 
 TEST_F(IconPicture, DamagedIconsAreRefusedAndChangeNothing)

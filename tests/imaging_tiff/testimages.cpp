@@ -3,9 +3,6 @@
 #include "imaging/registration.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <stdexcept>
 
 namespace testimages {
@@ -18,60 +15,6 @@ std::string tiffPath(const std::string& name)
 std::string iconPath(const std::string& name)
 {
     return std::string(FENDRIX_TEST_DATA) + "/icon/" + name;
-}
-
-std::vector<uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-uint32_t Pnm::rgb(int x, int y) const
-{
-    const std::size_t i = static_cast<std::size_t>(y) * width + x;
-    if (channels == 3)
-        return uint32_t(data[3 * i]) << 16 | uint32_t(data[3 * i + 1]) << 8 | data[3 * i + 2];
-    const uint8_t v = data[i];
-    return uint32_t(v) << 16 | uint32_t(v) << 8 | v;
-}
-
-Pnm readPnm(const std::string& path)
-{
-    const auto bytes = readFile(path);
-    std::size_t pos = 0;
-    auto token = [&]() {
-        while (pos < bytes.size() && std::isspace(bytes[pos]))
-            ++pos;
-        std::string t;
-        while (pos < bytes.size() && !std::isspace(bytes[pos]))
-            t += static_cast<char>(bytes[pos++]);
-        return t;
-    };
-    const std::string magic = token();
-    Pnm pnm;
-    pnm.width = std::stoi(token());
-    pnm.height = std::stoi(token());
-    if (magic != "P4")
-        token(); // maximum value, always 255 here
-    ++pos; // the single white-space character before the data
-    const auto n = static_cast<std::size_t>(pnm.width) * pnm.height;
-    if (magic == "P4") {
-        // Bilevel rows are packed; turned into 0 (black) and 255 (white) gray values.
-        pnm.channels = 1;
-        const std::size_t stride = (pnm.width + 7) / 8;
-        for (int y = 0; y < pnm.height; ++y)
-            for (int x = 0; x < pnm.width; ++x) {
-                const bool black = (bytes[pos + y * stride + x / 8] >> (7 - x % 8)) & 1;
-                pnm.data.push_back(black ? 0 : 255);
-            }
-    } else {
-        pnm.channels = magic == "P6" ? 3 : 1;
-        pnm.data.assign(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
-            bytes.begin() + static_cast<std::ptrdiff_t>(pos + n * pnm.channels));
-    }
-    return pnm;
 }
 
 int maxDifference(const TDibGraphic& picture, const Pnm& source)

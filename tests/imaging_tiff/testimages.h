@@ -3,6 +3,7 @@
 // were made from (PBM, PGM and PPM files), and a small reader of TIFF directories that does not
 // go through the TIFF library, to check what was written.
 #include "imaging/dibgraphic.h"
+#include "tests/imaging/pnm.h"
 
 #include <cstdint>
 #include <map>
@@ -13,18 +14,9 @@ namespace testimages {
 
 std::string tiffPath(const std::string& name);
 std::string iconPath(const std::string& name);
-std::vector<uint8_t> readFile(const std::string& path);
-
-// A netpbm picture: channels is 1 (P4 bilevel as 0 = white / 1 = black, P5 gray) or 3 (P6).
-struct Pnm {
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    std::vector<uint8_t> data; // one value per channel per pixel, top-down
-    uint32_t rgb(int x, int y) const;
-    uint8_t value(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x]; }
-};
-Pnm readPnm(const std::string& path);
+using pnm::readFile;
+using pnm::Pnm;
+using pnm::readPnm;
 
 // Largest difference of any colour component between the picture and the source.
 int maxDifference(const TDibGraphic& picture, const Pnm& source);

@@ -117,7 +117,19 @@ TEST_F(FieldLimitTest, ParsingHonoursTheLocaleSeparators)
 
     const TNumberFormat german { ",", "." };
     EXPECT_EQ(ParseFieldText("1.250,5", german), 1250.5L);
+    EXPECT_EQ(ParseFieldText("-12.345.678", german), -12345678);
     EXPECT_EQ(FormatFixed(1250.5L, 2, german), "1250,50");
+    // A thousands separator that does not group three digits is no number at all: "1.5" pasted
+    // from elsewhere must not read as 15, nor "1,5" as 15 where "," groups.
+    for (const char* text : { "1.5", "1.25", "1.2345", ".500", "1.250.5", "1.250,5.0", "1.5e3" })
+        EXPECT_FALSE(TryParseFieldText(text, german).has_value()) << text;
+    for (const char* text : { "1,5", "1,25", "12,34,567", ",250", "1,250,5", "1.5,0" })
+        EXPECT_FALSE(TryParseFieldText(text).has_value()) << text;
+    EXPECT_EQ(TryParseFieldText("12,345,678.5"), 12345678.5L);
+    EXPECT_EQ(TryParseFieldText(" "), 0); // an emptied input is 0
+    EXPECT_TRUE(ReadFieldText(1, "1,5").NotANumber);
+    EXPECT_EQ(ReadFieldText(1, "1,5").Value, 5); // read as 0 and clamped where nobody refuses it
+    EXPECT_FALSE(ReadFieldText(1, "").NotANumber);
     const TNumberFormat french { ",", "\u00a0" };
     EXPECT_EQ(ParseFieldText("12\u00a0345,25", french), 12345.25L);
     EXPECT_EQ(ParseFieldText("3.5", french), 0);

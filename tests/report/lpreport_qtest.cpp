@@ -1,5 +1,5 @@
-// The printed report of the demo projects: its pages, the texts it copies and formats, the page
-// footer, the pictures, and the PDF it writes.
+// The printed report of the demo projects from the texts of the real window: its pages, the texts
+// it copies and formats, the page footer, the pictures, and the PDF it writes.
 #include "windowtexts.h"
 
 #include "imaging/jpeggraphic.h"
@@ -7,6 +7,7 @@
 #include "platform/qt/controls.h"
 #include "platform/qt/report.h"
 #include "report/lpreport.h"
+#include "results/tables.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -14,9 +15,11 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -147,12 +150,18 @@ void keepPages(const TLPData& m, const TReportTexts& texts, const QString& name,
 class LPReportTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { InitializeJpegUnit(); }
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase()
+    {
+        InitializeJpegUnit();
+        QLocale::setDefault(QLocale::c());
+    }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
 
     void demoReportAsPdfHoldsEverySection()
     {
         auto m = demo(kEnglishDemo);
-        const TReportTexts texts = reporttest::WindowTexts(*m);
+        const TReportTexts texts = reporttest::WindowTexts(m);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("demo.pdf"));
         const int pages = SaveReportToPdf(*m, texts, file);
@@ -207,14 +216,36 @@ private slots:
 
     void layerTableFormatsEachLayer()
     {
-        for (const char* name : { kEnglishDemo, kSIDemo }) {
+        // Every number of the table, the depth ranges too, with the separator of the locale.
+        const struct {
+            const char* name;
+            bool german;
+        } cases[] = { { kEnglishDemo, false }, { kSIDemo, false }, { kEnglishDemo, true } };
+        for (const auto& [name, german] : cases) {
+            const TNumberFormat format = german ? TNumberFormat { ",", "." } : TNumberFormat {};
+            QLocale::setDefault(german ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c());
+            const auto text
+                = [&](Extended value, int decimals) { return q(FormatFixed(value, decimals, format)); };
             auto m = demo(name);
             const bool si = m->Units == kUnitsSI;
+            if (german) { // a depth with a fraction
+                m->Layers[0]->Thickness += 0.25L;
+                m->Layers[1]->Thickness -= 0.25L;
+            }
+            const TReportTexts texts = reporttest::WindowTexts(m);
+            // The window never shows an unknown cohesion; a stored one prints as such.
             m->Layers[1]->Cohesion = std::numeric_limits<Extended>::quiet_NaN();
-            const Generated g = generate(*m, reporttest::WindowTexts(*m));
-            keepPages(
-                *m, reporttest::WindowTexts(*m), si ? QStringLiteral("si") : QStringLiteral("english"), 1, 1);
+            const Generated g = generate(*m, texts);
+            keepPages(*m, texts,
+                si           ? QStringLiteral("si")
+                    : german ? QStringLiteral("german")
+                             : QStringLiteral("english"),
+                1, 1);
             const TReportPage& page = g.pages.at(0);
+            // The result lines as the window shows them, with its separator.
+            for (const char* label :
+                { "Label43", "Label44", "Label66", "Label55", "Label80", "Label201", "Label205", "Label206" })
+                QVERIFY2(findText(page, q(texts.Text(label))), qPrintable(q(texts.Text(label))));
             for (int i = 0; i < m->Layers.Count(); ++i) {
                 const TLayer& layer = *m->Layers[i];
                 // The first line of the layer: its number is the first cell.
@@ -225,23 +256,23 @@ private slots:
                         number = &item;
                 QVERIFY(number);
                 const QStringList first = lineAt(page, number->Y1);
-                const QString thickness = q(FormatFixed(layer.Thickness, si ? 3 : 1));
                 const QStringList expected
                     = { QString::number(i + 1), q(EnumToDisplayText(TLayerEnum::MaterialType, layer.MatType)),
-                          q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)), thickness,
-                          q(FormatFixed(layer.SPTFieldN, 0)),
+                          q(EnumToDisplayText(TLayerEnum::USCS, layer.USCS)),
+                          text(layer.Thickness, si ? 3 : 1), text(layer.SPTFieldN, 0),
                           q(EnumToDisplayText(TLayerEnum::Consistency, layer.Consistency)),
-                          q(FormatFixed(layer.SGReactTop, 1)), QStringLiteral("-"),
-                          q(FormatFixed(layer.Kp, 2)), q(FormatFixed(layer.FSonKp, 2)),
-                          i == 1 ? QStringLiteral("N.A.") : q(FormatFixed(layer.Cohesion, 2)),
-                          q(FormatFixed(layer.Gamma, 1)),
-                          layer.NSF ? QStringLiteral("Yes") : QStringLiteral("No") };
+                          text(layer.SGReactTop, 1), QStringLiteral("-"), text(layer.Kp, 2),
+                          text(layer.FSonKp, 2), i == 1 ? QStringLiteral("N.A.") : text(layer.Cohesion, 2),
+                          text(layer.Gamma, 1), layer.NSF ? QStringLiteral("Yes") : QStringLiteral("No") };
                 QCOMPARE(first, expected);
                 const QStringList second = lineAt(page, nextBaseline(page, number->Y1));
-                char range[64];
-                std::snprintf(range, sizeof range, "%.15Lg - %.15Lg", layer.Top(), layer.Bottom());
-                QCOMPARE(
-                    second, QStringList({ QLatin1String(range), q(FormatFixed(layer.SGReactBottom, 1)) }));
+                const auto general = [&](Extended value) {
+                    return QString::number(double(value), 'g', 15)
+                        .replace(QLatin1Char('.'), q(format.DecimalSeparator));
+                };
+                QCOMPARE(second,
+                    QStringList({ general(layer.Top()) + QStringLiteral(" - ") + general(layer.Bottom()),
+                        text(layer.SGReactBottom, 1) }));
             }
             // The unit headings: SI writes the cube as a raised "3".
             if (si) {
@@ -270,7 +301,7 @@ private slots:
     void rowPrintersSplitExponentsAndColourOnlyTheValue()
     {
         auto m = demo(kEnglishDemo);
-        TReportTexts texts = reporttest::WindowTexts(*m);
+        TReportTexts texts = reporttest::WindowTexts(m);
         // A steel pile whose axial check fails, with the steel panel shown.
         texts.Set("pnlResSteel", "").Visible = true;
         texts.Set("Edit43", "1.204");
@@ -337,7 +368,7 @@ private slots:
 
         // On the pages: a title without the company word prints whole; margins come back.
         auto m = demo(kEnglishDemo);
-        TReportTexts texts = reporttest::WindowTexts(*m);
+        TReportTexts texts = reporttest::WindowTexts(m);
         texts.ApplicationTitle = "Pile Studio";
         TLPReport report(*m, texts);
         TBaseReport r(8.5, 11);
@@ -370,11 +401,34 @@ private slots:
         }
     }
 
+    // The drawings are sized for 96 pixels per inch whatever the display: CTest also runs this
+    // on a 192-DPI screen (report_lpreport_highdpi).
+    void picturesIgnoreTheScreenResolution()
+    {
+        if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QLatin1String("configfile")))
+            QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInch(), 192.0);
+        auto m = demo(kEnglishDemo);
+        TLPReport report(*m, reporttest::WindowTexts(m));
+        TReportSystem system;
+        report.Attach(system);
+        system.Generate();
+        const Generated g { system.Pages() };
+        QImage profile;
+        const TReportItem* item = items(g, TReportItem::Kind::ImageStream, 1).at(0);
+        TLPReport::DecodeImage(item->Stream, item->ImageType, profile);
+        // Three times the printable width and half the page less its margin, at 96 per inch.
+        QCOMPARE(profile.size(), QSize(int((8.5 - 2 * 0.5) * 3 * 96), int((11.0 / 2 - 0.5) * 3 * 96)));
+        QImage section;
+        const TReportItem* concrete = items(g, TReportItem::Kind::ImageStream, 2).at(0);
+        TLPReport::DecodeImage(concrete->Stream, concrete->ImageType, section);
+        QCOMPARE(section.height(), int((11.0 / 2 - 0.5) * 2 * 96));
+    }
+
     void pagesBreakAsTheBodyNeeds()
     {
         auto m = demo(kEnglishDemo);
         // Few layers: Results stay on the first page, the profile begins the second.
-        Generated g = generate(*m, reporttest::WindowTexts(*m));
+        Generated g = generate(*m, reporttest::WindowTexts(m));
         QCOMPARE(pageOf(g, QStringLiteral("Results")), 0);
         QCOMPARE(items(g, TReportItem::Kind::ImageStream, 1).size(), std::size_t(1)); // the profile
         QVERIFY(!findText(g.pages[1], QStringLiteral("Structural Design - Concrete")));
@@ -391,7 +445,7 @@ private slots:
         m->Layers[2]->UsePileDefaults = false;
         m->Layers[2]->OwnInterface = piSmoothConcrete;
         m->Calculate();
-        g = generate(*m, reporttest::WindowTexts(*m));
+        g = generate(*m, reporttest::WindowTexts(m));
         QCOMPARE(pageOf(g, QStringLiteral("Specific Pile Parameters")), 0);
         const TReportItem* steel = findText(g.pages[0], QStringLiteral("Rough Steel"));
         QVERIFY(steel);
@@ -416,7 +470,7 @@ private slots:
             layer->MatType = lpmtGranularSoil;
             layer->Thickness = 2;
             m->Calculate();
-            g = generate(*m, reporttest::WindowTexts(*m));
+            g = generate(*m, reporttest::WindowTexts(m));
             const int results = pageOf(g, QStringLiteral("Results"));
             const TReportItem* heading
                 = findText(g.pages[static_cast<std::size_t>(results)], QStringLiteral("Results"));
@@ -438,7 +492,7 @@ private slots:
         m = demo(kEnglishDemo);
         m->StructuralDesign = false;
         m->Calculate();
-        g = generate(*m, reporttest::WindowTexts(*m));
+        g = generate(*m, reporttest::WindowTexts(m));
         QCOMPARE(pageOf(g, QStringLiteral("Vertical Table")), 2);
         QCOMPARE(static_cast<int>(g.pages.size()), 7);
     }
@@ -464,8 +518,8 @@ private slots:
                                      QStringLiteral("Concrete Filled") };
         QTest::newRow("round concrete")
             << int(piRoughConcrete) << int(psCircle) << QStringLiteral("Concrete")
-            << QStringList { QStringLiteral("Vertical Rebar Sizes"), QStringLiteral("Bar Dia."),
-                   QStringLiteral("Tie Dia."), QStringLiteral("Clear Cover") };
+            << QStringList { QStringLiteral("Vertical Rebar Sizes"),
+                   QStringLiteral("Clear Cover") };
     }
 
     void structuralDesignOfEachMaterial()
@@ -479,7 +533,7 @@ private slots:
         m->Shape = static_cast<TPileShape>(shape);
         m->SelectSection(3);
         m->Calculate();
-        const TReportTexts texts = reporttest::WindowTexts(*m);
+        const TReportTexts texts = reporttest::WindowTexts(m);
         const Generated g = generate(*m, texts);
         QCOMPARE(static_cast<int>(g.pages.size()), 8);
         QCOMPARE(pageOf(g, QStringLiteral("Structural Design - ") + heading), 2);
@@ -508,6 +562,66 @@ private slots:
         keepPages(*m, texts, heading.split(QLatin1Char(' ')).first(), 3, 3);
     }
 
+    // No caption or value of the structural design block is cut short by its column, whatever
+    // the material and the unit system: a printed text that is only the beginning of a text the
+    // block prints from (a window text, a value with its unit, a steel check row) was cut.
+    void designBlockKeepsWholeTexts()
+    {
+        const struct {
+            TPileInterface face;
+            TPileShape shape;
+            const char* heading;
+        } materials[]
+            = { { piRoughSteel, psSquare, "Rectangular Steel" }, { piSmoothSteel, psCircle, "Round Steel" },
+                  { piRoughConcrete, psSquare, "Concrete" }, { piTimber, psCircle, "Timber" } };
+        QStringList cut;
+        for (const char* file : { kEnglishDemo, kSIDemo })
+            for (const auto& material : materials) {
+                auto m = demo(file);
+                m->Interface = material.face;
+                m->Shape = material.shape;
+                m->SelectSection(3);
+                m->Calculate();
+                const TReportTexts texts = reporttest::WindowTexts(m);
+                const Generated g = generate(*m, texts);
+                const QString heading
+                    = QStringLiteral("Structural Design - ") + QLatin1String(material.heading);
+                const int page = pageOf(g, heading);
+                QVERIFY2(page >= 0, qPrintable(heading));
+                QStringList whole;
+                for (const auto& [name, control] : texts.Controls) {
+                    whole << q(control.Text);
+                    for (const auto& [unitName, unit] : texts.Controls)
+                        if (!unit.Text.empty())
+                            whole << q(control.Text + " " + unit.Text.substr(0, unit.Text.find('^')));
+                }
+                TfrmTable table(nullptr, m->Units == kUnitsSI ? 1 : 0);
+                table.FillSteelCheckTable(*m);
+                for (int row = 0; row < table.RowCount(); ++row)
+                    whole << table.ItemCaption(row) << table.SubItem(row, 1);
+                const double top = findText(g.pages[std::size_t(page)], heading)->Y1;
+                for (const TReportItem& item : g.pages[std::size_t(page)].Items) {
+                    // Raised unit parts and the footer below the bottom margin are not the block's.
+                    if (item.What != TReportItem::Kind::Text || item.Y1 < top || item.Y1 > 11 - 1.0
+                        || item.FontSize < 9 || whole.contains(item.Text))
+                        continue;
+                    for (const QString& text : whole)
+                        // A word of two letters ("No") is an answer of its own, not a cut text.
+                        if (text.startsWith(item.Text) && item.Text.trimmed().size() > 2) {
+                            cut << QStringLiteral("%1 %2: \"%3\" of \"%4\"")
+                                       .arg(QLatin1String(file), QLatin1String(material.heading), item.Text,
+                                           text);
+                            break;
+                        }
+                }
+                keepPages(*m, texts,
+                    QString::fromLatin1(material.heading).split(QLatin1Char(' ')).first()
+                        + (m->Units == kUnitsSI ? QStringLiteral("-si") : QStringLiteral("-us")),
+                    page + 1, page + 1);
+            }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+    }
+
     void previewOpensModallyAndDrawsThePages()
     {
         auto m = demo(kSIDemo);
@@ -519,7 +633,7 @@ private slots:
             if (dialog)
                 dialog->close();
         });
-        PreviewReport(*m, reporttest::WindowTexts(*m), nullptr);
+        PreviewReport(*m, reporttest::WindowTexts(m), nullptr);
         QVERIFY(seen);
     }
 
@@ -529,7 +643,7 @@ private slots:
         m->Interface = piTimber;
         m->Shape = psCircle;
         m->Calculate();
-        TReportTexts texts = reporttest::WindowTexts(*m);
+        TReportTexts texts = reporttest::WindowTexts(m);
         QVERIFY(texts.Visible("TabSheet7"));
         const Generated g = generate(*m, texts);
         const int page = pageOf(g, QStringLiteral("Structural Design - Timber"));
@@ -550,7 +664,7 @@ private slots:
     void lateralTableMarksOverloadedNodesRed()
     {
         auto m = demo(kEnglishDemo);
-        const Generated g = generate(*m, reporttest::WindowTexts(*m));
+        const Generated g = generate(*m, reporttest::WindowTexts(m));
         const int page = pageOf(g, QStringLiteral("Lateral Table"));
         QVERIFY(page > 0);
         const TReportPage& p = g.pages[static_cast<std::size_t>(page)];
@@ -583,7 +697,7 @@ private slots:
     void verticalTableHeadsWithUnitsOnly()
     {
         auto m = demo(kSIDemo);
-        const Generated g = generate(*m, reporttest::WindowTexts(*m));
+        const Generated g = generate(*m, reporttest::WindowTexts(m));
         const int page = pageOf(g, QStringLiteral("Vertical Table"));
         const TReportPage& p = g.pages.at(static_cast<std::size_t>(page));
         const TReportItem* head = findText(p, QStringLiteral("Sigma' V"));
@@ -602,7 +716,7 @@ private slots:
         auto m = demo(kEnglishDemo);
         m->LoadImageFromFile(std::string(FENDRIX_TEST_DATA) + "/jpeg/ycbcr_cjpeg.jpg");
         QVERIFY(m->Logo);
-        const TReportTexts texts = reporttest::WindowTexts(*m);
+        const TReportTexts texts = reporttest::WindowTexts(m);
         const Generated g = generate(*m, texts);
         const auto pictures = items(g, TReportItem::Kind::ImageStream, 0);
         QCOMPARE(pictures.size(), std::size_t(1));
@@ -610,7 +724,8 @@ private slots:
         QCOMPARE(logo->ImageType, QStringLiteral("JPG"));
         QCOMPARE(logo->X2, 8.5 - 1.0);
         QVERIFY(logo->Y2 > logo->Y1);
-        QVERIFY(std::abs((logo->X2 - logo->X1) / (logo->Y2 - logo->Y1) - 1.5) < 1e-9);
+        const double box = double(texts["Logo"].Width) / texts["Logo"].Height;
+        QVERIFY(std::abs((logo->X2 - logo->X1) / (logo->Y2 - logo->Y1) - box) < 1e-9);
         // Between the title line and the line after the date.
         QVERIFY(logo->Y1 < findText(g.pages[0], QStringLiteral("Organization: "))->Y1);
         QVERIFY(logo->Y2 > findText(g.pages[0], QStringLiteral("Date: "))->Y1);

@@ -13,6 +13,9 @@ using namespace platform;
 class ChartTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void mapsValuesAcrossThePlot();
     void seriesExtremes();
     void fixedIncrementLabels();
@@ -216,6 +219,10 @@ void ChartTest::labelTexts()
     QCOMPARE(TChart::FormatLabel(-0.0001), QStringLiteral("0"));
     QCOMPARE(TChart::FormatLabel(12345.678), QStringLiteral("12345.678"));
     QCOMPARE(TChart::FormatLabel(0.125), QStringLiteral("0.125"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(TChart::FormatLabel(2.5), QStringLiteral("2,5"));
+    QCOMPARE(TChart::FormatLabel(12345.678), QStringLiteral("12345,678"));
+    QCOMPARE(TChart::FormatLabel(5), QStringLiteral("5"));
 }
 
 QTEST_MAIN(ChartTest)

@@ -1,6 +1,7 @@
 // The drawings: sizes derived from the bitmap, value texts, the pile in the soil profile (each
 // layer filled at its depth, the pile kept clear of the layer fills) and the section sketches
 // (steel I/H, pipe, round, octagonal and rectangular concrete with their bar counts).
+#include "picturebaseline.h"
 #include "results/diagramdraw.h"
 #include "resultstest.h"
 
@@ -92,17 +93,23 @@ std::unique_ptr<TLPData> steelDemo(TPileShape shape)
 class DiagramTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void derivedSizes();
     void valueTexts();
     void contrastAndHatchColours();
     void layersAreFilledAtTheirDepths();
     void pileStaysClearOfLayerFills();
+    void layersBelowThePileTipStayInTheBox();
     void thinLayersAlternateColumns();
+    void profileTextsKeepApart();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
     void zeroLengthGivesBlankPicture();
     void drawToImageAndUnknownKind();
     void wSection();
+    void narrowFlangeWidthTextStandsOutside();
     void pipeSection();
     void roundSectionBars();
     void octagonHasRoundTie();
@@ -110,7 +117,9 @@ private slots:
     void pileWidthDimensionSpansThePile();
     void rectangularSectionBars();
     void thinTieStillDrawn();
+    void concreteCalloutsStayInside();
     void noStructuralDesignIsBlank();
+    void picturesMatchBaseline();
 };
 
 void DiagramTest::derivedSizes()
@@ -148,6 +157,12 @@ void DiagramTest::valueTexts()
     QCOMPARE(TDiagramDraw::FormatValue(4, QString(), 12345.6789L), QStringLiteral("12345.679"));
     QCOMPARE(TDiagramDraw::FormatValue(2, QString(), std::numeric_limits<Extended>::quiet_NaN()),
         QStringLiteral("N.A."));
+    // A German desktop: the decimal comma, trailing zeros trimmed all the same.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 30), QStringLiteral("30 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(2, QStringLiteral("ft"), 2.50L), QStringLiteral("2,5 ft"));
+    QCOMPARE(TDiagramDraw::FormatValue(4, QString(), 12345.6789L), QStringLiteral("12345,679"));
+    QCOMPARE(TDiagramDraw::FormatByTag(1, 12.5L), QStringLiteral("12,50"));
 }
 
 void DiagramTest::contrastAndHatchColours()
@@ -181,9 +196,8 @@ void DiagramTest::layersAreFilledAtTheirDepths()
             const TLayer& layer = *data->Layers[i];
             const QColor colour(
                 colours[i % 4] & 0xFF, (colours[i % 4] >> 8) & 0xFF, (colours[i % 4] >> 16) & 0xFF);
-            const int yMid = yAt(layer.Top() + layer.Thickness / 2);
-            // Left of the texts, inside the box.
-            QCOMPARE(Pixel(image, 2 * w + M + 2, yMid), colour);
+            // Inside the box at its left edge, just above the layer's boundary (below its texts).
+            QCOMPARE(Pixel(image, 2 * w + M + 2, yAt(layer.Bottom()) - 4), colour);
             // Right of the pile, near the box's right edge.
             QCOMPARE(Pixel(image, W - 2 * w - 8,
                          yAt(layer.Top()) + 4 + (yAt(layer.Bottom()) - yAt(layer.Top())) * 3 / 4),
@@ -208,7 +222,14 @@ void DiagramTest::pileStaysClearOfLayerFills()
         data->Width = data->Width2 = 8; // wide enough to look inside
         data->Calculate();
         const int W = 600, H = 800;
-        const QImage image = draw(*data, dkSoilProfile, W, H);
+        TDiagramDraw d(*data);
+        d.Bitmap = QImage(W, H, QImage::Format_RGB32);
+        QVERIFY(d.Draw(dkSoilProfile));
+        const QImage& image = d.Bitmap;
+        const auto onText = [&](int x, int y) {
+            return std::any_of(d.PlacedTexts.begin(), d.PlacedTexts.end(),
+                [&](const TDiagramDraw::TPlacedText& t) { return t.Box.contains(x, y); });
+        };
         const int FS = 20, M = 4, T = 3 * FS + 10;
         const double scale = double(H - FS - T) / double(data->PileLength);
         const int h = int(RoundHalfEven(double(data->Width) * scale / 2));
@@ -221,7 +242,7 @@ void DiagramTest::pileStaysClearOfLayerFills()
             const int y1 = T + int(double(layer.Bottom()) * scale) - M;
             for (int y = y0; y < y1; ++y)
                 for (int x = cx - h + M + 1; x < cx + h - M; ++x) {
-                    if (std::abs(x - cx) < 12)
+                    if (std::abs(x - cx) < 12 || onText(x, y))
                         continue; // the pile-length dimension runs down the centre line
                     const QColor c = Pixel(image, x, y);
                     QVERIFY2(c == kWhite || c == kBlack,
@@ -230,6 +251,51 @@ void DiagramTest::pileStaysClearOfLayerFills()
                 }
         }
         QVERIFY(black > 0); // the hatch is there
+    }
+}
+
+void DiagramTest::layersBelowThePileTipStayInTheBox()
+{
+    // The first layer is thicker than the pile: the second lies wholly below the tip and its
+    // derived thickness is negative.
+    auto data = LoadDemo(kUnitsUS);
+    data->PileLength = 30;
+    while (data->Layers.Count() > 2)
+        data->Layers.Delete(2);
+    data->Layers[0]->Thickness = 30.5L;
+    data->Layers[1]->Thickness = 30 - 30.5L;
+    const QColor colours[] = { QColor(0, 192, 0), QColor(255, 128, 0) };
+    for (int i = 0; i < 2; ++i) {
+        data->Layers[i]->Colour = colours[i].red() | colours[i].green() << 8 | colours[i].blue() << 16;
+        data->Layers[i]->Hatch = bsSolid;
+    }
+    data->Calculate();
+    for (const QSize size : { QSize(2160, 1440), QSize(428, 257) }) {
+        const int W = size.width(), H = size.height();
+        const QImage image = draw(*data, dkSoilProfile, W, H);
+        const int LW = std::max(1, std::min(W, H) / 600 * 2), M = 2 * LW, FS = 5 * M;
+        const int w = columnWidth(*data, FS);
+        const int T = 3 * FS + 10;
+        const int B = T + int(30 * (double(H - FS - T) / 30));
+        // The soil box with its outline.
+        const QRect box(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M));
+        int fillInside = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const QColor c = Pixel(image, x, y);
+                const bool fill = c == colours[0] || c == colours[1];
+                if (box.contains(x, y)) {
+                    fillInside += fill;
+                    continue;
+                }
+                QVERIFY2(
+                    !fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                // Below the box and left of the depth column nothing is drawn at all.
+                if (y > B + M && x < W - 2 * w)
+                    QVERIFY2(c == kWhite,
+                        qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+            }
+        QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
     }
 }
 
@@ -295,6 +361,50 @@ void DiagramTest::thinLayersAlternateColumns()
     QVERIFY(soilTexts(5));
 }
 
+// At the main window's sizes (its picture at the usual and at the least window size, and the pile
+// page's picture) and in the enlarged view, no two texts of the profile cover one another, none
+// lies on the pile and none leaves the picture; only the pile length's text stands along the pile.
+void DiagramTest::profileTextsKeepApart()
+{
+    QStringList faults;
+    for (BaselineProject& project : BaselineProjects()) {
+        if (!QByteArray(project.name).startsWith("demo"))
+            continue;
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
+            for (TPileInterface face : { piRoughConcrete, piRoughSteel }) {
+                ReshapePile(data, shape, face);
+                for (QSize size : { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900) }) {
+                    TDiagramDraw d(data);
+                    d.Bitmap = QImage(size, QImage::Format_RGB32);
+                    QVERIFY(d.Draw(dkSoilProfile));
+                    const auto& texts = d.PlacedTexts;
+                    QVERIFY(texts.size() > 10);
+                    const QString where = QStringLiteral("\n%1 shape %2 face %3 %4x%5: ")
+                                              .arg(QLatin1String(project.name))
+                                              .arg(int(shape))
+                                              .arg(int(face))
+                                              .arg(size.width())
+                                              .arg(size.height());
+                    for (std::size_t i = 0; i < texts.size(); ++i) {
+                        const QRect& box = texts[i].Box;
+                        if (!QRect(QPoint(0, 0), size).contains(box))
+                            faults << where + texts[i].Text + QStringLiteral(" leaves the picture");
+                        for (std::size_t j = i + 1; j < texts.size(); ++j)
+                            if (box.intersects(texts[j].Box))
+                                faults << where + texts[i].Text + QStringLiteral(" meets ") + texts[j].Text;
+                        if (box.height() > box.width())
+                            continue;
+                        for (const QRect& pile : d.PileRects())
+                            if (box.intersects(pile))
+                                faults << where + texts[i].Text + QStringLiteral(" lies on the pile");
+                    }
+                }
+            }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 12).join(QString())));
+}
+
 void DiagramTest::jointLinesOnlyWherePileChanges()
 {
     auto data = LoadDemo(kUnitsUS);
@@ -320,7 +430,8 @@ void DiagramTest::jointLinesOnlyWherePileChanges()
         const QImage image = draw(*data, dkSoilProfile, W, H);
         QVERIFY(fullBlackRow(image, T)); // the pile's top
         for (int i = 0; i + 1 < data->Layers.Count(); ++i)
-            QVERIFY2(!fullBlackRow(image, boundary(i)), qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
+            QVERIFY2(!fullBlackRow(image, boundary(i)),
+                qPrintable(QStringLiteral("joint at layer %1").arg(i + 1)));
     }
     // A layer with a pile of its own: joints above and below it.
     TLayer& own = *data->Layers[2];
@@ -423,12 +534,64 @@ void DiagramTest::wSection()
     QCOMPARE(Pixel(image, cx + halfB + 6, cy - halfD + tf / 2), kWhite);
 }
 
+void DiagramTest::narrowFlangeWidthTextStandsOutside()
+{
+    // A flange just too narrow for its width's text between the two arrow heads (wider than the
+    // text and one head): the text goes right of the outside arrows, clear of the heads.
+    auto data = steelDemo(psSquare);
+    QVERIFY(data->UsesIShape());
+    TIShape& shape = data->IShape;
+    shape.d = 14;
+    data->Width = data->Width2 = shape.d / 12; // the section alone sets the scale
+    const int W = 600, A = 16, FS = 20;
+    TDiagramDraw probe(*data);
+    probe.Canvas().SetFontHeight(FS);
+    const int LS = probe.LineSpacing();
+    const double scale = (W - 4.0 * LS) / (14.0 / 12);
+    int flange = 0, tw = 0;
+    for (double bf = 2; bf < 14; bf += 0.05) {
+        flange = 2 * int(RoundHalfEven(bf * scale / 2 / 12));
+        tw = probe.Canvas().TextWidth(
+            QStringLiteral(" %1 in ").arg(TDiagramDraw::FormatValue(2, QString(), bf)));
+        if (flange - tw > A + A / 2) {
+            shape.bf = bf;
+            break;
+        }
+    }
+    QVERIFY(flange - tw > A && flange - tw <= 2 * A);
+    TDiagramDraw d(*data);
+    d.Bitmap = QImage(W, W, QImage::Format_RGB32);
+    QVERIFY(d.Draw(dkWSection));
+    const int cx = int(RoundHalfEven((W - 4.0 * LS) / 2)) + 2 * LS;
+    const int bottom = cx + int(RoundHalfEven(14 * d.Scale / 2 / 12));
+    const int fl = cx - flange / 2, fr = cx + flange / 2;
+    const int y = bottom + LS;
+    const auto ink = [&](int x0, int x1) {
+        int n = 0;
+        for (int yy = y - FS / 2; yy <= y + FS / 2; ++yy)
+            for (int x = x0; x < x1; ++x)
+                n += std::abs(yy - y) > 1 && Pixel(d.Bitmap, x, yy).lightness() < 128;
+        return n;
+    };
+    // Between the flange edges only the line (and heads near the ends); the text beyond the
+    // right arrow.
+    QCOMPARE(ink(fl + A, fr - A), 0);
+    QVERIFY(ink(fr + A, fr + A + tw) > 20);
+}
+
 void DiagramTest::pipeSection()
 {
-    for (bool filled : { false, true }) {
+    // A table pipe, and a user-defined one without an outside diameter, drawn at the pile's width.
+    for (bool userDefined : { false, true }) {
         auto data = steelDemo(psCircle);
         QVERIFY(data->UsesPipeSection());
+        const bool filled = userDefined;
         data->SteelInput.ConcreteFilled = filled;
+        if (userDefined) {
+            data->PipeShape.OD = 0;
+            data->PipeShape.tdes = data->PipeShape.tnom = 0.5L;
+        }
+        const double od = userDefined ? double(data->Width) * 12 : double(data->PipeShape.OD);
         TDiagramDraw d(*data);
         d.Bitmap = QImage(600, 600, QImage::Format_RGB32);
         d.Canvas().SetFontHeight(d.FontSize());
@@ -436,7 +599,7 @@ void DiagramTest::pipeSection()
         QVERIFY(d.Draw(dkPipeSection));
         const int c = int(RoundHalfEven((600 - 4.0 * LS) / 2)) + 2 * LS;
         const double u = 12;
-        const int radius = int(RoundHalfEven(double(data->PipeShape.OD) * d.Scale / 2 / u));
+        const int radius = int(RoundHalfEven(od * d.Scale / 2 / u));
         const int wall = int(RoundHalfEven(double(data->PipeShape.tdes) * d.Scale / u));
         // The pipe fills the free area.
         QVERIFY(std::abs(2 * radius - (600 - 4 * LS)) <= 2);
@@ -622,12 +785,79 @@ void DiagramTest::thinTieStillDrawn()
     QVERIFY(tiePixels > 20);
 }
 
+// Every callout of a concrete section, frame included, lies inside the picture at the sizes the
+// window, the report and the enlarged view draw it, for ties and spirals in both unit systems.
+void DiagramTest::concreteCalloutsStayInside()
+{
+    QStringList faults;
+    for (BaselineProject& project : BaselineProjects()) {
+        if (!QByteArray(project.name).startsWith("demo"))
+            continue;
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon })
+            for (auto tie : { kTieTypeTie, kTieTypeSpiral }) {
+                ReshapePile(data, shape, piRoughConcrete);
+                data.TieType = tie;
+                for (QSize size : { QSize(166, 247), QSize(166, 180), QSize(720, 960), QSize(1580, 900) }) {
+                    TDiagramDraw d(data);
+                    d.Bitmap = QImage(size, QImage::Format_RGB32);
+                    QVERIFY(d.Draw(dkConcreteSection));
+                    QVERIFY(d.PlacedTexts.size() >= 3);
+                    for (const auto& text : d.PlacedTexts)
+                        if (!QRect(QPoint(0, 0), size).contains(text.Box))
+                            faults << QStringLiteral("%1 shape %2 %3x%4: %5")
+                                          .arg(QLatin1String(project.name))
+                                          .arg(int(shape))
+                                          .arg(size.width())
+                                          .arg(size.height())
+                                          .arg(text.Text);
+                }
+            }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+}
+
 void DiagramTest::noStructuralDesignIsBlank()
 {
     auto data = LoadDemo(kUnitsUS);
     data->StructuralDesign = false;
     for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
         QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+// Every drawing at the sizes the window, the enlarged view and the report ask for, for each
+// baseline project, pile shape and pile material.
+void DiagramTest::picturesMatchBaseline()
+{
+    const QSize window(428, 257), pileTab(342, 247), section(166, 247), enlarged(1580, 900),
+        reportProfile(2160, 1440), reportSection(1440, 960), reportConcrete(720, 960);
+    PictureBaseline baseline(QStringLiteral("drawings.txt"));
+    for (BaselineProject& project : BaselineProjects()) {
+        TLPData& data = *project.data;
+        for (TPileShape shape : { psSquare, psCircle, psRectangle, psOctagon }) {
+            const QString prefix
+                = QStringLiteral("%1/shape%2/").arg(QLatin1String(project.name)).arg(int(shape));
+            const auto add = [&](const char* what, TDiagramKind kind, QSize size) {
+                baseline.Add(prefix + QLatin1String(what)
+                        + QStringLiteral("-%1x%2").arg(size.width()).arg(size.height()),
+                    draw(data, kind, size.width(), size.height()));
+            };
+            ReshapePile(data, shape, piRoughConcrete);
+            for (QSize size : { window, pileTab, enlarged, reportProfile })
+                add("profile", dkSoilProfile, size);
+            add("concrete", dkConcreteSection, section);
+            add("concrete", dkConcreteSection, reportConcrete);
+            ReshapePile(data, shape, piRoughSteel);
+            add("steel-profile", dkSoilProfile, window);
+            const TDiagramKind steel = data.UsesIShape() ? dkWSection : dkPipeSection;
+            add("steel", steel, section);
+            add("steel", steel, reportSection);
+            ReshapePile(data, shape, piTimber);
+            add("timber-profile", dkSoilProfile, window);
+        }
+    }
+    const QStringList differ = baseline.Differences();
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
 }
 
 QTEST_MAIN(DiagramTest)

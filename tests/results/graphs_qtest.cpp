@@ -1,9 +1,11 @@
 // The graph window filled from the demo projects: one point per node with the model's values,
 // depth increasing downward and values to the right, the pictures each kind shows, increments,
 // value marks, the mouse read-out and the print preparation.
+#include "picturebaseline.h"
 #include "results/graphs.h"
 #include "resultstest.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
@@ -14,6 +16,9 @@
 class GraphsTest : public QObject {
     Q_OBJECT
 private slots:
+    // Texts are compared with ".": the cases of another locale set it themselves.
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
     void lateralGraphsHoldOnePointPerNode();
     void depthRunsDownAndValuesRight();
     void verticalGraphsAndPictures();
@@ -29,6 +34,7 @@ private slots:
     void formShowKeepsWindowOnScreen();
     void preparedForPrint();
     void undefinedValuesAreDrawnWithoutHarm();
+    void picturesMatchBaseline();
 };
 
 void GraphsTest::lateralGraphsHoldOnePointPerNode()
@@ -190,6 +196,30 @@ void GraphsTest::interactionDiagram()
     const TGraphHitPoint& aboveMax = list[8];
     QVERIFY(aboveMax.X > noAxial.X);
     QVERIFY(aboveMax.PixelY < noAxial.PixelY);
+
+    // A load point beyond the diagram sets the axis end: the axes keep a margin past it, so its
+    // marker stands inside the frame, on screen and for print.
+    auto beyond = LoadDemo(kUnitsUS);
+    double maxMoment = 0, maxLoad = 0;
+    for (const TInteractionPoint& p : beyond->InteractionPoints) {
+        maxMoment = std::max(maxMoment, double(p.PhiMn));
+        maxLoad = std::max(maxLoad, double(p.PhiPn));
+    }
+    beyond->LoadCases[0].Mu = std::ceil(maxMoment * 1.5);
+    beyond->LoadCases[0].Pu = std::ceil(std::max(maxLoad, double(beyond->P0)) * 1.5);
+    for (bool print : { false, true }) {
+        TfrmGraphs h;
+        if (print)
+            h.PrepareForPrint();
+        h.ShowGraphs(*beyond, gkInteraction);
+        for (const platform::TChartAxis* axis : { &h.Chart1->RightAxis, &h.Chart1->TopAxis }) {
+            const double value = axis == &h.Chart1->RightAxis ? double(beyond->LoadCases[0].Mu)
+                                                               : double(beyond->LoadCases[0].Pu);
+            const double range = axis->Maximum() - axis->Minimum();
+            QVERIFY2(axis->Maximum() - value >= 0.04 * range,
+                qPrintable(QStringLiteral("%1 ends at %2").arg(value).arg(axis->Maximum())));
+        }
+    }
 }
 
 void GraphsTest::niceIncrements()
@@ -242,10 +272,51 @@ void GraphsTest::valueMarkTexts()
     QCOMPARE(TfrmGraphs::ValueMarkText(123.456), QStringLiteral("123.5"));
     QCOMPARE(TfrmGraphs::ValueMarkText(12.5), QStringLiteral("12.50"));
     QCOMPARE(TfrmGraphs::ValueMarkText(-12.5), QStringLiteral("-12.5"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(TfrmGraphs::ValueMarkText(123.456), QStringLiteral("123,5"));
+    QCOMPARE(TfrmGraphs::ValueMarkText(1234.567), QStringLiteral("1235"));
 }
 
 void GraphsTest::labelsNearTheMaximumAreBlanked()
 {
+    // A label outside the tenth of the maximum but close enough on the axis for its text to run
+    // into the mark's ("60" beside "67.00") is blanked too; no kept label touches the mark.
+    {
+        auto data = LoadDemo(kUnitsUS);
+        for (int k = 1; k <= kNodeCount; ++k)
+            data->Node(k).Shear = 67.0L * (k - 1) / (kNodeCount - 1);
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkShear);
+        struct Label {
+            QString before, after;
+            int position;
+        };
+        std::vector<Label> labels;
+        platform::TChartAxis& axis = g.Chart1->RightAxis;
+        g.Chart1->OnGetAxisLabel = [&](platform::TChartAxis& sender, QString& text) {
+            const QString before = text;
+            g.Chart1GetAxisLabel(sender, text);
+            if (&sender == &axis)
+                labels.push_back({ before, text, axis.CalcPosValue(before.toDouble()) });
+        };
+        g.MaxMarkOn = true;
+        g.RenderChartToImage(g.Image1);
+        QCOMPARE(g.MaxY, 67.0);
+        const QFontMetrics metrics(axis.LabelsFont);
+        const int markAt = axis.CalcPosValue(67.0);
+        const int markHalf = metrics.horizontalAdvance(QStringLiteral("67.00")) / 2;
+        bool sixty = false;
+        for (const Label& l : labels) {
+            sixty = sixty || l.before == QLatin1String("60");
+            if (l.before == QLatin1String("60"))
+                QVERIFY(l.after.isEmpty());
+            if (!l.after.isEmpty())
+                QVERIFY2(std::abs(l.position - markAt) > markHalf + metrics.horizontalAdvance(l.after) / 2,
+                    qPrintable(l.after));
+        }
+        QVERIFY(sixty);
+    }
+
     TfrmGraphs g;
     g.MaxMarkOn = true;
     g.MaxY = 50;
@@ -264,6 +335,11 @@ void GraphsTest::labelsNearTheMaximumAreBlanked()
     g.MaxY = -50;
     QCOMPARE(label(y, "-50"), QStringLiteral("-50"));
     g.MaxY = 50;
+    // Axis labels carry the locale's separator.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QCOMPARE(label(y, "45,5"), QString());
+    QCOMPARE(label(y, "54,9"), QString());
+    QCOMPARE(label(y, "55"), QStringLiteral("55"));
     g.MaxMarkOn = false;
     QCOMPARE(label(y, "50"), QStringLiteral("50"));
 }
@@ -287,6 +363,13 @@ void GraphsTest::mouseReadOut()
         ? QString::asprintf("  Lat. Soil Pressure: %.2f    Depth: %.2f", i.Y, i.X)
         : QString::asprintf("  Allowed Lat. Soil Pressure: %.2f    Depth: %.2f", a.Y, a.X);
     QCOMPARE(g.StatusBar1->currentMessage(), expected);
+    // The read-out writes its numbers as the axes do.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    g.Image1MouseMove(g.Image1, p.PixelX + 5, p.PixelY - 5);
+    QCOMPARE(g.StatusBar1->currentMessage(),
+        QString::asprintf("  Shear: %.2f    Depth: %.2f", p.Y, p.X)
+            .replace(QLatin1Char('.'), QLatin1Char(',')));
+    QLocale::setDefault(QLocale::c());
     // Real mouse moves reach the read-out.
     g.show();
     QTest::mouseMove(g.Image1, QPoint(p.PixelX, p.PixelY));
@@ -309,6 +392,22 @@ void GraphsTest::firstStoredHitWins()
 
 void GraphsTest::formShowKeepsWindowOnScreen()
 {
+    // On the second of two screens (CTest runs this with two, results_graphs_twoscreens) the
+    // window is kept on that screen, not moved onto the primary one.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() > 1) {
+        const QRect second = screens[1]->geometry();
+        QVERIFY(second.x() > 0);
+        const auto data = LoadDemo(kUnitsUS);
+        TfrmGraphs g;
+        g.ShowGraphs(*data, gkShear);
+        g.move(second.right() - 50, second.y() + 20);
+        g.FormShow();
+        QCOMPARE(g.pos(), QPoint(second.x() + second.width() - g.width(), second.y() + 20));
+        g.move(second.x() + 10, second.y() + second.height() - 30);
+        g.FormShow();
+        QCOMPARE(g.pos(), QPoint(second.x() + 10, second.y() + second.height() - g.height()));
+    }
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const auto data = LoadDemo(kUnitsUS);
     TfrmGraphs g;
@@ -340,8 +439,18 @@ void GraphsTest::preparedForPrint()
     QVERIFY(g.GraphPicture(2).isNull());
     QCOMPARE(g.Series1->Pointer.HorizSize, 4);
     QCOMPARE(g.Chart1->RightAxis.LabelsFont.pixelSize(), 22);
-    // The print background is white: the top-left corner of a graph.
+    // The print background is white: the top-left corner of a graph, and its whole top row.
     QCOMPARE(Pixel(g.GraphPicture(1), 5, 5), QColor(Qt::white));
+    for (int n : { 1, 3, 5, 6 })
+        for (int x = 0; x < g.GraphPicture(n).width(); ++x)
+            QCOMPARE(Pixel(g.GraphPicture(n), x, 0), QColor(Qt::white));
+    // On screen it is the chart's colour.
+    TfrmGraphs screen;
+    screen.ShowGraphs(*data, gkShear);
+    const QImage shear = screen.GraphPicture(1);
+    QVERIFY(screen.Chart1->Color != QColor(Qt::black));
+    for (int x = 0; x < shear.width(); ++x)
+        QCOMPARE(Pixel(shear, x, 0), screen.Chart1->Color);
 }
 
 void GraphsTest::undefinedValuesAreDrawnWithoutHarm()
@@ -362,6 +471,39 @@ void GraphsTest::undefinedValuesAreDrawnWithoutHarm()
                 QVERIFY(!std::isnan(vy) && !std::isnan(vx));
         }
     QVERIFY(!g.GraphPicture(1).isNull());
+}
+
+// Every graph kind on screen and prepared for print for each baseline project, and the
+// interaction diagram for every pile shape.
+void GraphsTest::picturesMatchBaseline()
+{
+    PictureBaseline baseline(QStringLiteral("graphs.txt"));
+    for (BaselineProject& project : BaselineProjects()) {
+        const auto add = [&](int kind, bool print, const QString& stage) {
+            TfrmGraphs g;
+            if (print)
+                g.PrepareForPrint();
+            g.ShowGraphs(*project.data, TGraphKind(kind));
+            for (int n = 1; n <= 6; ++n)
+                if (!g.ImageN(n)->isHidden())
+                    baseline.Add(QStringLiteral("%1/%2kind%3%4/Image%5")
+                                     .arg(QLatin1String(project.name), stage)
+                                     .arg(kind)
+                                     .arg(print ? QStringLiteral("-print") : QString())
+                                     .arg(n),
+                        g.GraphPicture(n));
+        };
+        for (int kind = gkAllLateral; kind <= gkEffectiveStress; ++kind)
+            for (bool print : { false, true })
+                add(kind, print, QString());
+        for (TPileShape shape : { psCircle, psRectangle, psOctagon }) {
+            ReshapePile(*project.data, shape, piRoughConcrete);
+            for (bool print : { false, true })
+                add(gkInteraction, print, QStringLiteral("shape%1/").arg(int(shape)));
+        }
+    }
+    const QStringList differ = baseline.Differences();
+    QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
 }
 
 QTEST_MAIN(GraphsTest)

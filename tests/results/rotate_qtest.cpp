@@ -40,7 +40,7 @@ void RotateTest::quarterTurnMovesEveryPixel()
     const int W = 7, H = 4;
     const QImage source = coded(W, H);
     int w = W, h = H;
-    const QImage turned = RotateBitmap(source, w, h, -90 * std::numbers::pi / 180);
+    const QImage turned = RotateBitmap(source, w, h, -90 * std::numbers::pi / 180, QColor(10, 20, 30));
     QCOMPARE(w, H);
     QCOMPARE(h, W);
     QCOMPARE(turned.size(), QSize(H, W));
@@ -50,7 +50,7 @@ void RotateTest::quarterTurnMovesEveryPixel()
             if (sx < W)
                 QCOMPARE(turned.pixel(x, y), source.pixel(sx, sy));
             else
-                QCOMPARE(turned.pixel(x, y), qRgb(0, 0, 0)); // row 0 has no source
+                QCOMPARE(turned.pixel(x, y), qRgb(10, 20, 30)); // row 0 has no source: the background
         }
     // The source's right edge becomes the top, its top edge the left side.
     QCOMPARE(turned.pixel(0, 1), source.pixel(W - 1, 0));

@@ -167,6 +167,23 @@ TEST(TimberStresses, BreadthGreaterThanDepthIsNotApplicable)
     for (long double v : { t.b, t.S, t.fb, t.fv, t.fc, t.CombinedRatio })
         EXPECT_TRUE(std::isfinite(v));
     EXPECT_EQ(t.b, 9.5L);
+
+    // A breadth over the depth by up to a hundredth of an inch still counts as square.
+    struct Case {
+        std::uint8_t units;
+        long double broad, deep; // ft | m
+        bool checked;
+    };
+    for (const Case& c : { Case { kUnitsUS, 12.005L / 12, 1, true }, Case { kUnitsUS, 12.02L / 12, 1, false },
+             Case { kUnitsSI, 0.3541L, 0.354L, true }, Case { kUnitsSI, 0.3543L, 0.354L, false } }) {
+        SCOPED_TRACE(double(c.broad));
+        d.SetUnits(c.units);
+        d.Width = c.broad;
+        d.Width2 = c.deep;
+        d.CheckTimberPile();
+        EXPECT_EQ(std::isfinite(t.b), c.checked);
+        EXPECT_EQ(std::isfinite(t.CombinedRatio), c.checked);
+    }
 }
 
 TEST(TimberStresses, FixedHeadPileWithNegativeMomentFails)

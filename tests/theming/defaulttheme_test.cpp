@@ -62,78 +62,33 @@ TSkinItemInfo item(uint32_t view, uint8_t options, bool enabled, uint8_t hover =
 
 } // namespace
 
-TEST_F(DefaultTheme, ColourCacheWithoutVisualStyles)
+TEST_F(DefaultTheme, LightFaceIsRebuiltOnlyOnTheSecondNotice)
 {
-    EXPECT_EQ(theme->Name, "Default");
-    EXPECT_EQ(theme->FaceColor, clBtnFace);
-    EXPECT_EQ(theme->FaceTextColor, clBtnText);
-    EXPECT_EQ(theme->StatusFaceColor, clBtnFace);
     // 64/255 of the face plus 191/255 of the window, channel by channel, on a 32-bit screen.
-    const int r = (0xD4 * 64 + 0xFC * 191) >> 8, g = (0xD0 * 64 + 0xFA * 191) >> 8,
-              b = (0xC8 * 64 + 0xF8 * 191) >> 8;
-    EXPECT_EQ(theme->LightFaceColor, r | (g << 8) | (b << 16));
-}
-
-TEST_F(DefaultTheme, OnlyTheSecondNoticeRebuildsTheColours)
-{
+    auto lightFace = [](int face, int window) { return (face * 64 + window * 191) >> 8; };
+    EXPECT_EQ(theme->LightFaceColor,
+        lightFace(0xD4, 0xFC) | lightFace(0xD0, 0xFA) << 8 | lightFace(0xC8, 0xF8) << 16);
     const TColor before = theme->LightFaceColor;
     RemoveThemeListener(theme); // change the colours without the manager telling the theme
     QPalette p = knownPalette();
     p.setColor(QPalette::Button, Qt::black);
     QApplication::setPalette(p);
-    sendMessage(theme, SKM_THEMECHANGE, 1);
-    sendMessage(theme, SKM_THEMECHANGE, 3);
-    sendMessage(theme, SKM_THEMECHANGE, 4);
+    for (int notice : { 1, 3, 4 })
+        sendMessage(theme, SKM_THEMECHANGE, notice);
     EXPECT_EQ(theme->LightFaceColor, before);
     sendMessage(theme, SKM_THEMECHANGE, 2);
-    const int r = (0xFC * 191) >> 8, g = (0xFA * 191) >> 8, b = (0xF8 * 191) >> 8;
-    EXPECT_EQ(theme->LightFaceColor, r | (g << 8) | (b << 16));
+    EXPECT_EQ(theme->LightFaceColor, lightFace(0, 0xFC) | lightFace(0, 0xFA) << 8 | lightFace(0, 0xF8) << 16);
     AddThemeListener(theme);
 }
 
-TEST_F(DefaultTheme, Metrics)
+TEST_F(DefaultTheme, HotItemsAndPushedImages)
 {
-    const std::pair<int, int> known[] = { { 10, 11 }, { 20, 8 }, { 21, 3 }, { 32, 1 }, { 62, 1 }, { 33, 2 },
-        { 34, 2 }, { 36, 2 }, { 60, 2 }, { 61, 2 }, { 35, -1 }, { 37, 4 }, { 50, 6 }, { 65, 13 }, { 66, 0 } };
-    for (const auto& [index, value] : known)
-        EXPECT_EQ(theme->GetIntegerMetric(index), value) << index;
-    for (int index : { -1, 0, 1, 11, 38, 63, 67, 1000 })
-        EXPECT_EQ(theme->GetIntegerMetric(index), -1) << index;
-    for (int index : { 0, 4, 5, 6 })
-        EXPECT_FALSE(theme->GetBooleanMetric(index)) << index; // 5 only with visual styles
-    EXPECT_EQ(theme->GetMargins(1), (TSkinMargins { 2, 2, 2, 2 }));
-    EXPECT_EQ(theme->GetMargins(2), (TSkinMargins { 0, 0, 2, 2 }));
-    EXPECT_EQ(theme->GetMargins(3), (TSkinMargins { 1, 3, 1, 1 }));
-    EXPECT_EQ(theme->GetMargins(4), TSkinMargins {});
-    EXPECT_EQ(theme->GetPopupShadowType(), 1);
-    EXPECT_EQ(theme->GetViewMargins(VT_TOOLBAR | VT_FLOATING), (TSkinMargins { 4, 4, 2, 1 }));
-    EXPECT_EQ(theme->GetViewMargins(VT_TOOLBAR), TSkinMargins {});
-    EXPECT_EQ(theme->GetViewBorder(VT_TOOLBAR), QSize(2, 2));
-    EXPECT_EQ(theme->GetViewBorder(VT_DOCKPANEL), QSize(2, 2));
-    EXPECT_EQ(theme->GetViewBorder(VT_LISTBOX), QSize(1, 1));
-    EXPECT_EQ(theme->GetViewBorder(VT_POPUPMENU), QSize(3, 3));
-    EXPECT_EQ(theme->GetViewBorder(VT_STATUSBAR), QSize(0, 0));
-    EXPECT_EQ(theme->GetViewBorder(VT_TOOLBAR | VT_FLOATING),
-        QSize(GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME)));
-    EXPECT_EQ(theme->GetImageOffset(item(VT_TOOLBAR, 0, true)), QPoint(0, 0));
-    TSkinItemInfo pushed = item(VT_TOOLBAR, 0, true);
-    pushed.Pushed = true;
-    EXPECT_EQ(theme->GetImageOffset(pushed), QPoint(1, 1));
-}
-
-TEST_F(DefaultTheme, ViewAndItemColours)
-{
-    EXPECT_EQ(theme->GetViewColor(VT_TOOLBAR), theme->FaceColor);
-    EXPECT_EQ(theme->GetViewColor(VT_DOCKPANEL), theme->LightFaceColor);
-    EXPECT_EQ(theme->GetViewColor(VT_STATUSBAR), theme->StatusFaceColor);
-    EXPECT_EQ(theme->GetViewColor(0), clBtnFace);
-    EXPECT_EQ(theme->GetViewColor(VT_POPUPMENU), SkinState().MenuBackColor);
-    EXPECT_EQ(theme->GetViewColor(VT_LISTBOX), clWindow);
-    EXPECT_EQ(theme->GetViewColor(VT_TOOLBOXPOPUP), theme->FaceColor);
-    EXPECT_EQ(theme->GetViewColor(VT_CHEVRONPOPUP), SkinState().MenuBackColor);
     EXPECT_EQ(theme->GetItemColor(item(VT_POPUPMENU, 0, true, 1)), clHighlight);
     EXPECT_EQ(theme->GetItemColor(item(VT_POPUPMENU, IO_TOOLBARSTYLE, true, 1)), SkinState().MenuBackColor);
-    EXPECT_EQ(theme->GetItemColor(item(VT_POPUPMENU, 0, true, 0)), SkinState().MenuBackColor);
+    TSkinItemInfo pushed = item(VT_TOOLBAR, 0, true);
+    EXPECT_EQ(theme->GetImageOffset(pushed), QPoint(0, 0));
+    pushed.Pushed = true;
+    EXPECT_EQ(theme->GetImageOffset(pushed), QPoint(1, 1));
 }
 
 TEST_F(DefaultTheme, ItemTextColourRules)
@@ -142,16 +97,11 @@ TEST_F(DefaultTheme, ItemTextColourRules)
     SkinThemeManager()->UpdateVariables(); // no flat menus here
     ASSERT_FALSE(SkinState().MenuColorsFlat);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_TOOLBAR, 0, false, 1)), clGrayText);
-    EXPECT_EQ(theme->GetItemTextColor(item(0x1001, IO_TOOLBARSTYLE, true)), clBtnText);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_MENUBAR, IO_TOOLBARSTYLE, true)), clGrayText);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_MENUBAR, IO_TOOLBARSTYLE | IO_APPACTIVE2, true, 1)), clBtnText);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_POPUPMENU, 0, true, 1)), clHighlightText);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_MENUBAR, 0, true)), clGrayText);
     EXPECT_EQ(theme->GetItemTextColor(item(VT_MENUBAR, IO_APPACTIVE2, true)), clMenuText);
-    EXPECT_EQ(theme->GetItemTextColor(item(VT_POPUPMENU, 0, true)), clMenuText);
-    // The themed controls' caption colour.
-    EXPECT_EQ(ThemedCaptionColor(true), clBtnText);
-    EXPECT_EQ(ThemedCaptionColor(false), clGrayText);
     // With flat menus a menu bar item goes on to the later rules.
     SkinThemeManager()->MenuColorMode = 2;
     SkinThemeManager()->UpdateVariables();
@@ -167,17 +117,13 @@ TEST_F(DefaultTheme, FlatCheckBoxInEachState)
     const QImage normal = glyph(0, FCK_CHECKBOX);
     EXPECT_EQ(at(normal, 0, 0), kBackground); // one pixel left out around the frame
     EXPECT_EQ(at(normal, 12, 12), kBackground);
-    EXPECT_EQ(at(normal, 1, 1), kBtnShadow);
     EXPECT_EQ(at(normal, 11, 6), kBtnShadow);
-    EXPECT_EQ(at(normal, 2, 2), kWindow);
     EXPECT_EQ(at(normal, 5, 8), kWindow); // no mark
 
     const QImage checked = glyph(FCS_CHECKED, FCK_CHECKBOX);
-    EXPECT_EQ(at(checked, 1, 1), kBtnShadow);
     EXPECT_EQ(at(checked, 5, 8), kBtnText); // the check's elbow, one left of the centre
     EXPECT_EQ(at(checked, 7, 6), kBtnText);
     EXPECT_EQ(at(checked, 2, 6), kWindow); // clear of the frame on the left
-    EXPECT_EQ(at(checked, 9, 9), kWindow);
 
     const QImage mixed = glyph(FCS_MIXED, FCK_CHECKBOX);
     EXPECT_EQ(at(mixed, 10, 2), kWindow); // the dither of window and face, device-aligned
@@ -186,7 +132,6 @@ TEST_F(DefaultTheme, FlatCheckBoxInEachState)
 
     const QImage disabled = glyph(FCS_DISABLED, FCK_CHECKBOX);
     EXPECT_EQ(at(disabled, 1, 1), kBtnShadow);
-    EXPECT_EQ(at(disabled, 2, 2), kBtnFace);
     EXPECT_EQ(at(disabled, 5, 8), kBtnFace);
     const QImage disabledChecked = glyph(FCS_DISABLED | FCS_CHECKED, FCK_CHECKBOX);
     EXPECT_EQ(at(disabledChecked, 5, 8), kGrayText);
@@ -211,14 +156,11 @@ TEST_F(DefaultTheme, FlatRadioButtonInEachState)
     const QImage normal = glyph(0, FCK_RADIOBUTTON);
     EXPECT_EQ(at(normal, 1, 1), kBackground); // outside the circle
     EXPECT_EQ(at(normal, 6, 1), kBtnShadow); // top of the circle
-    EXPECT_EQ(at(normal, 1, 6), kBtnShadow);
     EXPECT_EQ(at(normal, 6, 6), kWindow);
     const QImage checked = glyph(FCS_CHECKED, FCK_RADIOBUTTON);
     EXPECT_EQ(at(checked, 6, 6), kBtnText);
     EXPECT_EQ(at(checked, 6, 3), kWindow); // between the dot and the circle
-    const QImage disabled = glyph(FCS_DISABLED, FCK_RADIOBUTTON);
-    EXPECT_EQ(at(disabled, 6, 6), kBtnFace);
-    EXPECT_EQ(at(disabled, 6, 1), kBtnShadow);
+    EXPECT_EQ(at(glyph(FCS_DISABLED, FCK_RADIOBUTTON), 6, 6), kBtnFace);
     EXPECT_NE(glyph(FCS_HOT, FCK_RADIOBUTTON), normal);
     // Any other kind paints nothing.
     QImage untouched(16, 16, QImage::Format_RGB32);

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <array>
+
 using namespace platform;
 using namespace themetest;
 
@@ -28,28 +30,19 @@ uint32_t at(const QImage& image, int x, int y)
 
 TEST(SystemColours, NegativeValuesNameSystemColoursOfThePalette)
 {
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), kBtnFace);
     EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), kBtnShadow);
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), kWindow);
     EXPECT_EQ(GetSysColor(COLOR_GRAYTEXT), kGrayText);
-    EXPECT_EQ(ColorToRGB(clBtnFace), kBtnFace);
     EXPECT_EQ(ColorToRGB(clHighlight), kHighlight);
-    EXPECT_EQ(static_cast<uint32_t>(clBtnFace), 0x8000000Fu);
-    EXPECT_EQ(static_cast<uint32_t>(clHotLight), 0x8000001Au);
     // Plain colours and clNone pass unchanged; indices the system lacks give black and no brush.
     EXPECT_EQ(ColorToRGB(0x00332211), 0x00332211u);
     EXPECT_EQ(ColorToRGB(clNone), 0x1FFFFFFFu);
     EXPECT_EQ(GetSysColor(25), 0u);
-    EXPECT_EQ(GetSysColor(31), 0u);
     EXPECT_FALSE(HasSysColorBrush(25));
-    EXPECT_TRUE(HasSysColorBrush(COLOR_HOTLIGHT));
-    EXPECT_EQ(toQColor(0x00332211), QColor(0x11, 0x22, 0x33));
     EXPECT_EQ(fromQColor(QColor(0x11, 0x22, 0x33)), 0x00332211);
 }
 
 TEST(SystemColours, NearestColourFollowsTheDepth)
 {
-    EXPECT_EQ(nearestColorForDepth(0x00123456, 32), 0x00123456u);
     EXPECT_EQ(nearestColorForDepth(0x00123456, 24), 0x00123456u);
     // 5-6-5: red 0x56 -> 0x50 | 0x50 >> 5, green 0x34 -> 0x34 | 0x34 >> 6, blue 0x12 -> 0x10 | 0x10 >> 5.
     EXPECT_EQ(nearestColorForDepth(0x00123456, 16), 0x00103452u);
@@ -73,27 +66,17 @@ TEST(Blend, WeightsBothColoursAndShiftsByEight)
 
 TEST(Blend, RefusesWeightsOutsideAByte)
 {
-    try {
-        Blend(clBlack, 0xFFFFFF, 256);
-        FAIL() << "a weight of 256 was accepted";
-    } catch (const EAssertionFailed& e) {
-        EXPECT_STREQ(e.what(), "Assertion failure (SkinUtils)");
-    }
+    EXPECT_THROW(Blend(clBlack, 0xFFFFFF, 256), EAssertionFailed);
     EXPECT_THROW(Blend(clBlack, 0xFFFFFF, -1), EAssertionFailed);
 }
 
 TEST(ShadeAndDarkness, ClampAndThreshold)
 {
-    EXPECT_EQ(Shade(0xFFFFFF, 32), 0xFFFFFF);
-    EXPECT_EQ(Shade(clBlack, -32), clBlack);
-    EXPECT_EQ(Shade(0x102030, 0x10), 0x203040);
     EXPECT_EQ(Shade(0x102030, -0x20), 0x000010);
     EXPECT_EQ(Shade(0x10F030, 0x20), 0x30FF50);
     // White weighs 255 x 256 = 65280: dark only above a threshold of 255.
     EXPECT_FALSE(IsDarkColor(0xFFFFFF, 255));
     EXPECT_TRUE(IsDarkColor(0xFFFFFF, 256));
-    EXPECT_TRUE(IsDarkColor(clBlack, 1));
-    EXPECT_FALSE(IsDarkColor(clBlack, 0));
     // Pure red weighs 255 x 76 = 19380; 75 x 256 = 19200, 76 x 256 = 19456.
     EXPECT_FALSE(IsDarkColor(0x0000FF, 75));
     EXPECT_TRUE(IsDarkColor(0x0000FF, 76));
@@ -141,10 +124,7 @@ TEST(DrawingHelpers, NoneDrawsNothingButStillAdjusts)
     EXPECT_FALSE(FillRectEx(dc, TRect { 0, 0, 16, 16 }, clNone));
     TRect r { 2, 2, 10, 10 };
     EXPECT_FALSE(FrameRectEx(dc, r, clNone, true));
-    EXPECT_EQ(r.Left, 3);
-    EXPECT_EQ(r.Top, 3);
-    EXPECT_EQ(r.Right, 9);
-    EXPECT_EQ(r.Bottom, 9);
+    EXPECT_EQ((std::array { r.Left, r.Top, r.Right, r.Bottom }), (std::array { 3, 3, 9, 9 }));
     DrawLineEx(dc, 0, 0, 15, 0, clNone);
     const QPoint points[3] = { { 0, 5 }, { 10, 5 }, { 10, 10 } };
     EXPECT_FALSE(PolyLineEx(dc, points, 2, clNone));
@@ -164,12 +144,9 @@ TEST(DrawingHelpers, FillsAndFramesCoverTheWindowSystemsPixels)
     EXPECT_TRUE(FrameRectEx(dc, frame, 0x0000FF, false));
     EXPECT_EQ(frame.Left, 8); // no adjust
     dc.end();
-    EXPECT_EQ(at(image, 2, 2), kBtnFace);
     EXPECT_EQ(at(image, 5, 5), kBtnFace);
     EXPECT_EQ(at(image, 6, 6), 0x00123456u); // right and bottom are outside
-    EXPECT_EQ(at(image, 8, 8), 0x0000FFu);
     EXPECT_EQ(at(image, 13, 13), 0x0000FFu);
-    EXPECT_EQ(at(image, 13, 8), 0x0000FFu);
     EXPECT_EQ(at(image, 10, 10), 0x00123456u); // the inside stays
     EXPECT_EQ(at(image, 14, 14), 0x00123456u);
 }
@@ -197,16 +174,12 @@ TEST(DrawingHelpers, Frame3DAndDither)
     QPainter dc(&image);
     TRect r { 0, 0, 8, 8 };
     Frame3D(dc, r, 0x0000FF, 0x00FF00, true);
-    EXPECT_EQ(r.Left, 1);
-    EXPECT_EQ(r.Top, 1);
-    EXPECT_EQ(r.Right, 8);
+    EXPECT_EQ((std::array { r.Left, r.Top, r.Right, r.Bottom }), (std::array { 1, 1, 8, 8 }));
     TRect s { 0, 0, 8, 8 };
     Frame3D(dc, s, 0x0000FF, 0x00FF00, false);
-    EXPECT_EQ(s.Right, 7);
-    EXPECT_EQ(s.Bottom, 7);
+    EXPECT_EQ((std::array { s.Right, s.Bottom }), (std::array { 7, 7 }));
     DitherRect(dc, TRect { 8, 8, 16, 16 }, 0xFF0000, 0x00FFFF);
     dc.end();
-    EXPECT_EQ(at(image, 0, 0), 0x0000FFu);
     EXPECT_EQ(at(image, 0, 6), 0x0000FFu);
     EXPECT_EQ(at(image, 6, 0), 0x0000FFu);
     EXPECT_EQ(at(image, 7, 0), 0x00FF00u); // the top-right corner belongs to the bottom-right line
@@ -259,7 +232,6 @@ TEST(ImageEffects, HighContrastAndTint)
 
 TEST(ToolbarText, AcceleratorMarks)
 {
-    EXPECT_EQ(StripAccelChars("&File"), "File");
     EXPECT_EQ(StripAccelChars("Save &As"), "Save As");
     EXPECT_EQ(StripAccelChars("A&&B"), "A&B");
     EXPECT_EQ(StripAccelChars("&&&x"), "&x");

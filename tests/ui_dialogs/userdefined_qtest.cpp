@@ -58,7 +58,7 @@ private slots:
         reset.SetUnits(kUnitsUS);
     }
 
-    void iShapeShowsTheRecordAndTheEnglishUnits()
+    void iShapeShowsTheWholeRecord()
     {
         TIShape shape;
         shape.Name = "W14X90";
@@ -82,8 +82,6 @@ private slots:
         shape.ho = 13.3;
         TfrmUserDefinedI dialog(shape);
         dialog.WriteSection();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("User Defined I-Shape"));
-        QCOMPARE(dialog.size(), QSize(508, 218));
         const std::pair<const char*, const char*> shown[] = { { "Edit18", "90.00" }, { "Edit1", "26.50" },
             { "Edit2", "14.00" }, { "Edit3", "0.44" }, { "Edit4", "14.50" }, { "Edit5", "0.71" },
             { "Edit6", "4.02" }, { "Edit7", "157.00" }, { "Edit8", "999.00" }, { "Edit9", "143.00" },
@@ -92,14 +90,6 @@ private slots:
         for (const auto& [name, text] : shown)
             QCOMPARE(
                 dialog.findChild<QLineEdit*>(QString::fromLatin1(name))->text(), QString::fromLatin1(text));
-        QCOMPARE(unitOf(dialog, "Edit18"), QStringLiteral("plf"));
-        QCOMPARE(unitOf(dialog, "Edit1"), QStringLiteral("in^2"));
-        QCOMPARE(unitOf(dialog, "Edit2"), QStringLiteral("in"));
-        QCOMPARE(unitOf(dialog, "Edit7"), QStringLiteral("in^3"));
-        QCOMPARE(unitOf(dialog, "Edit8"), QStringLiteral("in^4"));
-        QCOMPARE(unitOf(dialog, "Edit16"), QStringLiteral("in^6"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblEdit6"))->text(), QStringLiteral("r_ts"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblEdit17"))->text(), QStringLiteral("h0"));
     }
 
     void siUnitLabelsNameTheTablesUnits()

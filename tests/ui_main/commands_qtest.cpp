@@ -3,26 +3,26 @@
 // save question on New, Open and Calculate Results, Print's question, the logo buttons and the
 // demo project's results.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "imaging/jpeggraphic.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 
 using namespace testing_window;
 
 namespace {
-
-bool resultsShown(TfrmLPMain* w)
-{
-    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
-}
 
 const QString kQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 
@@ -32,17 +32,9 @@ class CommandsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void saveAsThenOpenGivesTheProjectBack()
     {
@@ -170,6 +162,200 @@ private slots:
         QCOMPARE(w->LPData->PileLength, 42.0L);
     }
 
+    void dialogsOpenOverTheWindowAndShowEveryProject()
+    {
+        QTemporaryDir dir;
+        const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a project");
+        }
+        auto w = openWindow();
+        // Project files named in capitals are shown too, and any file when asked for all.
+        QCOMPARE(w->OD().QtFilter(), QStringLiteral("Braxholm Fendrix files (*.fdx *.FDX);;All Files (*)"));
+        QCOMPARE(w->SD().QtFilter(), w->OD().QtFilter());
+        QCOMPARE(w->OPD().QtFilter(), QStringLiteral("JPEG files (*.jpg *.jpeg *.JPG *.JPEG)"));
+
+        // A message shown for real opens centred over the main window, also when no window is
+        // active (as right after a file dialog has closed).
+        QRect box;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                box = modal->geometry();
+                modal->close();
+            }
+        });
+        watch.start(10);
+        platform::setMessageAnswerer({});
+        QApplication::setActiveWindow(nullptr);
+        {
+            FileScript answer({ bad });
+            w->AOpen->trigger();
+        }
+        answerUnexpectedMessages();
+        QVERIFY(!box.isNull());
+        const QPoint offset = box.center() - w->geometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4,
+            qPrintable(QStringLiteral("%1 %2").arg(offset.x()).arg(offset.y())));
+    }
+
+    void openKeepsEveryStoredCohesion()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        openDemo(w.get());
+        TLayerList& layers = w->LPData->Layers;
+        QCOMPARE(layers[0]->MatType, lpmtGranularSoil);
+        QCOMPARE(layers[1]->MatType, lpmtCohesiveSoil);
+        // A granular cohesion other than the 0.1 default, and a cohesive one below c0.
+        typeAndLeave(w.get(), edit(w.get(), QStringLiteral("Cohesion1")), QStringLiteral("0.5"));
+        const Extended c0 = layers[1]->DefaultCohesion() / 1000;
+        const Extended reduced = std::round(60 * c0) / 100; // 0.6 c0 as the edit shows it
+        QVERIFY(reduced > 0.2L * c0 && reduced < c0);
+        typeAndLeave(w.get(), edit(w.get(), QStringLiteral("Cohesion2")), QString::number(double(reduced)));
+        QCOMPARE(layers[0]->Cohesion, 0.5L);
+        QCOMPARE(layers[1]->Cohesion, reduced);
+        const QString saved = dir.filePath(QStringLiteral("stored.fdx"));
+        {
+            FileScript answer({ saved });
+            w->ASaveAs->trigger();
+        }
+        {
+            FileScript answer({ saved });
+            w->AOpen->trigger();
+        }
+        QCOMPARE(w->LPData->Layers[0]->Cohesion, 0.5L);
+        QCOMPARE(w->LPData->Layers[1]->Cohesion, reduced);
+        QCOMPARE(edit(w.get(), QStringLiteral("Cohesion1"))->text(), QStringLiteral("0.50"));
+        // Saved again as opened, the file is the same file.
+        const QString again = dir.filePath(QStringLiteral("again.fdx"));
+        {
+            FileScript answer({ again });
+            w->ASaveAs->trigger();
+        }
+        QFile a(saved), b(again);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(b.readAll(), a.readAll());
+
+        // A later change of consistency still brings in that consistency's default (one within
+        // the field's limits).
+        TLayer* clay = w->LPData->Layers[1];
+        const TConsistency before = clay->Consistency;
+        QLineEdit* spt = edit(w.get(), QStringLiteral("SPTFieldN2"));
+        for (const char* n : { "2", "6", "12", "20" }) {
+            typeAndLeave(w.get(), spt, QLatin1String(n));
+            if (clay->Consistency != before && clay->DefaultCohesion() <= 3000)
+                break;
+        }
+        QVERIFY(clay->Consistency != before);
+        QVERIFY(std::fabs(clay->Cohesion - clay->DefaultCohesion() / 1000) < 1e-9L);
+    }
+
+    void declinedSaveKeepsTheWorkMarked()
+    {
+        auto w = openWindow();
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("64"));
+        {
+            // No to the question, then the file dialog is cancelled: nothing was replaced.
+            MessageScript no({ QMessageBox::No });
+            FileScript cancel({ QString() });
+            w->AOpen->trigger();
+            QCOMPARE(no.asked, QStringList({ kQuestion }));
+        }
+        QVERIFY(w->Modified);
+        QCOMPARE(w->LPData->PileLength, 64.0L);
+        {
+            // So closing still asks, and Cancel keeps the window and the work.
+            MessageScript cancel({ QMessageBox::Cancel });
+            QVERIFY(!w->close());
+            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
+        }
+        QCOMPARE(w->LPData->PileLength, 64.0L);
+        {
+            MessageScript no({ QMessageBox::No });
+            w->ANew->trigger();
+            QCOMPARE(no.asked, QStringList({ kQuestion }));
+        }
+        QVERIFY(!w->Modified); // New replaced the project
+        QVERIFY(w->LPData->PileLength != 64);
+    }
+
+    void failedSaveAsKeepsNameCaptionAndMark()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        const QString good = dir.filePath(QStringLiteral("good.fdx"));
+        {
+            FileScript answer({ good });
+            w->ASaveAs->trigger();
+        }
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("44"));
+        const QString unwritable = dir.filePath(QStringLiteral("no such folder/elsewhere.fdx"));
+        {
+            MessageScript ok({ QMessageBox::Ok });
+            FileScript answer({ unwritable });
+            w->ASaveAs->trigger();
+            QCOMPARE(ok.asked.size(), 1);
+            QVERIFY2(ok.asked.first().contains(unwritable), qPrintable(ok.asked.first()));
+            QVERIFY2(ok.asked.first().contains(QString::fromLocal8Bit(std::strerror(ENOENT))),
+                qPrintable(ok.asked.first()));
+        }
+        QCOMPARE(w->FileName, good);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - good.fdx"));
+        QVERIFY(w->Modified);
+        // The next Save writes the file the project came from.
+        {
+            FileScript none({});
+            QTest::keySequence(w.get(), QKeySequence::Save);
+            QVERIFY(none.titles.isEmpty());
+        }
+        QVERIFY(!w->Modified);
+        TLPData check;
+        check.LoadFromFile(QFile::encodeName(good).toStdString());
+        QCOMPARE(check.LateralLoad, 44.0L);
+    }
+
+    void openTakesTheValuesTheWindowShows()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        makeSand(w.get());
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("40"));
+        choose(w->ComboBox3, piRoughSteel);
+        choose(w->ComboBox18, 1); // pipe
+        click(w->chkUseReinforcement);
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet5)));
+        const QString file = dir.filePath(QStringLiteral("limits.fdx"));
+        {
+            FileScript answer({ file });
+            w->ASaveAs->trigger();
+        }
+        // Another program wrote values beyond the fields' limits into the file.
+        {
+            TLPData other;
+            other.LoadFromFile(QFile::encodeName(file).toStdString());
+            other.SteelInput.Fy = 35;
+            other.PileLength = 500;
+            other.SaveToFile(QFile::encodeName(file).toStdString());
+        }
+        // Opened from the control Open leaves the focus in, so that no field is left meanwhile.
+        w->PageControl1->setCurrentIndex(0);
+        w->ComboBox1->setFocus();
+        QApplication::processEvents();
+        {
+            FileScript answer({ file });
+            w->AOpen->trigger();
+        }
+        QCOMPARE(w->Edit44->text(), QStringLiteral("36.00"));
+        QCOMPARE(w->LPData->SteelInput.Fy, 36.0L);
+        QCOMPARE(w->Edit1->text(), QStringLiteral("450.00"));
+        QCOMPARE(w->LPData->PileLength, 450.0L);
+        QCOMPARE(w->LPData->Node(kNodeCount).Depth, 450.0L); // calculated with it
+        QVERIFY(!w->Modified);
+    }
+
     void saveQuestionGuardsNew()
     {
         QTemporaryDir dir;
@@ -271,7 +457,7 @@ private slots:
         QVERIFY(!w->Panel11->isHidden()); // two load cases
         QVERIFY(w->Panel12->isHidden());
         QCOMPARE(w->EditPub[1]->text(), w->EditPu[1]->text());
-        QCOMPARE(w->Label40->text(), QStringLiteral("M all\rk-ft"));
+        QCOMPARE(w->Label40->text(), QStringLiteral("M all\nk-ft"));
         for (QLabel* line : { w->Label43, w->Label44, w->Label66, w->Label55, w->Label80, w->Label201,
                  w->Label205, w->Label206 })
             QVERIFY2(!line->text().isEmpty() && !line->text().contains(QStringLiteral("N.A.")),
@@ -322,11 +508,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    CommandsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<CommandsTest>(argc, argv);
 }
 
 #include "commands_qtest.moc"

@@ -2,28 +2,29 @@
 // layers, the row values going into their layers and back, the subgrade-reaction range, the
 // cohesion defaults and the negative-skin-friction rule.
 #include "mainwindowtesting.h"
-#include "testenv.h"
+
+#include "bench/analysis/project13.h"
+#include "tests/results/picturebaseline.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
+#include "ui/dialogs/colorselect.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollArea>
 #include <QToolButton>
 
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 using namespace testing_window;
 
 namespace {
-
-QString row(const char* base, int n)
-{
-    return QLatin1String(base) + QString::number(n);
-}
 
 int rowCount(TfrmLPMain* w)
 {
@@ -44,16 +45,12 @@ class LayerRowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
     void cleanup()
     {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+        QLocale::setDefault(QLocale::c());
+        checkNoUnexpectedMessages();
     }
 
     void rowsStayBetweenTwoAndThirteen()
@@ -133,6 +130,52 @@ private slots:
         QVERIFY(w->Modified);
     }
 
+    // The colour dialog is modal, but the layer list can change while it is open: the choice goes
+    // to the layer then in the row, and nowhere once the row is gone.
+    void colourChosenWhileTheLayersChange()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        click(w->SpeedButton11);
+        QCOMPARE(layers.Count(), 3);
+        std::vector<std::pair<std::int32_t, int>> kept;
+        TBrushStyle chosen = bsSolid;
+        // Opens the dialog of row 3; while it is open, changes the layers and chooses a hatch that
+        // no layer has yet.
+        const auto chooseWhile = [&](const std::function<void()>& change) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<TfrmColorSelect*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                change();
+                kept.clear();
+                for (int i = 0; i < layers.Count(); ++i)
+                    kept.emplace_back(layers[i]->Colour, layers[i]->Hatch);
+                int index = 1;
+                for (int i = 0; i < layers.Count(); ++i)
+                    if (IndexToBrushStyle(index) == TBrushStyle(layers[i]->Hatch))
+                        ++index, i = -1;
+                chosen = IndexToBrushStyle(index);
+                dialog->cmbBrushStyle->setCurrentIndex(index);
+                emit dialog->cmbBrushStyle->activated(index);
+                dialog->Button2->click();
+            });
+            click(rowButton(w.get(), "ColBtn", 3));
+        };
+
+        chooseWhile([&] {
+            layers.AddLayer(); // first, so that it cannot take the place of the deleted one
+            layers.Delete(2);
+        });
+        QCOMPARE(layers.Count(), 3);
+        QCOMPARE(TBrushStyle(layers[2]->Hatch), chosen);
+
+        chooseWhile([&] { layers.Delete(2); });
+        QCOMPARE(layers.Count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(std::make_pair(layers[i]->Colour, int(layers[i]->Hatch)), kept[std::size_t(i)]);
+        QCOMPARE(rowCount(w.get()), 2);
+    }
+
     void rowValuesGoIntoTheirLayers()
     {
         auto w = openWindow();
@@ -169,51 +212,45 @@ private slots:
         QCOMPARE(answers.asked, QStringList({ QStringLiteral("The value must be between 0 and 0") }));
         QCOMPARE(layers[1]->SGReactTop, layers[0]->SGReactBottom);
         QCOMPARE(edit(w.get(), row("SGReactTop", 2))->text(), bottom1->text());
+
+        // The last layer keeps the thickness it is derived to, also beyond the limit of an
+        // entered one (150 ft), through every later commit; and never less than 0.
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("450"));
+        QCOMPARE(layers[1]->Thickness, 437.5L);
+        QCOMPARE(lastLength->text(), QStringLiteral("437.5"));
+        typeAndLeave(w.get(), edit(w.get(), row("Gamma", 1)), QStringLiteral("110"));
+        QCOMPARE(layers[1]->Thickness, 437.5L);
+        QCOMPARE(layers[1]->Bottom(), 450.0L);
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12.5-450"));
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("10"));
+        QCOMPARE(layers[1]->Thickness, 0.0L);
+        QCOMPARE(lastLength->text(), QStringLiteral("0.0"));
     }
 
-    void subgradeReactionOutsideItsRangeIsWarnedAndLimited()
+    // A German desktop: the rows show and take decimal commas, the depth range as the edits do,
+    // and a pasted "1.5" (no number there) is refused rather than read as 15.
+    void germanDesktop()
     {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         auto w = openWindow();
-        openDemo(w.get());
-        TLayer* first = w->LPData->Layers[0];
-        const Extended k0 = first->DefaultSubgradeReaction();
-        QVERIFY(k0 > 0);
-        const Extended low = std::trunc(0.7L * k0 / 10) * 10;
-        const Extended high = std::floor(1.3L * k0 / 10) * 10;
-        QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high + 50)));
-            QCOMPARE(answers.asked,
-                QStringList({ QStringLiteral("The value must be between %1 and %2")
-                                  .arg(static_cast<double>(low), 0, 'f', 0)
-                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
-        }
-        QCOMPARE(first->SGReactBottom, high);
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QStringLiteral("1"));
-            QCOMPARE(answers.asked.size(), 1);
-        }
-        QCOMPARE(first->SGReactBottom, low);
-        {
-            MessageScript answers;
-            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>((low + high) / 2)));
-            QVERIFY(answers.asked.isEmpty());
-        }
-        QCOMPARE(first->SGReactBottom, (low + high) / 2);
-        // The next layer's top follows.
-        QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
-    }
+        TLayerList& layers = w->LPData->Layers;
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("40"));
+        QLineEdit* length = edit(w.get(), row("Length", 1));
+        typeAndLeave(w.get(), length, QStringLiteral("12,5"));
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 1))->text(), QStringLiteral("0-12,5"));
+        QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12,5-40"));
 
-    void knownRangeOfOneSoil()
-    {
-        // k0 = 450 gives 310 .. 580 (truncated and floored to tens), cyclic 186 .. 348.
-        const Extended k0 = 450;
-        QCOMPARE(std::trunc(0.7L * k0 / 10) * 10, 310.0L);
-        QCOMPARE(std::floor(1.3L * k0 / 10) * 10, 580.0L);
-        QCOMPARE(RoundHalfEven(0.6L * 310), 186);
-        QCOMPARE(RoundHalfEven(0.6L * 580), 348);
+        length->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        length->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("1.5"));
+        length->paste();
+        child<QLineEdit>(w.get(), QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QCOMPARE(layers[0]->Thickness, 12.5L);
+        QCOMPARE(length->text(), QStringLiteral("12,5"));
     }
 
     void granularCohesionAndNegativeSkinFriction()
@@ -265,15 +302,55 @@ private slots:
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("22"));
         QCOMPARE(layers[1]->Cohesion, Extended(0.1L));
     }
+
+    // The pictures the window shows after opening a project, after each pile shape is chosen
+    // and after a layer row and an input are committed, for the demo projects and a 13-layer
+    // project in both unit systems.
+    void picturesMatchBaseline()
+    {
+        QTemporaryDir folder;
+        QStringList files { QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/ENGLISH UNITS DEMO EXAMPLE.fdx"),
+            QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/SI UNITS DEMO EXAMPLE.fdx") };
+        for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+            TLPData data;
+            benchproject::buildThirteenLayers(data, units);
+            data.StructuralDesign = true;
+            files << folder.filePath(QStringLiteral("layers13-%1.fdx").arg(units));
+            data.SaveToFile(files.last().toStdString());
+        }
+        const char* names[] = { "demo-us", "demo-si", "layers13-us", "layers13-si" };
+        PictureBaseline baseline(QStringLiteral("window.txt"));
+        auto w = openWindow();
+        const auto record = [&](const QString& stage) {
+            for (QLabel* image : { w->Image1, w->Image2, w->Image3, w->Image4, w->Image9 })
+                if (!image->pixmap().isNull())
+                    baseline.Add(stage + QLatin1Char('/') + image->objectName(), image->pixmap().toImage());
+        };
+        for (int p = 0; p < files.size(); ++p) {
+            {
+                FileScript answer({ files[p] });
+                MessageScript no({ QMessageBox::No });
+                w->AOpen->trigger();
+                QApplication::processEvents();
+            }
+            const QString project = QLatin1String(names[p]);
+            record(project + QStringLiteral("/open"));
+            for (int shape : { psCircle, psRectangle, psOctagon, psSquare }) {
+                choose(w->ComboBox5, shape);
+                record(project + QStringLiteral("/shape") + QString::number(shape));
+            }
+            typeAndLeave(w.get(), edit(w.get(), row("SPTFieldN", 2)), QStringLiteral("33"));
+            typeAndLeave(w.get(), w->Edit4, QStringLiteral("17"));
+            record(project + QStringLiteral("/edit"));
+        }
+        const QStringList differ = baseline.Differences();
+        QVERIFY2(differ.isEmpty(), qPrintable(differ.join(QLatin1Char(' '))));
+    }
 };
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    LayerRowsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<LayerRowsTest>(argc, argv);
 }
 
 #include "layers_qtest.moc"

@@ -1,6 +1,6 @@
 // The main window, driven offscreen by object name: start-up, keys, wheel, window settings, the
 // save question on closing, the caption rule and the first form pass.
-#include "testenv.h"
+#include "mainwindowtesting.h"
 
 #include "model/globals.h"
 #include "model/lpclasses.h"
@@ -13,21 +13,31 @@
 #include "ui/main/lpmain.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRect>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWheelEvent>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -50,20 +60,10 @@ int storedInt(const QString& name)
     return key.readInteger(name);
 }
 
-void clearSettings()
-{
-    platform::deleteSettingsKey(QStringLiteral("Software"));
-}
-
-template <class T> T* child(QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(QLatin1String(name));
-    if (!found)
-        qWarning("no control %s", name);
-    return found;
-}
-
 } // namespace
+
+using testing_window::child;
+using testing_window::clearSettings;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -115,165 +115,13 @@ private slots:
 
         QVERIFY(QFileInfo(dataFolder).isDir());
         QCOMPARE(window->DataFolder(), dataFolder + QLatin1Char('/'));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional"));
-        QCOMPARE(window->minimumSize(), QSize(1030, 700));
 
-        QTabWidget* tabs = child<QTabWidget>(window.get(), "PageControl1");
-        QVERIFY(tabs);
-        QCOMPARE(tabs->currentWidget()->objectName(), QStringLiteral("TabSheet1"));
-        QCOMPARE(tabs->tabText(0), QStringLiteral("Loading"));
-        QCOMPARE(tabs->tabText(1), QStringLiteral("Pile Properties"));
-        for (const char* hidden : { "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7" })
-            QVERIFY2(!tabs->isTabVisible(tabs->indexOf(child<QWidget>(window.get(), hidden))), hidden);
-        QCOMPARE(tabs->tabText(tabs->indexOf(window->TabSheet3)), QStringLiteral("Results"));
-    }
-
-    void everyInputCarriesItsNameCaptionAndTag_data()
-    {
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("caption");
-        const struct {
-            const char* edit;
-            int tag;
-            const char* label;
-            const char* caption;
-        } rows[] = {
-            { "Edit13", 38, "Label69", "Downward Load" },
-            { "Edit1", 1, "Label4", "Pile Length" },
-            { "Edit4", 4, "Label10", "Lateral Load (Shear)" },
-            { "Edit5", 5, "Label12", "Moment Load" },
-            { "Edit22", 50, "Label87", "Allow. Lat. Deflection" },
-            { "Edit78", 76, "Label207", "Uplift Load" },
-            { "Edit7", 34, "Label67", "Passive Wedge" },
-            { "Edit14", 48, "Label71", "F.S. Side Friction" },
-            { "Edit17", 49, "Label52", "F.S. End Bearing" },
-            { "Edit20", 45, "Label78", "Groundwater" },
-            { "Edit18", 46, "Label53", "O.C. Ratio" },
-            { "Edit19", 47, "Label54", "Su/SigmaV Ratio" },
-            { "Edit2", 2, "Label6", "Width" }, // a square pile
-            { "Edit21", 2, "Label83", "Length" },
-            { "Edit3", 3, "Label8", "Mat. Strength (f'c)" },
-            { "Edit8", 31, "Label18", "Modulus of Elasticity (E)" },
-            { "Edit6", 30, "Label14", "Cross Section Area" },
-            { "Edit12", 33, "Label63", "Moment of Inertia (I)" },
-            { "Edit15", 43, "Label73", "Pile Perimeter" },
-            { "Edit16", 44, "Label75", "Tip Area" },
-        };
-        for (const auto& r : rows)
-            QTest::newRow(r.edit) << QString::fromLatin1(r.edit) << r.tag << QString::fromLatin1(r.label)
-                                  << QString::fromLatin1(r.caption);
-    }
-
-    void everyInputCarriesItsNameCaptionAndTag()
-    {
-        QFETCH(QString, edit);
-        QFETCH(int, tag);
-        QFETCH(QString, label);
-        QFETCH(QString, caption);
-        auto window = openWindow(false);
-        auto* e = window->findChild<QLineEdit*>(edit);
-        QVERIFY2(e, qPrintable(edit));
-        QCOMPARE(platform::controlTag(e), tag);
-        auto* l = window->findChild<QLabel*>(label);
-        QVERIFY2(l, qPrintable(label));
-        QCOMPARE(l->text(), caption);
-        QCOMPARE(e->parentWidget(), l->parentWidget());
-    }
-
-    void listsAndButtonsOfTheInputTabs()
-    {
-        auto window = openWindow(false);
-        const auto items = [&](const char* name) {
-            QStringList list;
-            auto* c = child<QComboBox>(window.get(), name);
-            for (int i = 0; c && i < c->count(); ++i)
-                list << c->itemText(i);
-            return list;
-        };
-        QCOMPARE(items("ComboBox1"), QStringList({ "English", "SI" }));
-        QCOMPARE(items("ComboBox2"), QStringList({ "Free Head", "Fixed Head" }));
-        QCOMPARE(items("ComboBox3"),
-            QStringList({ "Rough Concrete", "Smooth Concrete", "Rough Steel", "Smooth Steel", "Timber" }));
-        QCOMPARE(
-            items("ComboBox4"), QStringList({ "Jetted Pile", "Pile - small displ.", "Pile - large displ." }));
-        QCOMPARE(items("ComboBox5"), QStringList({ "Square", "Circle", "Rectangle", "Octagon" }));
-        QCOMPARE(items("ComboBox18"), QStringList({ "I/H Shape", "Pipe Shape" }));
-        QCOMPARE(items("ComboBox17"),
-            QStringList({ "Air", "Kiln", "Boulton", "Normal Steaming", "Marine Steaming" }));
-        // Read-only computed inputs are sky blue.
-        for (const char* name : { "Edit6", "Edit12", "Edit15", "Edit16" }) {
-            auto* e = child<QLineEdit>(window.get(), name);
-            QVERIFY(e->isReadOnly());
-            QCOMPARE(e->palette().color(QPalette::Base), QColor(166, 202, 240));
-        }
-        QCOMPARE(child<QPushButton>(window.get(), "Button2")->text(), QStringLiteral("Calculate Results"));
-        QCOMPARE(child<QPushButton>(window.get(), "Button2")->size(), QSize(288, 35));
-        QCOMPARE(
-            child<QLabel>(window.get(), "lblMoreData")->text(), QStringLiteral("Scroll to see more data"));
-        QCOMPARE(child<QLabel>(window.get(), "Label24")->text(), QStringLiteral("  Geotechnical Properties"));
-        QCOMPARE(child<QLabel>(window.get(), "Label1")->text(), QStringLiteral(" Vertical & Lateral Loads"));
-        // The template row of the layer block, with the Tags of its numeric inputs.
-        const struct {
-            const char* name;
-            int tag;
-        } row[] = { { "Length1", 9 }, { "SPTFieldN1", 42 }, { "SGReactTop1", 10 }, { "SGReactBottom1", 10 },
-            { "Kp1", 26 }, { "FSonKp1", 27 }, { "Cohesion1", 25 }, { "Gamma1", 28 } };
-        for (const auto& r : row)
-            QCOMPARE(platform::controlTag(child<QLineEdit>(window.get(), r.name)), r.tag);
-        QCOMPARE(platform::controlTag(child<QWidget>(window.get(), "DelBtn1")), 3);
-        QVERIFY(child<QWidget>(window.get(), "LayPanel1")->parentWidget() != nullptr);
-    }
-
-    void actionsMenusAndPopup()
-    {
-        auto window = openWindow(false);
-        const struct {
-            QAction* action;
-            const char* caption;
-            QKeySequence shortcut;
-            const char* hint;
-        } actions[] = {
-            { window->ANew, "&New", QKeySequence(QStringLiteral("Ctrl+N")), "New project" },
-            { window->AOpen, "&Open", QKeySequence(QStringLiteral("Ctrl+O")), "Open saved project" },
-            { window->ASave, "&Save", QKeySequence(QStringLiteral("Ctrl+S")), "Save project" },
-            { window->ASaveAs, "Save &As...", QKeySequence(), "Save project as" },
-            { window->APrint, "&Print", QKeySequence(QStringLiteral("Ctrl+P")), "Print project" },
-            { window->AExit, "E&xit", QKeySequence(), "Exit application" },
-            { window->AWeb, "&Website", QKeySequence(), "Go to website" },
-            { window->AEquations, "&Equations", QKeySequence(), "Equations PDF" },
-            { window->AHelp, "&Help", QKeySequence(QStringLiteral("F1")), "User's Manual" },
-        };
-        for (const auto& a : actions) {
-            QCOMPARE(a.action->text(), QString::fromUtf8(a.caption));
-            QCOMPARE(a.action->shortcut(), a.shortcut);
-            QCOMPARE(a.action->statusTip(), QString::fromUtf8(a.hint));
-        }
-        QVERIFY(!window->AEquations->isVisible());
-        QVERIFY(window->AAutoUpdate->isCheckable());
-        QCOMPARE(window->AAutoUpdate->text(), QStringLiteral("A&utomatically Check for Updates"));
-
-        QStringList file;
-        for (QAction* a : window->File1->actions())
-            file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(file, QStringList({ "&New", "&Open", "&Save", "Save &As...", "-", "&Print", "-", "E&xit" }));
-        QStringList help;
-        for (QAction* a : window->Help1->actions())
-            help << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(help,
-            QStringList({ "&Help", "&About", "&Website", "&Equations", "-",
-                "A&utomatically Check for Updates", "&Check for Updates Now" }));
-
-        QList<int> tags;
-        QList<bool> visible;
-        for (QAction* a : window->PopupMenu1->actions()) {
-            tags << a->data().toInt();
-            visible << a->isVisible();
-        }
-        QCOMPARE(tags, QList<int>({ 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14 }));
-        QCOMPARE(
-            visible, QList<bool>({ true, true, true, true, true, false, true, false, true, false, true }));
+        // Results and the design tabs wait for a calculation and a design.
+        QTabWidget* tabs = window->PageControl1;
+        QCOMPARE(tabs->currentWidget(), window->TabSheet1);
+        for (QWidget* hidden :
+            { window->TabSheet3, window->TabSheet4, window->TabSheet5, window->TabSheet6, window->TabSheet7 })
+            QVERIFY2(!tabs->isTabVisible(tabs->indexOf(hidden)), qPrintable(hidden->objectName()));
     }
 
     void newShowsTheModelDefaults()
@@ -286,8 +134,7 @@ private slots:
         QCOMPARE(child<QLineEdit>(window.get(), "Edit7")->text(), QStringLiteral("2.5"));
         QCOMPARE(child<QLineEdit>(window.get(), "Edit3")->text(), QStringLiteral("2500"));
         QCOMPARE(child<QLineEdit>(window.get(), "Edit1")->text(), QStringLiteral("5.00"));
-        QCOMPARE(child<QComboBox>(window.get(), "ComboBox1")->currentText(), QStringLiteral("English"));
-        QCOMPARE(child<QComboBox>(window.get(), "ComboBox2")->currentText(), QStringLiteral("Free Head"));
+        QCOMPARE(window->ComboBox1->currentIndex(), int(kUnitsUS));
         QCOMPARE(child<QDateEdit>(window.get(), "DateTimePicker1")->date(), QDate::currentDate());
         QVERIFY(child<QLineEdit>(window.get(), "Edit4")->alignment() & Qt::AlignRight);
         QVERIFY(!window->Modified);
@@ -365,6 +212,15 @@ private slots:
         bar->setValue(0);
         turn(child<QLineEdit>(window.get(), "Edit4"), -120);
         QCOMPARE(bar->value(), 0);
+        // A wheel passing over a list or the date picker the user is not in changes nothing.
+        QComboBox* units = child<QComboBox>(window.get(), "ComboBox1");
+        QDateEdit* date = child<QDateEdit>(window.get(), "DateTimePicker1");
+        const QDate today = date->date();
+        turn(units, -120);
+        turn(date, 120);
+        QCOMPARE(units->currentIndex(), 0);
+        QCOMPARE(window->LPData->Units, kUnitsUS);
+        QCOMPARE(date->date(), today);
 
         // A fine wheel adds up to a notch.
         turn(window->ScrollBox1->viewport(), -60);
@@ -405,23 +261,61 @@ private slots:
         QCOMPARE(storedInt(QStringLiteral("WinState")), 1);
         QCOMPARE(storedInt(QStringLiteral("Height")), 800);
         {
+            // A program that starts minimised seems not to start at all.
             auto window = openWindow(false);
-            QVERIFY(window->windowState() & Qt::WindowMinimized);
+            QCOMPARE(window->windowState(), Qt::WindowNoState);
+            QCOMPARE(window->size(), QSize(1200, 800));
         }
     }
 
-    void storedSizeBelowTheMinimumIsEnlarged()
+    // Stored bounds from another desktop, or corrupt ones, still start the window on a screen
+    // and within its available area. The screens (see main): 0,0 1600x1000 and 1600,0 1280x1024.
+    void storedBoundsAreLimitedToAScreen_data()
     {
+        QTest::addColumn<QList<int>>("stored"); // Left, Top, Width, Height, WinState; -1 is missing
+        QTest::addColumn<QRect>("expected");
+        QTest::addColumn<bool>("maximised");
+        const int designedLeft = TfrmLPMain::kDesignedLeft, designedTop = TfrmLPMain::kDesignedTop;
+        QTest::newRow("below the minimum size")
+            << QList<int> { -1, -1, 500, 300, -1 } << QRect(designedLeft, designedTop, 1030, 700) << false;
+        QTest::newRow("off every screen")
+            << QList<int> { -100000, 1000000000, 1200, 800, 0 } << QRect(0, 200, 1200, 800) << false;
+        QTest::newRow("sixteen million pixels wide")
+            << QList<int> { 100, 50, 1000000000, 1000000000, 0 } << QRect(0, 0, 1600, 1000) << false;
+        QTest::newRow("past the right edge of the second screen")
+            << QList<int> { 1700, 100, 1200, 800, 0 } << QRect(1680, 100, 1200, 800) << false;
+        QTest::newRow("minimised, mostly on the second screen")
+            << QList<int> { 1500, 100, 1200, 800, 1 } << QRect(1600, 100, 1200, 800) << false;
+        QTest::newRow("extreme integers")
+            << QList<int> { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), -5, -5, 7 }
+            << QRect(570, 0, 1030, 700) << false;
+        QTest::newRow("maximised keeps fitted normal bounds")
+            << QList<int> { -5000, -5000, 99999, 99999, 2 } << QRect(0, 0, 1600, 1000) << true;
+    }
+
+    void storedBoundsAreLimitedToAScreen()
+    {
+        QFETCH(QList<int>, stored);
+        QFETCH(QRect, expected);
+        QFETCH(bool, maximised);
+        if (QGuiApplication::screens().size() != 2)
+            QSKIP("needs the two offscreen screens that main sets up");
         {
             platform::SettingsKey key;
             QVERIFY(key.openKey(kWinPos, true));
-            key.writeInteger(QStringLiteral("Width"), 500);
-            key.writeInteger(QStringLiteral("Height"), 300);
+            const char* names[] = { "Left", "Top", "Width", "Height", "WinState" };
+            for (int i = 0; i < 5; ++i)
+                if (stored[i] != -1)
+                    key.writeInteger(QLatin1String(names[i]), stored[i]);
         }
         auto window = openWindow(false);
-        QCOMPARE(window->size(), QSize(1030, 700));
-        // Only the stored values apply; the position stays the designed one.
-        QCOMPARE(window->pos(), QPoint(TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop));
+        QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+        const QRect normal = maximised ? window->normalGeometry() : QRect(window->pos(), window->size());
+        QCOMPARE(normal, expected);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+        QVERIFY(window->screen()->availableGeometry().intersects(window->frameGeometry()));
     }
 
     void automaticUpdatesSetting()
@@ -475,19 +369,101 @@ private slots:
 
         answer = QMessageBox::No;
         QVERIFY(window->close());
-        QVERIFY(!window->Modified);
         QCOMPARE(asked.size(), 3);
     }
 
-    void captionRule()
+    void showingAgainKeepsTheProject()
     {
-        auto window = openWindow(false);
-        window->FileName = QStringLiteral("/projects/bridge/pier 4.fdx");
-        window->UpdateCaption();
-        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional - pier 4.fdx"));
-        window->FileName.clear();
-        window->UpdateCaption();
-        QCOMPARE(window->windowTitle(), QStringLiteral("Braxholm Fendrix Professional"));
+        auto window = openWindow();
+        QLineEdit* lateral = child<QLineEdit>(window.get(), "Edit4");
+        lateral->setFocus();
+        lateral->selectAll();
+        QTest::keyClicks(lateral, QStringLiteral("33"));
+        child<QWidget>(window.get(), "Button2")->setFocus();
+        QVERIFY(window->Modified);
+        int asked = 0;
+        platform::setMessageAnswerer(
+            [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
+                ++asked;
+                return QMessageBox::Cancel;
+            });
+        window->hide();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(asked, 0);
+        QCOMPARE(window->LPData->LateralLoad, 33.0L);
+        QCOMPARE(lateral->text(), QStringLiteral("33.00"));
+        QVERIFY(window->Modified);
+    }
+
+    void captionsAndPicturesFitTheirPlaces()
+    {
+        auto window = openWindow();
+        TfrmLPMain* w = window.get();
+        QTest::mouseClick(w->chkUseReinforcement, Qt::LeftButton); // a concrete pile: the load cases
+        QVERIFY(w->LPData->StructuralDesign);
+        // The load-case heads read on two lines, within their width, in both unit systems.
+        for (int units : { 1, 0 }) {
+            QComboBox* system = child<QComboBox>(w, "ComboBox1");
+            system->setCurrentIndex(units);
+            emit system->activated(units);
+            for (QLabel* head : { w->Label149, w->Label150, w->Label163, w->Label160, w->Label37, w->Label38,
+                     w->Label42, w->Label40 }) {
+                const QSize needed = head->sizeHint();
+                QVERIFY2(needed.width() <= head->width(), qPrintable(head->objectName() + head->text()));
+                QVERIFY2(
+                    needed.height() >= 2 * head->fontMetrics().height() && needed.height() <= head->height(),
+                    qPrintable(head->objectName()));
+            }
+        }
+        // Every small button shows its picture: the section editors' too.
+        for (QToolButton* button : w->findChildren<QToolButton*>()) {
+            if (qobject_cast<QTabBar*>(button->parentWidget()))
+                continue; // the tab bar's own scroll arrows
+            if (button->text().isEmpty() || button == w->SpeedButton8)
+                QVERIFY2(!button->icon().availableSizes().isEmpty(), qPrintable(button->objectName()));
+        }
+        QVERIFY(!w->SpeedButton12->icon().availableSizes().isEmpty());
+        QVERIFY(!w->SpeedButton13->icon().availableSizes().isEmpty());
+
+        // The timber tab in SI with a wide pile: headings whole, the section modulus (mm^3) whole,
+        // and the load duration factor's hint over no heading.
+        QComboBox* system = child<QComboBox>(w, "ComboBox1");
+        system->setCurrentIndex(1);
+        emit system->activated(1);
+        QComboBox* material = child<QComboBox>(w, "ComboBox3");
+        material->setCurrentIndex(piTimber);
+        emit material->activated(piTimber);
+        QComboBox* shape = child<QComboBox>(w, "ComboBox5");
+        shape->setCurrentIndex(psCircle);
+        emit shape->activated(psCircle);
+        QLineEdit* width = child<QLineEdit>(w, "Edit2");
+        width->setFocus();
+        width->selectAll();
+        QTest::keyClicks(width, QStringLiteral("1.2"));
+        child<QWidget>(w, "Button2")->setFocus();
+        QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet7)));
+        w->PageControl1->setCurrentWidget(w->TabSheet7);
+        QApplication::processEvents();
+        QVERIFY(w->Edit67->text().size() >= 10);
+        QVERIFY2(w->Edit67->fontMetrics().horizontalAdvance(w->Edit67->text()) + 10 <= w->Edit67->width(),
+            qPrintable(w->Edit67->text()));
+        QList<QLabel*> headings;
+        for (QLabel* l : w->TabSheet7->findChildren<QLabel*>()) {
+            QVERIFY2(l->sizeHint().width() <= l->width(), qPrintable(l->objectName()));
+            if (l->font().bold())
+                headings << l;
+        }
+        QVERIFY(headings.contains(w->Label154));
+        w->Edit61->setFocus();
+        QApplication::processEvents();
+        QWidget* hint = child<QWidget>(w, "HintWindow");
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->width() <= 370);
+        for (QLabel* heading : headings) {
+            const QRect text(heading->mapToGlobal(QPoint(0, 0)), heading->sizeHint());
+            QVERIFY2(!hint->geometry().intersects(text), qPrintable(heading->objectName()));
+        }
     }
 
     void resizeKeepsTheLayout()
@@ -523,17 +499,75 @@ private slots:
         QCOMPARE(lateral->text(), QStringLiteral("12.52")); // one decimal separator
         QVERIFY(window->Modified);
 
-        // The job number does not mark the project modified.
+        // Tab leaves the edit and commits it; Shift+Tab comes back.
+        QTest::keyClick(lateral, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != lateral);
+        QCOMPARE(window->LPData->LateralLoad, 12.52L);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), lateral);
+        // The editing keys of any edit.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        lateral->deselect();
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(lateral->selectedText(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_Delete);
+        QCOMPARE(lateral->text(), QString());
+        QTest::keyClick(lateral, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("12.52"));
+        QTest::keyClick(lateral, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(lateral, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        QCOMPARE(clipboard->text(), QStringLiteral("12.52"));
+        // A paste is checked like typing: all of it, or nothing.
+        clipboard->setText(QStringLiteral("abc"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QString());
+        clipboard->setText(QStringLiteral(" 3.5 "));
         window->SetModified(false);
-        QLineEdit* job = child<QLineEdit>(window.get(), "Edit9");
-        job->setFocus();
-        QTest::keyClicks(job, QStringLiteral("J-17"));
-        QCOMPARE(job->text(), QStringLiteral("J-17"));
-        QVERIFY(!window->Modified);
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5"));
+        QVERIFY(window->Modified);
+        clipboard->setText(QStringLiteral("1.2"));
+        QTest::keyClick(lateral, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(lateral->text(), QStringLiteral("3.5")); // a second separator
+        // The edit's own menu pastes the same way.
+        clipboard->setText(QStringLiteral("7"));
+        const auto pasteFromMenu = [&] {
+            QContextMenuEvent menuEvent(
+                QContextMenuEvent::Mouse, QPoint(5, 5), lateral->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(lateral, &menuEvent);
+            QMenu* menu = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* m = qobject_cast<QMenu*>(top); m && m->isVisible())
+                    menu = m;
+            }
+            QVERIFY(menu);
+            for (QAction* action : menu->actions()) {
+                if (action->objectName() == QLatin1String("edit-paste"))
+                    action->trigger();
+            }
+            menu->close();
+        };
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        clipboard->setText(QStringLiteral("-1"));
+        pasteFromMenu();
+        QCOMPARE(lateral->text(), QStringLiteral("3.57"));
+        // The layer rows' edits leave with Tab too.
+        QLineEdit* gamma = child<QLineEdit>(window.get(), "Gamma1");
+        gamma->setFocus();
+        gamma->selectAll();
+        QTest::keyClicks(gamma, QStringLiteral("118"));
+        QTest::keyClick(gamma, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != gamma);
+        QCOMPARE(window->LPData->Layers[0]->Gamma, 118.0L);
 
+        window->SetModified(false);
         // Fixed head sets the moment load to 0 and disables it.
         QComboBox* head = child<QComboBox>(window.get(), "ComboBox2");
-        SetEditValueForTest(window.get());
+        child<QLineEdit>(window.get(), "Edit5")->setText(QStringLiteral("15.00"));
         head->setFocus();
         QTest::keyClick(head, Qt::Key_Down);
         QCOMPARE(head->currentIndex(), 1);
@@ -542,16 +576,21 @@ private slots:
         QVERIFY(window->Modified);
     }
 
-private:
-    static void SetEditValueForTest(TfrmLPMain* window)
-    {
-        window->findChild<QLineEdit*>(QStringLiteral("Edit5"))->setText(QStringLiteral("15.00"));
-    }
 };
 
 int main(int argc, char** argv)
 {
     PrivateHome home;
+    // Two screens side by side, the second taller, for the stored window bounds to miss or
+    // straddle.
+    QTemporaryFile screens;
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen") && screens.open()) {
+        screens.write(R"({ "screens": [
+            { "name": "left", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96 },
+            { "name": "right", "x": 1600, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96 } ] })");
+        screens.flush();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    }
     platform::Application app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     MainWindowTest test;

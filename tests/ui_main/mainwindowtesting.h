@@ -1,8 +1,13 @@
 #pragma once
 // Driving the main window in a test: opening it with the start-up update check off, finding its
 // controls by name, typing into an edit and leaving it (which commits), choosing a list item as
-// the user does, and answering message boxes and file dialogs.
+// the user does, and answering message boxes and file dialogs. runWindowTest is the main of
+// every window test: a private home, the application at 96 DPI.
+#include "testenv.h"
+
+#include "model/fieldlimits.h"
 #include "model/lpclasses.h"
+#include "platform/qt/application.h"
 #include "platform/qt/messages.h"
 #include "platform/qt/settings.h"
 #include "ui/main/filedialog.h"
@@ -11,7 +16,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
@@ -45,6 +52,27 @@ inline std::unique_ptr<TfrmLPMain> openWindow()
     return window;
 }
 
+inline QString fixed(Extended value, int decimals)
+{
+    return QString::fromStdString(FormatFixed(value, decimals));
+}
+
+// The name of a layer row's control: base and row number (from 1).
+inline QString row(const char* base, int n)
+{
+    return QLatin1String(base) + QString::number(n);
+}
+
+inline bool isRed(const QWidget* w)
+{
+    return w->palette().color(QPalette::WindowText) == QColor(255, 0, 0);
+}
+
+inline bool resultsShown(TfrmLPMain* w)
+{
+    return w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet3));
+}
+
 template <class T> T* child(QWidget* window, const QString& name)
 {
     T* found = window->findChild<T*>(name);
@@ -59,7 +87,7 @@ inline QLineEdit* edit(QWidget* window, const QString& name)
 }
 
 // Focuses the edit, replaces its text by typing (through the key filter), then moves the focus
-// to the job number, which commits nothing itself: leaving the edit commits it.
+// to the "Calculate Results" button, which commits nothing itself: leaving the edit commits it.
 inline void typeAndLeave(QWidget* window, QLineEdit* target, const QString& text)
 {
     target->setFocus(Qt::TabFocusReason);
@@ -67,7 +95,7 @@ inline void typeAndLeave(QWidget* window, QLineEdit* target, const QString& text
     target->selectAll();
     QTest::keyClick(target, Qt::Key_Backspace);
     QTest::keyClicks(target, text);
-    child<QLineEdit>(window, QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
+    child<QWidget>(window, QStringLiteral("Button2"))->setFocus(Qt::TabFocusReason);
     QApplication::processEvents();
 }
 
@@ -91,6 +119,31 @@ inline void click(QAbstractButton* button)
     }
     QTest::mouseClick(button, Qt::LeftButton);
     QApplication::processEvents();
+}
+
+inline void answerUnexpectedMessages();
+inline QStringList& unexpectedMessages();
+
+// Each test starts without stored settings; a message that no script expected fails it.
+inline void startTest()
+{
+    clearSettings();
+    unexpectedMessages().clear();
+    answerUnexpectedMessages();
+}
+
+inline void checkNoUnexpectedMessages()
+{
+    QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
+}
+
+template <class Test> int runWindowTest(int argc, char** argv)
+{
+    PrivateHome home;
+    platform::Application app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
 }
 
 // Messages no script expected: answered with the box's escape button (as closing it would be),
@@ -183,6 +236,17 @@ inline void makeSand(TfrmLPMain* window)
         choose(uscs, 0);
     }
     window->FormToData();
+}
+
+// A concrete pile 30 ft long and 1.5 ft wide under 30 kips down and 10 kips across, in two layers
+// of sand, entered as the user does.
+inline void enterPile(TfrmLPMain* w)
+{
+    makeSand(w);
+    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
+    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
+    typeAndLeave(w, w->Edit13, QStringLiteral("30"));
+    typeAndLeave(w, w->Edit4, QStringLiteral("10"));
 }
 
 #ifdef FENDRIX_DEMO_EXAMPLE_DIR

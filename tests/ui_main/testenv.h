@@ -1,8 +1,10 @@
 #pragma once
 // A private home for a window test: documents, settings and runtime folders in a temporary
-// folder, set before the application object reads them.
+// folder, set before the application object reads them. The tests type and compare numbers with
+// ".", so the number locale is C whatever the desktop's; a test of another locale sets it itself.
 #include <QByteArray>
 #include <QDir>
+#include <QLocale>
 #include <QTemporaryDir>
 
 class PrivateHome {
@@ -21,6 +23,7 @@ public:
         qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/runtime")).toLocal8Bit());
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        QLocale::setDefault(QLocale::c());
     }
     QString home() const { return m_dir.path() + QStringLiteral("/home"); }
 

@@ -3,11 +3,9 @@
 // the tie-spacing messages, the layer cohesion defaults and limits, and the subgrade-reaction
 // range with its cyclic 0.6.
 #include "mainwindowtesting.h"
-#include "testenv.h"
 
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
-#include "platform/qt/application.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -17,44 +15,13 @@
 
 using namespace testing_window;
 
-namespace {
-
-QString fixed(Extended value, int decimals)
-{
-    return QString::fromStdString(FormatFixed(value, decimals));
-}
-
-QString row(const char* base, int n)
-{
-    return QLatin1String(base) + QString::number(n);
-}
-
-// A square concrete pile 30 long and 1.5 wide in two layers of sand.
-void enterPile(TfrmLPMain* w)
-{
-    makeSand(w);
-    choose(w->ComboBox5, psSquare);
-    typeAndLeave(w, w->Edit1, QStringLiteral("30"));
-    typeAndLeave(w, w->Edit2, QStringLiteral("1.5"));
-}
-
-} // namespace
-
 class UnitsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        clearSettings();
-        unexpectedMessages().clear();
-        answerUnexpectedMessages();
-    }
+    void init() { startTest(); }
 
-    void cleanup()
-    {
-        QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
-    }
+    void cleanup() { checkNoUnexpectedMessages(); }
 
     void materialDefaultsAndModulusInSI()
     {
@@ -211,16 +178,29 @@ private slots:
         QVERIFY(k0 > 0);
         const Extended low = std::trunc(0.7L * k0 / 10) * 10;
         const Extended high = std::floor(1.3L * k0 / 10) * 10;
-        // A static value that 0.6 maps onto a whole number.
-        const Extended value = std::floor((low + high) / 20) * 10;
         QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
+        // Outside the static range: warned and held to the nearer end.
+        for (const auto& [typed, held] : { std::pair { high + 50, high }, std::pair { Extended(1), low } }) {
+            MessageScript answers;
+            typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(typed)));
+            QCOMPARE(answers.asked,
+                QStringList({ QStringLiteral("The value must be between %1 and %2")
+                                  .arg(static_cast<double>(low), 0, 'f', 0)
+                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
+            QCOMPARE(first->SGReactBottom, held);
+        }
+        // A static value within it (no message) that 0.6 maps onto a whole number.
+        const Extended value = std::floor((low + high) / 20) * 10;
         typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(value)));
         QCOMPARE(first->SGReactBottom, value);
+        QCOMPARE(w->LPData->Layers[1]->SGReactTop, value);
+        const Extended top = first->SGReactTop;
 
         click(w->CheckBox2);
         QVERIFY(w->LPData->CyclicAnalysis);
         // The row shows one decimal and the pass reads the row back.
         QVERIFY(std::fabs(first->SGReactBottom - 0.6L * value) < 1e-12L);
+        QVERIFY(std::fabs(first->SGReactTop - 0.6L * top) <= 0.05L);
         QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
         QCOMPARE(bottom->text(), fixed(0.6L * value, 1));
 
@@ -246,11 +226,7 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    UnitsTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<UnitsTest>(argc, argv);
 }
 
 #include "units_qtest.moc"

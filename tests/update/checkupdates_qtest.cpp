@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -143,7 +144,7 @@ private slots:
     {
         QDir(m_updateFolder).removeRecursively();
         QFile::remove(m_marker);
-        SetUpdateTerminateHook({});
+        SetUpdateTerminateHook({}, {});
     }
 
     void controlsWhenShown()
@@ -156,6 +157,7 @@ private slots:
         QVERIFY(!dialog.Silent);
         dialog.Timer1->setInterval(60000); // look, don't check
         dialog.show();
+        QCoreApplication::processEvents();
         QCOMPARE(dialog.Label2->text(), QStringLiteral("Checking..."));
         QCOMPARE(dialog.Label3->text(), QStringLiteral("0 / 0 KB"));
         QVERIFY(dialog.Label3->isHidden());
@@ -168,6 +170,13 @@ private slots:
             dialog.Label4->fontMetrics().horizontalAdvance(dialog.Label4->text()) <= dialog.Label4->width());
         QVERIFY(dialog.Label4->text().endsWith(QLatin1String("qzp.html")));
         QVERIFY(dialog.Timer1->isActive());
+        // The header band keeps its height when the progress bar appears.
+        const auto* band = dialog.findChild<QWidget*>(QStringLiteral("HeaderPanel"));
+        const int bandHeight = band->height();
+        dialog.wupd->OnBeforeDownload(QStringLiteral("/tmp/fendrix-2.1.8.zip"));
+        QCoreApplication::processEvents();
+        QVERIFY(dialog.qxSkinProgressBar1->isVisible());
+        QCOMPARE(band->height(), bandHeight);
         dialog.CloseBtn->click(); // not busy: closes at once
         QVERIFY(!dialog.isVisible());
     }
@@ -264,12 +273,19 @@ private slots:
                 infoPage("2.1.8", server.url("/files/fendrix-2.1.8.zip").toUtf8(), "fendrix-2.1.8.zip")));
         server.setReply("/files/fendrix-2.1.8.zip", file);
         int terminated = 0;
-        SetUpdateTerminateHook([&terminated] {
-            ++terminated;
-            // What the main window does after its save question: end, here by closing the dialog.
-            if (TfrmCheckUpdates* d = openDialog())
-                d->close();
-        });
+        bool startedBeforeAsked = true;
+        SetUpdateTerminateHook(
+            [this, &startedBeforeAsked] {
+                QTest::qWait(300);
+                startedBeforeAsked = QFile::exists(m_marker);
+                return true;
+            },
+            [&terminated] {
+                ++terminated;
+                // What the main window does: end, here by closing the dialog.
+                if (TfrmCheckUpdates* d = openDialog())
+                    d->close();
+            });
         Answerer answerer({ QMessageBox::Yes });
         bool sawDownloading = false;
         QString fileLabelHint;
@@ -288,8 +304,45 @@ private slots:
         QVERIFY(sawDownloading);
         QCOMPARE(fileLabelHint, m_updateFolder + "/fendrix-2.1.8.zip");
         QCOMPARE(terminated, 1);
+        QVERIFY(!startedBeforeAsked);
         QVERIFY(QFileInfo(m_updateFolder + "/BraxholmUpdate/fendrix-2.1.8").isExecutable());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
+    }
+
+    void updateAbandonedBeforeAnythingStarts()
+    {
+        LoopbackServer server;
+        server.setReply("/updates/qzp/qzp.html",
+            LoopbackServer::page(infoPage("2.1.8", server.url("/u.zip").toUtf8(), "u.zip")));
+        server.setReply("/u.zip",
+            LoopbackServer::file(
+                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        int asked = 0;
+        int terminated = 0;
+        // The save question answered Cancel (or a save that failed).
+        SetUpdateTerminateHook(
+            [&asked] {
+                ++asked;
+                return false;
+            },
+            [&terminated] { ++terminated; });
+        Answerer answerer({ QMessageBox::Yes });
+        QString status;
+        QString button;
+        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+            if (asked == 1 && !d->wupd->Busy()) {
+                status = d->Label2->text();
+                button = d->CloseBtn->text();
+                QVERIFY(d->qxSkinProgressBar1->isHidden());
+                d->CloseBtn->click();
+            }
+        });
+        QCOMPARE(asked, 1);
+        QCOMPARE(terminated, 0);
+        QCOMPARE(status, QStringLiteral("Update abandoned: nothing was started."));
+        QCOMPARE(button, QStringLiteral("&Close"));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_marker));
     }
 
     void declinedUpdateClosesTheDialog()
@@ -326,23 +379,32 @@ private slots:
     {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("version");
-        QTest::newRow("no newer version") << 200 << QByteArray("2.1.7");
-        QTest::newRow("server error") << 500 << QByteArray("2.1.8");
-        QTest::newRow("page without version") << 200 << QByteArray();
+        QTest::addColumn<bool>("mute");
+        QTest::newRow("no newer version") << 200 << QByteArray("2.1.7") << false;
+        QTest::newRow("server error") << 500 << QByteArray("2.1.8") << false;
+        QTest::newRow("page without version") << 200 << QByteArray() << false;
+        QTest::newRow("server that never answers") << 200 << QByteArray("2.1.8") << true;
     }
 
     void silentModeClosesWithoutAMessage()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, version);
+        QFETCH(bool, mute);
         LoopbackServer server;
         LoopbackServer::Reply page = LoopbackServer::page(infoPage(version, "x", "y"));
         page.status = status;
+        page.mute = mute;
         server.setReply("/updates/qzp/qzp.html", page);
         Answerer answerer;
         bool wasShown = false;
-        runDialog(
-            true, server.url("/updates/qzp/qzp.html"), [&wasShown](TfrmCheckUpdates*) { wasShown = true; });
+        QElapsedTimer clock;
+        clock.start();
+        runDialog(true, server.url("/updates/qzp/qzp.html"), [&wasShown](TfrmCheckUpdates* d) {
+            wasShown = true;
+            d->wupd->StallTimeoutMs = 300; // the check starts 500 ms after the dialog shows
+        });
+        QVERIFY(clock.elapsed() < 10000); // the watchdog would close it after 20 s
         QVERIFY(wasShown);
         QVERIFY(answerer.seen.isEmpty());
         QCOMPARE(server.hits("/updates/qzp/qzp.html"), 1);
@@ -357,16 +419,24 @@ private slots:
             "/r.zip", LoopbackServer::error(404, "<html><body>Not Found, but with a body</body></html>"));
         Answerer answerer({ QMessageBox::Yes, QMessageBox::Ok });
         bool openAfterError = false;
+        QString status;
+        QString button;
         runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
             if (answerer.seen.size() == 2 && !d->wupd->Busy()) {
                 openAfterError = d->isVisible();
+                status = d->Label2->text();
+                button = d->CloseBtn->text();
+                QVERIFY(d->qxSkinProgressBar1->isHidden());
                 d->CloseBtn->click();
             }
         });
         QCOMPARE(answerer.seen.size(), 2);
         QCOMPARE(answerer.seen[1].icon, QMessageBox::Critical);
-        QCOMPARE(answerer.seen[1].text, QStringLiteral("Error accessing data from the web!"));
+        QCOMPARE(
+            answerer.seen[1].text, QStringLiteral("Error accessing data from the web!\nHTTP 404 Not Found"));
         QVERIFY(openAfterError);
+        QCOMPARE(status, QStringLiteral("Error accessing data from the web!"));
+        QCOMPARE(button, QStringLiteral("&Close"));
         QCOMPARE(server.hits("/r.zip"), 1);
         QVERIFY(entries(m_updateFolder).isEmpty());
     }
@@ -402,7 +472,7 @@ private slots:
             LoopbackServer::page(infoPage("2.1.9", server.url("/big.bin").toUtf8(), "big.bin")));
         server.setReply("/big.bin", slow);
         int terminated = 0;
-        SetUpdateTerminateHook([&terminated] { ++terminated; });
+        SetUpdateTerminateHook({}, [&terminated] { ++terminated; });
         // Yes to the update, No to the first "abort?", Yes to the second.
         Answerer answerer({ QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes });
         QString counter;

@@ -105,6 +105,8 @@ private:
             m_shared->hits[path] += 1;
             m_reply = m_shared->replies.value(path, LoopbackServer::error(404, "<html>not here</html>"));
         }
+        if (m_reply.mute)
+            return;
         if (!m_reply.basicAuth.isEmpty()
             && !head.contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")
             && !head.endsWith("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64())) {

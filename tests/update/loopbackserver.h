@@ -29,6 +29,7 @@ public:
         int pieceSize = 0; // > 0: the body goes out in pieces of this many bytes...
         int pieceDelayMs = 0; // ...with this pause between them
         bool stall = false; // send the headers, then nothing until the client leaves
+        bool mute = false; // read the request and answer nothing at all
         QByteArray basicAuth; // "user:password" required, else 401 with a Basic challenge
     };
 

@@ -62,8 +62,8 @@ QByteArray readAll(const QString& path)
 TEST_F(Unzip, FilesFoldersAndPermissionsArrive)
 {
     QByteArray big(300000, '\0');
-    for (int i = 0; i < big.size(); ++i)
-        big[i] = char((i * 7919) >> 3);
+    for (unsigned i = 0; i < unsigned(big.size()); ++i)
+        big[i] = char((i * 7919u) >> 3);
     QString error;
     ASSERT_TRUE(unzip(
         { { "fendrix", "#!/bin/sh\n", 0755 }, { "readme.txt", "hello", 0644 }, { "docs/", {}, 0755, S_IFDIR },
@@ -127,6 +127,33 @@ TEST_F(Unzip, LimitsAndBrokenArchives)
     const QByteArray whole = makeZip({ { "data.bin", QByteArray(100000, 'z') } });
     writeFile(archive, whole.left(whole.size() / 2));
     EXPECT_FALSE(platform::UnzipArchive(archive, m_target, &error));
+}
+
+TEST_F(Unzip, TheDefaultBoundsRefuseTheWholeArchive)
+{
+    // More entries than a release has, though each is empty.
+    QList<ZipItem> many { { "honest.txt", "fine" } };
+    for (int i = 0; i < 10000; ++i)
+        many << ZipItem { "e" + QByteArray::number(i), {} };
+    QString error;
+    EXPECT_FALSE(unzip(many, &error));
+    EXPECT_TRUE(filesWritten().isEmpty()) << filesWritten().size();
+
+    // An entry announcing more than a download may bring (1 GiB): its sizes in the local and
+    // central headers say 0x40000001 bytes.
+    QByteArray archive = makeZip({ { "honest.txt", "fine" }, { "bomb.bin", "tiny" } });
+    const QByteArray announced("\x01\x00\x00\x40", 4);
+    for (const QByteArray& signature : { QByteArray("PK\x03\x04"), QByteArray("PK\x01\x02") }) {
+        const int sizeAt = signature[2] == 3 ? 22 : 24;
+        qsizetype at = archive.indexOf(signature);
+        at = archive.indexOf(signature, at + 4); // the second entry's header
+        ASSERT_GE(at, 0);
+        archive.replace(at + sizeAt, 4, announced);
+    }
+    const QString path = m_root.filePath(QStringLiteral("update.zip"));
+    writeFile(path, archive);
+    EXPECT_FALSE(platform::UnzipArchive(path, m_target, &error));
+    EXPECT_TRUE(filesWritten().isEmpty()) << filesWritten().join(",").toStdString();
 }
 
 TEST_F(Unzip, CorruptedDataFailsTheChecksum)

@@ -48,6 +48,7 @@ struct Recorder {
     int terminated = 0;
     int cannotExecute = 0;
     bool canUpdate = true;
+    bool canTerminate = true;
 
     explicit Recorder(TupWebUpdate& w)
     {
@@ -74,6 +75,10 @@ struct Recorder {
         w.OnCannotExecute = [this] {
             ++cannotExecute;
             log << "CannotExecute";
+        };
+        w.OnQueryTerminate = [this](bool& can) {
+            log << "QueryTerminate";
+            can = canTerminate;
         };
         w.OnTerminate = [this] {
             ++terminated;
@@ -220,9 +225,16 @@ private slots:
         // 404 and 500 with a body are no page either.
         server.setReply("/gone.html", LoopbackServer::error(404, infoPage("9.0", "x", "y")));
         QVERIFY(!w.DownloadFile(server.url("/gone.html"), false, false));
+        QCOMPARE(w.ErrorReason(), QStringLiteral("HTTP 404 Not Found"));
         server.setReply("/broken.html", LoopbackServer::error(500, infoPage("9.0", "x", "y")));
         QVERIFY(!w.DownloadFile(server.url("/broken.html"), false, false));
         QCOMPARE(rec.errors, 3);
+        // A round whose page fails reports it once, not again for the page's missing values.
+        configure(w, server, "/gone.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 4);
+        QCOMPARE(w.ErrorReason(), QStringLiteral("HTTP 404 Not Found"));
+        rec.errors = 3;
         // Nobody listening.
         quint16 closedPort = 0;
         {
@@ -231,6 +243,7 @@ private slots:
         }
         QVERIFY(!w.DownloadFile(QStringLiteral("http://127.0.0.1:%1/x.html").arg(closedPort), false, false));
         QCOMPARE(rec.errors, 4);
+        QVERIFY2(w.ErrorReason().contains("refused", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
         // A scheme we do not speak, and no host at all.
         QVERIFY(!w.DownloadFile(QStringLiteral("ftp://127.0.0.1/x.html"), false, false));
         QVERIFY(!w.DownloadFile(QStringLiteral("/only/a/path.html"), false, false));
@@ -406,6 +419,47 @@ private slots:
         QVERIFY(!w.DownloadFile(server.url("/endless.html"), false, false));
         QCOMPARE(rec.errors, 1);
         QVERIFY(w.Downloaded() <= TupWebUpdate::kMaxPageBytes);
+
+        // A response head beyond 64 KiB, here one endless header line.
+        LoopbackServer::Reply bigHead = LoopbackServer::page(infoPage("9.0", "x", "y"));
+        bigHead.headers << qMakePair(QByteArray("X-Padding"), QByteArray(70 * 1024, 'h'));
+        server.setReply("/bighead.html", bigHead);
+        QVERIFY(!w.DownloadFile(server.url("/bighead.html"), false, false));
+        QCOMPARE(rec.errors, 2);
+        QVERIFY2(w.ErrorReason().contains("64 KB"), qPrintable(w.ErrorReason()));
+        // Just below the bound is an ordinary answer.
+        bigHead.headers = { qMakePair(QByteArray("X-Padding"), QByteArray(60 * 1024, 'h')) };
+        server.setReply("/bighead.html", bigHead);
+        QVERIFY(w.DownloadFile(server.url("/bighead.html"), false, false));
+    }
+
+    void stalledServerEndsTheRoundWithAnError()
+    {
+        LoopbackServer server;
+        LoopbackServer::Reply mute = LoopbackServer::page(infoPage("3.0", "x", "y"));
+        mute.mute = true;
+        server.setReply("/mute.html", mute);
+        LoopbackServer::Reply stalled = LoopbackServer::file(pattern(5000));
+        stalled.stall = true;
+        server.setReply("/stalled.bin", stalled);
+        server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", server.url("/stalled.bin").toUtf8(), "s.bin")));
+        TupWebUpdate w;
+        QCOMPARE(w.StallTimeoutMs, 30000);
+        w.StallTimeoutMs = 300;
+        w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+        Recorder rec(w);
+        // No answer at all, then headers without a body.
+        configure(w, server, "/mute.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 1);
+        QVERIFY2(w.ErrorReason().startsWith("No data from 127.0.0.1 for 0.3 s"), qPrintable(w.ErrorReason()));
+        configure(w, server, "/p.html");
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 2);
+        QVERIFY(!w.Busy());
+        QCOMPARE(rec.terminated, 0);
+        QVERIFY(tmpEntries().isEmpty());
     }
 
     void releaseShorterThanAnnouncedFails()
@@ -414,7 +468,8 @@ private slots:
         LoopbackServer::Reply cut = LoopbackServer::file(pattern(500));
         cut.announcedLength = 1000; // the server hangs up half-way
         server.setReply("/cut.bin", cut);
-        server.setReply("/p.html", LoopbackServer::page(infoPage("3.0", server.url("/cut.bin").toUtf8(), "cut.bin")));
+        server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", server.url("/cut.bin").toUtf8(), "cut.bin")));
         TupWebUpdate w;
         Recorder rec(w);
         configure(w, server, "/p.html");
@@ -665,10 +720,20 @@ private slots:
         Recorder rec(w);
         configure(w, server, "/p.html");
         w.Options = TupUpdateOptions(uoRunUpdate) | uoTerminate | uoOverwrite;
+        // The owner says no (its save question was cancelled): nothing starts.
+        rec.canTerminate = false;
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.log.last(), QStringLiteral("QueryTerminate"));
+        QCOMPARE(rec.terminated, 0);
+        QCOMPARE(rec.cannotExecute, 0);
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_marker));
+
+        rec.canTerminate = true;
         QVERIFY(w.CheckForUpdate());
         QCOMPARE(rec.cannotExecute, 0);
         QCOMPARE(rec.terminated, 1);
-        QCOMPARE(rec.log.last(), QStringLiteral("Terminate"));
+        QCOMPARE(rec.log.mid(rec.log.size() - 2), QStringList({ "QueryTerminate", "Terminate" }));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
         QCOMPARE(readAll(m_marker), QByteArray("/S|--target|here|"));
 
@@ -742,6 +807,24 @@ private slots:
         QVERIFY(tmpEntries().isEmpty());
         QVERIFY(!QFile::exists(m_root.filePath("escaped.sh")));
         QVERIFY(!QFile::exists(QFileInfo(m_root.path()).absolutePath() + "/escaped.sh"));
+
+        // An honest archive, but a link planted where it is unpacked, to somebody else's folder
+        // with files and subfolders: an error, and their folder stays whole.
+        server.setReply("/u.zip", LoopbackServer::file(makeZip({ { "install", markerScript(), 0755 } })));
+        const QString theirs = m_root.filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs + "/sub/deeper"));
+        writeFile(theirs + "/a.txt", "a");
+        writeFile(theirs + "/sub/deeper/b.txt", "b");
+        QVERIFY(QFile::link(theirs, m_tmp + "/BraxholmUpdate"));
+        QVERIFY(w.CheckForUpdate());
+        QCOMPARE(rec.errors, 2);
+        QVERIFY2(w.ErrorReason().contains("symbolic link"), qPrintable(w.ErrorReason()));
+        QCOMPARE(rec.terminated, 0);
+        QCOMPARE(readAll(theirs + "/a.txt"), QByteArray("a"));
+        QCOMPARE(readAll(theirs + "/sub/deeper/b.txt"), QByteArray("b"));
+        QCOMPARE(
+            QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
+        QVERIFY(QFileInfo(m_tmp + "/BraxholmUpdate").isSymLink());
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_marker));
     }

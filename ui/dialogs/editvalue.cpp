@@ -6,7 +6,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
+#include <QVariant>
 
 #include <cmath>
 #include <string>
@@ -14,6 +14,9 @@
 #include <vector>
 
 namespace {
+
+// The text SetEditValue last wrote into an edit: what a refused text gives way to.
+constexpr const char* kShownValue = "fendrixShownValue";
 
 // Items of a soil list: the ordinals 1..count-1 that `allowed` accepts, with their display texts.
 void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalSet* allowed, int selected,
@@ -39,36 +42,44 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
         platform::fireEvent(events->onChange, combo);
 }
 
-} // namespace
-
-TNumberFormat LocaleNumberFormat()
+// Writing a text never fires the edit's change handler.
+void setTextQuietly(QLineEdit* edit, const QString& text)
 {
-    const QLocale locale;
-    TNumberFormat format;
-    format.DecimalSeparator = locale.decimalPoint().toStdString();
-    format.ThousandsSeparator = locale.groupSeparator().toStdString();
-    return format;
+    platform::ControlEvents* events = platform::findControlEvents(edit);
+    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
+    edit->setText(text);
+    if (events)
+        events->onChange = std::move(saved);
 }
+
+} // namespace
 
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
 {
     if (std::isnan(Value)) {
         Edit->setText(QStringLiteral("N.A."));
+        Edit->setProperty(kShownValue, Edit->text());
         return;
     }
     const bool clamp = !NoClamp && !Edit->isReadOnly();
     const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
-    platform::ControlEvents* events = platform::findControlEvents(Edit);
-    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-    Edit->setText(QString::fromStdString(text));
-    if (events)
-        events->onChange = std::move(saved);
+    setTextQuietly(Edit, QString::fromStdString(text));
+    Edit->setProperty(kShownValue, Edit->text());
 }
 
 Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 {
-    const TFieldReading reading = ReadFieldText(platform::controlTag(Edit), Edit->text().toStdString(),
-        MinOverride, MaxOverride, LocaleNumberFormat());
+    const int tag = platform::controlTag(Edit);
+    TFieldReading reading
+        = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
+    const QVariant shown = Edit->property(kShownValue);
+    if (reading.NotANumber && shown.isValid()) {
+        // Text that is no number (pasted or dropped in) is refused: the edit shows its value again
+        // and nothing changes.
+        setTextQuietly(Edit, shown.toString());
+        reading
+            = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
+    }
     if (reading.Rewrite)
         SetEditValue(Edit, false, reading.Value);
     return reading.Value;

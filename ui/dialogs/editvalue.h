@@ -3,23 +3,21 @@
 // row and the bar-size lists. The text rules (parsing, clamping, formatting) are the model's;
 // these functions apply them to real controls with the locale's separators.
 #include "model/lptypes.h"
+#include "platform/qt/numberformat.h"
 
 class QComboBox;
 class QLineEdit;
 class TLayer;
-struct TNumberFormat;
-
-// The separators of the current locale.
-TNumberFormat LocaleNumberFormat();
 
 // Shows Value in Edit with the decimals of its Tag's row (2 for a Tag outside 1..77), clamped to
 // the row unless NoClamp is set or the edit is read-only; NaN shows "N.A.". The edit's change
 // handler is detached while the text is written, so writing never starts a commit.
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
 
-// Reads Edit's number (thousands separators ignored, text that is not a number reads 0), clamps
-// it to its Tag's row when both overrides are 0, else to the non-zero overrides, and rewrites
-// the edit when the value changed.
+// Reads Edit's number (thousands separators only where they group digits by three), clamps it
+// to its Tag's row when both overrides are 0, else to the non-zero overrides, and rewrites the
+// edit when the value changed. Text that is not a number is refused: the edit goes back to the
+// value SetEditValue last showed in it (when it never showed one, the text reads 0).
 Extended GetEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
 
 // The soil lists of a layer row. Each item carries its ordinal as its data; the layer's value is

@@ -28,11 +28,22 @@ QString TFileDialog::QtFilter() const
     // Pairs of description and patterns; the description already names the patterns.
     const QStringList parts = Filter.split(QLatin1Char('|'));
     QStringList filters;
+    // File names are case-sensitive here: a pattern also matches the name in capitals, and "*.*"
+    // (any file) is "*", which also matches a name without an extension.
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts.at(i + 1);
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QStringList matched;
+        const QStringList given = patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const QString& pattern : given)
+            matched << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
+        for (const QString& pattern : given) {
+            const QString upper = pattern.toUpper();
+            if (!matched.contains(upper) && pattern != QLatin1String("*.*"))
+                matched << upper;
+        }
         const QString description = parts.at(i).section(QLatin1Char('('), 0, 0).trimmed();
-        filters << description + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
+        filters << description + QStringLiteral(" (") + matched.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

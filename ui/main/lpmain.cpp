@@ -30,6 +30,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -152,7 +153,7 @@ TfrmLPMain::TfrmLPMain(QWidget* parent)
 
 TfrmLPMain::~TfrmLPMain()
 {
-    SetUpdateTerminateHook({});
+    SetUpdateTerminateHook({}, {});
     qApp->removeEventFilter(this);
     platform::runGuarded([this] { FormDestroy(); });
 }
@@ -368,6 +369,9 @@ void TfrmLPMain::createLoadsBlock(QWidget* parent)
     PageControl1->setIconSize(QSize(24, 24));
     PageControl1->setDocumentMode(false);
     column->addWidget(PageControl1, 1);
+    // Clicking a tab takes the focus, as leaving any input does: what is being typed is committed
+    // before the pass of the tab change writes the model back into the window.
+    PageControl1->tabBar()->setFocusPolicy(Qt::StrongFocus);
 
     struct Page {
         QWidget** target;
@@ -474,18 +478,7 @@ void TfrmLPMain::createLoadingTab()
     imgSuSigmaV->hide();
 
     // The drawing of the pile in the soil takes the rest of the page.
-    Image1 = new QLabel(p);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFrameShape(QFrame::StyledPanel);
-    Image1->setAlignment(Qt::AlignCenter);
-    Image1->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image1, platform::windowColor());
-    Image1->setGeometry(620, 4, kDesignPageWidth - 620 - 8, kDesignPageHeight - 8);
-    platform::setAnchors(Image1, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton1 = speedButton(p, "SpeedButton1", QStringLiteral("zoom"), kDesignPageWidth - 8 - 24, 6, 22);
-    SpeedButton1->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton1, platform::akTop | platform::akRight);
-    SpeedButton1->raise();
+    sectionPicture(p, "Image1", "SpeedButton1", 620, Image1, SpeedButton1);
 }
 
 void TfrmLPMain::createPileTab()
@@ -610,18 +603,7 @@ void TfrmLPMain::createPileTab()
     Label222->setFont(link);
     platform::setFontColor(Label222, platform::colorFromBgr(platform::clBlue));
 
-    Image2 = new QLabel(p);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setFrameShape(QFrame::StyledPanel);
-    Image2->setAlignment(Qt::AlignCenter);
-    Image2->setCursor(Qt::PointingHandCursor);
-    platform::setControlColor(Image2, platform::windowColor());
-    Image2->setGeometry(660, 4, kDesignPageWidth - 660 - 8, kDesignPageHeight - 8);
-    platform::setAnchors(Image2, platform::akLeft | platform::akTop | platform::akRight | platform::akBottom);
-    SpeedButton3 = speedButton(p, "SpeedButton3", QStringLiteral("zoom"), kDesignPageWidth - 8 - 24, 6, 22);
-    SpeedButton3->setToolTip(QStringLiteral("Enlarge"));
-    platform::setAnchors(SpeedButton3, platform::akTop | platform::akRight);
-    SpeedButton3->raise();
+    sectionPicture(p, "Image2", "SpeedButton3", 660, Image2, SpeedButton3);
 }
 
 void TfrmLPMain::createLayerBlock(QWidget* parent)
@@ -870,9 +852,8 @@ void TfrmLPMain::bindInputHandlers()
         platform::controlEvents(b).onClick = [this](QObject* s) { RadioButton1Click(s); };
     platform::controlEvents(chkUseReinforcement).onClick
         = [this](QObject* s) { chkUseReinforcementClick(s); };
-    // The project block commits like any input, except the job number, which reaches the model
-    // with the next commit of another input.
-    for (QWidget* w : std::initializer_list<QWidget*> { Edit10, Edit11, Edit31, DateTimePicker1 }) {
+    // The project block commits like any input.
+    for (QWidget* w : std::initializer_list<QWidget*> { Edit9, Edit10, Edit11, Edit31, DateTimePicker1 }) {
         platform::controlEvents(w).onChange = change;
         platform::controlEvents(w).onExit = exitCommon;
     }
@@ -904,15 +885,14 @@ void TfrmLPMain::FormCreate()
 
     LPData = std::make_unique<TLPData>();
 
-    // A started update ends the program; unsaved work gets the save question first, and Cancel
-    // keeps the program (and the work) open.
-    SetUpdateTerminateHook([this] {
-        if (!AskSaveChanges())
-            return;
-        m_ending = true;
-        if (close())
-            QCoreApplication::quit();
-    });
+    // An update ends the program; unsaved work gets the save question before the new version
+    // starts, and Cancel abandons the update, keeping the program and the work.
+    SetUpdateTerminateHook([this] { return AskSaveChanges(); },
+        [this] {
+            m_ending = true;
+            if (close())
+                QCoreApplication::quit();
+        });
 
     // Failing to create the project folder ends the creation with its message; the window stays.
     platform::runGuarded([this] {
@@ -1029,8 +1009,9 @@ void TfrmLPMain::SetEditRightAligned(QLineEdit* Edit)
 void TfrmLPMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    // Restoring from the task bar is not a new showing.
-    if (!event->spontaneous() || !m_shownOnce) {
+    // Only the first showing starts the program's work: showing the window again (after hiding
+    // it, or restoring it from the task bar) keeps the project as it is.
+    if (!m_shownOnce) {
         m_shownOnce = true;
         platform::runGuarded([this] { FormShow(); });
     }
@@ -1087,6 +1068,11 @@ bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
         bool handled = false;
         platform::runGuarded(
             [&] { handled = FormMouseWheel(wheel->angleDelta().y(), wheel->globalPosition().toPoint()); });
+        // A list (or the date picker) turns with the wheel only while the user is in it: a wheel
+        // passing over it must not change the units or the head condition.
+        auto* control = static_cast<QWidget*>(watched);
+        if (!handled && (qobject_cast<QComboBox*>(control) || qobject_cast<QAbstractSpinBox*>(control)))
+            return !control->hasFocus();
         return handled;
     }
     return false;

@@ -600,20 +600,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Counts the form passes in progress (see passRunning).
+    // Counts the form passes in progress (see passRunning). The pictures asked for while a pass
+    // runs are drawn once, when the outermost pass ends.
     class PassScope {
     public:
-        explicit PassScope(int& depth)
-            : m_depth(depth)
+        explicit PassScope(TfrmLPMain& window)
+            : m_window(window)
         {
-            ++m_depth;
+            ++m_window.m_passDepth;
         }
-        ~PassScope() { --m_depth; }
+        ~PassScope();
         PassScope(const PassScope&) = delete;
         PassScope& operator=(const PassScope&) = delete;
 
     private:
-        int& m_depth;
+        TfrmLPMain& m_window;
     };
 
     void createActions();
@@ -657,14 +658,19 @@ private:
     void showLogoPicture();
     void showLessOrMoreData();
     void drawProfiles();
+    // drawProfiles now, or when the running form pass ends.
+    void requestProfiles();
     void writeConcreteRows();
     void writeTimberBoxes();
     void writeSteelResults();
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
-    // The colour and hatch dialog on a layer; true when the user chose.
-    bool chooseLayerColour(TLayer& Layer);
+    // Marks the project modified and commits after layers were added, removed, moved or recoloured.
+    void commitLayerChange();
+    // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
+    // the row still holds a layer.
+    bool chooseLayerColour(int Index);
     bool passRunning() const { return m_passDepth > 0; }
     bool tabShown(QWidget* Tab) const;
 
@@ -677,6 +683,7 @@ private:
     std::uint8_t m_lastCyclic = 0; // cyclic flag last applied to the layers
     std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass
     int m_passDepth = 0; // a form pass is running: focus moves it causes commit nothing
+    bool m_profilesAsked = false; // drawProfiles is due when the running pass ends
     std::shared_ptr<TJpegGraphic> m_logoPicture;
     std::unique_ptr<TFileDialog> m_od;
     std::unique_ptr<TFileDialog> m_sd;

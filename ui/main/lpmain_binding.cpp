@@ -112,7 +112,7 @@ bool TfrmLPMain::tabShown(QWidget* Tab) const
 
 void TfrmLPMain::FormToData()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
@@ -328,7 +328,7 @@ void TfrmLPMain::readConcreteInputs()
 
 void TfrmLPMain::DataToForm()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
@@ -361,12 +361,14 @@ void TfrmLPMain::DataToForm()
         }
     };
     follow(first.Pu, m_case1Pu, 1.2L * d.DownwardLoad, platform::controlTag(EditPu[0]));
+    // The section is symmetric: the largest moment and shear count by their magnitudes (a fixed
+    // head's largest moment is negative).
     Extended moment = 0;
     d.MaxMomentNode(moment);
-    follow(first.Mu, m_case1Mu, 1.6L * moment, platform::controlTag(EditMu[0]));
+    follow(first.Mu, m_case1Mu, 1.6L * std::fabs(moment), platform::controlTag(EditMu[0]));
     Extended shear = 0;
     d.MaxShearNode(shear);
-    follow(first.Vu, m_case1Vu, 1.6L * shear, platform::controlTag(EditVu[0]));
+    follow(first.Vu, m_case1Vu, 1.6L * std::fabs(shear), platform::controlTag(EditVu[0]));
 
     // Project block.
     Edit10->setText(QString::fromStdString(d.Organization));
@@ -484,7 +486,7 @@ void TfrmLPMain::DataToForm()
             l->clear();
     }
 
-    drawProfiles();
+    requestProfiles();
     RebuildLayerPanels();
 
     Modified = wasModified;
@@ -569,7 +571,7 @@ void TfrmLPMain::writeConcreteRows()
         CheckPuCapacity(EditMall[n], EditPu[n]);
     }
 
-    const auto utilisation = [&](QLabel* const* labels, Extended capacity, Extended TLoadCase::*load) {
+    const auto utilisation = [&](QLabel* const* labels, Extended capacity, auto load) {
         for (int n = 0; n < kLoadCaseCount; ++n) {
             labels[n]->setText(QStringLiteral("-"));
             platform::setFontColor(labels[n], textColour(false));
@@ -579,13 +581,14 @@ void TfrmLPMain::writeConcreteRows()
         for (int n = 0; n < kLoadCaseCount; ++n) {
             if (!labels[n]->isEnabled())
                 continue;
-            const Extended ratio = d.LoadCases[n].*load / capacity;
+            const Extended ratio = load(d.LoadCases[n]) / capacity;
             labels[n]->setText(percentText(ratio));
             platform::setFontColor(labels[n], textColour(percentFails(ratio)));
         }
     };
-    utilisation(LabPutil, d.P0, &TLoadCase::Pu);
-    utilisation(LabVutil, d.ShearCapacity, &TLoadCase::Vu);
+    utilisation(LabPutil, d.P0, [](const TLoadCase& c) { return c.Pu; });
+    // A shear counts by its magnitude, as the moment does.
+    utilisation(LabVutil, d.ShearCapacity, [](const TLoadCase& c) { return std::fabs(c.Vu); });
 
     // The copies on the Results tab.
     for (int n = 0; n < kLoadCaseCount; ++n) {

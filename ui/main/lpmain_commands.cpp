@@ -52,20 +52,20 @@ void TfrmLPMain::createFileDialogs()
 
 bool TfrmLPMain::AskSaveChanges()
 {
-    if (Modified) {
-        switch (platform::messageDlg(kSaveQuestion, platform::MessageKind::Confirmation,
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this)) {
-        case QMessageBox::Yes:
-            ASave->trigger();
-            break;
-        case QMessageBox::No:
-            SetModified(false);
-            break;
-        default:
-            break;
-        }
+    if (!Modified)
+        return true;
+    switch (platform::messageDlg(kSaveQuestion, platform::MessageKind::Confirmation,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this)) {
+    case QMessageBox::Yes:
+        ASave->trigger();
+        return !Modified;
+    case QMessageBox::No:
+        // The work stays marked as unsaved: the command may still stop (a cancelled file
+        // dialog), and only the command that replaces the project clears the mark.
+        return true;
+    default:
+        return false;
     }
-    return !Modified;
 }
 
 void TfrmLPMain::ActionList1Execute(QAction* Action)
@@ -100,8 +100,12 @@ void TfrmLPMain::ANewExecute()
             SetEditRightAligned(e);
         }
     }
-    DataToForm();
-    FormToData();
+    {
+        // One drawing of the pictures for the two passes.
+        const PassScope pass(*this);
+        DataToForm();
+        FormToData();
+    }
     SetModified(false);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
     if (isVisible()) {
@@ -171,6 +175,9 @@ void TfrmLPMain::AOpenExecute()
         if (LPData->IsConcrete())
             LPData->CalcReinforcedConcrete();
         DataToForm();
+        // A stored value outside its field's limits is shown clamped: the model takes what the
+        // window shows, so that the calculation and the report use the same inputs.
+        FormToData();
         SetModified(false);
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
         showLessOrMoreData();
@@ -213,8 +220,16 @@ void TfrmLPMain::ASaveAsExecute()
     SD().FileName = FileName.isEmpty() ? QStringLiteral("*.fdx") : FileName;
     if (!SD().Execute(this))
         return;
+    // A file that cannot be written leaves the project's name, caption and mark as they were.
+    const QString previous = FileName;
     FileName = SD().FileName;
-    ASave->trigger();
+    try {
+        ActionList1Execute(ASave);
+        ASaveExecute();
+    } catch (...) {
+        FileName = previous;
+        throw;
+    }
     UpdateCaption();
 }
 

@@ -79,8 +79,8 @@ void TfrmLPMain::designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& c
         *unit = label(p, unitName, QString::fromUtf8(unitText), c.unit, rowTop(r), c.unitWidth);
 }
 
-// The section drawing of a design tab, filling the page right of its inputs, with its enlarge
-// button in the corner.
+// The drawing of a tab (the pile in the soil, or a design tab's section), filling the page right
+// of its inputs, with its enlarge button in the corner.
 void TfrmLPMain::sectionPicture(
     QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image, QToolButton*& zoom)
 {
@@ -252,10 +252,10 @@ void TfrmLPMain::createConcreteTab()
         return l;
     };
     head("lblCaseHead", QStringLiteral("#"), 0);
-    Label149 = head("Label149", QStringLiteral("Pu\rkip"), 1);
-    Label150 = head("Label150", QStringLiteral("Mu\rk-ft"), 2);
-    Label163 = head("Label163", QStringLiteral("Vu\rkip"), 3);
-    Label160 = head("Label160", QStringLiteral("M all\rk-ft"), 4);
+    Label149 = head("Label149", QStringLiteral("Pu\nkip"), 1);
+    Label150 = head("Label150", QStringLiteral("Mu\nk-ft"), 2);
+    Label163 = head("Label163", QStringLiteral("Vu\nkip"), 3);
+    Label160 = head("Label160", QStringLiteral("M all\nk-ft"), 4);
     head("lblPutilHead", QStringLiteral("P util."), 5);
     head("lblMutilHead", QStringLiteral("M util."), 6);
     head("lblVutilHead", QStringLiteral("V util."), 7);
@@ -292,40 +292,48 @@ void TfrmLPMain::createConcreteTab()
 void TfrmLPMain::createTimberTab()
 {
     QWidget* p = TabSheet7;
-    const DesignColumns a { 8, 140, 150, 65, 219, 35 };
     const auto row = [&](auto&&... args) { designRow(p, args...); };
-    row(a, 0, Label151, "Label151", "Load Duration Factor", Edit61, "Edit61", 71, nullptr, "", "");
-    Label154 = label(p, "Label154", QStringLiteral("Reference Design Values Parallel to Grain"), a.caption,
-        rowTop(1), 270);
-    makeBold(Label154);
-    row(a, 2, Label171, "Label171", "Bending", Edit62, "Edit62", 72, &Label172, "Label172", "psi");
-    row(a, 3, Label173, "Label173", "Shear", Edit63, "Edit63", 73, &Label174, "Label174", "psi");
-    row(a, 4, Label175, "Label175", "Compression", Edit64, "Edit64", 74, &Label176, "Label176", "psi");
-    Label183 = label(p, "Label183", QStringLiteral("Member Sections"), a.caption, rowTop(5), 200);
-    makeBold(Label183);
+    const auto heading = [&](QLabel*& l, const char* name, const char* text, int left, int r) {
+        l = label(p, name, QString::fromUtf8(text), left, rowTop(r));
+        makeBold(l);
+        l->resize(l->sizeHint().width(), l->height());
+    };
+    // Left: the factors that adjust the reference values, the load duration factor (entered)
+    // first, and the member. The hint of the load duration factor opens to its right, over the
+    // inputs of the reference values, never over a heading.
+    const DesignColumns a { 8, 190, 200, 65, 269, 35 };
+    heading(Label190, "Label190", "Adjustment Factors", a.caption, 0);
+    row(a, 1, Label151, "Label151", "Load Duration Factor", Edit61, "Edit61", 71, nullptr, "", "");
+    row(a, 2, Label184, "Label184", "Size Factor for Fb", Edit68, "Edit68", 75, nullptr, "", "");
+    row(a, 3, Label186, "Label186", "Wet Service Factor for Fc", Edit69, "Edit69", 75, nullptr, "", "");
+    row(a, 4, Label188, "Label188", "Condition Treatment (round only)", Edit70, "Edit70", 75, nullptr, "",
+        "");
+    heading(Label183, "Label183", "Member Sections", a.caption, 5);
     row(a, 6, Label177, "Label177", "Depth", Edit65, "Edit65", 2, &Label178, "Label178", "in");
     row(a, 7, Label179, "Label179", "Breadth", Edit66, "Edit66", 2, &Label180, "Label180", "in");
-    row(a, 8, Label181, "Label181", "Section Modulus", Edit67, "Edit67", 75, &Label182, "Label182", "in^3");
-    for (QLineEdit* e : { Edit65, Edit66, Edit67 })
+    // A section modulus in mm^3 has up to eleven digits before its three decimals.
+    const DesignColumns modulus { a.caption, a.captionWidth, a.control, 110, a.control + 114, 40 };
+    row(modulus, 8, Label181, "Label181", "Section Modulus", Edit67, "Edit67", 75, &Label182, "Label182",
+        "in^3");
+    for (QLineEdit* e : { Edit65, Edit66, Edit67, Edit68, Edit69, Edit70 })
         makeReadOnly(e);
     Edit61->setToolTip(
         QStringLiteral("Load duration factor CD: 0.9 permanent, 1.0 ten years, 1.15 two months, "
                        "1.25 seven days, 1.6 wind or earthquake"));
 
-    const DesignColumns b { 300, 190, 495, 65, 630, 40 };
-    Label190 = label(p, "Label190", QStringLiteral("Adjustment Factors"), b.caption, rowTop(0), 200);
-    makeBold(Label190);
-    row(b, 1, Label184, "Label184", "Size Factor for Fb", Edit68, "Edit68", 75, nullptr, "", "");
-    row(b, 2, Label186, "Label186", "Wet Service Factor for Fc", Edit69, "Edit69", 75, nullptr, "", "");
-    row(b, 3, Label188, "Label188", "Condition Treatment (round only)", Edit70, "Edit70", 75, nullptr, "",
-        "");
-    Label194 = label(p, "Label194", QStringLiteral("Analysis"), b.caption, rowTop(4), b.captionWidth);
+    // Right: the reference values (entered) and the analysis.
+    const DesignColumns b { 370, 190, 565, 65, 634, 40 };
+    heading(Label154, "Label154", "Reference Design Values Parallel to Grain", b.caption, 0);
+    row(b, 1, Label171, "Label171", "Bending", Edit62, "Edit62", 72, &Label172, "Label172", "psi");
+    row(b, 2, Label173, "Label173", "Shear", Edit63, "Edit63", 73, &Label174, "Label174", "psi");
+    row(b, 3, Label175, "Label175", "Compression", Edit64, "Edit64", 74, &Label176, "Label176", "psi");
+    heading(Label194, "Label194", "Analysis", b.caption, 4);
     Label197 = label(p, "Label197", QStringLiteral("Adjusted"), b.control, rowTop(4), b.controlWidth);
     Label198 = label(p, "Label198", QStringLiteral("Actual"), b.control + 70, rowTop(4), b.controlWidth);
-    for (QLabel* l : { Label194, Label197, Label198 })
+    for (QLabel* l : { Label197, Label198 }) {
         makeBold(l);
-    Label197->setAlignment(Qt::AlignCenter);
-    Label198->setAlignment(Qt::AlignCenter);
+        l->setAlignment(Qt::AlignCenter);
+    }
     const auto pair = [&](int r, QLabel*& cap, const char* capName, const char* text, QLineEdit*& adjusted,
                           const char* adjustedName, QLineEdit*& actual, const char* actualName, QLabel*& unit,
                           const char* unitName) {
@@ -342,8 +350,6 @@ void TfrmLPMain::createTimberTab()
     Label195 = label(p, "Label195", QStringLiteral("Combined Bending and Axial Compr."), b.caption, rowTop(8),
         b.captionWidth);
     Edit74 = resultEdit(p, "Edit74", 75, b.control, rowTop(8), b.controlWidth);
-    for (QLineEdit* e : { Edit68, Edit69, Edit70 })
-        makeReadOnly(e);
 }
 
 void TfrmLPMain::createResultsTab()
@@ -419,10 +425,10 @@ void TfrmLPMain::createResultsTab()
         return l;
     };
     head("lblCaseHeadb", QStringLiteral("#"), 0);
-    Label37 = head("Label37", QStringLiteral("Pu\rkip"), 1);
-    Label38 = head("Label38", QStringLiteral("Mu\rk-ft"), 2);
-    Label42 = head("Label42", QStringLiteral("Vu\rkip"), 3);
-    Label40 = head("Label40", QStringLiteral("M all\rk-ft"), 4);
+    Label37 = head("Label37", QStringLiteral("Pu\nkip"), 1);
+    Label38 = head("Label38", QStringLiteral("Mu\nk-ft"), 2);
+    Label42 = head("Label42", QStringLiteral("Vu\nkip"), 3);
+    Label40 = head("Label40", QStringLiteral("M all\nk-ft"), 4);
     head("lblPutilHeadb", QStringLiteral("P util."), 5);
     head("lblMutilHeadb", QStringLiteral("M util."), 6);
     head("lblVutilHeadb", QStringLiteral("V util."), 7);

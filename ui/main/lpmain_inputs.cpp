@@ -71,9 +71,14 @@ void TfrmLPMain::ShowFieldHint(QWidget* Control, const QString& Text)
         m_hintWindow->hide();
         return;
     }
+    // As wide as the text needs up to 370 pixels, and as many lines as that takes.
     m_hintWindow->setText(Text);
-    m_hintWindow->setMaximumWidth(370);
-    m_hintWindow->adjustSize();
+    const QMargins margins = m_hintWindow->contentsMargins();
+    const int extra = 2 * m_hintWindow->margin() + margins.left() + margins.right() + 2;
+    const QRect text = m_hintWindow->fontMetrics().boundingRect(
+        QRect(0, 0, 370 - extra, 10000), Qt::AlignLeft | Qt::TextWordWrap, Text);
+    m_hintWindow->resize(text.width() + extra,
+        text.height() + 2 * m_hintWindow->margin() + margins.top() + margins.bottom() + 2);
     m_hintWindow->move(Control->mapToGlobal(QPoint(Control->width(), 0)));
     m_hintWindow->show();
 }
@@ -287,10 +292,10 @@ void TfrmLPMain::SetUnitCaptions()
         unit(l, "ft", "m");
     for (QLabel* l : { Label145, Label135, Label137 })
         unit(l, "in", "mm");
-    unit(Label149, "Pu\rkip", "Pu\rKN");
-    unit(Label150, "Mu\rk-ft", "Mu\rKN.m");
-    unit(Label163, "Vu\rkip", "Vu\rKN");
-    unit(Label160, "M all\rk-ft", "M all\rKN.m");
+    unit(Label149, "Pu\nkip", "Pu\nKN");
+    unit(Label150, "Mu\nk-ft", "Mu\nKN.m");
+    unit(Label163, "Vu\nkip", "Vu\nKN");
+    unit(Label160, "M all\nk-ft", "M all\nKN.m");
     for (QLabel* l : { Label172, Label174, Label176, Label187, Label191, Label193 })
         unit(l, "psi", "MPa");
     for (QLabel* l : { Label178, Label180 })

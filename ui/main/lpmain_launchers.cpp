@@ -28,8 +28,29 @@
 
 #include <exception>
 
+TfrmLPMain::PassScope::~PassScope()
+{
+    if (--m_window.m_passDepth == 0 && m_window.m_profilesAsked) {
+        try {
+            m_window.drawProfiles();
+        } catch (const std::exception&) {
+            // A picture that cannot be drawn keeps what it showed.
+        }
+    }
+}
+
+void TfrmLPMain::requestProfiles()
+{
+    // Refilling the layer rows asks once per row; the pictures are drawn once per refresh.
+    if (passRunning())
+        m_profilesAsked = true;
+    else
+        drawProfiles();
+}
+
 void TfrmLPMain::drawProfiles()
 {
+    m_profilesAsked = false;
     const TLPData& d = *LPData;
     TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
     if (Image2->size() == Image1->size())
@@ -87,8 +108,12 @@ void TfrmLPMain::SpeedButton1Click(QObject* Sender)
 
 void TfrmLPMain::SpeedButton2Click()
 {
-    if (ShowFactorOfSafetyCalc(*LPData, this))
-        DataToForm();
+    if (!ShowFactorOfSafetyCalc(*LPData, this))
+        return;
+    // The new factors are inputs like typed ones: shown, then committed and calculated.
+    SetModified(true);
+    DataToForm();
+    FormToData();
 }
 
 void TfrmLPMain::SpeedButton4Click(QObject* Sender)
@@ -116,8 +141,10 @@ void TfrmLPMain::SpeedButton12Click()
         accepted = ShowUserDefinedI(*LPData, this);
     else if (tabShown(TabSheet5))
         accepted = ShowUserDefinedO(*LPData, this);
-    if (accepted)
+    if (accepted) {
+        SetModified(true);
         FormToData();
+    }
 }
 
 void TfrmLPMain::Label56Click(QObject* Sender)
@@ -161,24 +188,30 @@ void TfrmLPMain::Label222Click()
     platform::shellOpen(BoredPilePageAddress());
 }
 
-bool TfrmLPMain::chooseLayerColour(TLayer& Layer)
+bool TfrmLPMain::chooseLayerColour(int Index)
 {
-    std::int32_t colour = Layer.Colour;
-    auto hatch = static_cast<TBrushStyle>(Layer.Hatch);
+    if (!LPData || Index < 0 || Index >= LPData->Layers.Count())
+        return false;
+    std::int32_t colour = LPData->Layers[Index]->Colour;
+    auto hatch = static_cast<TBrushStyle>(LPData->Layers[Index]->Hatch);
     if (!ShowColorSelect(colour, hatch, this))
         return false;
-    Layer.Colour = colour;
-    Layer.Hatch = hatch;
+    // Events keep running while the dialog is open, and the layer list may have changed
+    // meanwhile: the choice goes to the layer now in that row, and nowhere when the row is gone.
+    if (!LPData || Index >= LPData->Layers.Count())
+        return false;
+    TLayer* layer = LPData->Layers[Index];
+    layer->Colour = colour;
+    layer->Hatch = hatch;
     return true;
 }
 
 void TfrmLPMain::PierMatBtn1Click(QObject* Sender)
 {
     TLayer* layer = layerOfSender(Sender);
-    if (layer && EditLayerMaterial(*layer, *LPData, this)) {
-        drawProfiles();
-        SetModified(true);
-    }
+    // The layer's own pile values feed the analysis: an accepted dialog is an input change.
+    if (layer && EditLayerMaterial(*layer, *LPData, this))
+        commitLayerChange();
 }
 
 void TfrmLPMain::bindDesignHandlers()

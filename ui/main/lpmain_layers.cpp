@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -64,6 +65,16 @@ QWidget* CreateControl(QWidget* source, QWidget* parent)
     if (qobject_cast<QToolButton*>(source))
         return new QToolButton(parent);
     throw std::runtime_error("Missing class in IF statement (function CreateControl())");
+}
+
+// The last layer reaches down to the pile tip: its thickness is what the others leave of the
+// pile, never below 0. It is derived, not entered, so neither the edit's limits nor its text apply.
+Extended tipLayerThickness(const TLPData& data)
+{
+    Extended others = 0;
+    for (int i = 0; i + 1 < data.Layers.Count(); ++i)
+        others += data.Layers[i]->Thickness;
+    return std::max<Extended>(data.PileLength - others, 0);
 }
 
 bool looseOrSoft(int consistency)
@@ -176,7 +187,7 @@ void TfrmLPMain::AddLayer(TLayer* Layer)
 
 void TfrmLPMain::RebuildLayerPanels()
 {
-    const PassScope pass(m_passDepth);
+    const PassScope pass(*this);
     const TLayerList& layers = LPData->Layers;
     const int count = layers.Count();
     int rows = 0;
@@ -233,19 +244,15 @@ void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
     }
     if (auto* length = rowControl<QLineEdit>(panel, QStringLiteral("Length"), n)) {
         const bool last = n == layers.Count();
-        if (last) {
-            // The last layer reaches down to the pile tip.
-            Extended others = 0;
-            for (int i = 0; i + 1 < layers.Count(); ++i)
-                others += layers[i]->Thickness;
-            Layer->Thickness = LPData->PileLength - others;
-        }
+        if (last)
+            Layer->Thickness = tipLayerThickness(*LPData);
         length->setEnabled(!last);
-        SetEditValue(length, false, Layer->Thickness);
+        SetEditValue(length, last, Layer->Thickness);
     }
     if (auto* range = rowControl<QLabel>(panel, QStringLiteral("Range"), n)) {
-        range->setText(QString::number(static_cast<double>(Layer->Top()), 'g', 15) + QLatin1Char('-')
-            + QString::number(static_cast<double>(Layer->Bottom()), 'g', 15));
+        range->setText(QString::fromStdString(FormatGeneral(Layer->Top(), LocaleNumberFormat()))
+            + QLatin1Char('-')
+            + QString::fromStdString(FormatGeneral(Layer->Bottom(), LocaleNumberFormat())));
     }
     const auto show = [&](const char* base, Extended value) {
         if (auto* edit = rowControl<QLineEdit>(panel, QLatin1String(base), n))
@@ -299,7 +306,9 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
         = static_cast<TUSCS>(selectedOrdinal(rowControl<QComboBox>(panel, QStringLiteral("USCS"), n)));
     Layer->Consistency = static_cast<TConsistency>(
         selectedOrdinal(rowControl<QComboBox>(panel, QStringLiteral("Consistency"), n)));
-    if (QLineEdit* e = edit("Length"))
+    if (n == layers.Count())
+        Layer->Thickness = tipLayerThickness(*LPData);
+    else if (QLineEdit* e = edit("Length"))
         Layer->Thickness = GetEditValue(e);
 
     if (QLineEdit* e = edit("SPTFieldN")) {
@@ -373,6 +382,9 @@ void TfrmLPMain::MatType1Change(QObject* Sender)
         FillUSCSCombo(uscs, *layer);
     if (auto* consistency = rowControl<QComboBox>(panel, QStringLiteral("Consistency"), n))
         FillConsistencyCombo(consistency, *layer);
+    // The user's choice is committed at once, as any list's is; a row being filled is not.
+    if (!passRunning())
+        FormToData();
 }
 
 void TfrmLPMain::MatType1Exit(QObject* /*Sender*/)
@@ -405,7 +417,7 @@ void TfrmLPMain::Consistency1Change(QObject* Sender)
         layer->SGReactBottom = layer->DefaultSubgradeReaction();
     FillLayerPanel(layer, true);
     PanelToLayer(layer);
-    drawProfiles();
+    requestProfiles();
     if (index + 1 < layers.Count()) {
         layers[index + 1]->SGReactTop = layer->SGReactBottom;
         FillLayerPanel(layers[index + 1], true);
@@ -452,20 +464,23 @@ void TfrmLPMain::UpBtn1Click(QObject* Sender)
         return;
     TLayerList& layers = LPData->Layers;
     const int n = layers.IndexOf(layer) + 1;
-    SetModified(true);
+    bool changed = false;
     switch (platform::controlTag(Sender)) {
     case 1:
-        if (n > 1)
+        changed = n > 1;
+        if (changed)
             layers.Move(n - 1, n - 2);
         break;
     case 2:
-        if (n < layers.Count())
+        changed = n < layers.Count();
+        if (changed)
             layers.Move(n - 1, n);
         break;
     case 3:
-        if (platform::messageDlg(QStringLiteral("Are you sure you want to remove a layer?"),
-                platform::MessageKind::Confirmation, QMessageBox::Yes | QMessageBox::No, this)
-            == QMessageBox::Yes) {
+        changed = platform::messageDlg(QStringLiteral("Are you sure you want to remove a layer?"),
+                      platform::MessageKind::Confirmation, QMessageBox::Yes | QMessageBox::No, this)
+            == QMessageBox::Yes;
+        if (changed) {
             layers.Delete(n - 1);
             while (layers.Count() < kMinLayers)
                 layers.AddLayer();
@@ -473,13 +488,14 @@ void TfrmLPMain::UpBtn1Click(QObject* Sender)
         }
         break;
     case 4:
-        if (chooseLayerColour(*layer))
-            FormToData();
+        changed = chooseLayerColour(n - 1);
         break;
     default:
         break;
     }
     RebuildLayerPanels();
+    if (changed)
+        commitLayerChange();
 }
 
 void TfrmLPMain::SpeedButton11Click()
@@ -490,6 +506,15 @@ void TfrmLPMain::SpeedButton11Click()
     layers.AddLayer();
     SpeedButton11->setEnabled(layers.Count() < kMaxLayers);
     RebuildLayerPanels();
+    commitLayerChange();
+}
+
+void TfrmLPMain::commitLayerChange()
+{
+    // The layers differ from those last calculated: like any input change, the project is
+    // marked and the rows, read in their new order, are calculated.
+    SetModified(true);
+    FormToData();
 }
 
 void TfrmLPMain::showLessOrMoreData()

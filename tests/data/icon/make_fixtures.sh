@@ -16,7 +16,16 @@ def transparent(x, y, size):
     # The top-left quarter is transparent.
     return x < size // 2 and y < size // 2
 
-def image(size, bits):
+def alpha(x, y, size):
+    # 32-bit images: clear in the top-left quarter, half covered in the rows of the middle
+    # eighth, opaque elsewhere.
+    if transparent(x, y, size):
+        return 0
+    return 128 if size * 7 // 16 <= y < size * 9 // 16 else 255
+
+def image(size, bits, under_mask='black', mask_rows=True, mask=transparent):
+    # under_mask: what the colour bits hold where the mask is set, black or the pixel's own
+    # colour (as many tools leave it). mask_rows False: a DIB of the plain height, no mask.
     colors = []
     if bits <= 8:
         n = 1 << bits
@@ -29,11 +38,15 @@ def image(size, bits):
     for y in reversed(range(size)):
         row = bytearray(stride)
         for x in range(size):
-            if bits == 24:
-                r, g, b = (0, 0, 0) if transparent(x, y, size) else rgb(x, y, size)
+            black = under_mask == 'black' and transparent(x, y, size)
+            if bits == 32:
+                r, g, b = rgb(x, y, size)
+                row[4 * x:4 * x + 4] = bytes((b, g, r, alpha(x, y, size)))
+            elif bits == 24:
+                r, g, b = (0, 0, 0) if black else rgb(x, y, size)
                 row[3 * x:3 * x + 3] = bytes((b, g, r))
             else:
-                v = 0 if transparent(x, y, size) else index(x, y)
+                v = 0 if black else index(x, y)
                 if bits == 8:
                     row[x] = v
                 elif bits == 4:
@@ -42,24 +55,27 @@ def image(size, bits):
                     row[x >> 3] |= v << (7 - (x & 7))
         rows += bytes(row)
     mask_stride = ((size + 31) // 32) * 4
-    mask = b''
+    masks = b''
     for y in reversed(range(size)):
         row = bytearray(mask_stride)
         for x in range(size):
-            if transparent(x, y, size):
+            if mask(x, y, size):
                 row[x >> 3] |= 0x80 >> (x & 7)
-        mask += bytes(row)
-    header = struct.pack('<IiiHHIIiiII', 40, size, 2 * size, 1, bits, 0, len(rows) + len(mask), 0, 0, 0, 0)
+        masks += bytes(row)
+    if not mask_rows:
+        masks = b''
+    height = 2 * size if mask_rows else size
+    header = struct.pack('<IiiHHIIiiII', 40, size, height, 1, bits, 0, len(rows) + len(masks), 0, 0, 0, 0)
     table = b''.join(bytes((b, g, r, 0)) for r, g, b in colors)
-    return header + table + rows + mask
+    return header + table + rows + masks
 
-def icon(name, images, count_override=None, type_word=1):
+def icon(name, images, count_override=None, type_word=1, **options):
     count = len(images)
     out = struct.pack('<HHH', 0, type_word, count if count_override is None else count_override)
     offset = 6 + 16 * count
     body = b''
     for size, bits in images:
-        data = image(size, bits)
+        data = image(size, bits, **options)
         out += struct.pack('<BBBBHHII', size % 256, size % 256, (1 << bits) % 256 if bits <= 8 else 0, 0, 1,
                            bits, len(data), offset + len(body))
         body += data
@@ -73,6 +89,12 @@ icon('bw1_32.ico', [(32, 1)])
 icon('sizes_16_32_64.ico', [(16, 4), (64, 24), (32, 8)])
 icon('rgb24_48.ico', [(48, 24)])
 icon('cursor_type2.ico', [(32, 24)], type_word=2)
+icon('rgb24_32_colour_under_mask.ico', [(32, 24)], under_mask='colour')
+icon('palette8_32_colour_under_mask.ico', [(32, 8)], under_mask='colour')
+icon('rgb24_32_no_mask_rows.ico', [(32, 24)], under_mask='colour', mask_rows=False)
+icon('alpha32_no_mask_rows.ico', [(32, 32)], mask_rows=False)
+# The mask says the opposite of the alpha channel (set over the bottom half): alpha rules.
+icon('alpha32_mask_disagrees.ico', [(32, 32)], mask=lambda x, y, size: y >= size // 2)
 
 good = open('rgb24_32.ico', 'rb').read()
 open('truncated_directory.ico', 'wb').write(good[:14])
