@@ -30,18 +30,10 @@ constexpr std::int32_t rgb(int r, int g, int b)
 
 TEST_F(LayerTest, CreateDefaults)
 {
+    // A new layer follows the project's pile and has no soil yet.
     const TLayer* l = m.Layers.AddLayer();
     EXPECT_TRUE(l->UsePileDefaults);
-    EXPECT_EQ(l->OwnMaterialName, "Concrete");
-    EXPECT_TRUE(l->OwnEFromFc);
-    EXPECT_EQ(l->OwnFc, 2500);
-    EXPECT_EQ(l->Kp, 2.5L);
-    EXPECT_EQ(l->Gamma, 115);
-    EXPECT_EQ(l->SPTFieldN, 10);
     EXPECT_EQ(l->MatType, lpmtNone);
-    EXPECT_EQ(l->FSonKp, 0);
-    EXPECT_FALSE(l->NSF);
-    EXPECT_EQ(l->LastNSFConsistency, 0);
     EXPECT_EQ(l->Thickness, 0);
 }
 

@@ -60,6 +60,7 @@ template <typename Shape> void expectTableEqualsCsv(const std::vector<Shape>& ta
     ASSERT_EQ(table.size(), csv.size()) << file;
     for (std::size_t i = 0; i < csv.size(); ++i) {
         ASSERT_EQ(table[i].Name, csv[i].name) << file << " row " << i;
+        ASSERT_LE(table[i].Name.size(), kSectionNameMax) << file << " row " << i; // fits the file's field
         const auto values = valuesOf(table[i]);
         ASSERT_EQ(values.size(), csv[i].values.size()) << file << " row " << i;
         for (std::size_t j = 0; j < values.size(); ++j)
@@ -111,43 +112,6 @@ TEST(SectionTables, EveryTableEqualsItsCsvFile)
     expectTableEqualsCsv(pipes(0, true), "pipes_hss_pipe_si.csv");
     expectTableEqualsCsv(pipes(2, false), "pipes_chs_us.csv");
     expectTableEqualsCsv(pipes(2, true), "pipes_chs_si.csv");
-}
-
-TEST(SectionTables, NamesAndOrderOfTheDesignationLists)
-{
-    const auto w = iShapes(0, false);
-    EXPECT_EQ(w.front().Name, "W44X335");
-    EXPECT_EQ(w[318].Name, "S3X5.7"); // the last of the 319 W, M and S rows
-    EXPECT_EQ(w[319].Name, "HP18X204");
-    EXPECT_EQ(w.back().Name, "HP8X36");
-    const auto wSI = iShapes(0, true);
-    EXPECT_EQ(wSI.front().Name, "W1100X499");
-
-    const auto ipe = iShapes(2, true);
-    EXPECT_EQ(ipe[170].Name, "HE 1000 A"); // the name repeats in the list
-    EXPECT_EQ(ipe[171].Name, "HE 1000 A");
-    EXPECT_EQ(ipe.back().Name, "HE 1000 M");
-
-    const auto ub = iShapes(3, false);
-    EXPECT_EQ(ub.front().Name, "1016x305x487");
-    EXPECT_EQ(ub.back().Name, "152x152x23");
-    EXPECT_EQ(iShapes(3, true).back().Name, "152x152x23");
-
-    const auto hss = pipes(0, false);
-    EXPECT_EQ(hss.front().Name, "HSS20X.500");
-    EXPECT_EQ(hss[127].Name, "HSS1.66X.140");
-    EXPECT_EQ(hss[128].Name, "Pipe12STD");
-    EXPECT_EQ(hss.back().Name, "Pipe2XXS");
-    EXPECT_EQ(pipes(0, true).front().Name, "HSS508X12.7");
-    EXPECT_EQ(pipes(0, true).back().Name, "Pipe51XXS");
-
-    const auto chs = pipes(2, false);
-    EXPECT_EQ(chs.front().Name, "CHShfb121x2");
-    EXPECT_EQ(chs[273].Name.rfind("CHShf", 0), 0u);
-    EXPECT_EQ(chs[274].Name.rfind("CHScf", 0), 0u);
-    EXPECT_EQ(chs.back().Name, "CHScf2134x22");
-    for (const auto& s : chs)
-        EXPECT_LE(s.Name.size(), kSectionNameMax);
 }
 
 TEST(SectionTables, PublishedValuesOfSomeSections)
@@ -215,12 +179,6 @@ TEST(RebarTables, BarListsOfTheThreeStandards)
     EXPECT_EQ(countBars(RebarTableUS()), 11);
     EXPECT_EQ(countBars(RebarTableEuropean()), 12);
     EXPECT_EQ(countBars(RebarTableCanadian()), 8);
-    EXPECT_EQ(RebarTableUS()[2].BarNo, 5);
-    EXPECT_EQ(RebarTableUS()[2].MetricNo, 16);
-    EXPECT_DOUBLE_EQ(RebarTableUS()[2].Area, 0.31);
-    EXPECT_DOUBLE_EQ(RebarTableUS()[10].Diameter, 2.257);
-    EXPECT_DOUBLE_EQ(RebarTableEuropean()[11].Area, 1963);
-    EXPECT_DOUBLE_EQ(RebarTableCanadian()[7].Diameter, 56.4);
     // Any other standard value takes the Canadian table.
     EXPECT_EQ(&RebarTableOf(7), &RebarTableCanadian());
     // A bar's area is close to that of its nominal diameter.
@@ -233,18 +191,7 @@ TEST(SoilDefaultTables, RowsOfBothUnitSystems)
     const auto& us = SoilDefaultsUS();
     const auto& si = SoilDefaultsSI();
     ASSERT_EQ(us.size(), 58u);
-    EXPECT_EQ(us[0].MatType, lpmtGranularSoil);
-    EXPECT_EQ(us[0].USCS, lpusGwGpGc);
-    EXPECT_EQ(us[0].Consistency, lpconVeryLoose);
-    EXPECT_EQ(us[0].SubgradeReaction, 50);
-    EXPECT_EQ(si[0].SubgradeReaction, 8800);
-    EXPECT_EQ(us[39].USCS, lpusCH);
-    EXPECT_EQ(us[39].Consistency, lpconVerySoft);
-    EXPECT_EQ(us[39].SubgradeReaction, 35);
-    EXPECT_EQ(si[39].SubgradeReaction, 6600);
-    EXPECT_EQ(us[57].MatType, lpmtLimeStoneBedrock);
-    EXPECT_EQ(us[57].USCS, lpusBedrock5);
-    EXPECT_EQ(si[56].SubgradeReaction, 94260);
+    ASSERT_EQ(si.size(), 58u);
     for (std::size_t i = 0; i < us.size(); ++i) {
         EXPECT_EQ(us[i].MatType, si[i].MatType);
         EXPECT_EQ(us[i].USCS, si[i].USCS);
@@ -269,31 +216,17 @@ TEST(FactorOfSafetyTable, RowsByDesignLifeAndColumnsByControl)
 TEST(NqTable, TwentyOneValuesFrom25To45Degrees)
 {
     ASSERT_EQ(NqTable().size(), 21u);
-    EXPECT_EQ(NqFor(25), 18);
-    EXPECT_EQ(NqFor(26), 19.5L);
-    EXPECT_EQ(NqFor(30), 32.5L);
-    EXPECT_EQ(NqFor(45), 490);
-    EXPECT_EQ(NqFor(10), 18);
-    EXPECT_EQ(NqFor(60), 490);
+    EXPECT_EQ(NqFor(26), NqTable()[1]);
+    // Outside 25 to 45 degrees: the end values.
+    EXPECT_EQ(NqFor(10), NqTable().front());
+    EXPECT_EQ(NqFor(60), NqTable().back());
     for (std::size_t i = 1; i < NqTable().size(); ++i)
         EXPECT_GT(NqTable()[i], NqTable()[i - 1]);
 }
 
-TEST(ConsistencyTables, PoissonModulusAndAdhesionRows)
+TEST(ConsistencyTables, AnOrdinalOutsideTheTableHasNoProperties)
 {
     EXPECT_EQ(ConsistencyPropsFor(lpconNone).PoissonRatio, 0);
-    EXPECT_EQ(double(ConsistencyPropsFor(lpconMediumDense).PoissonRatio), 0.25);
-    EXPECT_EQ(ConsistencyPropsFor(lpconMediumDense).ModulusUS, 333);
-    EXPECT_EQ(ConsistencyPropsFor(lpconVeryHard).ModulusSI, 28);
-    EXPECT_EQ(double(ConsistencyPropsFor(lpconVerySoft).PoissonRatio), 0.42);
     EXPECT_EQ(ConsistencyPropsFor(99).ModulusUS, 0);
-
-    const auto rows = CohesionTable();
-    ASSERT_EQ(rows.size(), 9u);
-    EXPECT_EQ(rows[0].SuUS, 200);
-    EXPECT_EQ(rows[0].SuSI, 10);
-    EXPECT_EQ(double(rows[5].Alpha), 0.55);
-    EXPECT_EQ(rows[7].SuUS, 5000);
-    EXPECT_EQ(rows[8].SuSI, 290);
-    EXPECT_EQ(double(rows[8].Alpha), 0.35);
+    EXPECT_EQ(CohesionTable().size(), 9u);
 }

@@ -41,6 +41,21 @@ void setUpSquare(TLPData& d)
     d.LoadCases[0].Mu = 150;
 }
 
+// The same pile in SI units with US bars in their metric sizes (#8 is 25, #4 is 13), 600 mm.
+void setUpMetric(TLPData& d, long double fc = 28, long double fy = 420)
+{
+    setUpSquare(d);
+    d.SetUnits(kUnitsSI);
+    d.LoadRebarTable();
+    d.BarSize = 25;
+    d.TieBarSize = 13;
+    d.Width = d.Width2 = 0.6L;
+    d.Fc = fc;
+    d.Fy = fy;
+    d.Es = 200000;
+    d.Cover = 75;
+}
+
 // A 24 in circular pile with 8 #8 bars on a spiral.
 void setUpCircle(TLPData& d, int tieType = kTieTypeSpiral)
 {
@@ -449,21 +464,14 @@ TEST(ConcreteSectionInput, SpacingLimitsByShapeUnitsAndTies)
     }
 
     TLPData si;
-    si.SetUnits(kUnitsSI);
-    si.Interface = piRoughConcrete;
-    si.Shape = psRectangle;
-    si.Width = 0.6L;
-    si.Width2 = 0.3L;
-    si.Fc = 28;
+    setUpMetric(si, 28, 400);
     si.RebarStandard = rsCanadian;
     si.LoadRebarTable();
     si.BarSize = 25;
     si.BarCount = 8;
     si.TieBarSize = 10;
-    si.Fy = 400;
-    si.Es = 200000;
-    si.Cover = 75;
-    si.LoadCaseCount = 1;
+    si.Shape = psRectangle;
+    si.Width2 = 0.3L;
     si.CalcReinforcedConcrete();
     // 16 db = 403.2 mm, 48 dt = 542.4 mm, b = 600 mm: SI units compare with the width only.
     EXPECT_NEAR(double(si.SpacingLimit), 403.2, 1e-9);
@@ -484,17 +492,10 @@ TEST(ConcreteSectionInput, StressBlockFactorFollowsTheConcreteStrength)
             Case { kUnitsSI, 25, 0.85L }, Case { kUnitsSI, 35, 0.80L }, Case { kUnitsSI, 56, 0.65L } }) {
         SCOPED_TRACE(double(c.fc));
         TLPData d;
-        setUpSquare(d);
-        if (c.units == kUnitsSI) {
-            d.SetUnits(kUnitsSI);
-            d.Width = d.Width2 = 0.6L;
-            d.LoadRebarTable();
-            d.BarSize = 25;
-            d.TieBarSize = 13;
-            d.Fy = 420;
-            d.Es = 200000;
-            d.Cover = 75;
-        }
+        if (c.units == kUnitsSI)
+            setUpMetric(d);
+        else
+            setUpSquare(d);
         d.Fc = c.fc;
         d.CalcReinforcedConcrete();
         EXPECT_NEAR(double(d.Beta1), double(c.beta1), 1e-15);
@@ -526,15 +527,8 @@ TEST(ConcreteSectionInput, MetricSectionMatchesItsUsTwin)
     us.CalcReinforcedConcrete();
 
     TLPData si;
-    setUpSquare(si);
-    si.SetUnits(kUnitsSI);
-    si.LoadRebarTable(); // US bars in millimetres: #8 becomes 25
-    si.BarSize = 25;
-    si.TieBarSize = 13;
+    setUpMetric(si, 28, 413.7L);
     si.Width = si.Width2 = 0.6096L;
-    si.Fc = 28;
-    si.Fy = 413.7L;
-    si.Es = 200000;
     si.Cover = 76.2L;
     si.LoadCases[0].Pu = 200 * 4.448L;
     si.CalcReinforcedConcrete();
@@ -558,18 +552,9 @@ TEST(ConcreteSectionInput, ShearCapacityIsTheFactoredConcreteShear)
     EXPECT_NEAR(double(round.ShearCapacity), 0.75 * 2 * std::sqrt(4000.0) * 0.8 * 24 * 24 / 1000, 1e-9);
 
     TLPData si;
-    setUpSquare(si);
-    si.SetUnits(kUnitsSI);
-    si.LoadRebarTable();
-    si.BarSize = 25;
-    si.TieBarSize = 13;
+    setUpMetric(si, 30);
     si.Width = 0.5L;
-    si.Width2 = 0.6L;
     si.Shape = psRectangle;
-    si.Fc = 30;
-    si.Fy = 420;
-    si.Es = 200000;
-    si.Cover = 75;
     si.LoadCases[0].Pu = 900; // kN
     si.CalcReinforcedConcrete();
     const double ag = 500.0 * 600.0;

@@ -36,41 +36,36 @@ TPipeShape pipeShape(const std::string& name, bool si = false)
     return {};
 }
 
-// A rectangular steel pile with structural design on and plain check inputs.
-void setUpIShape(TLPData& d, const TIShape& s, std::uint8_t units = kUnitsUS)
+// A steel pile with structural design on and plain check inputs.
+TSteelInput& setUpSteel(TLPData& d, TPileShape shape, std::uint8_t units, long double fyUS, long double fySI)
 {
     d.SetUnits(units);
     d.Interface = piRoughSteel;
-    d.Shape = psRectangle;
+    d.Shape = shape;
     d.StructuralDesign = true;
     d.SectionIndex = -1;
-    d.IShape = s;
     d.E = units == kUnitsSI ? 200000 : 29000;
     TSteelInput& in = d.SteelInput;
     in = TSteelInput {};
-    in.Fy = units == kUnitsSI ? 345 : 50;
+    in.Fy = units == kUnitsSI ? fySI : fyUS;
     in.Kx = in.Ky = 1;
     in.Lx = in.Ly = in.Lb = units == kUnitsSI ? 3 : 10;
     in.Cb = 1;
+    return in;
+}
+
+void setUpIShape(TLPData& d, const TIShape& s, std::uint8_t units = kUnitsUS)
+{
+    TSteelInput& in = setUpSteel(d, psRectangle, units, 50, 345);
+    d.IShape = s;
     in.Cmx = 0.85L;
     in.P = 100;
 }
 
 void setUpPipe(TLPData& d, const TPipeShape& s, std::uint8_t units = kUnitsUS)
 {
-    d.SetUnits(units);
-    d.Interface = piRoughSteel;
-    d.Shape = psCircle;
-    d.StructuralDesign = true;
-    d.SectionIndex = -1;
+    TSteelInput& in = setUpSteel(d, psCircle, units, 42, 290);
     d.PipeShape = s;
-    d.E = units == kUnitsSI ? 200000 : 29000;
-    TSteelInput& in = d.SteelInput;
-    in = TSteelInput {};
-    in.Fy = units == kUnitsSI ? 290 : 42;
-    in.Kx = in.Ky = 1;
-    in.Lx = in.Ly = in.Lb = units == kUnitsSI ? 3 : 10;
-    in.Cb = 1;
     in.P = 50;
     in.Fc = units == kUnitsSI ? 28 : 4;
 }
@@ -82,6 +77,41 @@ long double aiscFcr(long double Lc_over_r, long double E, long double Fy)
     if (Fy / Fe <= 2.25L)
         return std::pow(0.658L, Fy / Fe) * Fy; // E3-2
     return 0.877L * Fe; // E3-3
+}
+
+// AISC 360 F2-6 for a doubly symmetric I-shape (c = 1), inches; `k` is the constant under the
+// inner root (6.76 in the 2010 and later editions).
+long double aiscLr(const TIShape& s, long double E, long double Fy, long double k)
+{
+    const long double jc = s.J / (s.Sx * s.ho);
+    return 1.95L * s.rts * E / (0.7L * Fy)
+        * std::sqrt(jc + std::sqrt(jc * jc + k * std::pow(0.7L * Fy / E, 2)));
+}
+
+// A welded I-shape from its plates: flanges bf x tf, web (d - 2 tf) x tw.
+TIShape weldedIShape(long double d, long double bf, long double tf, long double tw)
+{
+    TIShape s;
+    s.Name = "welded";
+    s.d = d;
+    s.bf = bf;
+    s.tf = tf;
+    s.tw = tw;
+    const long double hw = d - 2 * tf;
+    s.A = 2 * bf * tf + hw * tw;
+    s.Ix = 2 * (bf * tf * tf * tf / 12 + bf * tf * std::pow((d - tf) / 2, 2)) + tw * hw * hw * hw / 12;
+    s.Sx = s.Ix / (d / 2);
+    s.Zx = bf * tf * (d - tf) + tw * hw * hw / 4;
+    s.rx = std::sqrt(s.Ix / s.A);
+    s.Iy = 2 * tf * bf * bf * bf / 12 + hw * tw * tw * tw / 12;
+    s.Sy = s.Iy / (bf / 2);
+    s.Zy = tf * bf * bf / 2 + hw * tw * tw / 4;
+    s.ry = std::sqrt(s.Iy / s.A);
+    s.J = (2 * bf * tf * tf * tf + hw * tw * tw * tw) / 3;
+    s.ho = d - tf;
+    s.rts = bf / std::sqrt(12 * (1 + hw * tw / (6 * bf * tf)));
+    s.Cw = s.Iy * s.ho * s.ho / 4;
+    return s;
 }
 
 } // namespace
@@ -141,24 +171,7 @@ TEST(SteelIShape, MetricSectionBucklesAsAiscE3)
 TEST(SteelIShape, SlenderFlangesUseTheEffectiveAreaOfAiscE7)
 {
     // A welded section with thin, wide flanges: bf/2tf = 20 against 0.56 sqrt(E/Fy) = 13.5.
-    TIShape s;
-    s.Name = "test";
-    s.d = 16;
-    s.bf = 16;
-    s.tf = 0.4L;
-    s.tw = 0.5L;
-    s.A = 2 * s.bf * s.tf + (s.d - 2 * s.tf) * s.tw;
-    s.Ix = 600;
-    s.Sx = 75;
-    s.Zx = 85;
-    s.rx = 6.4L;
-    s.Iy = 270;
-    s.Sy = 34;
-    s.Zy = 52;
-    s.ry = 3.6L;
-    s.J = 1;
-    s.rts = 4.3L;
-    s.ho = 15.6L;
+    const TIShape s = weldedIShape(16, 16, 0.4L, 0.5L);
     TLPData d;
     setUpIShape(d, s);
     d.SteelInput.Lx = d.SteelInput.Ly = 20;
@@ -237,25 +250,8 @@ TEST(SteelIShape, CompactBracedWithinLpReachesThePlasticMoment)
 TEST(SteelIShape, SlenderWebYieldsAtRpgTimesTheYieldMomentAsAiscF5)
 {
     // A plate girder: h/tw = 160 beyond 5.7 sqrt(E/Fy) = 137, compact flanges, braced.
-    TIShape s;
-    s.Name = "girder";
-    s.tw = 0.25L;
-    s.tf = 1;
-    s.bf = 12;
-    s.d = 40 + 2 * s.tf;
+    const TIShape s = weldedIShape(42, 12, 1, 0.25L);
     const long double hw = s.d - 2 * s.tf;
-    s.A = 2 * s.bf * s.tf + hw * s.tw;
-    s.Ix = 2 * s.bf * s.tf * std::pow((s.d - s.tf) / 2, 2) + s.tw * std::pow(hw, 3) / 12;
-    s.Sx = s.Ix / (s.d / 2);
-    s.Zx = s.bf * s.tf * (s.d - s.tf) + s.tw * hw * hw / 4;
-    s.rx = std::sqrt(s.Ix / s.A);
-    s.Iy = 2 * s.tf * std::pow(s.bf, 3) / 12;
-    s.Sy = s.Iy / (s.bf / 2);
-    s.Zy = s.tf * s.bf * s.bf / 2;
-    s.ry = std::sqrt(s.Iy / s.A);
-    s.J = (2 * s.bf * std::pow(s.tf, 3) + hw * std::pow(s.tw, 3)) / 3;
-    s.ho = s.d - s.tf;
-    s.rts = s.bf / std::sqrt(12 * (1 + hw * s.tw / (6 * s.bf * s.tf)));
     TLPData d;
     setUpIShape(d, s);
     d.SteelInput.Lb = 1;
@@ -550,45 +546,6 @@ TEST(SteelPipe, MetricPipeMatchesItsUsTwin)
 }
 
 // ---- further limit states, written from AISC 360 ----------------------------------------------
-
-namespace {
-
-// AISC 360 F2-6 for a doubly symmetric I-shape (c = 1), inches; `k` is the constant under the
-// inner root (6.76 in the 2010 and later editions).
-long double aiscLr(const TIShape& s, long double E, long double Fy, long double k)
-{
-    const long double jc = s.J / (s.Sx * s.ho);
-    return 1.95L * s.rts * E / (0.7L * Fy)
-        * std::sqrt(jc + std::sqrt(jc * jc + k * std::pow(0.7L * Fy / E, 2)));
-}
-
-// A welded I-shape from its plates: flanges bf x tf, web (d - 2 tf) x tw.
-TIShape weldedIShape(long double d, long double bf, long double tf, long double tw)
-{
-    TIShape s;
-    s.Name = "welded";
-    s.d = d;
-    s.bf = bf;
-    s.tf = tf;
-    s.tw = tw;
-    const long double hw = d - 2 * tf;
-    s.A = 2 * bf * tf + hw * tw;
-    s.Ix = 2 * (bf * tf * tf * tf / 12 + bf * tf * std::pow((d - tf) / 2, 2)) + tw * hw * hw * hw / 12;
-    s.Sx = s.Ix / (d / 2);
-    s.Zx = bf * tf * (d - tf) + tw * hw * hw / 4;
-    s.rx = std::sqrt(s.Ix / s.A);
-    s.Iy = 2 * tf * bf * bf * bf / 12 + hw * tw * tw * tw / 12;
-    s.Sy = s.Iy / (bf / 2);
-    s.Zy = tf * bf * bf / 2 + hw * tw * tw / 4;
-    s.ry = std::sqrt(s.Iy / s.A);
-    s.J = (2 * bf * tf * tf * tf + hw * tw * tw * tw) / 3;
-    s.ho = d - tf;
-    s.rts = bf / std::sqrt(12 * (1 + hw * tw / (6 * bf * tf)));
-    s.Cw = s.Iy * s.ho * s.ho / 4;
-    return s;
-}
-
-} // namespace
 
 TEST(SteelIShape, InelasticLateralBucklingIsAiscF2)
 {

@@ -9,6 +9,7 @@
 #include "platform/qt/messages.h"
 #include "platform/qt/settings.h"
 #include "platform/qt/shell.h"
+#include "results/diagramdraw.h"
 #include "ui/main/filedialog.h"
 #include "ui/main/lpmain.h"
 
@@ -122,6 +123,15 @@ private slots:
         for (QWidget* hidden :
             { window->TabSheet3, window->TabSheet4, window->TabSheet5, window->TabSheet6, window->TabSheet7 })
             QVERIFY2(!tabs->isTabVisible(tabs->indexOf(hidden)), qPrintable(hidden->objectName()));
+
+        // The first showing leaves the pile in the soil drawn for the picture's laid-out size:
+        // the same as drawing the project afresh into a picture of that size.
+        QApplication::processEvents();
+        QLabel fresh;
+        fresh.resize(window->Image1->size());
+        TDiagramDraw::DrawToImage(&fresh, *window->LPData, dkSoilProfile);
+        QVERIFY(!fresh.pixmap().isNull());
+        QCOMPARE(window->Image1->pixmap().toImage(), fresh.pixmap().toImage());
     }
 
     void newShowsTheModelDefaults()

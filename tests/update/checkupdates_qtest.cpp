@@ -26,10 +26,10 @@ namespace {
 
 QByteArray infoPage(const QByteArray& version, const QByteArray& download, const QByteArray& clientName)
 {
-    return "<html><head>\n<META NAME=\"upProduct\" CONTENT=\"Fendrix\">\n<META NAME=\"upVersion\" CONTENT=\""
-        + version + "\">\n<META NAME=\"upDownload\" CONTENT=\"" + download
-        + "\">\n<META NAME=\"upClientSideName\" CONTENT=\"" + clientName + "\">\n</head></html>\n";
+    return LoopbackServer::infoPage(version, download, clientName);
 }
+
+constexpr const char* kPage = "/updates/qzp/qzp.html";
 
 struct Seen {
     QMessageBox::Icon icon;
@@ -244,11 +244,10 @@ private slots:
     void majorVersionIsNeverDownloaded()
     {
         LoopbackServer server;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(infoPage("3.0.0", server.url("/r.zip").toUtf8(), "r.zip")));
+        server.offer(kPage, "3.0.0", "r.zip");
         Answerer answerer;
         QString newVersion;
-        runDialog(false, server.url("/updates/qzp/qzp.html"),
+        runDialog(false, server.url(kPage),
             [&newVersion](TfrmCheckUpdates* d) { newVersion = d->Label6->text(); });
         QCOMPARE(answerer.seen.size(), 1);
         QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
@@ -268,10 +267,7 @@ private slots:
         LoopbackServer::Reply file = LoopbackServer::file(archive);
         file.pieceSize = 50;
         file.pieceDelayMs = 40;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(
-                infoPage("2.1.8", server.url("/files/fendrix-2.1.8.zip").toUtf8(), "fendrix-2.1.8.zip")));
-        server.setReply("/files/fendrix-2.1.8.zip", file);
+        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", file);
         int terminated = 0;
         bool startedBeforeAsked = true;
         SetUpdateTerminateHook(
@@ -289,7 +285,7 @@ private slots:
         Answerer answerer({ QMessageBox::Yes });
         bool sawDownloading = false;
         QString fileLabelHint;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (d->Label2->text() == QLatin1String("Downloading...") && d->Label3->isVisible()
                 && d->qxSkinProgressBar1->isVisible()) {
                 sawDownloading = true;
@@ -312,11 +308,8 @@ private slots:
     void updateAbandonedBeforeAnythingStarts()
     {
         LoopbackServer server;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(infoPage("2.1.8", server.url("/u.zip").toUtf8(), "u.zip")));
-        server.setReply("/u.zip",
-            LoopbackServer::file(
-                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        server.offer(kPage, "2.1.8", "u.zip",
+            LoopbackServer::file(makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
         int asked = 0;
         int terminated = 0;
         // The save question answered Cancel (or a save that failed).
@@ -329,7 +322,7 @@ private slots:
         Answerer answerer({ QMessageBox::Yes });
         QString status;
         QString button;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (asked == 1 && !d->wupd->Busy()) {
                 status = d->Label2->text();
                 button = d->CloseBtn->text();
@@ -348,10 +341,9 @@ private slots:
     void declinedUpdateClosesTheDialog()
     {
         LoopbackServer server;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(infoPage("2.1.8", server.url("/r.zip").toUtf8(), "r.zip")));
+        server.offer(kPage, "2.1.8", "r.zip");
         Answerer answerer({ QMessageBox::No });
-        runDialog(false, server.url("/updates/qzp/qzp.html"));
+        runDialog(false, server.url(kPage));
         QCOMPARE(answerer.seen.size(), 1);
         QCOMPARE(server.hits("/r.zip"), 0);
     }
@@ -359,11 +351,11 @@ private slots:
     void noUpdateInteractiveStaysOpenWithClose()
     {
         LoopbackServer server;
-        server.setReply("/updates/qzp/qzp.html", LoopbackServer::page(infoPage("2.1.7", "x", "y")));
+        server.setReply(kPage, LoopbackServer::page(infoPage("2.1.7", "x", "y")));
         Answerer answerer;
         QString label;
         QString button;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (d->Label6->isVisible() && !d->wupd->Busy()) {
                 label = d->Label6->text();
                 button = d->CloseBtn->text();
@@ -395,33 +387,31 @@ private slots:
         LoopbackServer::Reply page = LoopbackServer::page(infoPage(version, "x", "y"));
         page.status = status;
         page.mute = mute;
-        server.setReply("/updates/qzp/qzp.html", page);
+        server.setReply(kPage, page);
         Answerer answerer;
         bool wasShown = false;
         QElapsedTimer clock;
         clock.start();
-        runDialog(true, server.url("/updates/qzp/qzp.html"), [&wasShown](TfrmCheckUpdates* d) {
+        runDialog(true, server.url(kPage), [&wasShown](TfrmCheckUpdates* d) {
             wasShown = true;
             d->wupd->StallTimeoutMs = 300; // the check starts 500 ms after the dialog shows
         });
         QVERIFY(clock.elapsed() < 10000); // the watchdog would close it after 20 s
         QVERIFY(wasShown);
         QVERIFY(answerer.seen.isEmpty());
-        QCOMPARE(server.hits("/updates/qzp/qzp.html"), 1);
+        QCOMPARE(server.hits(kPage), 1);
     }
 
     void interactiveErrorIsReportedAndTheDialogStays()
     {
         LoopbackServer server;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(infoPage("2.1.8", server.url("/r.zip").toUtf8(), "r.zip")));
-        server.setReply(
-            "/r.zip", LoopbackServer::error(404, "<html><body>Not Found, but with a body</body></html>"));
+        server.offer(kPage, "2.1.8", "r.zip",
+            LoopbackServer::error(404, "<html><body>Not Found, but with a body</body></html>"));
         Answerer answerer({ QMessageBox::Yes, QMessageBox::Ok });
         bool openAfterError = false;
         QString status;
         QString button;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (answerer.seen.size() == 2 && !d->wupd->Busy()) {
                 openAfterError = d->isVisible();
                 status = d->Label2->text();
@@ -446,11 +436,11 @@ private slots:
         LoopbackServer server;
         LoopbackServer::Reply stalled = LoopbackServer::page(infoPage("2.1.8", "x", "y"));
         stalled.stall = true;
-        server.setReply("/updates/qzp/qzp.html", stalled);
+        server.setReply(kPage, stalled);
         Answerer answerer;
         bool wasBusy = false;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
-            if (d->wupd->Busy() && server.hits("/updates/qzp/qzp.html") == 1) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
+            if (d->wupd->Busy() && server.hits(kPage) == 1) {
                 wasBusy = true;
                 d->close(); // the title bar's close button: no question, the round stops
             }
@@ -468,9 +458,7 @@ private slots:
         LoopbackServer::Reply slow = LoopbackServer::file(release);
         slow.pieceSize = 524288;
         slow.pieceDelayMs = 1500;
-        server.setReply("/updates/qzp/qzp.html",
-            LoopbackServer::page(infoPage("2.1.9", server.url("/big.bin").toUtf8(), "big.bin")));
-        server.setReply("/big.bin", slow);
+        server.offer(kPage, "2.1.9", "big.bin", slow);
         int terminated = 0;
         SetUpdateTerminateHook({}, [&terminated] { ++terminated; });
         // Yes to the update, No to the first "abort?", Yes to the second.
@@ -478,7 +466,7 @@ private slots:
         QString counter;
         int bar = -1;
         int clicks = 0;
-        runDialog(false, server.url("/updates/qzp/qzp.html"), [&](TfrmCheckUpdates* d) {
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (d->wupd->Downloaded() != 524288 || !d->Label3->isVisible())
                 return;
             counter = d->Label3->text();

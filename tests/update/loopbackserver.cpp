@@ -287,6 +287,24 @@ LoopbackServer::Reply LoopbackServer::error(int status, const QByteArray& body)
     return r;
 }
 
+QByteArray LoopbackServer::infoPage(
+    const QByteArray& version, const QByteArray& download, const QByteArray& clientName, const QByteArray& extra)
+{
+    return "<html>\r\n<head>\r\n<title>Fendrix updates</title>\r\n"
+           "<META NAME=\"upProduct\" CONTENT=\"Fendrix\">\r\n"
+           "<META NAME=\"upVersion\" CONTENT=\""
+        + version + "\">\r\n<META NAME=\"upDownload\" CONTENT=\"" + download
+        + "\">\r\n<META NAME=\"upClientSideName\" CONTENT=\"" + clientName + "\">\r\n" + extra
+        + "</head>\r\n<body>New release</body>\r\n</html>\r\n";
+}
+
+void LoopbackServer::offer(const QByteArray& pagePath, const QByteArray& version, const QByteArray& name,
+    const Reply& release, const QByteArray& extra)
+{
+    setReply(pagePath, page(infoPage(version, url(QString::fromUtf8("/" + name)).toUtf8(), name, extra)));
+    setReply("/" + name, release);
+}
+
 LoopbackServer::LoopbackServer(bool tls)
     : m_shared(std::make_shared<Shared>())
     , m_tls(tls)

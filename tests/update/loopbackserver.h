@@ -37,6 +37,9 @@ public:
     static Reply redirect(const QString& location, int status = 302);
     static Reply file(const QByteArray& body, Framing framing = Framing::Length);
     static Reply error(int status, const QByteArray& body);
+    // An information page (CRLF lines) offering `version` of `download`, saved as `clientName`.
+    static QByteArray infoPage(const QByteArray& version, const QByteArray& download,
+        const QByteArray& clientName, const QByteArray& extra = {});
 
     explicit LoopbackServer(bool tls = false);
     ~LoopbackServer();
@@ -47,6 +50,10 @@ public:
     // "http://127.0.0.1:<port>" + path (https with TLS).
     QString url(const QString& path) const;
     void setReply(const QByteArray& path, const Reply& reply);
+    // The page at `pagePath` offers `version` of `release`, served at "/" + `name` and saved
+    // under that name.
+    void offer(const QByteArray& pagePath, const QByteArray& version, const QByteArray& name,
+        const Reply& release = file("release"), const QByteArray& extra = {});
     int hits(const QByteArray& path) const;
     // The request heads received, oldest first.
     QList<QByteArray> requests() const;

@@ -1014,6 +1014,10 @@ void TfrmLPMain::showEvent(QShowEvent* event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         platform::runGuarded([this] { FormShow(); });
+        // The show handler's New draws the pictures held back until now; should it not get that
+        // far, they are drawn here all the same.
+        if (m_profilesAsked && !passRunning())
+            platform::runGuarded([this] { drawProfiles(); });
     }
 }
 

@@ -50,6 +50,12 @@ void TfrmLPMain::requestProfiles()
 
 void TfrmLPMain::drawProfiles()
 {
+    // Before the window is first shown nobody sees its pictures, and its blocks do not have their
+    // laid-out sizes yet: the first showing draws them, once.
+    if (!m_shownOnce) {
+        m_profilesAsked = true;
+        return;
+    }
     m_profilesAsked = false;
     const TLPData& d = *LPData;
     TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
