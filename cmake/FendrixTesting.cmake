@@ -12,9 +12,10 @@
 #   every file of CORPUS (CTest runs that replay); with FENDRIX_LIBFUZZER=ON and clang it
 #   also builds as a libFuzzer binary <name>_libfuzzer.
 #
-# GoogleTest programs and fuzz replays need no window: CTest labels them "headless", and the
-# target fendrix_headless_tests builds just them. The sanitizer build (FENDRIX_SANITIZE) runs
-# that set: `cmake --build <tree> --target fendrix_headless_tests && ctest -L headless`.
+# GoogleTest programs and fuzz replays need no window: CTest labels them "headless" (a Qt Test
+# program without a window joins with fendrix_headless), and the target fendrix_headless_tests
+# builds just them. The sanitizer build (FENDRIX_SANITIZE) runs that set:
+# `cmake --build <tree> --target fendrix_headless_tests && ctest -L headless`.
 
 set(FENDRIX_TEST_DATA "${CMAKE_SOURCE_DIR}/tests/data")
 option(FENDRIX_LIBFUZZER "Also build libFuzzer binaries (needs clang)" OFF)
