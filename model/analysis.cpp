@@ -8,48 +8,12 @@
 #include "model/lpclasses.h"
 #include "model/tables.h"
 
-#include <cfenv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
-namespace {
+namespace analysis {
 
-// std::llrint for Extended without the library call: the x87 unit converts in its current
-// rounding mode, which is all the library's version does.
-inline std::int64_t fpuRound(Extended x)
-{
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-    std::int64_t r;
-    __asm__("fistpll %0" : "=m"(r) : "t"(x) : "st");
-    return r;
-#else
-    return std::llrint(x);
-#endif
-}
-
-// roundHalfEven once the rounding mode is known to be to-nearest: there the unit itself rounds
-// halves to even, in one instruction; NaN and the ends of the range take the model's general way.
-inline std::int64_t roundHalfEvenNearest(Extended x)
-{
-    if (std::fabs(x) < 0x1p62L)
-        return fpuRound(x);
-    return RoundHalfEven(x);
-}
-
-bool roundsToNearest()
-{
-    return std::fegetround() == FE_TONEAREST;
-}
-
-// Depth in thousandths, by the rule of roundHalfEven; `nearest` is roundsToNearest() of this run.
-inline std::int64_t toMilli(Extended depth, bool nearest)
-{
-    return nearest ? roundHalfEvenNearest(depth * 1000) : RoundHalfEven(depth * 1000);
-}
-
-// sinCos, inlined into the node loop so that both results stay in registers.
-inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
+void sinCos(Extended x, Extended& sinX, Extended& cosX)
 {
     // pi/2 = kHalfPi1 + kHalfPi2 + kHalfPi3; the first two have 32 significant bits, so n times
     // them is exact for |n| < 2^32.
@@ -62,7 +26,7 @@ inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
         cosX = std::cos(x);
         return;
     }
-    const auto n = fpuRound(x * kTwoOverPi);
+    const auto n = std::llrint(x * kTwoOverPi);
     const auto nx = static_cast<Extended>(n);
     const Extended r = ((x - nx * kHalfPi1) - nx * kHalfPi2) - nx * kHalfPi3;
     const Extended s = std::sin(r);
@@ -87,20 +51,6 @@ inline void reducedSinCos(Extended x, Extended& sinX, Extended& cosX)
     }
 }
 
-} // namespace
-
-namespace analysis {
-
-std::int64_t roundHalfEven(Extended x)
-{
-    return roundsToNearest() ? roundHalfEvenNearest(x) : RoundHalfEven(x);
-}
-
-void sinCos(Extended x, Extended& sinX, Extended& cosX)
-{
-    reducedSinCos(x, sinX, cosX);
-}
-
 Extended ratio(Extended a, Extended b)
 {
     if (b == 0)
@@ -118,19 +68,18 @@ int bearingFactorAngle(Extended phi)
         x = kNqLastAngle;
     if (x < kNqFirstAngle)
         x = kNqFirstAngle;
-    return static_cast<int>(roundHalfEven(x));
+    return static_cast<int>(RoundHalfEven(x));
 }
 
 LayerScan::LayerScan(const TLPData& data)
     : m_data(data)
     , m_count(data.Layers.Count())
-    , m_nearest(roundsToNearest())
 {
     Extended top = 0;
     for (; m_cached < m_count && m_cached < kCached; ++m_cached) {
         const TLayer* layer = data.Layers[m_cached];
         const Extended bottom = top + layer->Thickness;
-        m_entries[m_cached] = { layer, top, toMilli(bottom, m_nearest) };
+        m_entries[m_cached] = { layer, top, RoundHalfEven(bottom * 1000) };
         top = bottom;
     }
 }
@@ -139,7 +88,7 @@ LayerHit LayerScan::at(Extended depth) const
 {
     if (m_count == 0)
         return {};
-    const std::int64_t d = toMilli(depth, m_nearest);
+    const std::int64_t d = RoundHalfEven(depth * 1000);
     std::int64_t topMilli = 0;
     int j = 0;
     for (; j < m_cached; ++j) {
@@ -156,7 +105,7 @@ LayerHit LayerScan::at(Extended depth) const
         if (j == m_count - 1)
             return { layer, top };
         const Extended bottom = top + layer->Thickness;
-        const std::int64_t bottomMilli = toMilli(bottom, m_nearest);
+        const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
         if (topMilli <= d && d <= bottomMilli)
             return { layer, top };
         top = bottom;
@@ -186,13 +135,6 @@ Extended smallerOf(Extended a, Extended b)
     return a < b ? a : b;
 }
 
-// to = from for a value already in memory, as a plain 16-byte move: through the FPU it would
-// take an 80-bit store, several times dearer, and a node stores dozens of values.
-inline void copyValue(Extended& to, const Extended& from)
-{
-    std::memcpy(&to, &from, sizeof(Extended));
-}
-
 // A divisor made ready for plain division: zero becomes NaN, so that x / d is NaN exactly where
 // ratio(x, divisor) is, with no test per node.
 Extended divisorOrNaN(Extended divisor)
@@ -200,20 +142,69 @@ Extended divisorOrNaN(Extended divisor)
     return divisor == 0 ? kNaN : divisor;
 }
 
-// Constants of one run that the layer constants depend on.
+// What one run reads of the project, and the unit constants of its formulas, read once: a node
+// result is an Extended inside the project itself, so every store to one would otherwise force
+// the inputs to be read again.
 struct RunConstants {
     bool si = false;
-    Extended poundsToKipsDivisor = 0; // D of the allowable soil pressure
-    Extended logOCR = 0;
+    bool freeHead = true;
+    bool cyclic = false;
+    Extended H = 0, M0 = 0; // lateral load and moment at the head
+    Extended L = 0, B = 0; // pile length and width
     Extended pileE = 0; // the project's, for the elastic shortening
+    Extended FSs = 0, FSe = 0; // factors of safety, as divisors (see divisorOrNaN)
+    Extended Pw = 0; // passive wedge factor
+    Extended groundwater = 0;
+    Extended deflectionFactor = 0;
+    Extended poundsToKipsDivisor = 0; // D of the allowable soil pressure
+    Extended poundsToKips = 0;
+    Extended waterUnitWeight = 0;
+    Extended endBearingLimit = 0;
+    Extended feetToInches = 0;
     Extended squareFeetToInches = 0;
+    Extended settlementDivisor = 0;
+    Extended sqrtOCR = 0, logOCR = 0;
+    Extended lambdaNumerator = 0;
 };
+
+RunConstants runConstants(const TLPData& d)
+{
+    RunConstants run;
+    run.si = d.Units == kUnitsSI;
+    run.freeHead = d.HeadCondition == kFreeHead;
+    run.cyclic = d.CyclicAnalysis;
+    run.H = d.LateralLoad;
+    run.M0 = d.MomentLoad;
+    run.L = d.PileLength;
+    run.B = d.Width;
+    run.pileE = d.E;
+    run.FSs = divisorOrNaN(d.FSSide);
+    run.FSe = divisorOrNaN(d.FSEnd);
+    run.Pw = d.PassiveWedge;
+    run.groundwater = d.Groundwater;
+    run.deflectionFactor = d.UnitValue(1, 1728);
+    run.poundsToKipsDivisor = d.UnitValue(1, 1000);
+    run.poundsToKips = d.UnitValue(1, 0.001);
+    run.waterUnitWeight = d.UnitValue(9.81, 62.42);
+    run.endBearingLimit = d.UnitValue(480, 10);
+    run.feetToInches = d.UnitValue(1, 12);
+    run.squareFeetToInches = d.UnitValue(1, 144);
+    // The tip term comes out in m.kPa (SI) or ft.ksi (US). The SI divisor 8 takes it to mm; the
+    // US one gives the same movement in inches: 1 ft.ksi = 0.3048 m x 6894.757 kPa, 1 in = 25.4 mm.
+    constexpr Extended kFootKsiInMetreKPa = 0.3048L * 6894.757293168361L;
+    run.settlementDivisor = d.UnitValue(8, 8 * 25.4L / kFootKsiInMetreKPa);
+    run.sqrtOCR = std::sqrt(d.OCR);
+    run.logOCR = std::log(d.OCR);
+    run.lambdaNumerator = run.si ? 1000 : 144;
+    return run;
+}
 
 // What a node needs of its layer. Nodes come in runs of the same layer, so this is worked out
 // once per run of nodes instead of once per node; each value is computed exactly as the node
 // formulas write it, so the results do not depend on the caching.
 struct LayerConstants {
     const TLayer* layer = nullptr;
+    Extended top = 0;
     // lateral
     Extended kTop = 0, kRise = 0; // subgrade modulus at the top, and bottom minus top
     Extended thicknessDivisor = 0;
@@ -233,9 +224,10 @@ struct LayerConstants {
     Extended sptFactor = 0; // 1 - (N + 15) 0.35^2 / 500
 };
 
-void fillLayerConstants(const TLayer* layer, const RunConstants& run, LayerConstants& lc)
+void fillLayerConstants(const TLayer* layer, Extended top, const RunConstants& run, LayerConstants& lc)
 {
     lc.layer = layer;
+    lc.top = top;
     lc.kTop = layer->SGReactTop;
     lc.kRise = layer->SGReactBottom - layer->SGReactTop;
     lc.thicknessDivisor = divisorOrNaN(layer->Thickness);
@@ -278,6 +270,280 @@ void markNotComputed(TNodeResult& n)
         *field = kNaN;
 }
 
+// Nodes at equal steps, then the node nearest to each layer bottom (but the last) is moved onto
+// it so that no node straddles two layers.
+void placeNodes(TLPData& d)
+{
+    for (int k = 1; k <= kNodeCount; ++k)
+        d.Node(k).Depth = static_cast<Extended>(k - 1) * d.PileLength / 40;
+    int k = 1;
+    Extended bottom = 0;
+    for (int j = 0; j + 1 < d.Layers.Count(); ++j) {
+        bottom += d.Layers[j]->Thickness;
+        if (!std::isfinite(bottom))
+            break;
+        const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
+        while (k <= kNodeCount && RoundHalfEven(d.Node(k).Depth * 1000) <= bottomMilli)
+            ++k;
+        // A bottom at or below the tip has no node beneath it; moving the tip onto it would
+        // change the pile's length, so it and every deeper bottom are left alone.
+        if (k > kNodeCount)
+            break;
+        // Only a bottom above the head (a negative thickness) leaves no node above it.
+        if (k == 1)
+            continue;
+        const Extended below = std::fabs(bottom - d.Node(k).Depth);
+        const Extended above = std::fabs(bottom - d.Node(k - 1).Depth);
+        if (below > above)
+            d.Node(k - 1).Depth = bottom;
+        else
+            d.Node(k).Depth = bottom; // ties go to the deeper node
+    }
+}
+
+void setLayerSoilProperties(TLPData& d)
+{
+    for (int j = 0; j < d.Layers.Count(); ++j) {
+        TLayer* layer = d.Layers[j];
+        const TConsistencyProps& row = ConsistencyPropsFor(layer->Consistency);
+        layer->PoissonRatio = row.PoissonRatio;
+        layer->SoilModulus = d.UnitValue(row.ModulusSI, row.ModulusUS);
+    }
+}
+
+// The pile's moment of inertia, in in^4 (US) or m^4 (SI). A steel pile designed with a rolled
+// section bends as that section, not as the solid outline it fills (several times stiffer): an
+// I/H shape about its strong axis, a pipe as its section, a concrete-filled pipe with the
+// composite stiffness of the pipe check divided by the steel's E. SI tables hold 10^6 mm^4.
+Extended sectionInertia(const TLPData& d)
+{
+    if (d.StructuralDesign && d.UsesIShape())
+        return d.IShape.Ix * d.UnitValue(1e-6L, 1);
+    if (d.StructuralDesign && d.UsesPipeSection()) {
+        return d.SteelInput.ConcreteFilled
+            ? ratio(analysis::filledPipeStiffness(d).EIeff, d.E) * d.UnitValue(1e-12L, 1) // mm^4 to m^4
+            : d.PipeShape.I * d.UnitValue(1e-6L, 1);
+    }
+    const Extended f = d.UnitValue(1, 12);
+    const Extended b = d.Width * f;
+    if (d.IsRectangularShape()) {
+        const Extended b2 = d.Width2 * f;
+        return b * (b2 * b2 * b2) / 12;
+    }
+    if (d.Shape == psCircle)
+        return kPi * (b * b * b * b) / 64;
+    if (d.Shape == psOctagon)
+        return 1.2762L * (b * b * b * b);
+    return kNaN; // no section formula for an unknown shape
+}
+
+// Shear, moment, deflection and soil pressures at a node at depth z, from the closed-form
+// solution of a beam on an elastic foundation.
+void lateralResponse(TNodeResult& n, Extended z, const LayerConstants& lc, const RunConstants& run)
+{
+    // (divisors of layer and run constants are made NaN when zero, see divisorOrNaN)
+    // A layer of no thickness can only hold a node at its top, where its modulus is k_top;
+    // interpolating would divide zero by zero and lose the head of a new project, whose first
+    // layer has no thickness yet.
+    const Extended K
+        = std::isnan(lc.thicknessDivisor) ? lc.kTop : lc.kTop + lc.kRise * (z - lc.top) / lc.thicknessDivisor;
+    const Extended KB = run.B * K;
+    const Extended EI = lc.EI;
+    const Extended x = run.lambdaNumerator * KB / lc.lambdaDivisor;
+    const Extended lambda = std::sqrt(std::sqrt(x));
+    Extended s, c;
+    analysis::sinCos(lambda * z, s, c);
+    const Extended e = std::exp(-lambda * z);
+    const Extended lambda2 = lambda * lambda;
+    const Extended H = run.H, M0 = run.M0;
+    Extended shear, moment, deflection;
+    if (run.freeHead) {
+        shear = -2 * M0 * lambda * e * s + H * e * (c - s);
+        moment = M0 * e * (c + s) + ratio(H, lambda) * e * s;
+        deflection = run.deflectionFactor
+            * (ratio(H * e * c, 2 * EI * lambda2 * lambda) - ratio(M0 * e * (s - c), 2 * EI * lambda2));
+    } else {
+        shear = H * e * c;
+        moment = -ratio(H, 2 * lambda) * e * (c - s);
+        deflection = run.deflectionFactor * ratio(H * lambda * e * (c + s), 4 * lambda2 * lambda2 * EI);
+    }
+    n.K = K;
+    n.KB = KB;
+    n.E = lc.E;
+    n.I = lc.I;
+    n.Lambda = lambda;
+    n.SinLZ = s;
+    n.CosLZ = c;
+    n.ExpLZ = e;
+    n.Shear = shear;
+    n.Moment = moment;
+    n.Deflection = deflection;
+    n.SoilPressure = (2 * H * lambda * e * c + 2 * M0 * lambda2 * e * c) / lc.widthDivisor;
+    n.AllowSoilPressure = run.Pw * (lc.passive * z / lc.passiveDivisor + lc.cohesionTerm);
+}
+
+// What the vertical work of a node carries down to the next one.
+struct VerticalState {
+    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0;
+    Extended totalNSF = 0;
+};
+
+// Stresses, the three capacity sets of a pile whose tip would be at this node (all 0 at the head)
+// and its settlement under the capacity.
+void verticalResponse(TNodeResult& n, bool head, const TLayer& layer, const LayerConstants& lc,
+    const RunConstants& run, VerticalState& above)
+{
+    const Extended z = n.Depth;
+    Extended sigmaV = 0, gammaW = 0, pore = 0;
+    if (!head) {
+        const Extended dz = z - above.depth;
+        sigmaV = above.sigmaV + layer.Gamma * dz;
+        gammaW = run.groundwater <= z ? run.waterUnitWeight : 0;
+        pore = above.pore + gammaW * dz;
+    }
+    const Extended sigmaEff = sigmaV - pore;
+    n.SigmaV = sigmaV;
+    n.GammaW = gammaW;
+    n.PorePressure = pore;
+    n.SigmaVEff = sigmaEff;
+    n.Phi = lc.phi;
+    n.K0 = lc.k0;
+    n.TanPhi = lc.tanPhi;
+
+    Extended ultSide = 0, ultEnd = 0, effSideUlt = 0, effEndUlt = 0;
+    Extended qSideUlt = 0, qSideAllow = 0, qEndUlt = 0, qEndAllow = 0, capacity = 0, settlement = 0, nsf = 0;
+    if (!head) {
+        const Extended P = lc.perimeter;
+        const Extended A = lc.tipArea;
+        const Extended friction = sigmaEff * lc.k0 * lc.tanPhi * P;
+        const Extended bearing = lc.nq * sigmaEff * A;
+
+        // The first set is pound-based; its cohesive sums add one step per node passed.
+        if (lc.cohesive) {
+            ultSide = above.ultSide + lc.alpha * lc.su * P;
+            ultEnd = above.ultEnd + 9 * lc.su * A;
+        } else {
+            ultSide = friction;
+            ultEnd = bearing;
+        }
+
+        effSideUlt = friction * (lc.cohesive ? 1.1L : 1.3L);
+        effEndUlt = bearing;
+
+        qSideUlt = run.poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;
+        if (run.cyclic)
+            qSideUlt *= kCyclicFactor;
+        qSideAllow = qSideUlt / run.FSs;
+        const Extended rockFactor = layer.MatType >= lpmtSandstoneBedrock ? 2 : 1;
+        qEndUlt = smallerOf(run.poundsToKips * lc.nq * sigmaEff * A, rockFactor * run.endBearingLimit * A);
+        qEndAllow = qEndUlt / run.FSe;
+        capacity = qEndAllow + qSideAllow;
+
+        const Extended Q = capacity;
+        const Extended shortening = run.L * Q * run.feetToInches / lc.shorteningDivisor;
+        const Extended tipMovement = run.B * Q / lc.tipAreaDivisor * lc.sptFactor * run.sqrtOCR * 0.33L * 0.1L
+            / run.settlementDivisor;
+        settlement = shortening + tipMovement;
+
+        nsf = layer.NSF ? qSideAllow : 0;
+        above.totalNSF += nsf;
+    }
+    n.UltSide = ultSide;
+    n.UltEnd = ultEnd;
+    n.QSideUlt = qSideUlt;
+    n.QSideAllow = qSideAllow;
+    n.QEndUlt = qEndUlt;
+    n.QEndAllow = qEndAllow;
+    n.Capacity = capacity;
+    n.Settlement = settlement;
+    n.NSF = nsf;
+    n.EffSideUlt = effSideUlt;
+    n.EffEndUlt = effEndUlt;
+
+    const Extended allowSide = ultSide / run.FSs;
+    const Extended allowEnd = ultEnd / run.FSe;
+    n.UltTotal = ultEnd + ultSide;
+    n.AllowSide = allowSide;
+    n.AllowEnd = allowEnd;
+    // The first and the effective-stress sets are pound-based in US units while NSF is in kips:
+    // it is taken off them in their own unit (as written, a US pile's effective allowable
+    // capacity came out about 0.999 NSF too high).
+    const Extended nsfInSetUnits = nsf * run.poundsToKipsDivisor;
+    n.AllowTotal = allowEnd + allowSide - nsfInSetUnits;
+    const Extended effSideAllow = effSideUlt / run.FSs;
+    const Extended effEndAllow = effEndUlt / run.FSe;
+    n.EffTotalUlt = effEndUlt + effSideUlt;
+    n.EffSideAllow = effSideAllow;
+    n.EffEndAllow = effEndAllow;
+    n.EffTotalAllow = effEndAllow + effSideAllow - nsfInSetUnits;
+
+    above.depth = z;
+    above.sigmaV = sigmaV;
+    above.pore = pore;
+    above.ultSide = ultSide;
+    above.ultEnd = ultEnd;
+}
+
+// One pass down the nodes, the lateral and then the vertical work of each.
+void analyseNodes(TLPData& d)
+{
+    const RunConstants run = runConstants(d);
+    const analysis::LayerScan layers(d);
+    LayerConstants lc;
+    VerticalState above;
+    for (int k = 1; k <= kNodeCount; ++k) {
+        TNodeResult& n = d.Node(k);
+        const analysis::LayerHit hit = layers.at(n.Depth);
+        if (hit.layer == nullptr) {
+            // No soil to stand in (an empty layer list): what is left would be the previous run's.
+            for (; k <= kNodeCount; ++k)
+                markNotComputed(d.Node(k));
+            d.TotalNSF = kNaN;
+            return;
+        }
+        if (lc.layer != hit.layer)
+            fillLayerConstants(hit.layer, hit.top, run, lc);
+        lateralResponse(n, n.Depth, lc, run);
+        verticalResponse(n, k == 1, *hit.layer, lc, run, above);
+    }
+    d.TotalNSF = above.totalNSF;
+}
+
+// The capacities of the whole pile, and the load it carries at each depth: the capacity enters
+// at the head and the end bearing remains at the tip, in equal steps by node number. The
+// effective-stress line is built the same way.
+void fillLoadLine(TLPData& d)
+{
+    d.DownwardCapacity = d.Node(kNodeCount).Capacity;
+    d.EffDownwardCapacity = d.Node(kNodeCount).EffTotalAllow;
+    d.UpliftCapacity = 0.5L * d.DownwardCapacity;
+
+    const Extended head = d.Node(kNodeCount).Capacity;
+    const Extended tip = d.Node(kNodeCount).QEndAllow;
+    const Extended effHead = d.Node(kNodeCount).EffTotalAllow;
+    const Extended effTip = d.Node(kNodeCount).EffEndAllow;
+    d.Node(1).PileLoad = head;
+    d.Node(kNodeCount).PileLoad = tip;
+    d.Node(1).EffPileLoad = effHead;
+    d.Node(kNodeCount).EffPileLoad = effTip;
+    for (int k = 2; k < kNodeCount; ++k) {
+        d.Node(k).PileLoad = head - (head - tip) * (k - 1) / 40;
+        d.Node(k).EffPileLoad = effHead - (effHead - effTip) * (k - 1) / 40;
+    }
+}
+
+void checkStructure(TLPData& d)
+{
+    if (!d.StructuralDesign)
+        return;
+    if (d.UsesIShape() || d.UsesPipeSection())
+        d.CheckSteelPile();
+    if (d.IsConcreteNow())
+        d.CalcReinforcedConcrete();
+    if (d.IsTimber())
+        d.CheckTimberPile();
+}
+
 } // namespace
 
 Extended TLPData::SubUnitFactor() const
@@ -285,296 +551,12 @@ Extended TLPData::SubUnitFactor() const
     return UnitValue(1000, 12);
 }
 
-// flatten: the helpers of this file (layer lookup, rounding, layer constants) are inlined into the
-// node loop, where a call would force every live Extended out to memory and back.
-[[gnu::flatten]] void TLPData::Calculate()
+void TLPData::Calculate()
 {
-    const bool si = Units == kUnitsSI;
-    const int layerCount = Layers.Count();
-
-    // Nodes at equal steps, then the node nearest to each layer bottom (but the last) is moved
-    // onto it so that no node straddles two layers.
-    for (int k = 1; k <= kNodeCount; ++k)
-        Node(k).Depth = static_cast<Extended>(k - 1) * PileLength / 40;
-    {
-        const bool nearest = roundsToNearest();
-        int k = 1;
-        Extended bottom = 0;
-        for (int j = 0; j + 1 < layerCount; ++j) {
-            bottom += Layers[j]->Thickness;
-            if (!std::isfinite(bottom))
-                break;
-            const std::int64_t bottomMilli = toMilli(bottom, nearest);
-            while (k <= kNodeCount && toMilli(Node(k).Depth, nearest) <= bottomMilli)
-                ++k;
-            // A bottom at or below the tip has no node beneath it; moving the tip onto it would
-            // change the pile's length, so it and every deeper bottom are left alone.
-            if (k > kNodeCount)
-                break;
-            // Only a bottom above the head (a negative thickness) leaves no node above it.
-            if (k == 1)
-                continue;
-            const Extended below = std::fabs(bottom - Node(k).Depth);
-            const Extended above = std::fabs(bottom - Node(k - 1).Depth);
-            if (below > above)
-                Node(k - 1).Depth = bottom;
-            else
-                Node(k).Depth = bottom; // ties go to the deeper node
-        }
-    }
-
-    for (int j = 0; j < layerCount; ++j) {
-        TLayer* layer = Layers[j];
-        const TConsistencyProps& row = ConsistencyPropsFor(layer->Consistency);
-        layer->PoissonRatio = row.PoissonRatio;
-        layer->SoilModulus = UnitValue(row.ModulusSI, row.ModulusUS);
-    }
-
-    // The pile's moment of inertia, in in^4 (US) or m^4 (SI). A steel pile designed with a rolled
-    // section bends as that section, not as the solid outline it fills (several times stiffer):
-    // an I/H shape about its strong axis, a pipe as its section, a concrete-filled pipe with the
-    // composite stiffness of the pipe check divided by the steel's E. SI tables hold 10^6 mm^4.
-    if (StructuralDesign && UsesIShape()) {
-        I = IShape.Ix * UnitValue(1e-6L, 1);
-    } else if (StructuralDesign && UsesPipeSection()) {
-        I = SteelInput.ConcreteFilled
-            ? ratio(analysis::filledPipeStiffness(*this).EIeff, E) * UnitValue(1e-12L, 1) // mm^4 to m^4
-            : PipeShape.I * UnitValue(1e-6L, 1);
-    } else {
-        const Extended f = UnitValue(1, 12);
-        const Extended b = Width * f;
-        if (IsRectangularShape()) {
-            const Extended b2 = Width2 * f;
-            I = b * (b2 * b2 * b2) / 12;
-        } else if (Shape == psCircle) {
-            I = kPi * (b * b * b * b) / 64;
-        } else if (Shape == psOctagon) {
-            I = 1.2762L * (b * b * b * b);
-        } else {
-            I = kNaN; // no section formula for an unknown shape
-        }
-    }
-
-    // Inputs are read into locals once: a node result is an Extended inside this very object, so
-    // every store to one would otherwise force the inputs to be read again.
-    const Extended H = LateralLoad;
-    const Extended M0 = MomentLoad;
-    const Extended L = PileLength;
-    const Extended B = Width;
-    const Extended pileE = E;
-    const Extended FSs = divisorOrNaN(FSSide);
-    const Extended FSe = divisorOrNaN(FSEnd);
-    const Extended Pw = PassiveWedge;
-    const Extended groundwater = Groundwater;
-    const bool freeHead = HeadCondition == kFreeHead;
-    const bool cyclic = CyclicAnalysis;
-    const Extended deflectionFactor = UnitValue(1, 1728);
-    const Extended poundsToKipsDivisor = UnitValue(1, 1000);
-    const Extended poundsToKips = UnitValue(1, 0.001);
-    const Extended waterUnitWeight = UnitValue(9.81, 62.42);
-    const Extended endBearingLimit = UnitValue(480, 10);
-    const Extended feetToInches = UnitValue(1, 12);
-    const Extended squareFeetToInches = UnitValue(1, 144);
-    // The tip term comes out in m.kPa (SI) or ft.ksi (US). The SI divisor 8 takes it to mm; the
-    // US one gives the same movement in inches: 1 ft.ksi = 0.3048 m x 6894.757 kPa, 1 in = 25.4 mm.
-    constexpr Extended kFootKsiInMetreKPa = 0.3048L * 6894.757293168361L;
-    const Extended settlementDivisor = UnitValue(8, 8 * 25.4L / kFootKsiInMetreKPa);
-    const Extended sqrtOCR = std::sqrt(OCR);
-    const Extended lambdaNumerator = si ? 1000 : 144;
-    RunConstants run;
-    run.si = si;
-    run.poundsToKipsDivisor = poundsToKipsDivisor;
-    run.logOCR = std::log(OCR);
-    run.pileE = pileE;
-    run.squareFeetToInches = squareFeetToInches;
-    const analysis::LayerScan layers(*this);
-
-    // running values of the node above
-    Extended prevDepth = 0, prevSigmaV = 0, prevPore = 0, prevUltSide = 0, prevUltEnd = 0;
-    Extended totalNSF = 0;
-    LayerConstants lc;
-    int reached = kNodeCount + 1;
-    for (int k = 1; k <= kNodeCount; ++k) {
-        TNodeResult& n = Node(k);
-        const Extended z = n.Depth;
-        const analysis::LayerHit hit = layers.at(z);
-        if (hit.layer == nullptr) {
-            reached = k;
-            break;
-        }
-        const TLayer& layer = *hit.layer;
-        if (lc.layer != hit.layer)
-            fillLayerConstants(hit.layer, run, lc);
-
-        // ---- lateral response
-        // (divisors of layer and run constants are made NaN when zero, see divisorOrNaN)
-        // A layer of no thickness can only hold a node at its top, where its modulus is k_top;
-        // interpolating would divide zero by zero and lose the head of a new project, whose
-        // first layer has no thickness yet.
-        const Extended K = std::isnan(lc.thicknessDivisor)
-            ? lc.kTop
-            : lc.kTop + lc.kRise * (z - hit.top) / lc.thicknessDivisor;
-        const Extended KB = B * K;
-        const Extended EI = lc.EI;
-        const Extended x = lambdaNumerator * KB / lc.lambdaDivisor;
-        const Extended lambda = std::sqrt(std::sqrt(x));
-        Extended s, c;
-        reducedSinCos(lambda * z, s, c);
-        const Extended e = std::exp(-lambda * z);
-        const Extended lambda2 = lambda * lambda;
-        Extended shear, moment, deflection;
-        if (freeHead) {
-            shear = -2 * M0 * lambda * e * s + H * e * (c - s);
-            moment = M0 * e * (c + s) + ratio(H, lambda) * e * s;
-            deflection = deflectionFactor
-                * (ratio(H * e * c, 2 * EI * lambda2 * lambda) - ratio(M0 * e * (s - c), 2 * EI * lambda2));
-        } else {
-            shear = H * e * c;
-            moment = -ratio(H, 2 * lambda) * e * (c - s);
-            deflection = deflectionFactor * ratio(H * lambda * e * (c + s), 4 * lambda2 * lambda2 * EI);
-        }
-        n.K = K;
-        n.KB = KB;
-        copyValue(n.E, lc.E);
-        copyValue(n.I, lc.I);
-        n.Lambda = lambda;
-        n.SinLZ = s;
-        n.CosLZ = c;
-        n.ExpLZ = e;
-        n.Shear = shear;
-        n.Moment = moment;
-        n.Deflection = deflection;
-        n.SoilPressure = (2 * H * lambda * e * c + 2 * M0 * lambda2 * e * c) / lc.widthDivisor;
-        n.AllowSoilPressure = Pw * (lc.passive * z / lc.passiveDivisor + lc.cohesionTerm);
-
-        // ---- vertical stresses
-        Extended sigmaV = 0, gammaW = 0, pore = 0;
-        if (k > 1) {
-            const Extended dz = z - prevDepth;
-            sigmaV = prevSigmaV + layer.Gamma * dz;
-            gammaW = groundwater <= z ? waterUnitWeight : 0;
-            pore = prevPore + gammaW * dz;
-        }
-        const Extended sigmaEff = sigmaV - pore;
-        n.SigmaV = sigmaV;
-        n.GammaW = gammaW;
-        n.PorePressure = pore;
-        n.SigmaVEff = sigmaEff;
-        copyValue(n.Phi, lc.phi);
-        copyValue(n.K0, lc.k0);
-        copyValue(n.TanPhi, lc.tanPhi);
-
-        // ---- capacity of a pile whose tip would be at this node (all 0 at the head)
-        Extended ultSide = 0, ultEnd = 0, effSideUlt = 0, effEndUlt = 0;
-        Extended qSideUlt = 0, qSideAllow = 0, qEndUlt = 0, qEndAllow = 0, capacity = 0, settlement = 0,
-                 nsf = 0;
-        if (k > 1) {
-            const Extended P = lc.perimeter;
-            const Extended A = lc.tipArea;
-            const Extended friction = sigmaEff * lc.k0 * lc.tanPhi * P;
-            const Extended bearing = lc.nq * sigmaEff * A;
-
-            // The first set is pound-based; its cohesive sums add one step per node passed.
-            if (lc.cohesive) {
-                ultSide = prevUltSide + lc.alpha * lc.su * P;
-                ultEnd = prevUltEnd + 9 * lc.su * A;
-            } else {
-                ultSide = friction;
-                ultEnd = bearing;
-            }
-
-            effSideUlt = friction * (lc.cohesive ? 1.1L : 1.3L);
-            effEndUlt = bearing;
-
-            qSideUlt = poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;
-            if (cyclic)
-                qSideUlt *= 0.6L;
-            qSideAllow = qSideUlt / FSs;
-            const Extended rockFactor = layer.MatType >= lpmtSandstoneBedrock ? 2 : 1;
-            qEndUlt = smallerOf(poundsToKips * lc.nq * sigmaEff * A, rockFactor * endBearingLimit * A);
-            qEndAllow = qEndUlt / FSe;
-            capacity = qEndAllow + qSideAllow;
-
-            const Extended Q = capacity;
-            const Extended shortening = L * Q * feetToInches / lc.shorteningDivisor;
-            const Extended tipMovement
-                = B * Q / lc.tipAreaDivisor * lc.sptFactor * sqrtOCR * 0.33L * 0.1L / settlementDivisor;
-            settlement = shortening + tipMovement;
-
-            nsf = layer.NSF ? qSideAllow : 0;
-            totalNSF += nsf;
-        }
-        n.UltSide = ultSide;
-        n.UltEnd = ultEnd;
-        n.QSideUlt = qSideUlt;
-        n.QSideAllow = qSideAllow;
-        n.QEndUlt = qEndUlt;
-        n.QEndAllow = qEndAllow;
-        n.Capacity = capacity;
-        n.Settlement = settlement;
-        n.NSF = nsf;
-        n.EffSideUlt = effSideUlt;
-        n.EffEndUlt = effEndUlt;
-
-        const Extended allowSide = ultSide / FSs;
-        const Extended allowEnd = ultEnd / FSe;
-        n.UltTotal = ultEnd + ultSide;
-        n.AllowSide = allowSide;
-        n.AllowEnd = allowEnd;
-        // The first and the effective-stress sets are pound-based in US units while NSF is in
-        // kips: it is taken off them in their own unit (as written, a US pile's effective
-        // allowable capacity came out about 0.999 NSF too high).
-        const Extended nsfInSetUnits = nsf * poundsToKipsDivisor;
-        n.AllowTotal = allowEnd + allowSide - nsfInSetUnits;
-        const Extended effSideAllow = effSideUlt / FSs;
-        const Extended effEndAllow = effEndUlt / FSe;
-        n.EffTotalUlt = effEndUlt + effSideUlt;
-        n.EffSideAllow = effSideAllow;
-        n.EffEndAllow = effEndAllow;
-        n.EffTotalAllow = effEndAllow + effSideAllow - nsfInSetUnits;
-
-        prevDepth = z;
-        prevSigmaV = sigmaV;
-        prevPore = pore;
-        prevUltSide = ultSide;
-        prevUltEnd = ultEnd;
-    }
-    TotalNSF = totalNSF;
-
-    if (reached <= kNodeCount) {
-        // No soil to stand in (an empty layer list): what is left would be the previous run's.
-        for (int k = reached; k <= kNodeCount; ++k)
-            markNotComputed(Node(k));
-        TotalNSF = kNaN;
-    }
-
-    DownwardCapacity = Node(kNodeCount).Capacity;
-    EffDownwardCapacity = Node(kNodeCount).EffTotalAllow;
-    UpliftCapacity = 0.5L * DownwardCapacity;
-
-    // Load carried by the pile: the capacity enters at the head and the end bearing remains at
-    // the tip, in equal steps by node number. The effective-stress line is built the same way.
-    {
-        const Extended head = Node(kNodeCount).Capacity;
-        const Extended tip = Node(kNodeCount).QEndAllow;
-        const Extended effHead = Node(kNodeCount).EffTotalAllow;
-        const Extended effTip = Node(kNodeCount).EffEndAllow;
-        Node(1).PileLoad = head;
-        Node(kNodeCount).PileLoad = tip;
-        Node(1).EffPileLoad = effHead;
-        Node(kNodeCount).EffPileLoad = effTip;
-        for (int k = 2; k < kNodeCount; ++k) {
-            Node(k).PileLoad = head - (head - tip) * (k - 1) / 40;
-            Node(k).EffPileLoad = effHead - (effHead - effTip) * (k - 1) / 40;
-        }
-    }
-
-    if (StructuralDesign) {
-        if (UsesIShape() || UsesPipeSection())
-            CheckSteelPile();
-        if (IsConcreteNow())
-            CalcReinforcedConcrete();
-        if (IsTimber())
-            CheckTimberPile();
-    }
+    placeNodes(*this);
+    setLayerSoilProperties(*this);
+    I = sectionInertia(*this);
+    analyseNodes(*this);
+    fillLoadLine(*this);
+    checkStructure(*this);
 }

@@ -12,10 +12,6 @@ namespace analysis {
 // pi to the full precision of Extended.
 inline constexpr Extended kPi = 3.14159265358979324L;
 
-// RoundHalfEven (model/lptypes.h) with a fast path: the analysis rounds about a hundred depths
-// per run.
-std::int64_t roundHalfEven(Extended x);
-
 // sin x and cos x. The arguments of the analysis (lambda times depth) reach a few tens of
 // radians, where the library's general reduction dominates the cost; they are reduced here by
 // multiples of pi/2 held in three parts (Cody-Waite), exact to the precision of Extended.
@@ -55,7 +51,6 @@ private:
     };
     const TLPData& m_data;
     int m_count = 0;
-    bool m_nearest; // the rounding mode of the run rounds to nearest
     int m_cached = 0;
     Entry m_entries[kCached];
 };

@@ -212,7 +212,7 @@ void TLPData::CalcReinforcedConcrete()
             limit = dimension;
         SpacingLimit = limit;
     }
-    if (analysis::roundHalfEven(10 * previousLimit) == analysis::roundHalfEven(10 * SpacingOverride)
+    if (RoundHalfEven(10 * previousLimit) == RoundHalfEven(10 * SpacingOverride)
         || SpacingOverride == 0)
         SpacingOverride = SpacingLimit;
 

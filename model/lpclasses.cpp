@@ -162,6 +162,17 @@ Extended TLayer::DefaultSubgradeReaction() const
     return LookupSoilDefaults(reaction) ? reaction : 0;
 }
 
+void TLayer::subgradeReactionRange(Extended& low, Extended& high) const
+{
+    const Extended k0 = DefaultSubgradeReaction();
+    low = std::trunc(0.7L * k0 / 10) * 10;
+    high = std::floor(1.3L * k0 / 10) * 10;
+    if (Model && Model->CyclicAnalysis) {
+        low = static_cast<Extended>(RoundHalfEven(kCyclicFactor * low));
+        high = static_cast<Extended>(RoundHalfEven(kCyclicFactor * high));
+    }
+}
+
 TOrdinalSet TLayer::AllowedUSCS() const
 {
     TOrdinalSet set;
@@ -519,20 +530,51 @@ bool TLPData::UsesPipeSection() const
     return IsSteel(-1) && IsRoundShape();
 }
 
+void TLPData::scaleSubgradeReactionsFor(bool cyclic)
+{
+    const Extended factor = cyclic ? kCyclicFactor : 1 / kCyclicFactor;
+    for (int i = 0; i < Layers.Count(); ++i) {
+        Layers[i]->SGReactTop *= factor;
+        Layers[i]->SGReactBottom *= factor;
+    }
+}
+
+void TLPData::resetFcForUnits()
+{
+    Fc = Units == kUnitsSI ? 18 : 2500;
+}
+
+TLoadCase TLPData::factoredLoadCase() const
+{
+    TLoadCase c;
+    c.Pu = 1.2L * DownwardLoad;
+    Extended moment = 0;
+    MaxMomentNode(moment);
+    c.Mu = 1.6L * std::fabs(moment);
+    Extended shear = 0;
+    MaxShearNode(shear);
+    c.Vu = 1.6L * std::fabs(shear);
+    return c;
+}
+
 TLayer* TLPData::LayerAtDepth(Extended Z) const
 {
     const int count = Layers.Count();
     if (count == 0)
         return nullptr;
     const std::int64_t d = RoundHalfEven(Z * 1000);
-    // Tops and bottoms accumulate from the first layer exactly as TLayer::Top and Bottom do.
+    // Tops and bottoms accumulate from the first layer exactly as TLayer::Top and Bottom do; a
+    // top is the bottom above, so its rounding is carried down rather than repeated.
     Extended top = 0;
+    std::int64_t topMilli = 0;
     for (int i = 0; i < count; ++i) {
         TLayer* layer = Layers.GetLayer(i);
         const Extended bottom = top + layer->Thickness;
-        if (RoundHalfEven(top * 1000) <= d && d <= RoundHalfEven(bottom * 1000))
+        const std::int64_t bottomMilli = RoundHalfEven(bottom * 1000);
+        if (topMilli <= d && d <= bottomMilli)
             return layer;
         top = bottom;
+        topMilli = bottomMilli;
     }
     return Layers.GetLayer(count - 1);
 }

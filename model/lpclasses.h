@@ -84,6 +84,9 @@ public:
     Extended DefaultCohesion() const;
     bool LookupSoilDefaults(Extended& subgradeReaction) const;
     Extended DefaultSubgradeReaction() const;
+    // The subgrade reactions the layer accepts: 0.7 to 1.3 times its default, to whole tens, and
+    // of that the cyclic share (each bound rounded) in a cyclic analysis.
+    void subgradeReactionRange(Extended& low, Extended& high) const;
     TOrdinalSet AllowedUSCS() const;
     TOrdinalSet AllowedConsistencies() const;
 
@@ -313,6 +316,9 @@ struct TTimberResult {
 };
 
 constexpr int kNodeCount = 41;
+
+// A cyclic analysis takes this share of the static side friction and subgrade reactions.
+constexpr Extended kCyclicFactor = 0.6L;
 constexpr int kLoadCaseCount = 4;
 constexpr int kInteractionPointCount = 9;
 
@@ -464,6 +470,15 @@ public:
     TNodeResult& Node(int k) { return Nodes[static_cast<std::size_t>(k - 1)]; }
     const TNodeResult& Node(int k) const { return Nodes[static_cast<std::size_t>(k - 1)]; }
     Extended SuggestedFactorOfSafety() const;
+    // Switching between static and cyclic analysis scales every layer's subgrade reactions by the
+    // cyclic factor or its inverse (back and forth restores them up to rounding).
+    void scaleSubgradeReactionsFor(bool cyclic);
+    // f'c starts over at the default of the current unit system after a switch: the number typed
+    // in the other unit means nothing here.
+    void resetFcForUnits();
+    // Load case 1 as the analysis suggests it: 1.2 x the downward load, 1.6 x the largest moment
+    // and shear by magnitude (the section is symmetric; a fixed head's largest moment is negative).
+    TLoadCase factoredLoadCase() const;
     int CustomLayerCount() const;
     void CalcAreaAndPerimeter();
 

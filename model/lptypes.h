@@ -1,5 +1,6 @@
 #pragma once
 // Basic types and enumerations shared by the project model, its tables and the analysis.
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 
@@ -112,6 +113,10 @@ inline std::int64_t RoundHalfEven(Extended x)
         return INT64_MAX;
     if (x <= -9.2e18L)
         return INT64_MIN;
+    // In the default rounding mode the conversion itself rounds halves to even; any other mode
+    // (a printer driver or plug-in may leave one set) takes the long way.
+    if (std::fegetround() == FE_TONEAREST)
+        return std::llrint(x);
     Extended r = std::floor(x);
     const Extended diff = x - r;
     if (diff > 0.5L || (diff == 0.5L && std::fmod(r, 2.0L) != 0))

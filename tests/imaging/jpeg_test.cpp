@@ -113,24 +113,6 @@ public:
     }
 };
 
-// A true-colour picture against another program's decoding of the same file: every channel of
-// every pixel within tolerance.
-void expectDecodedAs(const TJpegGraphic& p, const std::string& ppm, int tolerance)
-{
-    const Pnm reference = readPnm(dataPath(ppm));
-    ASSERT_EQ(p.ImageFormat(), ifTrueColor);
-    ASSERT_EQ(p.Width(), reference.width);
-    ASSERT_EQ(p.Height(), reference.height);
-    for (int y = 0; y < p.Height(); ++y)
-        for (int x = 0; x < p.Width(); ++x) {
-            const uint32_t got = p.GetPixelColor(x, y);
-            const uint8_t* s = &reference.data[static_cast<std::size_t>((y * reference.width + x) * 3)];
-            for (int c = 0; c < 3; ++c)
-                ASSERT_LE(std::abs(int((got >> (16 - 8 * c)) & 255) - s[c]), tolerance)
-                    << x << "," << y << " channel " << c << std::hex << " got " << got;
-        }
-}
-
 } // namespace
 
 TEST(JpegLoad, BaselineAndProgressiveFilesWrittenByCjpegMatchDjpeg)
@@ -139,7 +121,8 @@ TEST(JpegLoad, BaselineAndProgressiveFilesWrittenByCjpegMatchDjpeg)
         SCOPED_TRACE(name);
         TJpegGraphic p;
         p.LoadFromFile(dataPath(std::string("jpeg/") + name + "_cjpeg.jpg"));
-        expectDecodedAs(p, std::string("jpeg/") + name + "_djpeg.ppm", 0);
+        EXPECT_EQ(p.ImageFormat(), ifTrueColor);
+        EXPECT_EQ(maxDifference(p, readPnm(dataPath(std::string("jpeg/") + name + "_djpeg.ppm"))), 0);
         // cjpeg writes density unit 0 (aspect ratio only): the screen's resolution.
         EXPECT_EQ(p.YDotsPerInch(), platform::ScreenCaps().dpiY);
     }
@@ -149,14 +132,10 @@ TEST(JpegLoad, GrayFileBecomesGray256WithTheDefaultPalette)
 {
     TJpegGraphic p;
     p.LoadFromFile(dataPath("jpeg/gray_cjpeg.jpg"));
-    const Pnm reference = readPnm(dataPath("jpeg/gray_djpeg.pgm"));
     ASSERT_EQ(p.ImageFormat(), ifGray256);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(p.LogPalette().palPalEntry[i].peGreen, i);
-    for (int y = 0; y < p.Height(); ++y)
-        for (int x = 0; x < p.Width(); ++x)
-            ASSERT_EQ(
-                p.GetPixelIndex(x, y), reference.data[static_cast<std::size_t>(y * reference.width + x)]);
+    EXPECT_EQ(maxDifference(p, readPnm(dataPath("jpeg/gray_djpeg.pgm"))), 0); // through the palette
 }
 
 TEST(JpegLoad, Density)
@@ -206,7 +185,8 @@ TEST(JpegLoad, YcckFileWrittenByImageMagickMatchesItsDecoding)
     // merely subtracts the black shows up at once.
     TJpegGraphic p;
     p.LoadFromFile(dataPath("jpeg/ycck_magick.jpg"));
-    expectDecodedAs(p, "jpeg/ycck_magick.ppm", 2);
+    EXPECT_EQ(p.ImageFormat(), ifTrueColor);
+    EXPECT_LE(maxDifference(p, readPnm(dataPath("jpeg/ycck_magick.ppm"))), 2);
 }
 
 TEST(JpegSave, WidthOneWritesThreeBytesPerRow)

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,47 @@ inline void fillStream(platform::TMemoryStream& stream, const std::vector<uint8_
 
 using pnm::Pnm;
 using pnm::readPnm;
+
+// Largest difference of any colour component between two whole pictures, each a picture or a
+// netpbm reference (1000 when their sizes differ): 0 means the same pixels.
+inline int widthOf(const TDibGraphic& p)
+{
+    return p.Width();
+}
+inline int widthOf(const Pnm& p)
+{
+    return p.width;
+}
+inline int heightOf(const TDibGraphic& p)
+{
+    return p.Height();
+}
+inline int heightOf(const Pnm& p)
+{
+    return p.height;
+}
+inline uint32_t colourAt(const TDibGraphic& p, int x, int y)
+{
+    return p.GetPixelColor(x, y);
+}
+inline uint32_t colourAt(const Pnm& p, int x, int y)
+{
+    return p.rgb(x, y);
+}
+
+template <typename A, typename B> int maxDifference(const A& a, const B& b)
+{
+    if (widthOf(a) != widthOf(b) || heightOf(a) != heightOf(b))
+        return 1000;
+    int worst = 0;
+    for (int y = 0; y < heightOf(a); ++y)
+        for (int x = 0; x < widthOf(a); ++x) {
+            const uint32_t p = colourAt(a, x, y), q = colourAt(b, x, y);
+            for (int shift : { 0, 8, 16 })
+                worst = std::max(worst, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+        }
+    return worst;
+}
 
 // A picture of the given format whose pixels follow a fixed pattern: 16 x 16 blocks of one
 // palette index (paletted formats) or one colour (true colour).

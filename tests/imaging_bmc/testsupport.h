@@ -196,6 +196,16 @@ inline int pixelIndex(const Picture& pic, int x, int y)
     }
 }
 
+// True when every 1-bit index of b equals a's, or, complemented, is its complement.
+inline bool sameIndices(const Picture& a, const Picture& b, bool complemented)
+{
+    for (int y = 0; y < a.bmc.h; ++y)
+        for (int x = 0; x < a.bmc.w; ++x)
+            if (pixelIndex(b, x, y) != (complemented ? 1 - pixelIndex(a, x, y) : pixelIndex(a, x, y)))
+                return false;
+    return true;
+}
+
 // Top-down RGB triples, the layout of a PPM.
 inline std::vector<std::uint8_t> toRgb(const Picture& pic)
 {

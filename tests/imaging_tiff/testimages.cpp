@@ -2,7 +2,6 @@
 
 #include "imaging/registration.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace testimages {
@@ -15,20 +14,6 @@ std::string tiffPath(const std::string& name)
 std::string iconPath(const std::string& name)
 {
     return std::string(FENDRIX_TEST_DATA) + "/icon/" + name;
-}
-
-int maxDifference(const TDibGraphic& picture, const Pnm& source)
-{
-    if (picture.Width() != source.width || picture.Height() != source.height)
-        return 1000;
-    int worst = 0;
-    for (int y = 0; y < source.height; ++y)
-        for (int x = 0; x < source.width; ++x) {
-            const uint32_t a = picture.GetPixelColor(x, y), b = source.rgb(x, y);
-            for (int shift = 0; shift <= 16; shift += 8)
-                worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
-        }
-    return worst;
 }
 
 std::vector<Ifd> readIfds(const std::vector<uint8_t>& file)

@@ -3,7 +3,7 @@
 // were made from (PBM, PGM and PPM files), and a small reader of TIFF directories that does not
 // go through the TIFF library, to check what was written.
 #include "imaging/dibgraphic.h"
-#include "tests/imaging/pnm.h"
+#include "tests/imaging/testsupport.h"
 
 #include <cstdint>
 #include <map>
@@ -14,12 +14,10 @@ namespace testimages {
 
 std::string tiffPath(const std::string& name);
 std::string iconPath(const std::string& name);
-using pnm::readFile;
 using pnm::Pnm;
+using pnm::readFile;
 using pnm::readPnm;
-
-// Largest difference of any colour component between the picture and the source.
-int maxDifference(const TDibGraphic& picture, const Pnm& source);
+using testsupport::maxDifference;
 
 // One directory of a TIFF file: tag -> (type, count, values). ASCII values come as text.
 struct IfdEntry {

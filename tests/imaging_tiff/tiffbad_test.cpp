@@ -81,27 +81,25 @@ TEST_F(TiffBad, FilesTheLibraryCannotOpen)
     EXPECT_EQ(failLoading<ETiffError>({}).rfind("ETiffError TIFFOpen", 0), 0u);
 }
 
-TEST_F(TiffBad, ZeroWidthOrHeightIsRefused)
+TEST_F(TiffBad, HeadersThatCannotBeRead)
 {
-    EXPECT_EQ(failLoading<ETiffError>(readFile(tiffPath("zero_width.tif"))).rfind("ETiffError ", 0), 0u);
-    EXPECT_EQ(
-        failLoading<ETiffError>(patchTag("gray8_none.tif", TIFFTAG_IMAGELENGTH, 0)).rfind("ETiffError ", 0),
-        0u);
-}
-
-TEST_F(TiffBad, BitsPerSampleMissing)
-{
-    EXPECT_EQ(failLoading<ETiffError>(readFile(tiffPath("no_bitspersample.tif"))),
-        "ETiffError Bits per sample not specified");
-}
-
-TEST_F(TiffBad, CompressionsOutsideTheTable)
-{
-    EXPECT_EQ(failLoading<ETiffError>(patchTag("gray8_none.tif", TIFFTAG_COMPRESSION, COMPRESSION_OJPEG)),
-        "ETiffError Unsupported compression tag, 6");
-    EXPECT_EQ(
-        failLoading<ETiffError>(patchTag("gray8_none.tif", TIFFTAG_COMPRESSION, COMPRESSION_THUNDERSCAN)),
-        "ETiffError Unsupported compression tag, 32809");
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::string message; // the whole message, or its start where it ends with a space
+    } cases[] = { { readFile(tiffPath("zero_width.tif")), "ETiffError " },
+        { patchTag("gray8_none.tif", TIFFTAG_IMAGELENGTH, 0), "ETiffError " },
+        { readFile(tiffPath("no_bitspersample.tif")), "ETiffError Bits per sample not specified" },
+        { patchTag("gray8_none.tif", TIFFTAG_COMPRESSION, COMPRESSION_OJPEG),
+            "ETiffError Unsupported compression tag, 6" },
+        { patchTag("gray8_none.tif", TIFFTAG_COMPRESSION, COMPRESSION_THUNDERSCAN),
+            "ETiffError Unsupported compression tag, 32809" } };
+    for (const auto& c : cases) {
+        const std::string message = failLoading<ETiffError>(c.bytes);
+        if (c.message.back() == ' ')
+            EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
+        else
+            EXPECT_EQ(message, c.message);
+    }
 }
 
 TEST_F(TiffBad, DamagedImageData)

@@ -78,20 +78,6 @@ void paintSmooth(TDibGraphic& picture, TImageFormat format)
                                           static_cast<uint8_t>(x * 3)));
 }
 
-int maxDifference(const TDibGraphic& a, const TDibGraphic& b)
-{
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return 1000;
-    int worst = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) {
-            const uint32_t p = a.GetPixelColor(x, y), q = b.GetPixelColor(x, y);
-            for (int s = 0; s <= 16; s += 8)
-                worst = std::max(worst, std::abs(int((p >> s) & 0xFF) - int((q >> s) & 0xFF)));
-        }
-    return worst;
-}
-
 TEST_F(TiffWrite, EveryFormatWithEveryAcceptedCompressionSurvivesARoundTrip)
 {
     int tried = 0;
@@ -114,6 +100,11 @@ TEST_F(TiffWrite, EveryFormatWithEveryAcceptedCompressionSurvivesARoundTrip)
             const auto& ifd = ifds[0];
             EXPECT_EQ(ifd.at(TIFFTAG_IMAGEWIDTH).values.at(0), uint32_t(picture.Width()));
             EXPECT_EQ(ifd.at(TIFFTAG_SUBFILETYPE).values.at(0), uint32_t(FILETYPE_PAGE));
+            const bool ccitt = compression == tcCcittGroup3_1D || compression == tcCcittGroup3_2D
+                || compression == tcCcittGroup4;
+            if (ccitt) { // written white-is-zero, as other programs expect of these codings
+                EXPECT_EQ(ifd.at(TIFFTAG_PHOTOMETRIC).values.at(0), uint32_t(PHOTOMETRIC_MINISWHITE));
+            }
 
             stream.SetPosition(0);
             TTiffGraphic back;
@@ -156,24 +147,6 @@ TEST_F(TiffWrite, FieldsTheReaderDoesNotNeedAreWrittenForOtherPrograms)
     platform::TMemoryStream stream;
     picture.SaveToStream(stream);
     EXPECT_EQ(readIfds(stream.Bytes()).at(0).at(TIFFTAG_ROWSPERSTRIP).values.at(0), 8u);
-}
-
-TEST_F(TiffWrite, CcittWritesWhiteIsZeroSoThePictureSurvives)
-{
-    for (TTiffCompression compression : { tcCcittGroup3_1D, tcCcittGroup3_2D, tcCcittGroup4 }) {
-        TTiffGraphic picture;
-        paint(picture, ifBlackWhite);
-        picture.SetCompression(compression);
-        platform::TMemoryStream stream;
-        picture.SaveToStream(stream);
-        EXPECT_EQ(readIfds(stream.Bytes()).at(0).at(TIFFTAG_PHOTOMETRIC).values.at(0),
-            uint32_t(PHOTOMETRIC_MINISWHITE));
-        stream.SetPosition(0);
-        TTiffGraphic back;
-        back.LoadFromStream(stream);
-        EXPECT_EQ(maxDifference(picture, back), 0);
-        EXPECT_EQ(back.GetPixelColor(0, 0), picture.GetPixelColor(0, 0));
-    }
 }
 
 TEST_F(TiffWrite, ReverseFillOrderIsWrittenAndReadBack)

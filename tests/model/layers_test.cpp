@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -40,24 +41,16 @@ TEST_F(LayerTest, CreateDefaults)
 TEST_F(LayerTest, ConsistencyFromSptNRoundsHalvesToEven)
 {
     TLayer* l = layer();
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 3.5L), lpconLoose); // 3.5 rounds to 4
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 4.5L), lpconLoose); // 4.5 rounds to 4
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 3.49L), lpconVeryLoose);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 9), lpconLoose);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 10), lpconMediumDense);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 30), lpconMediumDense);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 50), lpconDense);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 50.5L), lpconDense);
-    EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, 51), lpconVeryDense);
-
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 1.5L), lpconSoft); // 1.5 rounds to 2
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 1), lpconVerySoft);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 4), lpconSoft);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 8), lpconFirm);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 15), lpconStiff);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 30), lpconVeryStiff);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 50), lpconHard);
-    EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, 51), lpconVeryHard);
+    // 3.5 and 4.5 round to 4, 50.5 to 50, 1.5 to 2.
+    using C = std::pair<Extended, TConsistency>;
+    for (const auto& [n, expected] : { C { 3.5L, lpconLoose }, C { 4.5L, lpconLoose }, C { 3.49L, lpconVeryLoose },
+             C { 9, lpconLoose }, C { 10, lpconMediumDense }, C { 30, lpconMediumDense }, C { 50, lpconDense },
+             C { 50.5L, lpconDense }, C { 51, lpconVeryDense } })
+        EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, n), expected) << double(n);
+    for (const auto& [n, expected] : { C { 1.5L, lpconSoft }, C { 1, lpconVerySoft }, C { 4, lpconSoft },
+             C { 8, lpconFirm }, C { 15, lpconStiff }, C { 30, lpconVeryStiff }, C { 50, lpconHard },
+             C { 51, lpconVeryHard } })
+        EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, n), expected) << double(n);
 
     // Bedrock keeps whatever consistency it had.
     l->Consistency = lpconDense;
@@ -70,20 +63,14 @@ TEST_F(LayerTest, ColourAndHatchByPosition)
     m.Layers.Clear();
     for (int i = 0; i < 19; ++i)
         m.Layers.AddLayer();
-    EXPECT_EQ(m.Layers[0]->Colour, rgb(64, 128, 128));
-    EXPECT_EQ(m.Layers[0]->Hatch, bsClear);
-    EXPECT_EQ(m.Layers[1]->Colour, rgb(192, 192, 192));
-    EXPECT_EQ(m.Layers[2]->Colour, rgb(124, 83, 83));
-    EXPECT_EQ(m.Layers[2]->Hatch, bsClear);
-    EXPECT_EQ(m.Layers[3]->Colour, rgb(64, 128, 128)); // the fourth
-    EXPECT_EQ(m.Layers[3]->Hatch, bsFDiagonal);
-    EXPECT_EQ(m.Layers[6]->Hatch, bsBDiagonal);
-    EXPECT_EQ(m.Layers[9]->Hatch, bsDiagCross);
-    EXPECT_EQ(m.Layers[12]->Hatch, bsVertical);
-    EXPECT_EQ(m.Layers[15]->Hatch, bsHorizontal);
-    EXPECT_EQ(m.Layers[17]->Colour, rgb(124, 83, 83));
-    EXPECT_EQ(m.Layers[18]->Colour, rgb(64, 128, 128)); // the nineteenth starts over
-    EXPECT_EQ(m.Layers[18]->Hatch, bsClear);
+    // Three colours in turn; the hatch changes every third layer; the nineteenth starts over.
+    const std::int32_t colours[] = { rgb(64, 128, 128), rgb(192, 192, 192), rgb(124, 83, 83) };
+    for (int i : { 0, 1, 2, 3, 17, 18 })
+        EXPECT_EQ(m.Layers[i]->Colour, colours[i % 3]) << i;
+    using H = std::pair<int, TBrushStyle>;
+    for (const auto& [i, hatch] : { H { 0, bsClear }, H { 2, bsClear }, H { 3, bsFDiagonal }, H { 6, bsBDiagonal },
+             H { 9, bsDiagCross }, H { 12, bsVertical }, H { 15, bsHorizontal }, H { 18, bsClear } })
+        EXPECT_EQ(m.Layers[i]->Hatch, hatch) << i;
 }
 
 TEST_F(LayerTest, TopsAndBottomsAreSumsOfThicknesses)

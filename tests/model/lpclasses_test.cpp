@@ -12,6 +12,8 @@
 #include <fstream>
 #include <limits>
 #include <numbers>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -190,12 +192,10 @@ TEST_F(ModelTest, RebarTablesInEitherUnitSystem)
 
 TEST_F(ModelTest, BarNameByStandard)
 {
-    m.RebarStandard = rsUS;
-    EXPECT_EQ(m.BarName(5), "#5");
-    m.RebarStandard = rsEuropean;
-    EXPECT_EQ(m.BarName(5), "5M");
-    m.RebarStandard = rsCanadian;
-    EXPECT_EQ(m.BarName(16), "16M");
+    for (const auto& [standard, bar, name] : { std::tuple { rsUS, 5, "#5" }, { rsEuropean, 5, "5M" }, { rsCanadian, 16, "16M" } }) {
+        m.RebarStandard = standard;
+        EXPECT_EQ(m.BarName(bar), name);
+    }
 }
 
 TEST_F(ModelTest, MaterialAndShapePredicates)
@@ -311,14 +311,12 @@ TEST_F(ModelTest, AreaAndPerimeterOfTheFourShapes)
     EXPECT_NEAR(double(m.Area), double(144 * 2 * (std::numbers::sqrt2_v<long double> - 1)), 1e-12);
     EXPECT_NEAR(double(m.Perimeter), double(8 * side), 1e-15);
 
-    m.Shape = psSquare;
-    m.CalcAreaAndPerimeter();
-    EXPECT_EQ(m.Area, 144);
-    EXPECT_EQ(m.Perimeter, 4);
-    m.Shape = psRectangle;
-    m.CalcAreaAndPerimeter();
-    EXPECT_EQ(m.Area, 288);
-    EXPECT_EQ(m.Perimeter, 6);
+    for (const auto& [shape, area, perimeter] : { std::tuple { psSquare, 144, 4 }, { psRectangle, 288, 6 } }) {
+        m.Shape = shape;
+        m.CalcAreaAndPerimeter();
+        EXPECT_EQ(m.Area, area);
+        EXPECT_EQ(m.Perimeter, perimeter);
+    }
     m.Shape = psCircle;
     m.CalcAreaAndPerimeter();
     EXPECT_NEAR(double(m.Area), double(144 * pi / 4), 1e-12);
@@ -337,17 +335,11 @@ TEST_F(ModelTest, AreaAndPerimeterOfTheFourShapes)
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour)
 {
-    EXPECT_EQ(RoundHalfEven(0.5L), 0);
-    EXPECT_EQ(RoundHalfEven(1.5L), 2);
-    EXPECT_EQ(RoundHalfEven(2.5L), 2);
-    EXPECT_EQ(RoundHalfEven(2.5000001L), 3);
-    EXPECT_EQ(RoundHalfEven(-2.5L), -2);
-    EXPECT_EQ(RoundHalfEven(-3.5L), -4);
-    EXPECT_EQ(RoundHalfEven(-0.4L), 0);
-    EXPECT_EQ(RoundHalfEven(10000.5L), 10000);
-    EXPECT_EQ(RoundHalfEven(std::numeric_limits<Extended>::quiet_NaN()), 0);
-    EXPECT_EQ(RoundHalfEven(1e30L), INT64_MAX);
-    EXPECT_EQ(RoundHalfEven(-1e30L), INT64_MIN);
+    using R = std::pair<Extended, std::int64_t>;
+    for (const auto& [x, rounded] : { R { 0.5L, 0 }, R { 1.5L, 2 }, R { 2.5L, 2 }, R { 2.5000001L, 3 }, R { -2.5L, -2 },
+             R { -3.5L, -4 }, R { -0.4L, 0 }, R { 10000.5L, 10000 }, R { std::numeric_limits<Extended>::quiet_NaN(), 0 },
+             R { 1e30L, INT64_MAX }, R { -1e30L, INT64_MIN } })
+        EXPECT_EQ(RoundHalfEven(x), rounded) << double(x);
 }
 
 TEST(DateToday, CountsDaysFromTheEndOf1899)

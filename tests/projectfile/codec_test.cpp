@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -59,32 +60,33 @@ std::string iconvCp1252ToUtf8(unsigned char byte)
 
 TEST(Extended80, KnownEncodings)
 {
-    // 1.0: integer bit alone, exponent 3FFF. -2.0: exponent 4000 with the sign. 0.1: the
-    // mantissa CCCC...CCCD rounded to nearest.
-    EXPECT_EQ(EncodeExtended80(1.0L), bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }));
-    EXPECT_EQ(EncodeExtended80(-2.0L), bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0 }));
-    EXPECT_EQ(EncodeExtended80(1.5L), bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F }));
-    EXPECT_EQ(EncodeExtended80(0.0L), bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }));
-    EXPECT_EQ(EncodeExtended80(-0.0L), bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80 }));
-    EXPECT_EQ(EncodeExtended80(std::numeric_limits<long double>::infinity()),
-        bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F }));
-    EXPECT_EQ(EncodeExtended80(-std::numeric_limits<long double>::infinity()),
-        bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF }));
+    // 1.0: integer bit alone, exponent 3FFF. -2.0: exponent 4000 with the sign. 10.0 is only read.
+    constexpr long double inf = std::numeric_limits<long double>::infinity();
+    const std::pair<long double, TExtended80> known[] = {
+        { 1.0L, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }) },
+        { -2.0L, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0 }) },
+        { 1.5L, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x3F }) },
+        { 0.0L, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 }) },
+        { inf, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F }) },
+        { -inf, bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF }) },
+    };
+    for (const auto& [value, bytes] : known) {
+        EXPECT_EQ(EncodeExtended80(value), bytes) << static_cast<double>(value);
+        EXPECT_EQ(DecodeExtended80(bytes.data()), value) << static_cast<double>(value);
+    }
+    const TExtended80 negativeZero = bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80 });
+    EXPECT_EQ(EncodeExtended80(-0.0L), negativeZero);
+    EXPECT_TRUE(std::signbit(DecodeExtended80(negativeZero.data())));
+    EXPECT_EQ(DecodeExtended80(bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0x40 }).data()), 10.0L);
     const TExtended80 nan = EncodeExtended80(std::numeric_limits<long double>::quiet_NaN());
     EXPECT_EQ(nan[9] & 0x7F, 0x7F);
     EXPECT_EQ(nan[8], 0xFF);
     EXPECT_NE(nan[7] & 0x40, 0); // quiet
-
-    if (machineHas80BitExtended()) {
-        EXPECT_EQ(
-            EncodeExtended80(0.1L), bytesOf({ 0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFB, 0x3F }));
-    }
-
-    EXPECT_EQ(DecodeExtended80(bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F }).data()), 1.0L);
-    EXPECT_EQ(DecodeExtended80(bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0xA0, 0x02, 0x40 }).data()), 10.0L);
-    EXPECT_TRUE(std::isinf(DecodeExtended80(bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0xFF }).data())));
     EXPECT_TRUE(std::isnan(DecodeExtended80(bytesOf({ 1, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x7F }).data())));
-    EXPECT_TRUE(std::signbit(DecodeExtended80(bytesOf({ 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80 }).data())));
+    // 0.1: the mantissa CCCC...CCCD rounded to nearest.
+    if (machineHas80BitExtended()) {
+        EXPECT_EQ(EncodeExtended80(0.1L), bytesOf({ 0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFB, 0x3F }));
+    }
 }
 
 TEST(Extended80, DenormalsAndTheEndsOfTheRange)

@@ -31,7 +31,7 @@ struct Options {
     std::int32_t interface = 1; // smooth concrete: no section is taken from the tables
     std::int32_t sectionIndex = 7;
     std::int32_t layerCount = 3;
-    std::vector<std::uint8_t> logo; // JPEG bytes; none when empty
+    std::vector<std::uint8_t> logo {}; // JPEG bytes; none when empty
     std::int64_t logoLength = -1; // written as the picture length when >= 0 and logo is empty
     std::uint8_t padding = 0; // the bytes after texts and at the end of the fixed records
 };

@@ -85,6 +85,27 @@ fs::path dataDir()
     return fs::path(FENDRIX_TEST_DATA) / "projectfile";
 }
 
+// Writes `v` little-endian into `size` bytes at `at`, as the file stores integers.
+void putLE(std::vector<std::uint8_t>& b, std::size_t at, std::uint64_t v, int size)
+{
+    for (int i = 0; i < size; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// Limits the size of files this process writes (as ulimit -f does).
+void limitFileSize(rlim_t bytes)
+{
+    rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+std::ptrdiff_t entryCount(const fs::path& dir)
+{
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+}
+
 // A scratch folder removed at the end of the test.
 struct ScratchDir {
     fs::path path;
@@ -265,8 +286,7 @@ TEST_F(ProjectFile, WriterReproducesTheGoldenFileByteForByte)
 
     // Whatever the padding held, the file reads the same and is written back the same,
     // padding aside.
-    golden::Options noisy;
-    noisy.padding = 0xA5;
+    const golden::Options noisy { .padding = 0xA5 };
     const auto withNoise = golden::assemble(noisy);
     TLPData other;
     load(other, withNoise);
@@ -301,8 +321,7 @@ TEST_F(ProjectFile, GoldenFileMatchesTheCommittedFixture)
     // The fixtures seed the fuzz corpus; they must stay what the layout gives. Setting
     // FENDRIX_WRITE_GOLDEN writes them again.
     for (const char* version : { "1.00", "0.95", "0.90" }) {
-        golden::Options o;
-        o.version = version;
+        const golden::Options o { .version = version };
         const fs::path fixture = dataDir() / ("golden-" + o.version + ".fdx");
         if (std::getenv("FENDRIX_WRITE_GOLDEN"))
             writeFile(fixture, golden::assemble(o));
@@ -323,9 +342,7 @@ TEST_F(ProjectFile, Version090LacksEveryLaterField)
     m.SectionIndex = 0;
     m.TimberInput.CD = 0.9L;
     m.LoadCaseCount = 1;
-    golden::Options o;
-    o.version = "0.90";
-    load(m, golden::assemble(o));
+    load(m, golden::assemble({ .version = "0.90" }));
     expectProjectBlock(m, 90);
     expectLayers(m, 90);
     EXPECT_EQ(m.Width2, 1.25L);
@@ -344,10 +361,7 @@ TEST_F(ProjectFile, Version095CountedSectionsFromOne)
 {
     m.UpliftLoad = 44;
     m.TimberInput.Treatment = 1;
-    golden::Options o;
-    o.version = "0.95";
-    o.sectionIndex = 5;
-    load(m, golden::assemble(o));
+    load(m, golden::assemble({ .version = "0.95", .sectionIndex = 5 }));
     expectProjectBlock(m, 95);
     expectLayers(m, 95);
     EXPECT_EQ(m.SectionIndex, 4);
@@ -357,11 +371,8 @@ TEST_F(ProjectFile, Version095CountedSectionsFromOne)
     // The correction covers 0.94 to 0.96 only.
     for (const auto& [version, expected] :
         { std::pair { "0.94", 4 }, { "0.96", 4 }, { "0.97", 5 }, { "0.93", 5 } }) {
-        golden::Options v;
-        v.version = version;
-        v.sectionIndex = 5;
         TLPData other;
-        load(other, golden::assemble(v));
+        load(other, golden::assemble({ .version = version, .sectionIndex = 5 }));
         EXPECT_EQ(other.SectionIndex, expected) << version;
     }
 }
@@ -369,12 +380,8 @@ TEST_F(ProjectFile, Version095CountedSectionsFromOne)
 TEST_F(ProjectFile, Version095SelectsTheRowAboveTheStoredNumber)
 {
     // A steel H-pile: the section is taken from the current table by its (corrected) index.
-    golden::Options o;
-    o.version = "0.95";
-    o.interface = piRoughSteel;
-    o.sectionIndex = 5;
-    auto bytes = golden::assemble(o);
-    load(m, bytes);
+    golden::Options o { .version = "0.95", .interface = piRoughSteel, .sectionIndex = 5 };
+    load(m, golden::assemble(o));
     ASSERT_TRUE(m.UsesIShape());
     EXPECT_EQ(m.SectionIndex, 4);
     EXPECT_EQ(m.IShape.Name, m.GetIShapes()[4].Name);
@@ -390,17 +397,12 @@ TEST_F(ProjectFile, Version095SelectsTheRowAboveTheStoredNumber)
 TEST_F(ProjectFile, NewerVersionsAreRefusedBeforeAnythingChanges)
 {
     m.ProjectName = "Mine";
-    for (const char* version : { "1.01", "1.006", "2", "9.99" }) {
-        golden::Options o;
-        o.version = version;
-        EXPECT_EQ(loadError(m, golden::assemble(o)), kWrongFileFormat) << version;
-    }
+    for (const char* version : { "1.01", "1.006", "2", "9.99" })
+        EXPECT_EQ(loadError(m, golden::assemble({ .version = version })), kWrongFileFormat) << version;
     EXPECT_EQ(m.ProjectName, "Mine");
     EXPECT_EQ(m.Layers.Count(), 2);
     // 1.004 rounds to 1.00.
-    golden::Options o;
-    o.version = "1.004";
-    EXPECT_EQ(loadError(m, golden::assemble(o)), "");
+    EXPECT_EQ(loadError(m, golden::assemble({ .version = "1.004" })), "");
 }
 
 TEST(StrToFloatDot, ReadsPointDecimalsOnly)
@@ -447,15 +449,9 @@ TEST_F(ProjectFile, ANegativePictureLengthReadsAsNoPicture)
 {
     m.LoadImageFromFile((dataDir() / "logo.jpg").string());
     ASSERT_NE(m.Logo, nullptr);
-    golden::Options o;
-    o.logoLength = 0;
-    auto bytes = golden::assemble(o);
+    auto bytes = golden::assemble({ .logoLength = 0 });
     // Length field at 64 + 2 + 10 ("Test Org é"); make it -5.
-    const std::size_t at = 64 + 2 + 10;
-    const std::int64_t negative = -5;
-    for (int i = 0; i < 8; ++i)
-        bytes[at + static_cast<std::size_t>(i)]
-            = static_cast<std::uint8_t>(static_cast<std::uint64_t>(negative) >> (8 * i));
+    putLE(bytes, 64 + 2 + 10, static_cast<std::uint64_t>(std::int64_t { -5 }), 8);
     load(m, bytes);
     EXPECT_EQ(m.Logo, nullptr);
     expectProjectBlock(m, 100);
@@ -464,9 +460,7 @@ TEST_F(ProjectFile, ANegativePictureLengthReadsAsNoPicture)
 TEST_F(ProjectFile, ALogoIsStoredAsItsJpegBytesAndComesBack)
 {
     const auto jpeg = readFile(dataDir() / "logo.jpg");
-    golden::Options o;
-    o.logo = jpeg;
-    const auto reference = golden::assemble(o);
+    const auto reference = golden::assemble({ .logo = jpeg });
     load(m, reference);
     ASSERT_NE(m.Logo, nullptr);
     EXPECT_EQ(m.Logo->Width(), 48);
@@ -523,10 +517,8 @@ TEST_F(ProjectFile, AFailedLogoLoadKeepsTheCurrentLogo)
 
 TEST_F(ProjectFile, AnUndecodableLogoRefusesTheFileAndChangesNothing)
 {
-    golden::Options o;
-    o.logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 };
     m.ProjectName = "Mine";
-    EXPECT_NE(loadError(m, golden::assemble(o)), "");
+    EXPECT_NE(loadError(m, golden::assemble({ .logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 } })), "");
     EXPECT_EQ(m.ProjectName, "Mine");
 }
 
@@ -592,9 +584,7 @@ TEST_F(ProjectFile, WriteThenReadGivesTheSameInputs)
 
 TEST_F(ProjectFile, UnitsSwitchTheTablesAndLimits)
 {
-    golden::Options o;
-    o.units = kUnitsSI;
-    load(m, golden::assemble(o));
+    load(m, golden::assemble({ .units = kUnitsSI }));
     EXPECT_EQ(m.Units, kUnitsSI);
     EXPECT_EQ(FieldLimits()[0].MaxValue, FieldLimitsSI()[0].MaxValue); // pile length, Tag 1
     // Tables of the loaded family (2, IPE/HE) in SI units.
@@ -618,11 +608,7 @@ TEST_F(ProjectFile, UnitsTakeEffectBeforeTheFieldsThatFollowThem)
     m.SetShapeFamily(0);
     m.SelectSection(2);
     ASSERT_TRUE(m.UsesIShape());
-    golden::Options o;
-    o.version = "0.93";
-    o.units = kUnitsSI;
-    o.interface = piSmoothConcrete;
-    load(m, golden::assemble(o));
+    load(m, golden::assemble({ .version = "0.93", .units = kUnitsSI, .interface = piSmoothConcrete }));
     std::vector<TIShape> si;
     LoadIShapes(0, true, si);
     ASSERT_GT(si.size(), 2u);
@@ -648,8 +634,7 @@ TEST_F(ProjectFile, LongAndForeignTextsAreCutAndReplaced)
     EXPECT_EQ(b.IShape.Name, std::string(55, 'W'));
 
     // A stored text longer than 255 characters, or with a zero byte, is cut on reading.
-    golden::Options o;
-    auto file = golden::assemble(o);
+    auto file = golden::assemble({});
     // Replace JobNumber ("J-2024-017") by 400 characters with a zero at 300.
     const std::string job = "J-2024-017";
     const auto pos = std::search(file.begin(), file.end(), job.begin(), job.end()) - file.begin() - 2;
@@ -664,7 +649,7 @@ TEST_F(ProjectFile, LongAndForeignTextsAreCutAndReplaced)
     EXPECT_EQ(b.JobNumber, std::string(255, 'x'));
     expectLayers(b, 100);
 
-    auto zero = golden::assemble(o);
+    auto zero = golden::assemble({});
     const auto at = std::search(zero.begin(), zero.end(), job.begin(), job.end());
     at[4] = 0;
     load(b, zero);
@@ -675,9 +660,7 @@ TEST_F(ProjectFile, LongAndForeignTextsAreCutAndReplaced)
 
 TEST_F(ProjectFile, EveryTruncationRaisesAClearErrorAndChangesNothing)
 {
-    golden::Options o;
-    o.logo = readFile(dataDir() / "logo.jpg");
-    const auto full = golden::assemble(o);
+    const auto full = golden::assemble({ .logo = readFile(dataDir() / "logo.jpg") });
     m.ProjectName = "Mine";
     const auto before = save(m);
     for (std::size_t n = 0; n < full.size(); ++n) {
@@ -693,28 +676,18 @@ TEST_F(ProjectFile, HostileCountsAndLengthsAreRefusedWithoutAllocating)
     const auto good = golden::assemble({});
     m.ProjectName = "Mine";
     const auto before = save(m);
-    const std::size_t countAt = [&] {
-        golden::Options none;
-        none.layerCount = 0;
-        return golden::assemble(none).size() - 4;
-    }();
+    const std::size_t countAt = golden::assemble({ .layerCount = 0 }).size() - 4;
 
-    auto put32 = [](std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
     auto huge = good;
-    put32(huge, countAt, 0x7FFFFFFF);
+    putLE(huge, countAt, 0x7FFFFFFF, 4);
     EXPECT_EQ(loadError(m, huge), "Stream read error");
     auto negative = good;
-    put32(negative, countAt, 0xFFFFFFFF);
+    putLE(negative, countAt, 0xFFFFFFFF, 4);
     EXPECT_EQ(loadError(m, negative), kWrongFileFormat);
 
     // A picture length far beyond the file.
     auto picture = good;
-    const std::size_t picAt = 64 + 2 + 10;
-    for (int i = 0; i < 8; ++i)
-        picture[picAt + static_cast<std::size_t>(i)] = i == 7 ? 0x40 : 0;
+    putLE(picture, 64 + 2 + 10, std::uint64_t { 0x40 } << 56, 8);
     EXPECT_EQ(loadError(m, picture), "Stream read error");
 
     // A text length beyond the file.
@@ -769,7 +742,7 @@ TEST_F(ProjectFile, SaveAndLoadThroughFiles)
     b.LoadFromFile(file.string());
     expectProjectBlock(b, 100);
     // Nothing is left beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(entryCount(dir.path), 1);
     EXPECT_THROW(b.LoadFromFile((dir.path / "missing.fdx").string()), platform::EFOpenError);
     for (const std::vector<std::uint8_t>& other : { std::vector<std::uint8_t> {},
              std::vector<std::uint8_t>(5, 'x'), std::vector<std::uint8_t>(5000, 'x') }) {
@@ -807,10 +780,7 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
     m.Logo.reset();
     const auto saveUnderLimit = [&] {
         std::signal(SIGXFSZ, SIG_DFL);
-        rlimit small {};
-        getrlimit(RLIMIT_FSIZE, &small);
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
+        limitFileSize(1000);
         try {
             m.SaveToFile(file.string());
         } catch (const platform::EWriteError& e) {
@@ -824,27 +794,24 @@ TEST_F(ProjectFile, AFailedSaveLeavesTheOldFile)
     };
     EXPECT_EXIT(saveUnderLimit(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(readFile(file), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(entryCount(dir.path), 1);
 
     // Killed in the middle of writing (here by the limit's signal, handled by ending the
     // process), twice: one temporary is left, and the next save replaces it.
     const auto killedWhileSaving = [&] {
         std::signal(SIGXFSZ, [](int) { std::_Exit(4); });
-        rlimit small {};
-        getrlimit(RLIMIT_FSIZE, &small);
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
+        limitFileSize(1000);
         m.SaveToFile(file.string());
         std::_Exit(0);
     };
     EXPECT_EXIT(killedWhileSaving(), ::testing::ExitedWithCode(4), "");
     EXPECT_EXIT(killedWhileSaving(), ::testing::ExitedWithCode(4), "");
     EXPECT_EQ(readFile(file), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
+    EXPECT_EQ(entryCount(dir.path), 2);
 
     // With room again the save goes through, and nothing is left beside it.
     m.SaveToFile(file.string());
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(entryCount(dir.path), 1);
     TLPData b;
     b.LoadFromFile(file.string());
     EXPECT_EQ(b.ProjectName, "Changed");
@@ -878,7 +845,7 @@ TEST_F(ProjectFile, SavingWritesThroughSymbolicLinks)
         EXPECT_NE(std::string(e.what()).find("nowhere"), std::string::npos) << e.what();
     }
     EXPECT_TRUE(fs::is_symlink(dir.path / "lost.fdx"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "real"), fs::directory_iterator()), 2);
+    EXPECT_EQ(entryCount(dir.path / "real"), 2);
 }
 
 TEST_F(ProjectFile, SavingKeepsTheFilesPermissions)

@@ -1,6 +1,6 @@
 // The graph window filled from the demo projects: one point per node with the model's values,
 // depth increasing downward and values to the right, the pictures each kind shows, increments,
-// value marks, the mouse read-out and the print preparation.
+// value marks, the mouse read-out, and the pictures against their baseline.
 #include "picturebaseline.h"
 #include "results/graphs.h"
 #include "resultstest.h"
@@ -11,7 +11,9 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 class GraphsTest : public QObject {
     Q_OBJECT
@@ -19,12 +21,10 @@ private slots:
     // Texts are compared with ".": the cases of another locale set it themselves.
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
-    void lateralGraphsHoldOnePointPerNode();
+    void hitListsHoldTheModelsValues();
+    void picturesPackFromTheLeft();
     void depthRunsDownAndValuesRight();
-    void verticalGraphsAndPictures();
-    void effectiveCapacitiesShowInKips();
-    void singleGraphAndEmptyKind();
-    void interactionDiagram();
+    void loadPointBeyondTheDiagramStaysInside();
     void niceIncrements();
     void zeroRangeKeepsIncrement();
     void valueMarkTexts();
@@ -32,39 +32,81 @@ private slots:
     void mouseReadOut();
     void firstStoredHitWins();
     void formShowKeepsWindowOnScreen();
-    void preparedForPrint();
     void undefinedValuesAreDrawnWithoutHarm();
     void picturesMatchBaseline();
 };
 
-void GraphsTest::lateralGraphsHoldOnePointPerNode()
+void GraphsTest::hitListsHoldTheModelsValues()
 {
-    const auto data = LoadDemo(kUnitsUS);
-    TfrmGraphs g;
-    g.ShowGraphs(*data, gkAllLateral);
-    QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
-    struct {
+    using N = TNodeResult;
+    struct Case {
+        TGraphKind kind;
         THitList list;
-        Extended TNodeResult::*field;
-    } const cases[] = { { THitList::Shear, &TNodeResult::Shear }, { THitList::Moment, &TNodeResult::Moment },
-        { THitList::Deflection, &TNodeResult::Deflection }, { THitList::Induced, &TNodeResult::SoilPressure },
-        { THitList::Allowable, &TNodeResult::AllowSoilPressure } };
-    for (const auto& c : cases) {
-        const TGraphHitList& list = g.HitList(c.list);
-        QCOMPARE(int(list.size()), kNodeCount);
-        for (int k = 1; k <= kNodeCount; ++k) {
-            const TNodeResult& node = data->Node(k);
-            QCOMPARE(list[k - 1].X, double(node.Depth));
-            QCOMPARE(list[k - 1].Y, double(node.*c.field));
+        Extended N::*x;
+        Extended N::*y; // none: the x values alone are the model's
+        bool inThousands; // the effective capacities of an English project read in kips
+    };
+    const Case cases[] = { { gkAllLateral, THitList::Shear, &N::Depth, &N::Shear, false },
+        { gkAllLateral, THitList::Moment, &N::Depth, &N::Moment, false },
+        { gkAllLateral, THitList::Deflection, &N::Depth, &N::Deflection, false },
+        { gkAllLateral, THitList::Induced, &N::Depth, &N::SoilPressure, false },
+        { gkAllLateral, THitList::Allowable, &N::Depth, &N::AllowSoilPressure, false },
+        { gkAllVertical, THitList::SideFriction, &N::Depth, &N::QSideAllow, false },
+        { gkAllVertical, THitList::EndBearing, &N::Depth, &N::QEndAllow, false },
+        { gkAllVertical, THitList::Capacity, &N::Depth, &N::Capacity, false },
+        { gkAllVertical, THitList::Movement, &N::Settlement, &N::Capacity, false },
+        { gkAllVertical, THitList::PileLoad, &N::Depth, &N::PileLoad, false },
+        { gkAllVertical, THitList::EffStress, &N::Depth, &N::SigmaVEff, false },
+        { gkAllEffective, THitList::EffSide, &N::Depth, &N::EffSideAllow, true },
+        { gkAllEffective, THitList::EffCapacity, &N::Depth, &N::EffTotalAllow, true },
+        { gkAllEffective, THitList::EffMovement, &N::EffMovement, nullptr, false } };
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
+        const auto data = LoadDemo(units);
+        // The model's shear is not flat, so the graphs have something to show.
+        QVERIFY(data->Node(1).Shear != data->Node(20).Shear);
+        for (const Case& c : cases) {
+            TfrmGraphs g;
+            g.ShowGraphs(*data, c.kind);
+            const double divisor = c.inThousands && units == kUnitsUS ? 1000 : 1;
+            const TGraphHitList& list = g.HitList(c.list);
+            QCOMPARE(int(list.size()), kNodeCount);
+            for (int k = 1; k <= kNodeCount; ++k) {
+                const TNodeResult& node = data->Node(k);
+                QCOMPARE(list[k - 1].X, double(node.*c.x));
+                if (c.y)
+                    QCOMPARE(list[k - 1].Y, double(node.*c.y) / divisor);
+            }
         }
     }
-    // The model's shear is not flat, so the graph has something to show.
-    QVERIFY(data->Node(1).Shear != data->Node(20).Shear);
-    for (int n = 1; n <= 4; ++n)
-        QVERIFY(!g.ImageN(n)->isHidden());
-    QVERIFY(g.Image5->isHidden() && g.Image6->isHidden());
-    QCOMPARE(g.width(), 976);
-    QCOMPARE(g.GraphPicture(1).size(), QSize(244, 410));
+}
+
+void GraphsTest::picturesPackFromTheLeft()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    const struct {
+        TGraphKind kind;
+        std::vector<int> shown;
+    } cases[] = { { gkAllLateral, { 1, 2, 3, 4 } }, { gkAllVertical, { 1, 3, 5, 6 } },
+        { gkAllEffective, { 2, 4 } }, { gkMoment, { 2 } } };
+    for (const auto& c : cases) {
+        TfrmGraphs g;
+        g.ShowGraphs(*data, c.kind);
+        for (int n = 1; n <= 6; ++n) {
+            const auto at = std::find(c.shown.begin(), c.shown.end(), n);
+            QCOMPARE(g.ImageN(n)->isHidden(), at == c.shown.end());
+            if (at != c.shown.end())
+                QCOMPARE(g.ImageN(n)->x(), 244 * int(at - c.shown.begin()));
+        }
+        QCOMPARE(g.width(), 244 * int(c.shown.size()));
+        QCOMPARE(g.GraphPicture(c.shown.front()).size(), QSize(244, 410));
+    }
+    // A kind with no graph of its own leaves only the status bar.
+    TfrmGraphs g;
+    g.ShowGraphs(*data, gkEffPileLoad);
+    for (int n = 1; n <= 6; ++n)
+        QVERIFY(g.ImageN(n)->isHidden());
+    QVERIFY(!g.StatusBar1->isHidden());
+    QCOMPARE(g.height(), 19);
 }
 
 void GraphsTest::depthRunsDownAndValuesRight()
@@ -92,114 +134,12 @@ void GraphsTest::depthRunsDownAndValuesRight()
     }
 }
 
-void GraphsTest::verticalGraphsAndPictures()
+void GraphsTest::loadPointBeyondTheDiagramStaysInside()
 {
-    const auto data = LoadDemo(kUnitsUS);
-    TfrmGraphs g;
-    g.ShowGraphs(*data, gkAllVertical);
-    QCOMPARE(g.windowTitle(), QStringLiteral("Vertical Pile Graphs"));
-    for (int n : { 1, 3, 5, 6 })
-        QVERIFY(!g.ImageN(n)->isHidden());
-    QVERIFY(g.Image2->isHidden() && g.Image4->isHidden());
-    QCOMPARE(g.width(), 976);
-    // Visible pictures pack from the left in their order.
-    QCOMPARE(g.Image1->x(), 0);
-    QCOMPARE(g.Image3->x(), 244);
-    QCOMPARE(g.Image5->x(), 488);
-    QCOMPARE(g.Image6->x(), 732);
-    for (int k = 1; k <= kNodeCount; ++k) {
-        const TNodeResult& node = data->Node(k);
-        QCOMPARE(g.HitList(THitList::SideFriction)[k - 1].Y, double(node.QSideAllow));
-        QCOMPARE(g.HitList(THitList::EndBearing)[k - 1].Y, double(node.QEndAllow));
-        QCOMPARE(g.HitList(THitList::Capacity)[k - 1].Y, double(node.Capacity));
-        QCOMPARE(g.HitList(THitList::Movement)[k - 1].X, double(node.Settlement));
-        QCOMPARE(g.HitList(THitList::Movement)[k - 1].Y, double(node.Capacity));
-        QCOMPARE(g.HitList(THitList::PileLoad)[k - 1].Y, double(node.PileLoad));
-        QCOMPARE(g.HitList(THitList::EffStress)[k - 1].Y, double(node.SigmaVEff));
-    }
-    // The pile-load graph keeps only its two marks as labels.
-    double maxLoad = -1e300;
-    for (const TNodeResult& n : data->Nodes)
-        maxLoad = std::max(maxLoad, double(n.PileLoad));
-    QVERIFY(maxLoad > 0);
-    QVERIFY(!g.MinMarkOn && !g.MaxMarkOn);
-}
-
-void GraphsTest::effectiveCapacitiesShowInKips()
-{
-    for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
-        const auto data = LoadDemo(units);
-        const double divisor = units == kUnitsSI ? 1 : 1000;
-        TfrmGraphs g;
-        g.ShowGraphs(*data, gkAllEffective);
-        QVERIFY(!g.Image2->isHidden() && !g.Image4->isHidden());
-        QVERIFY(g.Image1->isHidden() && g.Image3->isHidden());
-        for (int k = 1; k <= kNodeCount; ++k) {
-            const TNodeResult& n = data->Node(k);
-            QCOMPARE(g.HitList(THitList::EffSide)[k - 1].Y, double(n.EffSideAllow) / divisor);
-            QCOMPARE(g.HitList(THitList::EffCapacity)[k - 1].Y, double(n.EffTotalAllow) / divisor);
-            QCOMPARE(g.HitList(THitList::EffMovement)[k - 1].X, double(n.EffMovement));
-        }
-    }
-}
-
-void GraphsTest::singleGraphAndEmptyKind()
-{
-    const auto data = LoadDemo(kUnitsUS);
-    {
-        TfrmGraphs g;
-        g.ShowGraphs(*data, gkMoment);
-        QVERIFY(!g.Image2->isHidden());
-        for (int n : { 1, 3, 4, 5, 6 })
-            QVERIFY(g.ImageN(n)->isHidden());
-        QCOMPARE(g.Image2->x(), 0);
-        QCOMPARE(g.width(), 244);
-        QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
-    }
-    {
-        TfrmGraphs g;
-        g.ShowGraphs(*data, gkEffPileLoad);
-        for (int n = 1; n <= 6; ++n)
-            QVERIFY(g.ImageN(n)->isHidden());
-        QVERIFY(!g.StatusBar1->isHidden());
-        QCOMPARE(g.height(), 19);
-        // The caption is left as designed.
-        QCOMPARE(g.windowTitle(), QStringLiteral("Lateral Pile Graphs"));
-    }
-}
-
-void GraphsTest::interactionDiagram()
-{
-    const auto data = LoadDemo(kUnitsUS);
-    QVERIFY(data->StructuralDesign && data->IsConcrete());
-    TfrmGraphs g;
-    g.ShowGraphs(*data, gkInteraction);
-    QCOMPARE(g.windowTitle(), QStringLiteral("Reinforcement Graph"));
-    QVERIFY(!g.Image1->isHidden());
-    const TGraphHitList& list = g.HitList(THitList::Interaction);
-    QCOMPARE(int(list.size()), kInteractionPointCount + 2 + 2);
-    for (int i = 0; i < kInteractionPointCount; ++i) {
-        QCOMPARE(list[i].X, double(data->InteractionPoints[i].PhiPn));
-        QCOMPARE(list[i].Y, double(data->InteractionPoints[i].PhiMn));
-    }
-    QCOMPARE(list[9].X, double(data->P0));
-    QCOMPARE(list[9].Y, 0.0);
-    QCOMPARE(list[10].Y, double(data->InteractionPoints[8].PhiMn));
-    QCOMPARE(list[11].X, 0.0);
-    QCOMPARE(list[11].Y, double(data->M0));
-    QCOMPARE(list[12].X, double(data->TensionLimit));
-    // Load cases 1 and 2 of the demo are the crosses.
-    QCOMPARE(g.Series4->Count(), 2);
-    QCOMPARE(g.Series4->XValue(1), double(data->LoadCases[1].Pu));
-    // The axial load is not inverted: a larger load stands higher.
-    const TGraphHitPoint& noAxial = list[0];
-    const TGraphHitPoint& aboveMax = list[8];
-    QVERIFY(aboveMax.X > noAxial.X);
-    QVERIFY(aboveMax.PixelY < noAxial.PixelY);
-
     // A load point beyond the diagram sets the axis end: the axes keep a margin past it, so its
     // marker stands inside the frame, on screen and for print.
     auto beyond = LoadDemo(kUnitsUS);
+    QVERIFY(beyond->StructuralDesign && beyond->IsConcrete());
     double maxMoment = 0, maxLoad = 0;
     for (const TInteractionPoint& p : beyond->InteractionPoints) {
         maxMoment = std::max(maxMoment, double(p.PhiMn));
@@ -424,33 +364,6 @@ void GraphsTest::formShowKeepsWindowOnScreen()
     g.FormShow();
     QCOMPARE(g.x(), 0);
     QCOMPARE(g.y(), std::max(0, screen.height() - g.height()));
-}
-
-void GraphsTest::preparedForPrint()
-{
-    const auto data = LoadDemo(kUnitsUS);
-    TfrmGraphs g;
-    g.PrepareForPrint();
-    g.ShowGraphs(*data, gkAllVertical);
-    QVERIFY(g.StatusBar1->isHidden());
-    // Twice as wide, and as high as twice the designed client height.
-    QCOMPARE(g.GraphPicture(1).size(), QSize(488, 2 * (410 + 19)));
-    QCOMPARE(g.GraphPicture(6).size(), QSize(488, 858));
-    QVERIFY(g.GraphPicture(2).isNull());
-    QCOMPARE(g.Series1->Pointer.HorizSize, 4);
-    QCOMPARE(g.Chart1->RightAxis.LabelsFont.pixelSize(), 22);
-    // The print background is white: the top-left corner of a graph, and its whole top row.
-    QCOMPARE(Pixel(g.GraphPicture(1), 5, 5), QColor(Qt::white));
-    for (int n : { 1, 3, 5, 6 })
-        for (int x = 0; x < g.GraphPicture(n).width(); ++x)
-            QCOMPARE(Pixel(g.GraphPicture(n), x, 0), QColor(Qt::white));
-    // On screen it is the chart's colour.
-    TfrmGraphs screen;
-    screen.ShowGraphs(*data, gkShear);
-    const QImage shear = screen.GraphPicture(1);
-    QVERIFY(screen.Chart1->Color != QColor(Qt::black));
-    for (int x = 0; x < shear.width(); ++x)
-        QCOMPARE(Pixel(shear, x, 0), screen.Chart1->Color);
 }
 
 void GraphsTest::undefinedValuesAreDrawnWithoutHarm()

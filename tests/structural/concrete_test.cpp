@@ -65,6 +65,16 @@ void setUpCircle(TLPData& d, int tieType = kTieTypeSpiral)
     d.TieType = tieType;
 }
 
+struct SquarePile : TLPData {
+    SquarePile() { setUpSquare(*this); }
+};
+struct MetricPile : TLPData {
+    explicit MetricPile(long double fc = 28, long double fy = 420) { setUpMetric(*this, fc, fy); }
+};
+struct CirclePile : TLPData {
+    explicit CirclePile(int tieType = kTieTypeSpiral) { setUpCircle(*this, tieType); }
+};
+
 // Axial force and moment about the centroid (kips, kip-in) of a rectangular section at neutral
 // axis depth c, summed row by row. The stress block is 0.85 f'c over beta1 c; the concrete that
 // compressed bars displace is taken off the block (at the block's centroid); bars are elastic
@@ -114,8 +124,7 @@ long double tiePhi(long double epsBottom)
 
 TEST(ConcreteSection, AllRowsCompressedBalanceAboutTheCentroid)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     ASSERT_EQ(d.RowOffset, 8);
     ASSERT_EQ(d.TopRowDepth, 4);
@@ -150,8 +159,7 @@ TEST(ConcreteSection, TopRowInTensionReducesTheMoment)
 {
     // Neutral axis above the top row: all three rows pull; the top row's pull above the centroid
     // works against the bottom row's.
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     TInteractionPoint p;
     p.c = 3;
@@ -169,8 +177,7 @@ TEST(ConcreteSection, EveryPointOfTheSquareCurveIsInEquilibrium)
 {
     for (int bars : { 4, 12, 24 }) {
         SCOPED_TRACE(bars);
-        TLPData d;
-        setUpSquare(d);
+        SquarePile d;
         d.BarCount = bars;
         d.CalcReinforcedConcrete();
         for (int i = 0; i < kInteractionPointCount; ++i) {
@@ -189,8 +196,7 @@ TEST(ConcreteSection, EveryPointOfTheSquareCurveIsInEquilibrium)
 TEST(ConcreteSection, RoundSectionUsesTheCircularSegment)
 {
     // Area and first moment of the compressed segment, integrated in thin strips.
-    TLPData d;
-    setUpCircle(d);
+    CirclePile d;
     d.CalcReinforcedConcrete();
     const long double r = 12, fc = 4;
     for (long double c : { 6.0L, 12.0L, 18.0L }) {
@@ -225,8 +231,7 @@ TEST(ConcreteCurve, AxialLoadRisesAlongTheCurveAndEndsAtTheLimits)
     for (int shape : { psSquare, psCircle }) {
         for (int tie : { kTieTypeTie, kTieTypeSpiral }) {
             SCOPED_TRACE(testing::Message() << "shape " << shape << " tie " << tie);
-            TLPData d;
-            setUpSquare(d);
+            SquarePile d;
             d.Shape = TPileShape(shape);
             d.TieType = tie;
             d.CalcReinforcedConcrete();
@@ -259,8 +264,7 @@ TEST(ConcreteCurve, AxialLoadRisesAlongTheCurveAndEndsAtTheLimits)
 TEST(ConcreteCurve, Point8IsFoundInSevenEvaluations)
 {
     for (int shape : { psSquare, psCircle }) {
-        TLPData d;
-        setUpSquare(d);
+        SquarePile d;
         d.Shape = TPileShape(shape);
         d.CalcReinforcedConcrete();
         const long double b = 24;
@@ -282,8 +286,7 @@ TEST(ConcreteCurve, Point8IsFoundInSevenEvaluations)
 
 TEST(ConcreteCurve, BalancedPointYieldsTheBottomRowAsTheConcreteCrushes)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     const TInteractionPoint& p3 = d.InteractionPoints[3];
     EXPECT_NEAR(double(p3.Eps3), -60.0 / 29000, 1e-15);
@@ -296,8 +299,7 @@ TEST(ConcreteCurve, BalancedPointYieldsTheBottomRowAsTheConcreteCrushes)
 TEST(ConcreteCurve, SectionWithoutBarsEndsWithZeroMoment)
 {
     for (int shape : { psSquare, psCircle }) {
-        TLPData d;
-        setUpSquare(d);
+        SquarePile d;
         d.Shape = TPileShape(shape);
         d.BarCount = 0;
         d.CalcReinforcedConcrete(); // must return
@@ -314,8 +316,7 @@ TEST(ConcreteCurve, SectionWithoutBarsEndsWithZeroMoment)
 TEST(ConcreteCurve, SectionWithoutConcreteHasNoCurve)
 {
     for (long double width : { 0.0L, -1.0L }) {
-        TLPData d;
-        setUpSquare(d);
+        SquarePile d;
         d.Width = d.Width2 = width;
         d.LoadCaseCount = 2;
         d.CalcReinforcedConcrete(); // must return
@@ -335,8 +336,7 @@ TEST(ConcreteCurve, SectionWithoutConcreteHasNoCurve)
 
 TEST(ConcreteLoadCases, OneCaseLeavesTheOthersAtZero)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     for (TLoadCase& lc : d.LoadCases) {
         lc.Pu = 100;
         lc.Mall = 99;
@@ -351,8 +351,7 @@ TEST(ConcreteLoadCases, OneCaseLeavesTheOthersAtZero)
 
 TEST(ConcreteLoadCases, LoadOnACurvePointTakesThatPointsMoment)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     const auto pts = d.InteractionPoints;
     d.LoadCaseCount = 4;
@@ -370,8 +369,7 @@ TEST(ConcreteLoadCases, LoadOnACurvePointTakesThatPointsMoment)
 
 TEST(ConcreteLoadCases, TensionBetweenLimitAndZeroIsOnAStraightLine)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     const long double tl = d.TensionLimit;
     EXPECT_NEAR(double(tl), -0.9 * 60 * 12 * 0.79, 1e-9);
@@ -386,8 +384,7 @@ TEST(ConcreteLoadCases, TensionBetweenLimitAndZeroIsOnAStraightLine)
 
 TEST(ConcreteLoadCases, RatiosOfTheFirstCase)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.LoadCases[0].Pu = 50;
     d.LoadCases[0].Mu = 100;
     d.CalcReinforcedConcrete();
@@ -415,8 +412,7 @@ TEST(ConcreteLoadCases, RatiosOfTheFirstCase)
 
 TEST(ConcreteSectionInput, SpacingFieldFollowsTheLimit)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     EXPECT_EQ(d.SpacingLimit, 16); // 16 db = 16 in, 48 dt = 24 in, least side 24 in
     EXPECT_EQ(d.SpacingOverride, 16); // an empty field takes the limit
@@ -440,8 +436,7 @@ TEST(ConcreteSectionInput, SpacingFieldFollowsTheLimit)
 
 TEST(ConcreteSectionInput, SpacingLimitsByShapeUnitsAndTies)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.Shape = psRectangle;
     d.Width = 1.5L; // 18 in across
     d.Width2 = 1; // 12 in deep: the least side governs in US units
@@ -463,8 +458,7 @@ TEST(ConcreteSectionInput, SpacingLimitsByShapeUnitsAndTies)
             1e-12);
     }
 
-    TLPData si;
-    setUpMetric(si, 28, 400);
+    MetricPile si(28, 400);
     si.RebarStandard = rsCanadian;
     si.LoadRebarTable();
     si.BarSize = 25;
@@ -504,8 +498,7 @@ TEST(ConcreteSectionInput, StressBlockFactorFollowsTheConcreteStrength)
 
 TEST(ConcreteSectionInput, AreasCapacitiesAndRows)
 {
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.CalcReinforcedConcrete();
     EXPECT_NEAR(double(d.SteelArea), 12 * 0.79, 1e-12);
     EXPECT_NEAR(double(d.SteelPercent), 100 * 12 * 0.79 / 576, 1e-12);
@@ -521,13 +514,11 @@ TEST(ConcreteSectionInput, MetricSectionMatchesItsUsTwin)
 {
     // The US section in millimetres, newtons and MPa (US bars in their metric sizes): the curve in
     // kN and kN.m agrees with the US one converted, to the roundings of the inputs.
-    TLPData us;
-    setUpSquare(us);
+    SquarePile us;
     us.Fc = 4061; // 28 MPa
     us.CalcReinforcedConcrete();
 
-    TLPData si;
-    setUpMetric(si, 28, 413.7L);
+    MetricPile si(28, 413.7L);
     si.Width = si.Width2 = 0.6096L;
     si.Cover = 76.2L;
     si.LoadCases[0].Pu = 200 * 4.448L;
@@ -546,13 +537,11 @@ TEST(ConcreteSectionInput, ShearCapacityIsTheFactoredConcreteShear)
     // phi Vc = 0.75 * 2 sqrt(f'c) bw d (lb, psi, in) or 0.75 * 0.17 sqrt(f'c) bw d (N, MPa, mm);
     // a circle takes bw d = 0.8 D^2 and no axial term, a rectangle bw d = Ag with the axial
     // factor 1 + Nu/(2000 Ag) (lb) or 1 + Nu/(14 Ag) (N).
-    TLPData round;
-    setUpCircle(round, kTieTypeTie);
+    CirclePile round(kTieTypeTie);
     round.CalcReinforcedConcrete();
     EXPECT_NEAR(double(round.ShearCapacity), 0.75 * 2 * std::sqrt(4000.0) * 0.8 * 24 * 24 / 1000, 1e-9);
 
-    TLPData si;
-    setUpMetric(si, 30);
+    MetricPile si(30);
     si.Width = 0.5L;
     si.Shape = psRectangle;
     si.LoadCases[0].Pu = 900; // kN
@@ -570,8 +559,7 @@ TEST(ConcreteSectionInput, TieSteelPerLengthOfTheBarCircle)
 {
     // #4 ties (0.2 in^2) at 6 in on a 24 in pile with 3 in cover: the tie's centre-line
     // circumference pi (24 - 6 - 0.5) = 54.98 in carries 0.2/6 in^2 per inch of pile.
-    TLPData d;
-    setUpSquare(d);
+    SquarePile d;
     d.SpacingLimit = 16;
     d.SpacingOverride = 6; // the user's own spacing
     d.CalcReinforcedConcrete();
@@ -584,8 +572,7 @@ TEST(ConcreteSection, FullyCompressedCircleActsAtItsCentre)
 {
     // The block covers the whole circle: the concrete's resultant passes through the centre, so
     // only the rows' unequal stresses leave a moment.
-    TLPData d;
-    setUpCircle(d);
+    CirclePile d;
     d.CalcReinforcedConcrete();
     TInteractionPoint p;
     p.c = 30; // beta1 c = 25.5 in > 24 in

@@ -70,6 +70,13 @@ void setUpPipe(TLPData& d, const TPipeShape& s, std::uint8_t units = kUnitsUS)
     in.Fc = units == kUnitsSI ? 28 : 4;
 }
 
+struct IShapePile : TLPData {
+    explicit IShapePile(const TIShape& s, std::uint8_t units = kUnitsUS) { setUpIShape(*this, s, units); }
+};
+struct PipePile : TLPData {
+    explicit PipePile(const TPipeShape& s, std::uint8_t units = kUnitsUS) { setUpPipe(*this, s, units); }
+};
+
 // AISC 360 E3: Fcr of a member that has no slender element in compression.
 long double aiscFcr(long double Lc_over_r, long double E, long double Fy)
 {
@@ -122,7 +129,8 @@ TEST(SteelIShape, NonslenderWShapesBuckleAsAiscE3)
 {
     struct Case {
         const char* name;
-        long double kx, lx, ky, ly; // ft
+        long double kx, lx, ky, ly; // ft (m for the SI row)
+        bool si = false;
     };
     const Case cases[] = {
         { "W14X90", 1, 10, 1, 10 },
@@ -134,20 +142,22 @@ TEST(SteelIShape, NonslenderWShapesBuckleAsAiscE3)
         { "HP14X117", 1, 15, 1, 15 },
         { "HP14X117", 1, 35, 1, 35 },
         { "HP14X117", 2.1L, 45, 2.1L, 45 },
+        { "W360X179", 1, 6, 1, 6, true }, // the SI row of W14X120: kN, MPa, mm
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " Lx " + std::to_string(double(c.lx)));
-        TLPData d;
-        const TIShape s = iShape(c.name);
-        setUpIShape(d, s);
+        const TIShape s = iShape(c.name, c.si);
+        IShapePile d(s, c.si ? kUnitsSI : kUnitsUS);
         d.SteelInput.Kx = c.kx;
         d.SteelInput.Lx = c.lx;
         d.SteelInput.Ky = c.ky;
         d.SteelInput.Ly = c.ly;
         d.CheckSteelPile();
 
-        const long double slenderness = std::max(c.kx * c.lx * 12 / s.rx, c.ky * c.ly * 12 / s.ry);
-        const long double expected = aiscFcr(slenderness, 29000, 50) * s.A / 1.67L;
+        const long double unit = c.si ? 1000 : 12; // mm per m, in per ft
+        const long double slenderness = std::max(c.kx * c.lx * unit / s.rx, c.ky * c.ly * unit / s.ry);
+        const long double expected = c.si ? aiscFcr(slenderness, 200000, 345) * s.A / 1.67L / 1000
+                                          : aiscFcr(slenderness, 29000, 50) * s.A / 1.67L;
         EXPECT_NEAR(double(d.SteelResult.PnOmega), double(expected), double(expected) * 1e-12);
         EXPECT_NEAR(double(d.SteelResult.KLr), double(slenderness), 1e-9);
         EXPECT_EQ(d.SteelResult.FlangeFactor, 1);
@@ -155,25 +165,11 @@ TEST(SteelIShape, NonslenderWShapesBuckleAsAiscE3)
     }
 }
 
-TEST(SteelIShape, MetricSectionBucklesAsAiscE3)
-{
-    // W360X179 (the SI row of W14X120): kN, MPa, mm.
-    TLPData d;
-    const TIShape s = iShape("W360X179", true);
-    setUpIShape(d, s, kUnitsSI);
-    d.SteelInput.Lx = d.SteelInput.Ly = 6;
-    d.CheckSteelPile();
-    const long double slenderness = 6000 / s.ry;
-    const long double expected = aiscFcr(slenderness, 200000, 345) * s.A / 1.67L / 1000;
-    EXPECT_NEAR(double(d.SteelResult.PnOmega), double(expected), double(expected) * 1e-12);
-}
-
 TEST(SteelIShape, SlenderFlangesUseTheEffectiveAreaOfAiscE7)
 {
     // A welded section with thin, wide flanges: bf/2tf = 20 against 0.56 sqrt(E/Fy) = 13.5.
     const TIShape s = weldedIShape(16, 16, 0.4L, 0.5L);
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.Lx = d.SteelInput.Ly = 20;
     d.CheckSteelPile();
 
@@ -201,8 +197,7 @@ TEST(SteelIShape, UnbracedLengthsAtOrBelowOneCountAsOne)
     for (std::uint8_t units : { kUnitsUS, kUnitsSI }) {
         SCOPED_TRACE(int(units));
         const TIShape s = units == kUnitsSI ? iShape("W360X179", true) : iShape("W14X120");
-        TLPData d;
-        setUpIShape(d, s, units);
+        IShapePile d(s, units);
         d.SteelInput.Lx = d.SteelInput.Ly = d.SteelInput.Lb = 1;
         d.CheckSteelPile();
         const TSteelResult one = d.SteelResult;
@@ -231,8 +226,7 @@ TEST(SteelIShape, CompactBracedWithinLpReachesThePlasticMoment)
              Case { "W360X179", true } }) {
         SCOPED_TRACE(c.name);
         const TIShape s = iShape(c.name, c.si);
-        TLPData d;
-        setUpIShape(d, s, c.si ? kUnitsSI : kUnitsUS);
+        IShapePile d(s, c.si ? kUnitsSI : kUnitsUS);
         const long double E = d.E, Fy = d.SteelInput.Fy;
         ASSERT_LT(s.bf / (2 * s.tf), 0.38L * std::sqrt(E / Fy)) << "flange must be compact";
         const long double unit = c.si ? 1000 : 12;
@@ -252,8 +246,7 @@ TEST(SteelIShape, SlenderWebYieldsAtRpgTimesTheYieldMomentAsAiscF5)
     // A plate girder: h/tw = 160 beyond 5.7 sqrt(E/Fy) = 137, compact flanges, braced.
     const TIShape s = weldedIShape(42, 12, 1, 0.25L);
     const long double hw = s.d - 2 * s.tf;
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.Lb = 1;
     d.CheckSteelPile();
 
@@ -271,8 +264,7 @@ TEST(SteelIShape, LongUnbracedLengthBucklesLaterallyAsAiscF2)
 {
     // W14X90 is noncompact in its flanges at 50 ksi; W14X120 is compact: check F2.2 (c) on it.
     const TIShape s = iShape("W14X120");
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.Lb = 60;
     d.CheckSteelPile();
     const long double E = 29000, Lb = 60 * 12;
@@ -288,8 +280,7 @@ TEST(SteelIShape, FlangeRatioOnTheLimitsFallsInTheWeakerClass)
 {
     // E/Fy = 100 makes r_EF = 10: limits 3.8 (compact) and 10 (noncompact).
     TIShape s = iShape("W14X120");
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.E = 29000;
     d.SteelInput.Fy = 290;
     d.CheckSteelPile();
@@ -321,8 +312,7 @@ TEST(SteelIShape, NoncompactFlangeBendsAsAiscF3)
 {
     // W14X90 at 50 ksi: bf/2tf = 10.2 lies between 0.38 and 1.0 sqrt(E/Fy).
     const TIShape s = iShape("W14X90");
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.Lb = 1;
     d.CheckSteelPile();
     const long double E = 29000, Fy = 50;
@@ -339,8 +329,7 @@ TEST(SteelIShape, NoncompactFlangeBendsAsAiscF3)
 TEST(SteelIShape, WeakAxisOfCompactShapeIsAiscF6)
 {
     const TIShape s = iShape("W14X120");
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.My = 20;
     d.CheckSteelPile();
     const long double Mp = std::min(50 * s.Zy, 1.6L * 50 * s.Sy); // F6-1
@@ -352,8 +341,7 @@ TEST(SteelIShape, WeakAxisOfCompactShapeIsAiscF6)
 
 TEST(SteelIShape, AxialRatioOfExactlyPointTwoUsesTheHalfRatioFormula)
 {
-    TLPData d;
-    setUpIShape(d, iShape("W14X120"));
+    IShapePile d(iShape("W14X120"));
     d.SteelInput.Mx = 50;
     d.SteelInput.My = 10;
     d.CheckSteelPile();
@@ -378,8 +366,7 @@ TEST(SteelIShape, AxialRatioOfExactlyPointTwoUsesTheHalfRatioFormula)
 
 TEST(SteelIShape, TensionMakesCompressionNotApplicableButKeepsFlexure)
 {
-    TLPData d;
-    setUpIShape(d, iShape("W14X90"));
+    IShapePile d(iShape("W14X90"));
     d.SteelInput.P = -50;
     d.SteelInput.Mx = 100;
     d.SteelInput.My = 20;
@@ -396,8 +383,7 @@ TEST(SteelIShape, TensionMakesCompressionNotApplicableButKeepsFlexure)
 
 TEST(SteelIShape, NegativeMomentCountsByItsMagnitude)
 {
-    TLPData d;
-    setUpIShape(d, iShape("W14X90"));
+    IShapePile d(iShape("W14X90"));
     d.SteelInput.Mx = 300;
     d.SteelInput.My = 60;
     d.CheckSteelPile();
@@ -411,8 +397,7 @@ TEST(SteelIShape, NegativeMomentCountsByItsMagnitude)
 
 TEST(SteelIShape, RunsOnlyForSteelPilesWithAnIShape)
 {
-    TLPData d;
-    setUpIShape(d, iShape("W14X90"));
+    IShapePile d(iShape("W14X90"));
     d.Interface = piTimber;
     d.SteelResult.PnOmega = -7;
     d.CheckSteelPile();
@@ -426,8 +411,7 @@ TEST(SteelPipe, CompactRoundHssBucklesAsAiscE3)
     for (const char* name : { "HSS10.75X.500", "HSS20X.375", "Pipe8SCH40" }) {
         SCOPED_TRACE(name);
         const TPipeShape s = pipeShape(name);
-        TLPData d;
-        setUpPipe(d, s);
+        PipePile d(s);
         for (long double lx : { 6.0L, 20.0L, 45.0L }) {
             d.SteelInput.Lx = lx;
             d.CheckSteelPile();
@@ -442,8 +426,7 @@ TEST(SteelPipe, CompactRoundHssBucklesAsAiscE3)
 TEST(SteelPipe, WallClassesBendAsAiscF8)
 {
     TPipeShape s = pipeShape("HSS10.75X.500");
-    TLPData d;
-    setUpPipe(d, s);
+    PipePile d(s);
     d.SteelInput.Mx = 10;
     const long double E = 29000, Fy = 42;
 
@@ -467,8 +450,7 @@ TEST(SteelPipe, WallClassesBendAsAiscF8)
 TEST(SteelPipe, FilledPipeReachesThePlasticMomentWhateverItsWall)
 {
     TPipeShape s = pipeShape("HSS20X.375");
-    TLPData d;
-    setUpPipe(d, s);
+    PipePile d(s);
     d.SteelInput.ConcreteFilled = true;
     d.SteelInput.Mx = 100;
     const long double expected = 42 * s.Z / 1.67L / 12;
@@ -484,8 +466,7 @@ TEST(SteelPipe, FilledPipeReachesThePlasticMomentWhateverItsWall)
 TEST(SteelPipe, FilledPipeAxialStrengthIsTheCompositeColumnCurve)
 {
     const TPipeShape s = pipeShape("HSS20X.375");
-    TLPData d;
-    setUpPipe(d, s);
+    PipePile d(s);
     d.SteelInput.ConcreteFilled = true;
     d.SteelInput.Lx = 30;
     d.CheckSteelPile();
@@ -505,8 +486,7 @@ TEST(SteelPipe, TensionMakesCompressionNotApplicable)
 {
     for (bool filled : { false, true }) {
         SCOPED_TRACE(filled);
-        TLPData d;
-        setUpPipe(d, pipeShape("HSS10.75X.500"));
+        PipePile d(pipeShape("HSS10.75X.500"));
         d.SteelInput.ConcreteFilled = filled;
         d.SteelInput.P = -10;
         d.SteelInput.Mx = 20;
@@ -522,16 +502,14 @@ TEST(SteelPipe, TensionMakesCompressionNotApplicable)
 TEST(SteelPipe, MetricPipeMatchesItsUsTwin)
 {
     // The same check in both unit systems agrees once the results are converted.
-    TLPData us;
-    setUpPipe(us, pipeShape("HSS10.75X.500"));
+    PipePile us(pipeShape("HSS10.75X.500"));
     us.SteelInput.Fy = 42;
     us.SteelInput.Lx = 20;
     us.SteelInput.P = 100;
     us.SteelInput.Mx = 40;
     us.CheckSteelPile();
 
-    TLPData si;
-    setUpPipe(si, pipeShape("HSS273.1X12.7", true), kUnitsSI);
+    PipePile si(pipeShape("HSS273.1X12.7", true), kUnitsSI);
     const long double ksiToMPa = 6.894757293168361L;
     si.E = 29000 * ksiToMPa;
     si.SteelInput.Fy = 42 * ksiToMPa;
@@ -559,8 +537,7 @@ TEST(SteelIShape, InelasticLateralBucklingIsAiscF2)
     EXPECT_NEAR(double(aiscLr(s, E, Fy, 6.76L) / 12 / Lr), 1, 1e-3);
     for (long double Cb : { 1.0L, 1.14L, 1.67L }) {
         SCOPED_TRACE(double(Cb));
-        TLPData d;
-        setUpIShape(d, s);
+        IShapePile d(s);
         d.SteelInput.Lb = 25;
         d.SteelInput.Cb = Cb;
         d.CheckSteelPile();
@@ -584,8 +561,7 @@ TEST(SteelIShape, SlenderFlangeOfCompactWebBucklesLocallyAsAiscF3)
     // Welded 20 in flanges 3/8 in thick: bf/2tf = 26.7 beyond sqrt(E/Fy) = 24.1 at 50 ksi; web
     // h/tw = 25, compact, and thick enough that kc = 4/sqrt(h/tw) reaches its cap 0.76.
     const TIShape s = weldedIShape(13.25L, 20, 0.375L, 0.5L);
-    TLPData d;
-    setUpIShape(d, s);
+    IShapePile d(s);
     d.SteelInput.Lb = 1;
     d.SteelInput.Mx = 40;
     d.CheckSteelPile();
@@ -610,9 +586,8 @@ TEST(SteelIShape, MetricSectionMatchesItsUsTwinInEveryLimitState)
     // strength agrees once converted, to the roundings of the two tables.
     const long double ksi = 6.894757293168361L, ft = 0.3048L, kip = 4.4482216152605L,
                       kipft = 1.3558179483314004L;
-    TLPData us, si;
-    setUpIShape(us, iShape("W14X90"));
-    setUpIShape(si, iShape("W360X134", true), kUnitsSI);
+    IShapePile us(iShape("W14X90"));
+    IShapePile si(iShape("W360X134", true), kUnitsSI);
     si.E = 29000 * ksi;
     si.SteelInput.Fy = 50 * ksi;
     for (long double lb : { 5.0L, 25.0L, 60.0L }) {
@@ -647,8 +622,7 @@ TEST(SteelPipe, SlenderWallReducesTheSquashLoad)
     // Q = 0.036 E/(Fy D/t) + 2/3 on the unreduced column curve, slightly below AISC 360-10 E7-6
     // (0.038, with Q also in the exponent of the column curve): never above it.
     const TPipeShape s = pipeShape("HSS16X.250");
-    TLPData d;
-    setUpPipe(d, s);
+    PipePile d(s);
     const long double E = 29000, Fy = 50;
     d.SteelInput.Fy = Fy;
     for (long double lx : { 8.0L, 30.0L }) {
@@ -672,8 +646,7 @@ TEST(SteelPipe, LongFilledPipeBucklesElastically)
 {
     // AISC 360 I2-3: Pn = 0.877 Pe once Pe falls below 0.4 Pno (here 80 ft unbraced), Omega 2.0.
     const TPipeShape s = pipeShape("HSS20X.375");
-    TLPData d;
-    setUpPipe(d, s);
+    PipePile d(s);
     d.SteelInput.ConcreteFilled = true;
     d.SteelInput.Lx = 80;
     d.CheckSteelPile();

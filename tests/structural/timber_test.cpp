@@ -20,8 +20,13 @@ void setNodes(TLPData& d, long double moment, long double shear)
 }
 
 // A 12 in square timber pile (US) with plain reference values.
-void setUpTimber(TLPData& d, TPileShape shape = psSquare)
+struct TimberPile : TLPData {
+    explicit TimberPile(TPileShape shape = psSquare);
+};
+
+TimberPile::TimberPile(TPileShape shape)
 {
+    TLPData& d = *this;
     d.SetUnits(kUnitsUS);
     d.Interface = piTimber;
     d.Shape = shape;
@@ -40,8 +45,7 @@ void setUpTimber(TLPData& d, TPileShape shape = psSquare)
 
 TEST(TimberFactors, SizeFactorOfRectangularPiles)
 {
-    TLPData d;
-    setUpTimber(d);
+    TimberPile d;
     d.CheckTimberPile(); // 12 in deep, 11.5 in dressed
     EXPECT_EQ(d.TimberResult.d, 11.5L);
     EXPECT_EQ(d.TimberResult.CF, 1.0L);
@@ -54,8 +58,7 @@ TEST(TimberFactors, SizeFactorOfRectangularPiles)
 
 TEST(TimberFactors, SizeFactorOfRoundPilesUsesTheSquareOfEqualArea)
 {
-    TLPData d;
-    setUpTimber(d, psCircle);
+    TimberPile d(psCircle);
     d.Width = d.Width2 = 14.0L / 12;
     d.CheckTimberPile();
     ASSERT_EQ(d.TimberResult.d, 13.5L);
@@ -79,8 +82,7 @@ TEST(TimberFactors, TreatmentChangesOnlyRoundPiles)
     const long double expected[] = { 1.0L, 0.90L, 0.95L, 0.80L, 0.74L };
     for (int code = 0; code < 5; ++code) {
         SCOPED_TRACE(code);
-        TLPData round;
-        setUpTimber(round, psCircle);
+        TimberPile round(psCircle);
         round.TimberInput.Treatment = code;
         round.CheckTimberPile();
         EXPECT_EQ(round.TimberResult.Cct, expected[code]);
@@ -88,8 +90,7 @@ TEST(TimberFactors, TreatmentChangesOnlyRoundPiles)
         EXPECT_NEAR(double(round.TimberResult.FcPrime), double(1200 * expected[code] * 0.91L), 1e-12);
         EXPECT_NEAR(double(round.TimberResult.FvPrime), double(110 * expected[code]), 1e-12);
 
-        TLPData square;
-        setUpTimber(square, psSquare);
+        TimberPile square(psSquare);
         square.TimberInput.Treatment = code;
         square.CheckTimberPile();
         EXPECT_EQ(square.TimberResult.Cct, 1.0L);
@@ -100,8 +101,7 @@ TEST(TimberFactors, TreatmentChangesOnlyRoundPiles)
 
 TEST(TimberFactors, UnknownTreatmentIsNotApplicable)
 {
-    TLPData d;
-    setUpTimber(d, psCircle);
+    TimberPile d(psCircle);
     d.TimberInput.Treatment = -1; // no choice made
     d.CheckTimberPile();
     EXPECT_TRUE(std::isnan(d.TimberResult.Cct));
@@ -111,8 +111,7 @@ TEST(TimberFactors, UnknownTreatmentIsNotApplicable)
 TEST(TimberStresses, SquarePileByHand)
 {
     // 12 x 12 in dressed to 11.5 x 11.5: S = bd^2/6, fb = M/S, fv = 3V/2A, fc = P/A.
-    TLPData d;
-    setUpTimber(d);
+    TimberPile d;
     d.TimberInput.CD = 1.15L;
     d.CheckTimberPile();
     const TTimberResult& t = d.TimberResult;
@@ -135,8 +134,7 @@ TEST(TimberStresses, SquarePileByHand)
 TEST(TimberStresses, RoundPileByHand)
 {
     // Solid circle: S = pi d^3/32, largest shear stress 4V/3A.
-    TLPData d;
-    setUpTimber(d, psCircle);
+    TimberPile d(psCircle);
     d.CheckTimberPile();
     const TTimberResult& t = d.TimberResult;
     const long double A = kPi * 11.5L * 11.5L / 4, S = kPi * std::pow(11.5L, 3) / 32;
@@ -149,8 +147,7 @@ TEST(TimberStresses, RoundPileByHand)
 
 TEST(TimberStresses, BreadthGreaterThanDepthIsNotApplicable)
 {
-    TLPData d;
-    setUpTimber(d, psRectangle);
+    TimberPile d(psRectangle);
     d.Width = 1; // 12 in broad
     d.Width2 = 10.0L / 12; // 10 in deep
     d.CheckTimberPile();
@@ -190,8 +187,7 @@ TEST(TimberStresses, FixedHeadPileWithNegativeMomentFails)
 {
     // Fixed head, H = 10 kips, lambda = 0.3 /ft: M(z) = -(H / 2 lambda) e^-lz (cos lz - sin lz),
     // largest at the head and negative.
-    TLPData d;
-    setUpTimber(d, psCircle);
+    TimberPile d(psCircle);
     d.HeadCondition = kFixedHead;
     d.TimberInput.Fb = 1000;
     const long double H = 10, lambda = 0.3L;
@@ -215,8 +211,7 @@ TEST(TimberStresses, FixedHeadPileWithNegativeMomentFails)
 
 TEST(TimberStresses, FixedHeadPileThroughTheAnalysis)
 {
-    TLPData d;
-    setUpTimber(d, psCircle);
+    TimberPile d(psCircle);
     d.Layers.Clear();
     TLayer* layer = d.Layers.AddLayer();
     layer->MatType = lpmtGranularSoil;
@@ -251,14 +246,12 @@ TEST(TimberStresses, FixedHeadPileThroughTheAnalysis)
 
 TEST(TimberUnits, MetricPileGivesTheSameCheck)
 {
-    TLPData us;
-    setUpTimber(us);
+    TimberPile us;
     us.Width = us.Width2 = 14.0L / 12;
     us.CheckTimberPile();
 
     const long double psi = 0.006894757293168361L; // MPa
-    TLPData si;
-    setUpTimber(si);
+    TimberPile si;
     si.SetUnits(kUnitsSI);
     si.Width = si.Width2 = 14 * 0.0254L;
     si.DownwardLoad = 40 * 4.4482216152605L;

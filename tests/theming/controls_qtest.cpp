@@ -251,12 +251,10 @@ private slots:
         panel->show();
         const QImage image = parent->grab().toImage();
         const TRect g = box->GlyphRect();
-        const uint32_t face = 0x00C8D0D4, window = 0x00FFFFFF, shadow = 0x00808080;
-        QCOMPARE(pixel(image, g.Left + 1, g.Top + 1), shadow); // the flat frame
-        QCOMPARE(pixel(image, g.Left + 10, g.Top + 10), window);
+        const uint32_t face = 0x00C8D0D4;
+        // The theme's glyph (its pixels are the theme's own test) in the control's state and place.
         QCOMPARE(pixel(image, g.Left + 5, g.Top + 8), ColorToRGB(clBtnText)); // the check mark
         QCOMPARE(pixel(image, g.Left, g.Top), face); // transparent: the parent shows around it
-        QCOMPARE(pixel(image, box->width() - 1, 1), face);
         // Some caption pixels are in the text colour.
         const TRect c = box->CaptionBounds();
         bool dark = false;

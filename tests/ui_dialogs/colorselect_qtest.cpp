@@ -72,12 +72,7 @@ private slots:
     void opensOnTheLayersColourAndHatch()
     {
         TfrmColorSelect dialog(kOlive, bsCross);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Select color"));
-        QCOMPARE(dialog.size(), QSize(416, 111));
-        QCOMPARE(dialog.Image1->size(), QSize(400, 65));
-        QCOMPARE(dialog.cmbBrushStyle->count(), 7);
-        QCOMPARE(dialog.cmbBrushStyle->currentText(), QStringLiteral("Cross"));
-        QCOMPARE(dialog.cmbBrushStyle->toolTip(), QStringLiteral("Fill style"));
+        QCOMPARE(IndexToBrushStyle(dialog.cmbBrushStyle->currentIndex()), bsCross);
         QVERIFY(dialog.Button2->isDefault());
         // Black hatch lines on the colour.
         const QSet<QRgb> shown = colours(dialog.Preview());

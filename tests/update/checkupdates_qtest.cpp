@@ -24,11 +24,6 @@
 
 namespace {
 
-QByteArray infoPage(const QByteArray& version, const QByteArray& download, const QByteArray& clientName)
-{
-    return LoopbackServer::infoPage(version, download, clientName);
-}
-
 constexpr const char* kPage = "/updates/qzp/qzp.html";
 
 struct Seen {
@@ -215,46 +210,70 @@ private slots:
     {
         const QFontMetrics fm(QApplication::font());
         const QString path = QStringLiteral("/home/engineer/.local/share/Fendrix/Update/fendrix-setup.zip");
-        QCOMPARE(MinimizeName(path, fm, 100000), path);
-        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance(path)), path);
-        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance("/.../share/Fendrix/Update/fendrix-setup.zip")),
-            QStringLiteral("/.../share/Fendrix/Update/fendrix-setup.zip"));
-        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance("/.../Update/fendrix-setup.zip")),
-            QStringLiteral("/.../Update/fendrix-setup.zip"));
-        QCOMPARE(MinimizeName(path, fm, fm.horizontalAdvance(".../fendrix-setup.zip")),
-            QStringLiteral(".../fendrix-setup.zip"));
-        QCOMPARE(MinimizeName(path, fm, 5), QStringLiteral("fendrix-setup.zip"));
-
         const QString url = QStringLiteral("https://www.braxholm.example/updates/qzp/qzp.html");
-        QCOMPARE(MinimizeName(url, fm, fm.horizontalAdvance("https://www.braxholm.example/.../qzp.html")),
-            QStringLiteral("https://www.braxholm.example/.../qzp.html"));
-        QCOMPARE(MinimizeName(url, fm, fm.horizontalAdvance(".../qzp.html")), QStringLiteral(".../qzp.html"));
-        QCOMPARE(MinimizeName(url, fm, 1), QStringLiteral("qzp.html"));
-
-        // A file right below the root or a host: the folder part is cut away like any other,
-        // and shortening ends with the bare name.
+        // A file right below the root or a host: the folder part is cut away like any other.
         const QString top = QStringLiteral("/fendrix-setup-2.1.8.zip");
-        QCOMPARE(MinimizeName(top, fm, 5), QStringLiteral("fendrix-setup-2.1.8.zip"));
         const QString hostFile = QStringLiteral("https://www.braxholm.example/fendrix-setup-2.1.8.zip");
-        QCOMPARE(MinimizeName(hostFile, fm, fm.horizontalAdvance(".../fendrix-setup-2.1.8.zip")),
-            QStringLiteral(".../fendrix-setup-2.1.8.zip"));
-        QCOMPARE(MinimizeName(hostFile, fm, 5), QStringLiteral("fendrix-setup-2.1.8.zip"));
+        QCOMPARE(MinimizeName(path, fm, 100000), path);
+        // Each form is what comes out for exactly the width it needs.
+        const QList<QPair<QString, QString>> fits = { { path, path },
+            { path, "/.../share/Fendrix/Update/fendrix-setup.zip" }, { path, "/.../Update/fendrix-setup.zip" },
+            { path, ".../fendrix-setup.zip" }, { url, "https://www.braxholm.example/.../qzp.html" },
+            { url, ".../qzp.html" }, { hostFile, ".../fendrix-setup-2.1.8.zip" } };
+        for (const auto& [name, shortened] : fits)
+            QCOMPARE(MinimizeName(name, fm, fm.horizontalAdvance(shortened)), shortened);
+        // Shortening ends with the bare name, however little room there is.
+        for (const QString& name : { path, url, top, hostFile }) {
+            for (int tiny : { 1, 5 })
+                QCOMPARE(MinimizeName(name, fm, tiny), name.mid(name.lastIndexOf('/') + 1));
+        }
     }
 
-    void majorVersionIsNeverDownloaded()
+    // Offers where nothing is downloaded: a major version (warned about), a declined update and
+    // none newer (the dialog stays, with Close, until the user closes it).
+    void nothingIsDownloaded_data()
     {
+        QTest::addColumn<QByteArray>("version");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("major version") << QByteArray("3.0.0") << int(QMessageBox::Ok)
+                                       << QStringLiteral("There is new major version of software available.\n"
+                                                         "Major updates are not free. Please visit our website "
+                                                         "for more information.")
+                                       << QStringLiteral("New version: 3.0.0");
+        QTest::newRow("declined") << QByteArray("2.1.8") << int(QMessageBox::No) << QString()
+                                  << QStringLiteral("New version: 2.1.8");
+        QTest::newRow("no update") << QByteArray("2.1.7") << int(QMessageBox::Ok) << QString()
+                                   << QStringLiteral("You have the latest version");
+    }
+
+    void nothingIsDownloaded()
+    {
+        QFETCH(QByteArray, version);
+        QFETCH(int, answer);
+        QFETCH(QString, message);
+        QFETCH(QString, label);
+        const bool stays = version == "2.1.7";
         LoopbackServer server;
-        server.offer(kPage, "3.0.0", "r.zip");
-        Answerer answerer;
-        QString newVersion;
-        runDialog(false, server.url(kPage),
-            [&newVersion](TfrmCheckUpdates* d) { newVersion = d->Label6->text(); });
-        QCOMPARE(answerer.seen.size(), 1);
-        QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
-        QCOMPARE(answerer.seen[0].text,
-            QStringLiteral("There is new major version of software available.\n"
-                           "Major updates are not free. Please visit our website for more information."));
-        QCOMPARE(newVersion, QStringLiteral("New version: 3.0.0"));
+        server.offer(kPage, version, "r.zip");
+        Answerer answerer({ QMessageBox::StandardButton(answer) });
+        QString shown;
+        QString button;
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
+            shown = d->Label6->text();
+            if (stays && d->Label6->isVisible() && !d->wupd->Busy()) {
+                button = d->CloseBtn->text();
+                d->CloseBtn->click();
+            }
+        });
+        QCOMPARE(answerer.seen.size(), stays ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
+            QCOMPARE(answerer.seen[0].text, message);
+        }
+        QCOMPARE(shown, label);
+        QCOMPARE(button, stays ? QStringLiteral("&Close") : QString());
         QCOMPARE(server.hits("/r.zip"), 0);
         QVERIFY(entries(m_updateFolder).isEmpty());
     }
@@ -264,10 +283,7 @@ private slots:
         LoopbackServer server;
         const QByteArray archive = makeZip(
             { { "fendrix-2.1.8", "#!/bin/sh\necho started > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } });
-        LoopbackServer::Reply file = LoopbackServer::file(archive);
-        file.pieceSize = 50;
-        file.pieceDelayMs = 40;
-        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", file);
+        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", { .body = archive, .pieceSize = 50, .pieceDelayMs = 40 });
         int terminated = 0;
         bool startedBeforeAsked = true;
         SetUpdateTerminateHook(
@@ -338,35 +354,6 @@ private slots:
         QVERIFY(!QFile::exists(m_marker));
     }
 
-    void declinedUpdateClosesTheDialog()
-    {
-        LoopbackServer server;
-        server.offer(kPage, "2.1.8", "r.zip");
-        Answerer answerer({ QMessageBox::No });
-        runDialog(false, server.url(kPage));
-        QCOMPARE(answerer.seen.size(), 1);
-        QCOMPARE(server.hits("/r.zip"), 0);
-    }
-
-    void noUpdateInteractiveStaysOpenWithClose()
-    {
-        LoopbackServer server;
-        server.setReply(kPage, LoopbackServer::page(infoPage("2.1.7", "x", "y")));
-        Answerer answerer;
-        QString label;
-        QString button;
-        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
-            if (d->Label6->isVisible() && !d->wupd->Busy()) {
-                label = d->Label6->text();
-                button = d->CloseBtn->text();
-                d->CloseBtn->click();
-            }
-        });
-        QCOMPARE(label, QStringLiteral("You have the latest version"));
-        QCOMPARE(button, QStringLiteral("&Close"));
-        QVERIFY(answerer.seen.isEmpty());
-    }
-
     void silentModeClosesWithoutAMessage_data()
     {
         QTest::addColumn<int>("status");
@@ -384,10 +371,7 @@ private slots:
         QFETCH(QByteArray, version);
         QFETCH(bool, mute);
         LoopbackServer server;
-        LoopbackServer::Reply page = LoopbackServer::page(infoPage(version, "x", "y"));
-        page.status = status;
-        page.mute = mute;
-        server.setReply(kPage, page);
+        server.setReply(kPage, { .status = status, .body = LoopbackServer::infoPage(version, "x", "y"), .mute = mute });
         Answerer answerer;
         bool wasShown = false;
         QElapsedTimer clock;
@@ -434,9 +418,7 @@ private slots:
     void closingWhileCheckingAbortsWithoutAMessage()
     {
         LoopbackServer server;
-        LoopbackServer::Reply stalled = LoopbackServer::page(infoPage("2.1.8", "x", "y"));
-        stalled.stall = true;
-        server.setReply(kPage, stalled);
+        server.setReply(kPage, { .body = LoopbackServer::infoPage("2.1.8", "x", "y"), .stall = true });
         Answerer answerer;
         bool wasBusy = false;
         runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
@@ -454,11 +436,8 @@ private slots:
     {
         LoopbackServer server;
         // 2 MiB in four pieces a second apart: the counter rests at 512 / 2048 KB for a while.
-        QByteArray release(2097152, 'r');
-        LoopbackServer::Reply slow = LoopbackServer::file(release);
-        slow.pieceSize = 524288;
-        slow.pieceDelayMs = 1500;
-        server.offer(kPage, "2.1.9", "big.bin", slow);
+        server.offer(kPage, "2.1.9", "big.bin",
+            { .body = QByteArray(2097152, 'r'), .pieceSize = 524288, .pieceDelayMs = 1500 });
         int terminated = 0;
         SetUpdateTerminateHook({}, [&terminated] { ++terminated; });
         // Yes to the update, No to the first "abort?", Yes to the second.

@@ -32,32 +32,26 @@ namespace {
 
 QByteArray reasonPhrase(int status)
 {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 401:
-        return "Unauthorized";
-    case 404:
-        return "Not Found";
-    case 500:
-        return "Internal Server Error";
-    default:
-        return "Status";
-    }
+    static const QHash<int, QByteArray> phrases = { { 200, "OK" }, { 301, "Moved Permanently" }, { 302, "Found" },
+        { 401, "Unauthorized" }, { 404, "Not Found" }, { 500, "Internal Server Error" } };
+    return phrases.value(status, "Status");
+}
+
+QByteArray loopbackCertificate()
+{
+    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
+    if (!certFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("loopback certificate missing");
+    return certFile.readAll();
 }
 
 QSslConfiguration serverTls()
 {
-    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
     QFile keyFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.key"));
-    if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback certificate missing");
+    if (!keyFile.open(QIODevice::ReadOnly))
+        throw std::runtime_error("loopback key missing");
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.setLocalCertificate(QSslCertificate(certFile.readAll(), QSsl::Pem));
+    conf.setLocalCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
     conf.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem));
     conf.setPeerVerifyMode(QSslSocket::VerifyNone);
     return conf;
@@ -108,12 +102,9 @@ private:
         if (m_reply.mute)
             return;
         if (!m_reply.basicAuth.isEmpty()
-            && !head.contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")
-            && !head.endsWith("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64())) {
-            LoopbackServer::Reply challenge = LoopbackServer::error(401, "<html>who are you</html>");
-            challenge.headers << qMakePair(
-                QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
-            m_reply = challenge;
+            && !(head + "\r\n").contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")) {
+            m_reply = LoopbackServer::error(401, "<html>who are you</html>");
+            m_reply.headers << qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
         }
         QByteArray out = "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' ' + reasonPhrase(m_reply.status)
             + "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
@@ -258,33 +249,22 @@ private:
 
 LoopbackServer::Reply LoopbackServer::page(const QByteArray& html)
 {
-    Reply r;
-    r.body = html;
-    return r;
+    return Reply { .body = html };
 }
 
 LoopbackServer::Reply LoopbackServer::redirect(const QString& location, int status)
 {
-    Reply r;
-    r.status = status;
-    r.headers << qMakePair(QByteArray("Location"), location.toUtf8());
-    return r;
+    return Reply { .status = status, .headers = { qMakePair(QByteArray("Location"), location.toUtf8()) } };
 }
 
 LoopbackServer::Reply LoopbackServer::file(const QByteArray& body, Framing framing)
 {
-    Reply r;
-    r.body = body;
-    r.framing = framing;
-    return r;
+    return Reply { .body = body, .framing = framing };
 }
 
 LoopbackServer::Reply LoopbackServer::error(int status, const QByteArray& body)
 {
-    Reply r;
-    r.status = status;
-    r.body = body;
-    return r;
+    return Reply { .status = status, .body = body };
 }
 
 QByteArray LoopbackServer::infoPage(
@@ -348,10 +328,7 @@ QList<QByteArray> LoopbackServer::requests() const
 
 void trustLoopbackCertificate()
 {
-    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
-    if (!certFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback certificate missing");
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.addCaCertificate(QSslCertificate(certFile.readAll(), QSsl::Pem));
+    conf.addCaCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
     QSslConfiguration::setDefaultConfiguration(conf);
 }

@@ -22,15 +22,15 @@ public:
     };
     struct Reply {
         int status = 200;
-        QByteArray body;
+        QByteArray body {};
         Framing framing = Framing::Length;
         qint64 announcedLength = -1; // Content-Length to send when not the body's size
-        QList<QPair<QByteArray, QByteArray>> headers;
+        QList<QPair<QByteArray, QByteArray>> headers {};
         int pieceSize = 0; // > 0: the body goes out in pieces of this many bytes...
         int pieceDelayMs = 0; // ...with this pause between them
         bool stall = false; // send the headers, then nothing until the client leaves
         bool mute = false; // read the request and answer nothing at all
-        QByteArray basicAuth; // "user:password" required, else 401 with a Basic challenge
+        QByteArray basicAuth {}; // "user:password" required, else 401 with a Basic challenge
     };
 
     static Reply page(const QByteArray& html);

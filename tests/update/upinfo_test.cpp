@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 QStringList lines(std::initializer_list<const char*> list)
@@ -152,10 +154,10 @@ TEST(ProductInfo, URLGetsASchemeWhenItHasNone)
     TupProductInfo info;
     info.setURL(QStringLiteral("www.braxholm.example/updates/qzp/qzp.html"));
     EXPECT_EQ(info.URL(), "http://www.braxholm.example/updates/qzp/qzp.html");
-    info.setURL(QStringLiteral("HTTPS://www.braxholm.example/x"));
-    EXPECT_EQ(info.URL(), "HTTPS://www.braxholm.example/x");
-    info.setURL(QStringLiteral("Http://a/b"));
-    EXPECT_EQ(info.URL(), "Http://a/b");
+    for (const char* url : { "HTTPS://www.braxholm.example/x", "Http://a/b" }) {
+        info.setURL(QString::fromUtf8(url));
+        EXPECT_EQ(info.URL(), url);
+    }
 }
 
 TEST(ProductInfo, TheBuiltInPageIsFetchedOverTls)
@@ -181,15 +183,14 @@ TEST(ClientFileName, OnlyTheLastComponentIsKept)
 TEST(WebUpdate, ParseURL)
 {
     TupWebUpdate w;
-    QString host, path;
-    w.ParseURL("http://www.braxholm.example/updates/qzp/qzp.html", host, path);
-    EXPECT_EQ(host, "www.braxholm.example");
-    EXPECT_EQ(path, "/updates/qzp/qzp.html");
-    // https splits the same way.
-    w.ParseURL("HTTPS://www.braxholm.example/updates/qzp/qzp.html", host, path);
-    EXPECT_EQ(host, "www.braxholm.example");
-    EXPECT_EQ(path, "/updates/qzp/qzp.html");
-    w.ParseURL("http://host:8080", host, path);
-    EXPECT_EQ(host, "host:8080");
-    EXPECT_EQ(path, "/");
+    // https splits the same way; a URL without a path has "/".
+    for (const auto& [url, expectedHost, expectedPath] :
+        { std::tuple { "http://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example", "/updates/qzp/qzp.html" },
+            { "HTTPS://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example", "/updates/qzp/qzp.html" },
+            { "http://host:8080", "host:8080", "/" } }) {
+        QString host, path;
+        w.ParseURL(url, host, path);
+        EXPECT_EQ(host, expectedHost) << url;
+        EXPECT_EQ(path, expectedPath) << url;
+    }
 }

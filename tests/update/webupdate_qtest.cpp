@@ -18,10 +18,9 @@ namespace {
 using Reply = LoopbackServer::Reply;
 using Framing = LoopbackServer::Framing;
 
-QByteArray infoPage(const QByteArray& version, const QByteArray& download, const QByteArray& clientName,
-    const QByteArray& extra = {})
+QByteArray infoPage(const QByteArray& version, const QByteArray& download, const QByteArray& clientName)
 {
-    return LoopbackServer::infoPage(version, download, clientName, extra);
+    return LoopbackServer::infoPage(version, download, clientName);
 }
 
 QByteArray pattern(qsizetype size)
@@ -255,9 +254,7 @@ private slots:
         QCOMPARE(r.rec.errors, 4);
         QCOMPARE(w.ErrorReason(), QStringLiteral("HTTP 404 Not Found"));
         // A server that takes the request and never answers.
-        Reply mute = LoopbackServer::page(infoPage("3.0", "x", "y"));
-        mute.mute = true;
-        server.setReply("/mute.html", mute);
+        server.setReply("/mute.html", Reply { .body = infoPage("3.0", "x", "y"), .mute = true });
         w.StallTimeoutMs = 300;
         r.usePage("/mute.html");
         QVERIFY(w.CheckForUpdate());
@@ -319,12 +316,10 @@ private slots:
         QTest::newRow("chunked") << LoopbackServer::file(pattern(3000), Framing::Chunked) << int(Framing::Chunked);
         QTest::newRow("404") << LoopbackServer::error(404, "<html>Not Found</html>") << int(Framing::Length);
         QTest::newRow("500") << LoopbackServer::error(500, pattern(1000)) << int(Framing::Length);
-        Reply cut = LoopbackServer::file(pattern(500));
-        cut.announcedLength = 1000; // the server hangs up half-way
-        QTest::newRow("shorter than announced") << cut << int(Framing::Length);
-        Reply stalled = LoopbackServer::file(pattern(5000));
-        stalled.stall = true; // headers, then nothing
-        QTest::newRow("stalled") << stalled << int(Framing::Length);
+        // The server hangs up half-way; or sends the headers, then nothing.
+        QTest::newRow("shorter than announced")
+            << Reply { .body = pattern(500), .announcedLength = 1000 } << int(Framing::Length);
+        QTest::newRow("stalled") << Reply { .body = pattern(5000), .stall = true } << int(Framing::Length);
     }
 
     void failedTransferKeepsNothing()
@@ -334,10 +329,10 @@ private slots:
         Round r;
         r.w.StallTimeoutMs = 300;
         r.offer("2.1.8", "r.bin", release);
-        Reply page = LoopbackServer::page(infoPage("2.1.8", r.server.url("/r.bin").toUtf8(), "r.bin"));
-        page.framing = Framing(pageFraming);
-        page.pieceSize = 50;
-        r.server.setReply("/p.html", page);
+        r.server.setReply("/p.html",
+            Reply { .body = infoPage("2.1.8", r.server.url("/r.bin").toUtf8(), "r.bin"),
+                .framing = Framing(pageFraming),
+                .pieceSize = 50 });
         QVERIFY(r.w.CheckForUpdate());
         QVERIFY(r.rec.log.contains("UpdateAvailable 2.1.7 2.1.8"));
         expectFailedRound(r);
@@ -372,10 +367,8 @@ private slots:
         LoopbackServer& server = r.server;
 
         // Announced beyond the bound: refused before a byte is written.
-        Reply huge = LoopbackServer::file(pattern(4096));
-        huge.announcedLength = qint64(5) << 30;
-        huge.stall = true;
-        server.offer("/p1.html", "3.0", "huge.bin", huge);
+        server.offer("/p1.html", "3.0", "huge.bin",
+            Reply { .body = pattern(4096), .announcedLength = qint64(5) << 30, .stall = true });
         r.usePage("/p1.html");
         QVERIFY(w.CheckForUpdate());
         QCOMPARE(r.rec.errors, 1);
@@ -383,18 +376,15 @@ private slots:
         QVERIFY(tmpEntries().isEmpty());
 
         // More bytes than announced: never more than announced reaches the disk.
-        Reply longer = LoopbackServer::file(pattern(50000));
-        longer.announcedLength = 1000;
-        server.offer("/p2.html", "3.0", "l.bin", longer);
+        server.offer("/p2.html", "3.0", "l.bin", Reply { .body = pattern(50000), .announcedLength = 1000 });
         r.usePage("/p2.html");
         w.CheckForUpdate();
         QVERIFY(QFileInfo(m_tmp + "/l.bin").size() <= 1000);
         QVERIFY(w.Downloaded() <= 1000);
 
         // A page without a length that goes on and on.
-        Reply endless = LoopbackServer::page(QByteArray(TupWebUpdate::kMaxPageBytes + 100000, 'x'));
-        endless.framing = Framing::Close;
-        server.setReply("/endless.html", endless);
+        server.setReply("/endless.html",
+            LoopbackServer::file(QByteArray(TupWebUpdate::kMaxPageBytes + 100000, 'x'), Framing::Close));
         r.rec.errors = 0;
         QVERIFY(!w.DownloadFile(server.url("/endless.html"), false, false));
         QCOMPARE(r.rec.errors, 1);
@@ -416,10 +406,7 @@ private slots:
     void progressFiresPerPieceOfASlowBody()
     {
         Round r(uoOverwrite);
-        Reply slow = LoopbackServer::file(pattern(8000));
-        slow.pieceSize = 1000;
-        slow.pieceDelayMs = 30;
-        r.offer("3.0", "slow.bin", slow);
+        r.offer("3.0", "slow.bin", Reply { .body = pattern(8000), .pieceSize = 1000, .pieceDelayMs = 30 });
         QString name = m_tmp + "/slow.bin";
         r.w.OnGetClientFileName = [&name](QString& f) { f = name; };
         // The event loop keeps running during the transfer: a timer gets its turns.
@@ -442,10 +429,7 @@ private slots:
     void abortStopsQuietlyAndKeepsNothing()
     {
         Round r;
-        Reply slow = LoopbackServer::file(pattern(200000));
-        slow.pieceSize = 1000;
-        slow.pieceDelayMs = 20;
-        r.offer("3.0", "slow.bin", slow);
+        r.offer("3.0", "slow.bin", Reply { .body = pattern(200000), .pieceSize = 1000, .pieceDelayMs = 20 });
         TupWebUpdate& w = r.w;
         bool secondRound = true;
         w.OnDownload = [&](qint64, qint64 downloaded) {
@@ -469,9 +453,7 @@ private slots:
         QVERIFY(clock.elapsed() < 3000); // 200 pieces at 20 ms would take 4 s
 
         // Aborted while still waiting for the server's answer.
-        Reply stalled = LoopbackServer::page("never");
-        stalled.stall = true;
-        r.server.setReply("/stall.html", stalled);
+        r.server.setReply("/stall.html", Reply { .body = "never", .stall = true });
         QTimer::singleShot(200, [&w] { w.Abort(); });
         QVERIFY(!w.DownloadFile(r.server.url("/stall.html"), false, false));
         QCOMPARE(r.rec.errors, 0);
@@ -502,9 +484,7 @@ private slots:
     void credentialsAnswerTheChallenge()
     {
         Round r;
-        Reply page = LoopbackServer::page(infoPage("2.1.8", "x", "y"));
-        page.basicAuth = "engineer:s3cret";
-        r.server.setReply("/private.html", page);
+        r.server.setReply("/private.html", Reply { .body = infoPage("2.1.8", "x", "y"), .basicAuth = "engineer:s3cret" });
         TupWebUpdate& w = r.w;
         const QString url = r.server.url("/private.html");
         QVERIFY(!w.DownloadFile(url, false, false));

@@ -98,11 +98,6 @@ int tagDecimals(int tag)
     return FieldLimitOf(tag).Decimals;
 }
 
-// 0.6 and its inverse in extended precision: switching to cyclic and back restores the subgrade
-// reactions up to rounding.
-constexpr Extended kCyclicFactor = 0.6L;
-constexpr Extended kStaticFactor = 1.66666666666666666663L;
-
 } // namespace
 
 bool TfrmLPMain::tabShown(QWidget* Tab) const
@@ -133,14 +128,9 @@ void TfrmLPMain::FormToData()
 
     // Units: a change takes effect here, with the other system's limits and f'c.
     d.SetUnits(static_cast<std::uint8_t>(std::max(ComboBox1->currentIndex(), 0)));
-    if (d.Units == kUnitsSI && m_lastUnits == kUnitsUS) {
-        d.Fc = 18;
-        SetEditValue(Edit3, false, d.Fc);
-    } else if (d.Units == kUnitsUS && m_lastUnits == kUnitsSI) {
-        d.Fc = 2500;
-        SetEditValue(Edit3, false, d.Fc);
-    }
     if (d.Units != m_lastUnits) {
+        d.resetFcForUnits();
+        SetEditValue(Edit3, false, d.Fc);
         m_lastUnits = d.Units; // the pass below already runs under the new system
         FillSectionCombos();
         DataToForm();
@@ -194,11 +184,7 @@ void TfrmLPMain::FormToData()
     d.StaticAnalysis = CheckBox1->isChecked();
     d.CyclicAnalysis = CheckBox2->isChecked();
     if (static_cast<std::uint8_t>(d.CyclicAnalysis) != m_lastCyclic) {
-        const Extended factor = d.CyclicAnalysis ? kCyclicFactor : kStaticFactor;
-        for (int i = 0; i < d.Layers.Count(); ++i) {
-            d.Layers[i]->SGReactTop *= factor;
-            d.Layers[i]->SGReactBottom *= factor;
-        }
+        d.scaleSubgradeReactionsFor(d.CyclicAnalysis);
         RebuildLayerPanels();
         m_lastCyclic = d.CyclicAnalysis;
     }
@@ -360,15 +346,10 @@ void TfrmLPMain::DataToForm()
             copy = std::isnan(value) ? value : ParseFieldText(FormatFieldValue(tag, value, false));
         }
     };
-    follow(first.Pu, m_case1Pu, 1.2L * d.DownwardLoad, platform::controlTag(EditPu[0]));
-    // The section is symmetric: the largest moment and shear count by their magnitudes (a fixed
-    // head's largest moment is negative).
-    Extended moment = 0;
-    d.MaxMomentNode(moment);
-    follow(first.Mu, m_case1Mu, 1.6L * std::fabs(moment), platform::controlTag(EditMu[0]));
-    Extended shear = 0;
-    d.MaxShearNode(shear);
-    follow(first.Vu, m_case1Vu, 1.6L * std::fabs(shear), platform::controlTag(EditVu[0]));
+    const TLoadCase factored = d.factoredLoadCase();
+    follow(first.Pu, m_case1Pu, factored.Pu, platform::controlTag(EditPu[0]));
+    follow(first.Mu, m_case1Mu, factored.Mu, platform::controlTag(EditMu[0]));
+    follow(first.Vu, m_case1Vu, factored.Vu, platform::controlTag(EditVu[0]));
 
     // Project block.
     Edit10->setText(QString::fromStdString(d.Organization));

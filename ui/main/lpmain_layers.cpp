@@ -439,13 +439,8 @@ void TfrmLPMain::SGReactTop1Exit(QObject* Sender)
     auto* edit = qobject_cast<QLineEdit*>(Sender);
     if (!layer || !edit)
         return;
-    const Extended k0 = layer->DefaultSubgradeReaction();
-    Extended low = std::trunc(0.7L * k0 / 10) * 10;
-    Extended high = std::floor(1.3L * k0 / 10) * 10;
-    if (LPData->CyclicAnalysis) {
-        low = static_cast<Extended>(RoundHalfEven(0.6L * low));
-        high = static_cast<Extended>(RoundHalfEven(0.6L * high));
-    }
+    Extended low = 0, high = 0;
+    layer->subgradeReactionRange(low, high);
     const Extended value = GetEditValue(edit);
     if (value < low || value > high) {
         platform::messageDlg(QStringLiteral("The value must be between %1 and %2")
