@@ -11,6 +11,11 @@
 #   A fuzz target defining LLVMFuzzerTestOneInput. It builds as a plain program that replays
 #   every file of CORPUS (CTest runs that replay); with FENDRIX_LIBFUZZER=ON and clang it
 #   also builds as a libFuzzer binary <name>_libfuzzer.
+#
+# GoogleTest programs and fuzz replays need no window: CTest labels them "headless" (a Qt Test
+# program without a window joins with fendrix_headless), and the target fendrix_headless_tests
+# builds just them. The sanitizer build (FENDRIX_SANITIZE) runs that set:
+# `cmake --build <tree> --target fendrix_headless_tests && ctest -L headless`.
 
 set(FENDRIX_TEST_DATA "${CMAKE_SOURCE_DIR}/tests/data")
 option(FENDRIX_LIBFUZZER "Also build libFuzzer binaries (needs clang)" OFF)
@@ -21,6 +26,25 @@ option(FENDRIX_LIBFUZZER "Also build libFuzzer binaries (needs clang)" OFF)
 set(FENDRIX_TEST_ENV
   "QT_QPA_PLATFORM=offscreen"
   "FENDRIX_TEST_DATA=${FENDRIX_TEST_DATA}")
+if(FENDRIX_SANITIZE)
+  list(APPEND FENDRIX_TEST_ENV "UBSAN_OPTIONS=print_stacktrace=1")
+endif()
+
+set_property(GLOBAL PROPERTY FENDRIX_HEADLESS_TARGETS "")
+
+# Marks a test as one the sanitizer run takes, and its program as one it builds.
+function(fendrix_headless test target)
+  set_property(TEST ${test} APPEND PROPERTY LABELS headless)
+  set_property(GLOBAL APPEND PROPERTY FENDRIX_HEADLESS_TARGETS ${target})
+endfunction()
+
+# Called once every folder is in: one target that builds every headless test program.
+function(fendrix_headless_target)
+  get_property(targets GLOBAL PROPERTY FENDRIX_HEADLESS_TARGETS)
+  list(REMOVE_DUPLICATES targets)
+  add_custom_target(fendrix_headless_tests)
+  add_dependencies(fendrix_headless_tests ${targets})
+endfunction()
 
 function(fendrix_gtest name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -32,6 +56,7 @@ function(fendrix_gtest name)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
+  fendrix_headless(${name} ${name})
 endfunction()
 
 function(fendrix_qttest name)
@@ -60,6 +85,7 @@ function(fendrix_fuzz name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   add_test(NAME ${name}_replay COMMAND ${name} "${ARG_CORPUS}")
   set_tests_properties(${name}_replay PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT 600)
+  fendrix_headless(${name}_replay ${name})
   if(FENDRIX_LIBFUZZER AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(${name}_libfuzzer ${ARG_SOURCES})
     target_compile_options(${name}_libfuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
