@@ -105,10 +105,10 @@ void addTables(QMap<QString, QString>& v)
             nameOf(TLayerEnum::Consistency, us.Consistency), fixed(us.SubgradeReaction, 0),
             fixed(SoilDefaultsSI()[i].SubgradeReaction, 0) });
     }
-    v[QStringLiteral("soil-defaults-table")] = table({ QStringLiteral("Material"), QStringLiteral("USCS"),
-                                                           QStringLiteral("Consistency"), QStringLiteral("kcf"),
-                                                           QStringLiteral("KN/m^3") },
-        soils);
+    v[QStringLiteral("soil-defaults-table")]
+        = table({ QStringLiteral("Material"), QStringLiteral("USCS"), QStringLiteral("Consistency"),
+                    QStringLiteral("kcf"), QStringLiteral("KN/m^3") },
+            soils);
 
     QStringList angles { QStringLiteral("phi, degrees") };
     QStringList factors { QStringLiteral("Nq") };
@@ -130,10 +130,10 @@ void addTables(QMap<QString, QString>& v)
             row << fixed(FactorOfSafetyFor(life, control), 1);
         safety.append(row);
     }
-    v[QStringLiteral("fs-table")] = table({ QStringLiteral("Design life from, years"), QStringLiteral("Good"),
-                                              QStringLiteral("Normal"), QStringLiteral("Poor"),
-                                              QStringLiteral("Very Poor") },
-        safety);
+    v[QStringLiteral("fs-table")]
+        = table({ QStringLiteral("Design life from, years"), QStringLiteral("Good"), QStringLiteral("Normal"),
+                    QStringLiteral("Poor"), QStringLiteral("Very Poor") },
+            safety);
 
     QList<QStringList> consistencies;
     for (int c = 1; c <= 12; ++c) {
@@ -142,7 +142,7 @@ void addTables(QMap<QString, QString>& v)
             fixed(p.ModulusUS, 0), fixed(p.ModulusSI, 0) });
     }
     v[QStringLiteral("consistency-table")] = table({ QStringLiteral("Consistency"), QStringLiteral("nu"),
-                                                         QStringLiteral("Es, ksf"), QStringLiteral("Es, MPa") },
+                                                       QStringLiteral("Es, ksf"), QStringLiteral("Es, MPa") },
         consistencies);
 
     QList<QStringList> adhesion;
@@ -154,7 +154,7 @@ void addTables(QMap<QString, QString>& v)
         adhesion.append({ name, fixed(rows[i].Alpha, 2), fixed(rows[i].SuUS, 0), fixed(rows[i].SuSI, 0) });
     }
     v[QStringLiteral("adhesion-table")] = table({ QStringLiteral("Layer"), QStringLiteral("alpha"),
-                                                      QStringLiteral("su, psf"), QStringLiteral("su, kPa") },
+                                                    QStringLiteral("su, psf"), QStringLiteral("su, kPa") },
         adhesion);
 }
 
@@ -196,18 +196,18 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     for (int i = 0; i < d.Layers.Count(); ++i) {
         const TLayer& l = *d.Layers[i];
         const QString soil = nameOf(TLayerEnum::MaterialType, l.MatType) + QStringLiteral(", ")
-            + nameOf(TLayerEnum::USCS, l.USCS) + QStringLiteral(", ") + nameOf(TLayerEnum::Consistency, l.Consistency);
-        layers.append({ QString::number(i + 1), soil, fixed(l.Bottom(), 1), fixed(l.SGReactTop, 0), fixed(l.SGReactBottom, 0),
-            fixed(l.Cohesion, 2), fixed(l.Kp, 2), fixed(l.FSonKp, 2), fixed(l.Gamma, 1),
-            fixed(l.SPTFieldN, 0) });
+            + nameOf(TLayerEnum::USCS, l.USCS) + QStringLiteral(", ")
+            + nameOf(TLayerEnum::Consistency, l.Consistency);
+        layers.append({ QString::number(i + 1), soil, fixed(l.Bottom(), 1), fixed(l.SGReactTop, 0),
+            fixed(l.SGReactBottom, 0), fixed(l.Cohesion, 2), fixed(l.Kp, 2), fixed(l.FSonKp, 2),
+            fixed(l.Gamma, 1), fixed(l.SPTFieldN, 0) });
     }
-    v[QStringLiteral("layer-table")] = table({ QStringLiteral("#"), QStringLiteral("Soil"),
-                                                   QStringLiteral("Bottom, ft"),
-                                                   QStringLiteral("k top, kcf"), QStringLiteral("k bottom, kcf"),
-                                                   QStringLiteral("c, ksf"), QStringLiteral("Kp"),
-                                                   QStringLiteral("F.S. Kp"), QStringLiteral("Gamma, pcf"),
-                                                   QStringLiteral("N") },
-        layers);
+    v[QStringLiteral("layer-table")]
+        = table({ QStringLiteral("#"), QStringLiteral("Soil"), QStringLiteral("Bottom, ft"),
+                    QStringLiteral("k top, kcf"), QStringLiteral("k bottom, kcf"), QStringLiteral("c, ksf"),
+                    QStringLiteral("Kp"), QStringLiteral("F.S. Kp"), QStringLiteral("Gamma, pcf"),
+                    QStringLiteral("N") },
+            layers);
 
     // lateral response at the head
     v[QStringLiteral("I")] = fixed(d.I, tag(33));
@@ -227,8 +227,9 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     int node = d.MaxDeflectionNode(value);
     v[QStringLiteral("maxdefl")] = fixed(value, tag(24));
     v[QStringLiteral("maxdefl-depth")] = fixed(d.Node(std::max(node, 1)).Depth, tag(21));
-    v[QStringLiteral("maxdefl-note")]
-        = std::fabs(value) > d.AllowableDeflection ? QStringLiteral(" (> %1 in)").arg(fixed(d.AllowableDeflection, tag(17))) : QString();
+    v[QStringLiteral("maxdefl-note")] = std::fabs(value) > d.AllowableDeflection
+        ? QStringLiteral(" (> %1 in)").arg(fixed(d.AllowableDeflection, tag(17)))
+        : QString();
     node = d.MaxMomentNode(value);
     v[QStringLiteral("maxmoment")] = fixed(value, tag(23));
     v[QStringLiteral("maxmoment-depth")] = fixed(d.Node(std::max(node, 1)).Depth, tag(21));
@@ -240,7 +241,8 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("capacity")] = fixed(tip.Capacity, tag(17));
     // what the result lines add when a check fails
     const auto shortOf = [&](bool fails, const char* sign, Extended limit, const char* unit) {
-        return fails ? QStringLiteral(" (%1 %2 %3)").arg(QLatin1String(sign), fixed(limit, tag(17)), QLatin1String(unit))
+        return fails ? QStringLiteral(" (%1 %2 %3)")
+                           .arg(QLatin1String(sign), fixed(limit, tag(17)), QLatin1String(unit))
                      : QString();
     };
     v[QStringLiteral("capacity-note")] = shortOf(tip.Capacity < d.DownwardLoad, "<", d.DownwardLoad, "kips");
@@ -257,12 +259,11 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
             fixed(n.Shear, tag(22)), fixed(n.Moment, tag(23)), fixed(n.Deflection, 4),
             fixed(n.SoilPressure, tag(37)), fixed(n.AllowSoilPressure, tag(37)) });
     }
-    v[QStringLiteral("lateral-table")] = table({ QStringLiteral("Node"), QStringLiteral("Depth, ft"),
-                                                     QStringLiteral("k, kcf"), QStringLiteral("lambda, 1/ft"),
-                                                     QStringLiteral("V, kips"), QStringLiteral("M, k-ft"),
-                                                     QStringLiteral("y, in"), QStringLiteral("p, ksf"),
-                                                     QStringLiteral("p allow, ksf") },
-        lateral);
+    v[QStringLiteral("lateral-table")]
+        = table({ QStringLiteral("Node"), QStringLiteral("Depth, ft"), QStringLiteral("k, kcf"),
+                    QStringLiteral("lambda, 1/ft"), QStringLiteral("V, kips"), QStringLiteral("M, k-ft"),
+                    QStringLiteral("y, in"), QStringLiteral("p, ksf"), QStringLiteral("p allow, ksf") },
+            lateral);
 
     // vertical capacity of the whole pile (tip node)
     const Extended A = d.Layers.Count() > 0 ? d.Layers[d.Layers.Count() - 1]->PileTipArea() : 0;
@@ -301,11 +302,10 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
         points.append({ QString::number(i), fixed(p.c, 3), fixed(p.Eps3, 5), fixed(p.Phi, 3),
             fixed(p.PhiPn, 1), fixed(p.PhiMn, 1) });
     }
-    v[QStringLiteral("interaction-table")] = table({ QStringLiteral("Point"), QStringLiteral("c, in"),
-                                                         QStringLiteral("eps3"), QStringLiteral("phi"),
-                                                         QStringLiteral("phi Pn, kips"),
-                                                         QStringLiteral("phi Mn, k-ft") },
-        points);
+    v[QStringLiteral("interaction-table")]
+        = table({ QStringLiteral("Point"), QStringLiteral("c, in"), QStringLiteral("eps3"),
+                    QStringLiteral("phi"), QStringLiteral("phi Pn, kips"), QStringLiteral("phi Mn, k-ft") },
+            points);
     for (int i = 1; i <= 2; ++i) {
         const TLoadCase& lc = d.LoadCases[static_cast<std::size_t>(i - 1)];
         const QString n = QString::number(i);
@@ -326,7 +326,8 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
         const TFieldLimit us = FieldLimitsUS()[static_cast<std::size_t>(t - 1)];
         const TFieldLimit si = FieldLimitsSI()[static_cast<std::size_t>(t - 1)];
         const auto range = [&](const TFieldLimit& l) {
-            return l.HasRange() ? number(l.MinValue) + QStringLiteral(" to ") + number(l.MaxValue) : QStringLiteral("any");
+            return l.HasRange() ? number(l.MinValue) + QStringLiteral(" to ") + number(l.MaxValue)
+                                : QStringLiteral("any");
         };
         v[QStringLiteral("lim-%1").arg(t)] = range(us) + QStringLiteral(" / ") + range(si);
     }
@@ -367,7 +368,8 @@ Source readSource(const QString& path, const QMap<QString, QString>& values)
         const QRegularExpressionMatch m = it.next();
         const auto found = values.find(m.captured(1));
         if (found == values.end())
-            throw std::runtime_error(path.toStdString() + ": unknown placeholder " + m.captured(0).toStdString());
+            throw std::runtime_error(
+                path.toStdString() + ": unknown placeholder " + m.captured(0).toStdString());
         filled += source.markdown.mid(from, m.capturedStart() - from) + found.value();
         from = m.capturedEnd();
     }
@@ -567,8 +569,8 @@ void buildContents(QTextDocument& toc, const QList<Heading>& headings, int first
     format.setCellSpacing(0);
     format.setCellPadding(points(1.5));
     format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    format.setColumnWidthConstraints({ QTextLength(QTextLength::PercentageLength, 92),
-        QTextLength(QTextLength::PercentageLength, 8) });
+    format.setColumnWidthConstraints(
+        { QTextLength(QTextLength::PercentageLength, 92), QTextLength(QTextLength::PercentageLength, 8) });
     QTextTable* table = cursor.insertTable(static_cast<int>(headings.size()), 2, format);
     for (int row = 0; row < headings.size(); ++row) {
         const Heading& h = headings[row];
@@ -633,7 +635,8 @@ void drawTitlePage(QPainter& painter, const Source& source, const QString& versi
     painter.restore();
 }
 
-void render(const QString& sourcePath, const QString& output, const QString& demoFolder, const QString& version)
+void render(
+    const QString& sourcePath, const QString& output, const QString& demoFolder, const QString& version)
 {
     const QMap<QString, QString> values = demoValues(demoFolder);
     const Source source = readSource(sourcePath, values);
@@ -705,8 +708,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     try {
-        render(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-            QString::fromLocal8Bit(argv[4]));
+        render(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
+            QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "fendrix_docgen: %s\n", e.what());
         QFile::remove(QString::fromLocal8Bit(argv[2]));

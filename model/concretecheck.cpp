@@ -212,8 +212,7 @@ void TLPData::CalcReinforcedConcrete()
             limit = dimension;
         SpacingLimit = limit;
     }
-    if (RoundHalfEven(10 * previousLimit) == RoundHalfEven(10 * SpacingOverride)
-        || SpacingOverride == 0)
+    if (RoundHalfEven(10 * previousLimit) == RoundHalfEven(10 * SpacingOverride) || SpacingOverride == 0)
         SpacingOverride = SpacingLimit;
 
     const Extended pu1 = LoadCases[0].Pu;

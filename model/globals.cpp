@@ -45,8 +45,8 @@ std::string documentsFromUserDirs(const std::string& configHome, const std::stri
 
 } // namespace
 
-void GetFileVersion(const std::string& fileName, int& major, int& minor, int& release, int& build,
-                    bool& preRelease)
+void GetFileVersion(
+    const std::string& fileName, int& major, int& minor, int& release, int& build, bool& preRelease)
 {
     const auto info = platform::readVersionBlock(fileName);
     if (!info)

@@ -8,8 +8,8 @@ constexpr int CSIDL_APPDATA = 26; // the user's application data
 
 // Reads the version block of a file. Throws std::runtime_error
 // "Can't get file version information for <name>" when the file has none.
-void GetFileVersion(const std::string& fileName, int& major, int& minor, int& release, int& build,
-                    bool& preRelease);
+void GetFileVersion(
+    const std::string& fileName, int& major, int& minor, int& release, int& build, bool& preRelease);
 
 // "major.minor.release" of the running program.
 std::string GetAppVersionString();

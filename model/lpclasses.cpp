@@ -194,8 +194,7 @@ TOrdinalSet TLayer::AllowedConsistencies() const
 }
 
 // A layer that uses the pile defaults takes the project's value, otherwise its own.
-template <typename T>
-T TLayer::pileValue(T TLPData::*projectValue, const T& own) const
+template <typename T> T TLayer::pileValue(T TLPData::*projectValue, const T& own) const
 {
     return UsePileDefaults && Model ? Model->*projectValue : own;
 }

@@ -18,7 +18,7 @@ class TJpegGraphic; // the logo picture (imaging)
 namespace platform {
 class TStream;
 class TGraphic;
-}
+} // namespace platform
 
 // A set of enumeration ordinals (USCS classes or consistencies).
 using TOrdinalSet = std::bitset<32>;
@@ -111,8 +111,7 @@ public:
     void SaveToStream(platform::TStream& Stream) const;
 
 private:
-    template <typename T>
-    T pileValue(T TLPData::*projectValue, const T& own) const;
+    template <typename T> T pileValue(T TLPData::*projectValue, const T& own) const;
 };
 
 // Owning list of the layers of one project, top layer first.

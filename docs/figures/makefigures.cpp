@@ -29,9 +29,8 @@ bool save(const QImage& image, const QString& path)
 
 bool makeFigures(TfrmLPMain& w, const QString& demoFolder, const QString& out)
 {
-    TFileDialog::SetAnswerer([&](const TFileDialog&) {
-        return demoFolder + QStringLiteral("/ENGLISH UNITS DEMO EXAMPLE.fdx");
-    });
+    TFileDialog::SetAnswerer(
+        [&](const TFileDialog&) { return demoFolder + QStringLiteral("/ENGLISH UNITS DEMO EXAMPLE.fdx"); });
     w.AOpen->trigger();
     TFileDialog::SetAnswerer({});
     QApplication::processEvents();

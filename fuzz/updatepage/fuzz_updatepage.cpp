@@ -5,7 +5,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text
+        = QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const TupPageValues values = ParseInfo(SplitPageLines(text), TupTagInfo());
     for (auto format : { vfStandard, vfString, vfNumber }) {
         // A version is never newer than itself, whatever the page holds.

@@ -4,15 +4,15 @@
 #include <array>
 #include <cstring>
 #include <fstream>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
 
 std::array<uint8_t, 16> magic()
 {
-    std::array<uint8_t, 16> m{};
+    std::array<uint8_t, 16> m {};
     for (std::size_t i = 0; i < m.size(); ++i)
         m[i] = static_cast<uint8_t>(detail::kScrambledMagic[i] ^ detail::kMagicScramble);
     return m;

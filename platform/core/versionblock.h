@@ -28,9 +28,9 @@ namespace detail {
 // The magic is held scrambled so that the scanner's own copy of it never reads as a block;
 // only a stamped block holds it in the clear.
 constexpr uint8_t kMagicScramble = 0x5A;
-constexpr std::array<uint8_t, 16> kScrambledMagic = {
-    'F' ^ 0x5A, 'd' ^ 0x5A, 'x' ^ 0x5A, 'V' ^ 0x5A, 'e' ^ 0x5A, 'r' ^ 0x5A, 's' ^ 0x5A, 'i' ^ 0x5A,
-    'o' ^ 0x5A, 'n' ^ 0x5A, 'B' ^ 0x5A, 'l' ^ 0x5A, 'k' ^ 0x5A, 0x01 ^ 0x5A, 0xFE ^ 0x5A, 0x7F ^ 0x5A};
+constexpr std::array<uint8_t, 16> kScrambledMagic
+    = { 'F' ^ 0x5A, 'd' ^ 0x5A, 'x' ^ 0x5A, 'V' ^ 0x5A, 'e' ^ 0x5A, 'r' ^ 0x5A, 's' ^ 0x5A, 'i' ^ 0x5A,
+          'o' ^ 0x5A, 'n' ^ 0x5A, 'B' ^ 0x5A, 'l' ^ 0x5A, 'k' ^ 0x5A, 0x01 ^ 0x5A, 0xFE ^ 0x5A, 0x7F ^ 0x5A };
 constexpr uint32_t kCheckSeed = 0xA5C3F00Fu;
 
 constexpr uint32_t checkWord(uint32_t ms, uint32_t ls, uint32_t flags)
@@ -48,7 +48,7 @@ constexpr void putLE32(std::array<uint8_t, kVersionBlockSize>& b, std::size_t at
 // Bytes of a block for the given version (what the build stamps).
 constexpr std::array<uint8_t, kVersionBlockSize> encodeVersionBlock(const VersionInfo& info)
 {
-    std::array<uint8_t, kVersionBlockSize> block{};
+    std::array<uint8_t, kVersionBlockSize> block {};
     for (std::size_t i = 0; i < detail::kScrambledMagic.size(); ++i)
         block[i] = static_cast<uint8_t>(detail::kScrambledMagic[i] ^ detail::kMagicScramble);
     const uint32_t ms = uint32_t(info.major) << 16 | info.minor;

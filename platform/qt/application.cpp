@@ -1,7 +1,7 @@
 #include "platform/qt/application.h"
 
-#include "platform/qt/pictureplatform.h"
 #include "platform/qt/messages.h"
+#include "platform/qt/pictureplatform.h"
 
 #include <exception>
 

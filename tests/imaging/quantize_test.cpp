@@ -82,7 +82,8 @@ TEST(Quantize, PicksSpreadFromWhite)
     quantize(picture, palette, 300); // more than 256 is taken as 256
     EXPECT_EQ(palette.palNumEntries, 256);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(entryColor(palette, i), MakeRgb(uint8_t(levels[i]), uint8_t(levels[i]), uint8_t(levels[i])));
+        EXPECT_EQ(
+            entryColor(palette, i), MakeRgb(uint8_t(levels[i]), uint8_t(levels[i]), uint8_t(levels[i])));
 }
 
 TEST(Quantize, ThresholdRisesWithDistinctBins)

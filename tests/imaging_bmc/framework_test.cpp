@@ -130,7 +130,8 @@ TEST_F(BmcMemoryIo, PointerTypeAndSizeArgumentsAreChecked)
     for (auto change : { +[](BMC& b) { b.bpp = 16; }, +[](BMC& b) { b.w = 0; } }) {
         BMC odd = pic.bmc;
         change(odd);
-        EXPECT_EQ(bmc_write("p.bmp", fd, 0, &odd, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
+        EXPECT_EQ(
+            bmc_write("p.bmp", fd, 0, &odd, pal, pic.data.data(), "", nullptr, nullptr), BMC_ERR_BAD_ARG);
     }
     bmc_io_close(fd);
     EXPECT_EQ(bmc_io_setup(nullptr, MemFs::create, MemFs::close, MemFs::seek, MemFs::read, MemFs::write),
@@ -140,8 +141,8 @@ TEST_F(BmcMemoryIo, PointerTypeAndSizeArgumentsAreChecked)
     Picture wide;
     wide.bmc.h = 1;
     wide.bmc.bpp = 8;
-    for (const auto& [name, opt, w] : { std::tuple { "w.bmp", "1.1", 65536 }, std::tuple { "w.pcx", "", 65537 },
-             std::tuple { "w.tga", "", 65536 } }) {
+    for (const auto& [name, opt, w] : { std::tuple { "w.bmp", "1.1", 65536 },
+             std::tuple { "w.pcx", "", 65537 }, std::tuple { "w.tga", "", 65536 } }) {
         wide.bmc.w = w;
         wide.data.assign(bmc_data_size(wide.bmc), 0);
         EXPECT_EQ(writePicture(name, wide, opt), BMC_ERR_BAD_SIZE) << name;

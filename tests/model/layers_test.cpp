@@ -43,13 +43,14 @@ TEST_F(LayerTest, ConsistencyFromSptNRoundsHalvesToEven)
     TLayer* l = layer();
     // 3.5 and 4.5 round to 4, 50.5 to 50, 1.5 to 2.
     using C = std::pair<Extended, TConsistency>;
-    for (const auto& [n, expected] : { C { 3.5L, lpconLoose }, C { 4.5L, lpconLoose }, C { 3.49L, lpconVeryLoose },
-             C { 9, lpconLoose }, C { 10, lpconMediumDense }, C { 30, lpconMediumDense }, C { 50, lpconDense },
-             C { 50.5L, lpconDense }, C { 51, lpconVeryDense } })
+    for (const auto& [n, expected] :
+        { C { 3.5L, lpconLoose }, C { 4.5L, lpconLoose }, C { 3.49L, lpconVeryLoose }, C { 9, lpconLoose },
+            C { 10, lpconMediumDense }, C { 30, lpconMediumDense }, C { 50, lpconDense },
+            C { 50.5L, lpconDense }, C { 51, lpconVeryDense } })
         EXPECT_EQ(consistencyFor(l, lpmtGranularSoil, n), expected) << double(n);
-    for (const auto& [n, expected] : { C { 1.5L, lpconSoft }, C { 1, lpconVerySoft }, C { 4, lpconSoft },
-             C { 8, lpconFirm }, C { 15, lpconStiff }, C { 30, lpconVeryStiff }, C { 50, lpconHard },
-             C { 51, lpconVeryHard } })
+    for (const auto& [n, expected] :
+        { C { 1.5L, lpconSoft }, C { 1, lpconVerySoft }, C { 4, lpconSoft }, C { 8, lpconFirm },
+            C { 15, lpconStiff }, C { 30, lpconVeryStiff }, C { 50, lpconHard }, C { 51, lpconVeryHard } })
         EXPECT_EQ(consistencyFor(l, lpmtCohesiveSoil, n), expected) << double(n);
 
     // Bedrock keeps whatever consistency it had.
@@ -68,8 +69,9 @@ TEST_F(LayerTest, ColourAndHatchByPosition)
     for (int i : { 0, 1, 2, 3, 17, 18 })
         EXPECT_EQ(m.Layers[i]->Colour, colours[i % 3]) << i;
     using H = std::pair<int, TBrushStyle>;
-    for (const auto& [i, hatch] : { H { 0, bsClear }, H { 2, bsClear }, H { 3, bsFDiagonal }, H { 6, bsBDiagonal },
-             H { 9, bsDiagCross }, H { 12, bsVertical }, H { 15, bsHorizontal }, H { 18, bsClear } })
+    for (const auto& [i, hatch] :
+        { H { 0, bsClear }, H { 2, bsClear }, H { 3, bsFDiagonal }, H { 6, bsBDiagonal },
+            H { 9, bsDiagCross }, H { 12, bsVertical }, H { 15, bsHorizontal }, H { 18, bsClear } })
         EXPECT_EQ(m.Layers[i]->Hatch, hatch) << i;
 }
 

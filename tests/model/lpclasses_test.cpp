@@ -192,7 +192,8 @@ TEST_F(ModelTest, RebarTablesInEitherUnitSystem)
 
 TEST_F(ModelTest, BarNameByStandard)
 {
-    for (const auto& [standard, bar, name] : { std::tuple { rsUS, 5, "#5" }, { rsEuropean, 5, "5M" }, { rsCanadian, 16, "16M" } }) {
+    for (const auto& [standard, bar, name] :
+        { std::tuple { rsUS, 5, "#5" }, { rsEuropean, 5, "5M" }, { rsCanadian, 16, "16M" } }) {
         m.RebarStandard = standard;
         EXPECT_EQ(m.BarName(bar), name);
     }
@@ -311,7 +312,8 @@ TEST_F(ModelTest, AreaAndPerimeterOfTheFourShapes)
     EXPECT_NEAR(double(m.Area), double(144 * 2 * (std::numbers::sqrt2_v<long double> - 1)), 1e-12);
     EXPECT_NEAR(double(m.Perimeter), double(8 * side), 1e-15);
 
-    for (const auto& [shape, area, perimeter] : { std::tuple { psSquare, 144, 4 }, { psRectangle, 288, 6 } }) {
+    for (const auto& [shape, area, perimeter] :
+        { std::tuple { psSquare, 144, 4 }, { psRectangle, 288, 6 } }) {
         m.Shape = shape;
         m.CalcAreaAndPerimeter();
         EXPECT_EQ(m.Area, area);
@@ -336,9 +338,10 @@ TEST_F(ModelTest, AreaAndPerimeterOfTheFourShapes)
 TEST(Rounding, HalvesGoToTheEvenNeighbour)
 {
     using R = std::pair<Extended, std::int64_t>;
-    for (const auto& [x, rounded] : { R { 0.5L, 0 }, R { 1.5L, 2 }, R { 2.5L, 2 }, R { 2.5000001L, 3 }, R { -2.5L, -2 },
-             R { -3.5L, -4 }, R { -0.4L, 0 }, R { 10000.5L, 10000 }, R { std::numeric_limits<Extended>::quiet_NaN(), 0 },
-             R { 1e30L, INT64_MAX }, R { -1e30L, INT64_MIN } })
+    for (const auto& [x, rounded] :
+        { R { 0.5L, 0 }, R { 1.5L, 2 }, R { 2.5L, 2 }, R { 2.5000001L, 3 }, R { -2.5L, -2 }, R { -3.5L, -4 },
+            R { -0.4L, 0 }, R { 10000.5L, 10000 }, R { std::numeric_limits<Extended>::quiet_NaN(), 0 },
+            R { 1e30L, INT64_MAX }, R { -1e30L, INT64_MIN } })
         EXPECT_EQ(RoundHalfEven(x), rounded) << double(x);
 }
 

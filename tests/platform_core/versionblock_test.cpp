@@ -35,7 +35,7 @@ TEST(VersionBlock, FoundAcrossReadChunkBoundary)
 {
     // The reader works in 1 MiB chunks: put the block across the first boundary.
     std::vector<uint8_t> bytes((1u << 20) + 100, 0xCC);
-    const auto block = platform::encodeVersionBlock({7, 8, 9, 10, false});
+    const auto block = platform::encodeVersionBlock({ 7, 8, 9, 10, false });
     std::copy(block.begin(), block.end(), bytes.begin() + (1 << 20) - 13);
     const auto path = tempFile("fendrix_versionblock_chunk.bin", bytes);
     const auto info = platform::readVersionBlock(path.string());

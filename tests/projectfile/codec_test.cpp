@@ -85,7 +85,8 @@ TEST(Extended80, KnownEncodings)
     EXPECT_TRUE(std::isnan(DecodeExtended80(bytesOf({ 1, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x7F }).data())));
     // 0.1: the mantissa CCCC...CCCD rounded to nearest.
     if (machineHas80BitExtended()) {
-        EXPECT_EQ(EncodeExtended80(0.1L), bytesOf({ 0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFB, 0x3F }));
+        EXPECT_EQ(
+            EncodeExtended80(0.1L), bytesOf({ 0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xFB, 0x3F }));
     }
 }
 

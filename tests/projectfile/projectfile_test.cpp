@@ -146,10 +146,11 @@ void expectProjectBlock(const TLPData& m, int V)
     EXPECT_EQ(m.Shape, psRectangle);
     // The extended fields with the number of their place in the layout.
     using F = std::pair<Extended TLPData::*, int>;
-    for (const auto& [field, k] : { F { &TLPData::PileLength, 9 }, F { &TLPData::Width, 10 }, F { &TLPData::Fc, 12 },
-             F { &TLPData::LateralLoad, 13 }, F { &TLPData::MomentLoad, 14 }, F { &TLPData::PassiveWedge, 15 },
-             F { &TLPData::Area, 18 }, F { &TLPData::E, 19 }, F { &TLPData::I, 20 }, F { &TLPData::DownwardLoad, 21 },
-             F { &TLPData::Reserved1, 22 }, F { &TLPData::Reserved2, 23 }, F { &TLPData::Reserved3, 24 } })
+    for (const auto& [field, k] : { F { &TLPData::PileLength, 9 }, F { &TLPData::Width, 10 },
+             F { &TLPData::Fc, 12 }, F { &TLPData::LateralLoad, 13 }, F { &TLPData::MomentLoad, 14 },
+             F { &TLPData::PassiveWedge, 15 }, F { &TLPData::Area, 18 }, F { &TLPData::E, 19 },
+             F { &TLPData::I, 20 }, F { &TLPData::DownwardLoad, 21 }, F { &TLPData::Reserved1, 22 },
+             F { &TLPData::Reserved2, 23 }, F { &TLPData::Reserved3, 24 } })
         EXPECT_EQ(m.*field, projectValue(k)) << "field " << k;
     if (V >= 91) {
         for (const auto& [field, k] : { F { &TLPData::Width2, 11 }, F { &TLPData::Perimeter, 28 },
@@ -193,8 +194,8 @@ void expectProjectBlock(const TLPData& m, int V)
         EXPECT_EQ(m.BarCount, 12);
         EXPECT_EQ(m.TieType, kTieTypeSpiral);
         EXPECT_EQ(m.TieBarSize, 10);
-        for (const auto& [field, k] : { F { &TLPData::Fy, 53 }, F { &TLPData::Es, 54 }, F { &TLPData::Cover, 55 },
-                 F { &TLPData::SpacingOverride, 56 } })
+        for (const auto& [field, k] : { F { &TLPData::Fy, 53 }, F { &TLPData::Es, 54 },
+                 F { &TLPData::Cover, 55 }, F { &TLPData::SpacingOverride, 56 } })
             EXPECT_EQ(m.*field, projectValue(k)) << "field " << k;
         EXPECT_EQ(m.LoadCaseCount, 3);
         for (int c = 0; c < 4; ++c) {
@@ -226,8 +227,8 @@ void expectLayers(const TLPData& m, int V, int count = 3)
         for (const auto& [field, k] : { F { &TLayer::Thickness, 4 }, F { &TLayer::SGReactTop, 5 },
                  F { &TLayer::SGReactBottom, 6 }, F { &TLayer::Cohesion, 7 }, F { &TLayer::Kp, 8 },
                  F { &TLayer::FSonKp, 9 }, F { &TLayer::Gamma, 10 }, F { &TLayer::OwnWidth, 14 },
-                 F { &TLayer::OwnFc, 16 }, F { &TLayer::OwnArea, 17 }, F { &TLayer::OwnE, 18 }, F { &TLayer::OwnI, 20 },
-                 F { &TLayer::Reserved1, 21 }, F { &TLayer::Reserved2, 22 } })
+                 F { &TLayer::OwnFc, 16 }, F { &TLayer::OwnArea, 17 }, F { &TLayer::OwnE, 18 },
+                 F { &TLayer::OwnI, 20 }, F { &TLayer::Reserved1, 21 }, F { &TLayer::Reserved2, 22 } })
             EXPECT_EQ(l.*field, layerValue(j, k)) << "field " << k;
         // The stored flag is kept: a layer with a pile of its own stays so.
         EXPECT_EQ(l.UsePileDefaults, golden::layerUsesPileDefaults(j));
@@ -518,7 +519,8 @@ TEST_F(ProjectFile, AFailedLogoLoadKeepsTheCurrentLogo)
 TEST_F(ProjectFile, AnUndecodableLogoRefusesTheFileAndChangesNothing)
 {
     m.ProjectName = "Mine";
-    EXPECT_NE(loadError(m, golden::assemble({ .logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 } })), "");
+    EXPECT_NE(
+        loadError(m, golden::assemble({ .logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 } })), "");
     EXPECT_EQ(m.ProjectName, "Mine");
 }
 

@@ -524,8 +524,7 @@ private slots:
                                      QStringLiteral("Concrete Filled") };
         QTest::newRow("round concrete")
             << int(piRoughConcrete) << int(psCircle) << QStringLiteral("Concrete")
-            << QStringList { QStringLiteral("Vertical Rebar Sizes"),
-                   QStringLiteral("Clear Cover") };
+            << QStringList { QStringLiteral("Vertical Rebar Sizes"), QStringLiteral("Clear Cover") };
     }
 
     void structuralDesignOfEachMaterial()

@@ -154,7 +154,7 @@ void GraphsTest::loadPointBeyondTheDiagramStaysInside()
         h.ShowGraphs(*beyond, gkInteraction);
         for (const platform::TChartAxis* axis : { &h.Chart1->RightAxis, &h.Chart1->TopAxis }) {
             const double value = axis == &h.Chart1->RightAxis ? double(beyond->LoadCases[0].Mu)
-                                                               : double(beyond->LoadCases[0].Pu);
+                                                              : double(beyond->LoadCases[0].Pu);
             const double range = axis->Maximum() - axis->Minimum();
             QVERIFY2(axis->Maximum() - value >= 0.04 * range,
                 qPrintable(QStringLiteral("%1 ends at %2").arg(value).arg(axis->Maximum())));

@@ -26,17 +26,15 @@ public:
         const QImage image = picture.convertToFormat(QImage::Format_RGB32);
         QCryptographicHash hash(QCryptographicHash::Sha1);
         for (int y = 0; y < image.height(); ++y)
-            hash.addData(QByteArrayView(reinterpret_cast<const char*>(image.constScanLine(y)),
-                qsizetype(image.width()) * 4));
+            hash.addData(QByteArrayView(
+                reinterpret_cast<const char*>(image.constScanLine(y)), qsizetype(image.width()) * 4));
         return QString::fromLatin1(hash.result().toHex().left(16));
     }
 
     void Add(const QString& name, const QImage& picture)
     {
-        const QString entry = QStringLiteral("%1x%2 %3")
-                                  .arg(picture.width())
-                                  .arg(picture.height())
-                                  .arg(Checksum(picture));
+        const QString entry
+            = QStringLiteral("%1x%2 %3").arg(picture.width()).arg(picture.height()).arg(Checksum(picture));
         m_seen.insert(name, entry);
         if (!qEnvironmentVariableIsEmpty("FENDRIX_PICTURE_DUMP") && expectedEntries().value(name) != entry) {
             const QString folder = qEnvironmentVariable("FENDRIX_PICTURE_DUMP");

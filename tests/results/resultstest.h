@@ -41,7 +41,8 @@ inline std::vector<BaselineProject> BaselineProjects()
     std::vector<BaselineProject> projects;
     projects.push_back({ "demo-us", LoadDemo(kUnitsUS) });
     projects.push_back({ "demo-si", LoadDemo(kUnitsSI) });
-    for (const auto& [name, units] : { std::pair { "layers13-us", kUnitsUS }, std::pair { "layers13-si", kUnitsSI } }) {
+    for (const auto& [name, units] :
+        { std::pair { "layers13-us", kUnitsUS }, std::pair { "layers13-si", kUnitsSI } }) {
         auto data = std::make_unique<TLPData>();
         benchproject::buildThirteenLayers(*data, units);
         data->StructuralDesign = true;

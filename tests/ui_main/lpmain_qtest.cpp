@@ -559,7 +559,6 @@ private slots:
         QVERIFY(!child<QLineEdit>(window.get(), "Edit5")->isEnabled());
         QVERIFY(window->Modified);
     }
-
 };
 
 int main(int argc, char** argv)

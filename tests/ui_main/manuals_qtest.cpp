@@ -41,7 +41,8 @@ QString pdfText(const QString& pdf, int first = 0, int last = 0)
 {
     QStringList arguments { QStringLiteral("-layout") };
     if (first > 0)
-        arguments << QStringLiteral("-f") << QString::number(first) << QStringLiteral("-l") << QString::number(last);
+        arguments << QStringLiteral("-f") << QString::number(first) << QStringLiteral("-l")
+                  << QString::number(last);
     return plain(run(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-")));
 }
 
@@ -108,13 +109,16 @@ private slots:
     {
         QFETCH(QString, pdf);
         QFETCH(QString, source);
-        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(), "needs poppler-utils");
+        QVERIFY2(
+            !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(), "needs poppler-utils");
         const QString path = QStringLiteral(FENDRIX_MANUAL_DIR "/") + pdf;
         QVERIFY2(QFileInfo::exists(path), qPrintable(path));
 
         const QString info = run(QStringLiteral("pdfinfo"), { path });
-        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+612 x 792 pts"))), qPrintable(info));
-        const int pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info).captured(1).toInt();
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+612 x 792 pts"))),
+            qPrintable(info));
+        const int pages
+            = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info).captured(1).toInt();
         QVERIFY(pages > 3);
 
         QList<Heading> headings;
@@ -160,11 +164,13 @@ private slots:
                  w->Label205, w->Label206 })
             quoted << line->text();
         quoted << QStringLiteral("I = (B*12)^4 / 12 = %1 in^4").arg(w->Edit12->text())
-               << QStringLiteral("M all = %1 k-ft and M all = %2 k-ft").arg(w->EditMall[0]->text(), w->EditMall[1]->text())
+               << QStringLiteral("M all = %1 k-ft and M all = %2 k-ft")
+                      .arg(w->EditMall[0]->text(), w->EditMall[1]->text())
                << QStringLiteral("rho = %1 %").arg(w->Edit57->text());
         for (const QString& text : quoted) {
             QVERIFY(!text.isEmpty() && !text.contains(QLatin1String("N.A.")));
-            QVERIFY2(equations.contains(plain(text)), qPrintable(QStringLiteral("not in the worked example: ") + text));
+            QVERIFY2(equations.contains(plain(text)),
+                qPrintable(QStringLiteral("not in the worked example: ") + text));
         }
     }
 

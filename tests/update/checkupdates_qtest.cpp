@@ -216,10 +216,11 @@ private slots:
         const QString hostFile = QStringLiteral("https://www.braxholm.example/fendrix-setup-2.1.8.zip");
         QCOMPARE(MinimizeName(path, fm, 100000), path);
         // Each form is what comes out for exactly the width it needs.
-        const QList<QPair<QString, QString>> fits = { { path, path },
-            { path, "/.../share/Fendrix/Update/fendrix-setup.zip" }, { path, "/.../Update/fendrix-setup.zip" },
-            { path, ".../fendrix-setup.zip" }, { url, "https://www.braxholm.example/.../qzp.html" },
-            { url, ".../qzp.html" }, { hostFile, ".../fendrix-setup-2.1.8.zip" } };
+        const QList<QPair<QString, QString>> fits
+            = { { path, path }, { path, "/.../share/Fendrix/Update/fendrix-setup.zip" },
+                  { path, "/.../Update/fendrix-setup.zip" }, { path, ".../fendrix-setup.zip" },
+                  { url, "https://www.braxholm.example/.../qzp.html" }, { url, ".../qzp.html" },
+                  { hostFile, ".../fendrix-setup-2.1.8.zip" } };
         for (const auto& [name, shortened] : fits)
             QCOMPARE(MinimizeName(name, fm, fm.horizontalAdvance(shortened)), shortened);
         // Shortening ends with the bare name, however little room there is.
@@ -237,11 +238,12 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("label");
-        QTest::newRow("major version") << QByteArray("3.0.0") << int(QMessageBox::Ok)
-                                       << QStringLiteral("There is new major version of software available.\n"
-                                                         "Major updates are not free. Please visit our website "
-                                                         "for more information.")
-                                       << QStringLiteral("New version: 3.0.0");
+        QTest::newRow("major version")
+            << QByteArray("3.0.0") << int(QMessageBox::Ok)
+            << QStringLiteral("There is new major version of software available.\n"
+                              "Major updates are not free. Please visit our website "
+                              "for more information.")
+            << QStringLiteral("New version: 3.0.0");
         QTest::newRow("declined") << QByteArray("2.1.8") << int(QMessageBox::No) << QString()
                                   << QStringLiteral("New version: 2.1.8");
         QTest::newRow("no update") << QByteArray("2.1.7") << int(QMessageBox::Ok) << QString()
@@ -283,7 +285,8 @@ private slots:
         LoopbackServer server;
         const QByteArray archive = makeZip(
             { { "fendrix-2.1.8", "#!/bin/sh\necho started > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } });
-        server.offer(kPage, "2.1.8", "fendrix-2.1.8.zip", { .body = archive, .pieceSize = 50, .pieceDelayMs = 40 });
+        server.offer(
+            kPage, "2.1.8", "fendrix-2.1.8.zip", { .body = archive, .pieceSize = 50, .pieceDelayMs = 40 });
         int terminated = 0;
         bool startedBeforeAsked = true;
         SetUpdateTerminateHook(
@@ -325,7 +328,8 @@ private slots:
     {
         LoopbackServer server;
         server.offer(kPage, "2.1.8", "u.zip",
-            LoopbackServer::file(makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+            LoopbackServer::file(
+                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
         int asked = 0;
         int terminated = 0;
         // The save question answered Cancel (or a save that failed).
@@ -371,7 +375,8 @@ private slots:
         QFETCH(QByteArray, version);
         QFETCH(bool, mute);
         LoopbackServer server;
-        server.setReply(kPage, { .status = status, .body = LoopbackServer::infoPage(version, "x", "y"), .mute = mute });
+        server.setReply(
+            kPage, { .status = status, .body = LoopbackServer::infoPage(version, "x", "y"), .mute = mute });
         Answerer answerer;
         bool wasShown = false;
         QElapsedTimer clock;

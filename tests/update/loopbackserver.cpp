@@ -32,8 +32,8 @@ namespace {
 
 QByteArray reasonPhrase(int status)
 {
-    static const QHash<int, QByteArray> phrases = { { 200, "OK" }, { 301, "Moved Permanently" }, { 302, "Found" },
-        { 401, "Unauthorized" }, { 404, "Not Found" }, { 500, "Internal Server Error" } };
+    static const QHash<int, QByteArray> phrases = { { 200, "OK" }, { 301, "Moved Permanently" },
+        { 302, "Found" }, { 401, "Unauthorized" }, { 404, "Not Found" }, { 500, "Internal Server Error" } };
     return phrases.value(status, "Status");
 }
 
@@ -102,9 +102,11 @@ private:
         if (m_reply.mute)
             return;
         if (!m_reply.basicAuth.isEmpty()
-            && !(head + "\r\n").contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")) {
+            && !(head + "\r\n")
+                    .contains("\r\nAuthorization: Basic " + m_reply.basicAuth.toBase64() + "\r\n")) {
             m_reply = LoopbackServer::error(401, "<html>who are you</html>");
-            m_reply.headers << qMakePair(QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
+            m_reply.headers << qMakePair(
+                QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
         }
         QByteArray out = "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' ' + reasonPhrase(m_reply.status)
             + "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
@@ -267,8 +269,8 @@ LoopbackServer::Reply LoopbackServer::error(int status, const QByteArray& body)
     return Reply { .status = status, .body = body };
 }
 
-QByteArray LoopbackServer::infoPage(
-    const QByteArray& version, const QByteArray& download, const QByteArray& clientName, const QByteArray& extra)
+QByteArray LoopbackServer::infoPage(const QByteArray& version, const QByteArray& download,
+    const QByteArray& clientName, const QByteArray& extra)
 {
     return "<html>\r\n<head>\r\n<title>Fendrix updates</title>\r\n"
            "<META NAME=\"upProduct\" CONTENT=\"Fendrix\">\r\n"

@@ -28,7 +28,8 @@ protected:
     }
 
     // Unpacks the bytes as an archive; a refusal says why.
-    bool unzipBytes(const QByteArray& bytes, QString* error = nullptr, const platform::UnzipLimits& limits = {})
+    bool unzipBytes(
+        const QByteArray& bytes, QString* error = nullptr, const platform::UnzipLimits& limits = {})
     {
         const QString archive = m_root.filePath(QStringLiteral("update.zip"));
         writeFile(archive, bytes);

@@ -185,8 +185,10 @@ TEST(WebUpdate, ParseURL)
     TupWebUpdate w;
     // https splits the same way; a URL without a path has "/".
     for (const auto& [url, expectedHost, expectedPath] :
-        { std::tuple { "http://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example", "/updates/qzp/qzp.html" },
-            { "HTTPS://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example", "/updates/qzp/qzp.html" },
+        { std::tuple { "http://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example",
+              "/updates/qzp/qzp.html" },
+            { "HTTPS://www.braxholm.example/updates/qzp/qzp.html", "www.braxholm.example",
+                "/updates/qzp/qzp.html" },
             { "http://host:8080", "host:8080", "/" } }) {
         QString host, path;
         w.ParseURL(url, host, path);

@@ -100,8 +100,8 @@ struct Round {
         w.ProductInfo.Version = QStringLiteral("2.1.7");
         w.Options = options;
     }
-    void offer(const QByteArray& version, const QByteArray& name, const Reply& release = LoopbackServer::file("release"),
-        const QByteArray& extra = {})
+    void offer(const QByteArray& version, const QByteArray& name,
+        const Reply& release = LoopbackServer::file("release"), const QByteArray& extra = {})
     {
         server.offer("/p.html", version, name, release, extra);
     }
@@ -282,8 +282,8 @@ private slots:
         LoopbackServer& server = r.server;
         const QByteArray release = pattern(5000);
         server.setReply("/p.html",
-            LoopbackServer::page("<META NAME=\"upRedirection\" CONTENT=\"" + server.url("/second.html").toUtf8()
-                + "\">\n<META NAME=\"upVersion\" CONTENT=\"1.0\">\n"));
+            LoopbackServer::page("<META NAME=\"upRedirection\" CONTENT=\""
+                + server.url("/second.html").toUtf8() + "\">\n<META NAME=\"upVersion\" CONTENT=\"1.0\">\n"));
         // The second page is reached by an HTTP redirection as well.
         server.setReply("/second.html", LoopbackServer::redirect(server.url("/third.html"), 301));
         server.offer("/third.html", "2.2.0", "r.bin", LoopbackServer::file(release));
@@ -295,7 +295,8 @@ private slots:
 
         // A page redirecting to itself, and an HTTP redirection to itself.
         server.setReply("/loop.html",
-            LoopbackServer::page("<META NAME=\"upRedirection\" CONTENT=\"" + server.url("/loop.html").toUtf8() + "\">\n"));
+            LoopbackServer::page(
+                "<META NAME=\"upRedirection\" CONTENT=\"" + server.url("/loop.html").toUtf8() + "\">\n"));
         r.usePage("/loop.html");
         QVERIFY(r.w.CheckForUpdate());
         QCOMPARE(r.rec.errors, 1);
@@ -312,8 +313,10 @@ private slots:
         QTest::addColumn<Reply>("release");
         QTest::addColumn<int>("pageFraming");
         // A page may come without a length; a release may not.
-        QTest::newRow("no length") << LoopbackServer::file(pattern(3000), Framing::Close) << int(Framing::Close);
-        QTest::newRow("chunked") << LoopbackServer::file(pattern(3000), Framing::Chunked) << int(Framing::Chunked);
+        QTest::newRow("no length") << LoopbackServer::file(pattern(3000), Framing::Close)
+                                   << int(Framing::Close);
+        QTest::newRow("chunked") << LoopbackServer::file(pattern(3000), Framing::Chunked)
+                                 << int(Framing::Chunked);
         QTest::newRow("404") << LoopbackServer::error(404, "<html>Not Found</html>") << int(Framing::Length);
         QTest::newRow("500") << LoopbackServer::error(500, pattern(1000)) << int(Framing::Length);
         // The server hangs up half-way; or sends the headers, then nothing.
@@ -484,7 +487,8 @@ private slots:
     void credentialsAnswerTheChallenge()
     {
         Round r;
-        r.server.setReply("/private.html", Reply { .body = infoPage("2.1.8", "x", "y"), .basicAuth = "engineer:s3cret" });
+        r.server.setReply(
+            "/private.html", Reply { .body = infoPage("2.1.8", "x", "y"), .basicAuth = "engineer:s3cret" });
         TupWebUpdate& w = r.w;
         const QString url = r.server.url("/private.html");
         QVERIFY(!w.DownloadFile(url, false, false));
@@ -516,7 +520,8 @@ private slots:
         QFETCH(QString, stored);
         Round r(uoOverwrite);
         r.offer("3.0", "r.bin");
-        r.server.setReply("/p.html", LoopbackServer::page(infoPage("3.0", r.server.url("/r.bin").toUtf8(), pageName)));
+        r.server.setReply(
+            "/p.html", LoopbackServer::page(infoPage("3.0", r.server.url("/r.bin").toUtf8(), pageName)));
         QVERIFY(r.w.CheckForUpdate());
         if (stored.isEmpty()) {
             QCOMPARE(r.rec.errors, 1);
@@ -558,14 +563,16 @@ private slots:
 
     void zipArchiveIsUnpackedAndItsProgramFound()
     {
-        const QByteArray archive = makeZip({ { "a-readme.txt", "read me", 0644 },
-            { "b-setup", markerScript(), 0755 }, { "c-other", "#!/bin/sh\n", 0755 }, { "docs/d.txt", "doc", 0644 } });
+        const QByteArray archive
+            = makeZip({ { "a-readme.txt", "read me", 0644 }, { "b-setup", markerScript(), 0755 },
+                { "c-other", "#!/bin/sh\n", 0755 }, { "docs/d.txt", "doc", 0644 } });
         Round r(uoOverwrite); // run switched off: kept, nothing started or ended
         r.offer("3.0", "Setup.ZIP", LoopbackServer::file(archive));
         // Whatever an earlier update left there goes.
         QDir().mkpath(m_tmp + "/BraxholmUpdate");
         writeFile(m_tmp + "/BraxholmUpdate/0-stale", "#!/bin/sh\n");
-        QFile::setPermissions(m_tmp + "/BraxholmUpdate/0-stale", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            m_tmp + "/BraxholmUpdate/0-stale", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
         QVERIFY(r.w.CheckForUpdate());
         QCOMPARE(r.rec.errors, 0);
@@ -619,8 +626,8 @@ private slots:
         QTest::newRow("plain program") << QByteArray("setup.run") << markerScript() << true;
         QTest::newRow("archive without a program")
             << QByteArray("u.zip") << makeZip({ { "readme.txt", "no program here", 0644 } }) << false;
-        QTest::newRow("not a program") << QByteArray("setup.bin") << QByteArray("\x01\x02 garbage, not runnable")
-                                       << false;
+        QTest::newRow("not a program")
+            << QByteArray("setup.bin") << QByteArray("\x01\x02 garbage, not runnable") << false;
     }
 
     void startingTheRelease()
@@ -642,8 +649,8 @@ private slots:
     {
         Round r;
         r.offer("3.0", "u.zip",
-            LoopbackServer::file(
-                makeZip({ { "install", markerScript(), 0755 }, { "../../escaped.sh", "#!/bin/sh\n", 0755 } })));
+            LoopbackServer::file(makeZip(
+                { { "install", markerScript(), 0755 }, { "../../escaped.sh", "#!/bin/sh\n", 0755 } })));
         QVERIFY(r.w.CheckForUpdate());
         expectFailedRound(r);
         QCOMPARE(r.rec.cannotExecute, 0);
@@ -664,7 +671,8 @@ private slots:
         QCOMPARE(r.rec.terminated, 0);
         QCOMPARE(readAll(theirs + "/a.txt"), QByteArray("a"));
         QCOMPARE(readAll(theirs + "/sub/deeper/b.txt"), QByteArray("b"));
-        QCOMPARE(QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
+        QCOMPARE(
+            QDir(theirs).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({ "a.txt", "sub" }));
         QVERIFY(QFileInfo(m_tmp + "/BraxholmUpdate").isSymLink());
         QTest::qWait(200);
         QVERIFY(!QFile::exists(m_marker));

@@ -646,8 +646,9 @@ private:
     struct DesignColumns {
         int caption, captionWidth, control, controlWidth, unit, unitWidth;
     };
-    void designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName, const char* text,
-        QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName, const char* unitText);
+    void designRow(QWidget* p, const DesignColumns& c, int r, QLabel*& cap, const char* capName,
+        const char* text, QLineEdit*& e, const char* editName, int tag, QLabel** unit, const char* unitName,
+        const char* unitText);
     void sectionPicture(QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image,
         QToolButton*& zoom);
     QToolButton* speedButton(

@@ -122,8 +122,10 @@ void TfrmLPMain::createSteelTab()
     const DesignColumns aEdit { a.caption, a.captionWidth, a.control, 80, a.control + 84, a.unitWidth };
     const auto row = [&](auto&&... args) { designRow(p, args...); };
     row(aEdit, 3, Label97, "Label97", "Downward Load, P", Edit34, "Edit34", 51, &Label98, "Label98", "kips");
-    row(aEdit, 4, Label90, "Label90", "Moment Load, Mx", Edit23, "Edit23", 52, &Label91, "Label91", "kips-ft");
-    row(aEdit, 5, Label92, "Label92", "Moment Load, My", Edit32, "Edit32", 52, &Label93, "Label93", "kips-ft");
+    row(aEdit, 4, Label90, "Label90", "Moment Load, Mx", Edit23, "Edit23", 52, &Label91, "Label91",
+        "kips-ft");
+    row(aEdit, 5, Label92, "Label92", "Moment Load, My", Edit32, "Edit32", 52, &Label93, "Label93",
+        "kips-ft");
     row(aEdit, 6, Label94, "Label94", "Yield Strength, Fy", Edit33, "Edit33", 53, &Label95, "Label95", "ksi");
     row(b, 0, Label99, "Label99", "Effective Length, Kx", Edit35, "Edit35", 54, nullptr, "", "");
     row(b, 1, Label102, "Label102", "Effective Length, Ky", Edit36, "Edit36", 54, nullptr, "", "");
@@ -173,7 +175,8 @@ void TfrmLPMain::createPipeTab()
     // The loads' edits are 80 wide with their unit beside them.
     const DesignColumns aEdit { a.caption, a.captionWidth, a.control, 80, a.control + 84, a.unitWidth };
     const auto row = [&](auto&&... args) { designRow(p, args...); };
-    row(aEdit, 4, Label130, "Label130", "Downward Load, P", Edit45, "Edit45", 51, &Label118, "Label118", "kips");
+    row(aEdit, 4, Label130, "Label130", "Downward Load, P", Edit45, "Edit45", 51, &Label118, "Label118",
+        "kips");
     row(aEdit, 5, Label103, "Label103", "Moment Load, Mr", Edit42, "Edit42", 52, &Label111, "Label111",
         "kips-ft");
     row(b, 0, Label115, "Label115", "Yield Strength, Fy", Edit44, "Edit44", 53, &Label116, "Label116", "ksi");

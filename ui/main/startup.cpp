@@ -3,8 +3,8 @@
 #include "imaging/registration.h"
 #include "platform/qt/application.h"
 #include "theming/themeunits.h"
-#include "ui/main/lpmain.h"
 #include "ui/dialogs/splash.h"
+#include "ui/main/lpmain.h"
 
 #include <QApplication>
 
