@@ -799,328 +799,435 @@ QString enumText(TLayerEnum type, int ordinal)
     return QString::fromStdString(EnumToDisplayText(type, ordinal));
 }
 
+// Rows of text no wider than room(row): pieces are joined with a space while they fit, and a
+// piece that does not fit starts the next row.
+template <typename TextWidth, typename Room>
+void flowRows(std::vector<QString>& rows, const QStringList& pieces, TextWidth width, Room room)
+{
+    QString line;
+    for (const QString& piece : pieces) {
+        const QString longer = line.isEmpty() ? piece : line + QLatin1Char(' ') + piece;
+        if (!line.isEmpty() && width(longer) > room(int(rows.size()))) {
+            rows.push_back(line);
+            line = piece;
+        } else {
+            line = longer;
+        }
+    }
+    rows.push_back(line);
+}
+
+// Pieces of a text that may stand in rows of their own: after each ", " and " - ".
+QStringList rowPieces(const QString& text)
+{
+    QStringList out;
+    int from = 0;
+    for (int k = 0; k < text.size(); ++k)
+        if (k > 0 && k + 1 < text.size() && text[k + 1] == QLatin1Char(' ')
+            && (text[k] == QLatin1Char(',')
+                || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
+            out << text.mid(from, k + 1 - from);
+            from = k + 2;
+        }
+    out << text.mid(from);
+    return out;
+}
+
 } // namespace
+
+// What every step of the soil profile shares: the unit texts, the sizes derived from the bitmap,
+// the box the layers fill, the head loads' texts and where the pile's description stands.
+struct TDiagramDraw::TSoilProfile {
+    const TLPData& d;
+    QString uLength, uForce, uMoment, uModulus, uInertia, uArea, uSubgrade, uStress, uWeight;
+    int FS = 0; // font size
+    int M = 0; // margin
+    int LW = 0; // line width
+    int w = 0; // width of four characters: the columns left and right of the box
+    int cx = 0; // the pile's axis
+    int T = 0; // top of the box: the ground surface
+    int B = 0; // the pile's tip
+    int boxRight = 0;
+    QRect soil; // the box, inside which the layer fills stay
+    double scale = 0;
+    int half = 0; // half the width of the pile's head
+    QString lateralText, downwardText, momentText;
+    bool downward = false;
+    bool freeHead = false;
+    int momentLeft = 0;
+    QString pileText, stiffnessText;
+    QPoint description; // the first line's box; the second follows a row lower
+
+    explicit TSoilProfile(const TLPData& data)
+        : d(data)
+    {
+    }
+    int yAt(Extended depth) const { return T + clampPixel(static_cast<double>(depth) * scale); }
+    // Upper layers thicker than the pile leave the lower ones below the tip: those are not drawn,
+    // and nothing of a layer reaches past the box.
+    bool belowTip(int i) const { return i > 0 && yAt(d.Layers[i]->Top()) >= B; }
+};
+
+// One layer's band in the box and the pile segment standing in it.
+struct TDiagramDraw::TProfileBand {
+    int i = 0;
+    const TLayer* layer = nullptr;
+    bool last = false; // the last layer drawn
+    int yTop = 0;
+    int yBottom = 0;
+    int drawn = 0; // the layer's thickness in pixels, unclipped
+    int h = 0; // half the pile's width, rounded
+    int hh = 0; // half the pile's width, truncated: where its size's arrows point
+    bool differs = false; // the pile changes at the layer's top
+    bool nextDiffers = false; // and at its bottom
+};
 
 void TDiagramDraw::DrawSoilProfile()
 {
     beginDrawing();
     const TLPData& d = *Data;
-    TDrawCanvas& c = m_canvas;
     // A pile without length (or with no sensible one) has nothing to stand in.
     if (!(d.PileLength > 0) || !std::isfinite(static_cast<double>(d.PileLength))) {
-        c.BrushColor = Qt::white;
-        c.FillRect(0, 0, Width, Height);
+        m_canvas.BrushColor = Qt::white;
+        m_canvas.FillRect(0, 0, Width, Height);
         return;
     }
+    TSoilProfile p = soilProfile();
+    drawProfileBox(p);
+    placePileDescription(p);
+    bool previousThin = false;
+    for (int i = 0; i < d.Layers.Count() && !p.belowTip(i); ++i) {
+        const TProfileBand band = profileBand(p, i);
+        drawLayerBand(p, band);
+        drawLayerMarks(p, band, previousThin);
+        drawPileSegment(p, band);
+        if (i == 0)
+            drawPileDescription(p);
+        drawLayerTexts(p, band);
+    }
+    drawPileLength(p);
+    drawHeadLoads(p);
+    m_canvas.BrushColor = Qt::white;
+    m_canvas.BrushStyle = bsSolid;
+}
+
+TDiagramDraw::TSoilProfile TDiagramDraw::soilProfile()
+{
+    const TLPData& d = *Data;
+    TDrawCanvas& c = m_canvas;
+    TSoilProfile p(d);
     const bool si = d.Units == kUnitsSI;
-    const QString uLength = si ? QStringLiteral("m") : QStringLiteral("ft");
-    const QString uForce = si ? QStringLiteral("KN") : QStringLiteral("kips");
-    const QString uMoment = si ? QStringLiteral("KN.m") : QStringLiteral("kip-ft");
-    const QString uModulus = si ? QStringLiteral("MPa") : QStringLiteral("ksi");
-    const QString uInertia = si ? QStringLiteral("m^4") : QStringLiteral("in^4");
-    const QString uArea = si ? QStringLiteral("m^2") : QStringLiteral("in^2");
-    const QString uSubgrade = si ? QStringLiteral("kN/m^3") : QStringLiteral("kcf");
-    const QString uStress = si ? QStringLiteral("KPa") : QStringLiteral("ksf");
-    const QString uWeight = si ? QStringLiteral("KN/m^3") : QStringLiteral("pcf");
+    p.uLength = si ? QStringLiteral("m") : QStringLiteral("ft");
+    p.uForce = si ? QStringLiteral("KN") : QStringLiteral("kips");
+    p.uMoment = si ? QStringLiteral("KN.m") : QStringLiteral("kip-ft");
+    p.uModulus = si ? QStringLiteral("MPa") : QStringLiteral("ksi");
+    p.uInertia = si ? QStringLiteral("m^4") : QStringLiteral("in^4");
+    p.uArea = si ? QStringLiteral("m^2") : QStringLiteral("in^2");
+    p.uSubgrade = si ? QStringLiteral("kN/m^3") : QStringLiteral("kcf");
+    p.uStress = si ? QStringLiteral("KPa") : QStringLiteral("ksf");
+    p.uWeight = si ? QStringLiteral("KN/m^3") : QStringLiteral("pcf");
 
-    const int FS = FontSize();
-    const int M = Margin();
-    const int LW = LineWidth();
-    c.SetFontHeight(FS);
-    const int w = c.TextWidth(QStringLiteral("XXXX"));
-    const int cx = Width / 2;
-    const int T = 3 * FS + 10;
-    const int bottomLimit = Height - FS;
-    Scale = double(bottomLimit - T) / static_cast<double>(d.PileLength);
-    const int B = T + clampPixel(static_cast<double>(d.PileLength) * Scale);
-    const auto yAt = [&](Extended depth) { return T + clampPixel(static_cast<double>(depth) * Scale); };
-    const auto font = [&] { c.SetFontHeight(FS); };
+    p.FS = FontSize();
+    p.M = Margin();
+    p.LW = LineWidth();
+    c.SetFontHeight(p.FS);
+    p.w = c.TextWidth(QStringLiteral("XXXX"));
+    p.cx = Width / 2;
+    p.T = 3 * p.FS + 10;
+    const int bottomLimit = Height - p.FS;
+    Scale = double(bottomLimit - p.T) / static_cast<double>(d.PileLength);
+    p.scale = Scale;
+    p.B = p.T + clampPixel(static_cast<double>(d.PileLength) * Scale);
+    p.boxRight = Width - 2 * p.w;
+    p.soil = QRect(QPoint(2 * p.w, p.T), QPoint(p.boxRight, p.B));
 
+    const Extended firstWidth = d.Layers.Count() > 0 ? d.Layers[0]->PileWidth() : d.Width;
+    p.half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
+    p.lateralText = QStringLiteral("Lateral, ") + FormatValue(1, p.uForce, d.LateralLoad);
+    p.downwardText = QStringLiteral("Downward Load, ") + FormatValue(1, p.uForce, d.DownwardLoad);
+    p.momentText = QStringLiteral("Moment, ") + FormatValue(1, p.uMoment, d.MomentLoad);
+    p.downward = d.DownwardLoad > 0;
+    p.freeHead = d.HeadCondition == kFreeHead;
+    p.momentLeft = p.cx + p.half + 2 * p.FS + 3 * p.M;
+    p.description = QPoint(2 * p.w + p.M, p.T - p.LW - 2 * p.FS);
+    return p;
+}
+
+void TDiagramDraw::drawProfileBox(const TSoilProfile& p)
+{
+    TDrawCanvas& c = m_canvas;
     c.BrushColor = Qt::white;
     c.BrushStyle = bsSolid;
     c.FillRect(0, 0, Width, Height);
     c.PenColor = Qt::black;
-    c.PenWidth = M;
-    const int boxRight = Width - 2 * w;
-    c.Rectangle(2 * w, T, boxRight + M / 2, B + M / 2);
-    DrawLabel(
-        Width - 2 * w + M, T - FS / 2, Width - w + M, T + FS / 2, FormatByTag(1, 0), kNoBackground, false, 2);
+    c.PenWidth = p.M;
+    c.Rectangle(2 * p.w, p.T, p.boxRight + p.M / 2, p.B + p.M / 2);
+    DrawLabel(Width - 2 * p.w + p.M, p.T - p.FS / 2, Width - p.w + p.M, p.T + p.FS / 2, FormatByTag(1, 0),
+        kNoBackground, false, 2);
+    c.PenWidth = p.LW;
+}
 
-    c.PenWidth = LW;
-    const int count = d.Layers.Count();
-    bool previousThin = false;
-    // Upper layers thicker than the pile leave the lower ones below the tip: those are not drawn,
-    // and nothing of a layer reaches past the box.
-    const auto belowTip = [&](int i) { return i > 0 && yAt(d.Layers[i]->Top()) >= B; };
-    const QRect soil(QPoint(2 * w, T), QPoint(boxRight, B));
-
+void TDiagramDraw::placePileDescription(TSoilProfile& p)
+{
     // Above the box the loads' labels stand by their arrows. The pile's description takes the
     // top left over the box; where it would run into a load's label it moves to the left margin,
     // and where it still would, to the top right beside the head moment.
-    const Extended firstWidth = count > 0 ? d.Layers[0]->PileWidth() : d.Width;
-    const int half = clampPixel(static_cast<double>(firstWidth) * Scale / 2);
-    const QString lateralText = QStringLiteral("Lateral, ") + FormatValue(1, uForce, d.LateralLoad);
-    const QString downwardText = QStringLiteral("Downward Load, ") + FormatValue(1, uForce, d.DownwardLoad);
-    const QString momentText = QStringLiteral("Moment, ") + FormatValue(1, uMoment, d.MomentLoad);
-    const bool downward = d.DownwardLoad > 0;
-    const bool freeHead = d.HeadCondition == kFreeHead;
-    const int y0 = T - LW;
-    const int momentLeft = cx + half + 2 * FS + 3 * M;
+    const TLPData& d = p.d;
+    if (d.Layers.Count() == 0)
+        return;
+    const int FS = p.FS, M = p.M, T = p.T, cx = p.cx, half = p.half, w = p.w;
     std::vector<QRect> loadBoxes { LabelBox(
-        cx - half - 3 * w, T - FS - M, cx - half, T - M, lateralText, 2) };
-    if (downward)
+        cx - half - 3 * w, T - FS - M, cx - half, T - M, p.lateralText, 2) };
+    if (p.downward)
         loadBoxes.push_back(
-            LabelBox(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText, 1));
-    if (freeHead)
-        loadBoxes.push_back(LabelBox(momentLeft, T - FS, Width - 2 * w, T, momentText, 0));
-    QString pileText, stiffnessText;
-    QPoint description(2 * w + M, y0 - 2 * FS); // the first line's box; the second follows a row lower
-    if (count > 0) {
-        const TLayer& first = *d.Layers[0];
-        pileText = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(first.PileInterface()));
-        if (d.StructuralDesign && d.UsesIShape())
-            pileText += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
-        else if (d.StructuralDesign && d.UsesPipeSection())
-            pileText += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
-        pileText += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
-        stiffnessText = QStringLiteral("E = ") + FormatByTag(31, first.PileE()) + QLatin1Char(' ') + uModulus
-            + QStringLiteral(", I = ") + FormatByTag(33, first.PileI()) + QLatin1Char(' ') + uInertia;
-        const auto clear = [&](QPoint at) {
-            for (int line = 0; line < 2; ++line) {
-                const QRect box = LabelBox(at.x(), at.y() + line * FS, Width, at.y() + (line + 1) * FS,
-                    line == 0 ? pileText : stiffnessText, 0);
-                if (box.right() >= Width - M)
+            LabelBox(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, p.downwardText, 1));
+    if (p.freeHead)
+        loadBoxes.push_back(LabelBox(p.momentLeft, T - FS, Width - 2 * w, T, p.momentText, 0));
+    const TLayer& first = *d.Layers[0];
+    p.pileText = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(first.PileInterface()));
+    if (d.StructuralDesign && d.UsesIShape())
+        p.pileText += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
+    else if (d.StructuralDesign && d.UsesPipeSection())
+        p.pileText += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
+    p.pileText += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
+    p.stiffnessText = QStringLiteral("E = ") + FormatByTag(31, first.PileE()) + QLatin1Char(' ') + p.uModulus
+        + QStringLiteral(", I = ") + FormatByTag(33, first.PileI()) + QLatin1Char(' ') + p.uInertia;
+    const auto clear = [&](QPoint at) {
+        for (int line = 0; line < 2; ++line) {
+            const QRect box = LabelBox(at.x(), at.y() + line * FS, Width, at.y() + (line + 1) * FS,
+                line == 0 ? p.pileText : p.stiffnessText, 0);
+            if (box.right() >= Width - M)
+                return false;
+            for (const QRect& load : loadBoxes)
+                if (box.adjusted(-M, 0, M, 0).intersects(load))
                     return false;
-                for (const QRect& load : loadBoxes)
-                    if (box.adjusted(-M, 0, M, 0).intersects(load))
-                        return false;
-            }
-            return true;
-        };
-        const int rightOfHead = freeHead ? momentLeft : cx + half + 3 * M;
-        for (QPoint at : { QPoint(M, y0 - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
-            if (!clear(description) && clear(at))
-                description = at;
-    }
-
-    for (int i = 0; i < count; ++i) {
-        const TLayer& layer = *d.Layers[i];
-        if (belowTip(i))
-            break;
-        const bool last = i == count - 1 || belowTip(i + 1);
-        const int yTop = yAt(layer.Top());
-        const int yBottom = std::min(yAt(layer.Bottom()), B);
-        const int drawn = clampPixel(static_cast<double>(layer.Thickness) * Scale);
-
-        // a. boundary, b. fill, from a seed inside the layer's band in the box
-        c.PenColor = Qt::black;
-        c.PenWidth = LW;
-        c.Line(2 * w, yBottom, boxRight, yBottom);
-        const int seedX = 2 * w + M + 1;
-        int seedY = yAt(layer.Top() + layer.Thickness / 2);
-        if (seedY <= yTop || seedY >= yBottom)
-            seedY = (yTop + yBottom) / 2;
-        if (yBottom > yTop) {
-            c.BrushColor = colourOf(layer.Colour);
-            c.BrushStyle = bsSolid;
-            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
-            if (layer.Hatch != bsSolid) {
-                c.BrushColor = kHatchColours[0];
-                c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
-                c.FloodFill(seedX, seedY, Qt::black, m_pileRects, soil);
-            }
         }
-        c.BrushStyle = bsSolid;
-        c.BrushColor = Qt::white;
+        return true;
+    };
+    const int rightOfHead = p.freeHead ? p.momentLeft : cx + half + 3 * M;
+    for (QPoint at : { QPoint(M, T - p.LW - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
+        if (!clear(p.description) && clear(at))
+            p.description = at;
+}
 
-        // c. thin layers alternate their texts between two columns
-        const bool thin = drawn < FS && !previousThin;
-        previousThin = thin;
+TDiagramDraw::TProfileBand TDiagramDraw::profileBand(const TSoilProfile& p, int i) const
+{
+    const TLPData& d = p.d;
+    const int count = d.Layers.Count();
+    TProfileBand band;
+    band.i = i;
+    band.layer = d.Layers[i];
+    const TLayer& layer = *band.layer;
+    band.last = i == count - 1 || p.belowTip(i + 1);
+    band.yTop = p.yAt(layer.Top());
+    band.yBottom = std::min(p.yAt(layer.Bottom()), p.B);
+    band.drawn = clampPixel(static_cast<double>(layer.Thickness) * p.scale);
+    band.h = rnd(static_cast<double>(layer.PileWidth()) * p.scale / 2);
+    band.hh = clampPixel(static_cast<double>(layer.PileWidth()) * p.scale / 2);
+    band.differs = i == 0 || !layer.SamePileAsPrevious();
+    band.nextDiffers = band.last || !d.Layers[i + 1]->SamePileAsPrevious();
+    return band;
+}
 
-        // d. layer number, e. bottom depth
-        font();
-        const int yMid = std::min(yAt(layer.Top() + layer.Thickness / 2), B);
-        const int numberX = thin && i > 0 ? 0 : w;
-        DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(i + 1),
-            kNoBackground, false, 2);
-        const int depthX = thin ? Width - w + M : Width - 2 * w + M;
-        DrawLabel(depthX, yBottom - FS / 2, depthX + w, yBottom - FS / 2 + FS, FormatByTag(1, layer.Bottom()),
-            kNoBackground, false, 2);
-
-        // f. pile segment
-        const int h = rnd(static_cast<double>(layer.PileWidth()) * Scale / 2);
-        const int segmentEnd = last ? B : std::min(yBottom + M, B);
-        c.BrushColor = Qt::white;
-        c.BrushStyle = bsSolid;
-        c.FillRect(cx - h, yTop + M, cx + h, segmentEnd);
-        c.PenVisible = false;
-        c.BrushColor = Qt::black;
-        c.BrushStyle = d.IsConcrete() ? bsDiagCross
-            : d.IsSteel()             ? bsVertical
-            : d.IsTimber()            ? bsFDiagonal
-                                      : bsClear;
-        c.FillRect(cx - h, yTop, cx + h, segmentEnd);
-        c.PenVisible = true;
-        c.BrushColor = Qt::white;
-        c.BrushStyle = bsSolid;
-        m_pileRects.push_back(QRect(QPoint(cx - h, yTop), QPoint(cx + h - 1, segmentEnd)));
-
-        // g. outline; joint lines only where the pile changes
-        c.PenColor = Qt::black;
-        c.PenWidth = M;
-        const bool nextDiffers = last || !d.Layers[i + 1]->SamePileAsPrevious();
-        const bool differs = i == 0 || !layer.SamePileAsPrevious();
-        c.Line(cx - h, yTop, cx - h, yBottom);
-        if (nextDiffers)
-            c.Line(cx - h, yBottom, cx + h, yBottom);
-        c.Line(cx + h, yBottom, cx + h, yTop);
-        if (differs)
-            c.Line(cx + h, yTop, cx - h, yTop);
-
-        // h. the pile's description above the box
-        if (i == 0) {
-            const int x = description.x(), y = description.y();
-            DrawLabel(x, y, Width - 2 * w, y + FS, pileText, kNoBackground, false, 0);
-            DrawLabel(x, y + FS, Width - 2 * w, y + 2 * FS, stiffnessText, kNoBackground, false, 0);
-        }
-
-        // i, j. The layer's texts, in rows FS high from just below its top: the soil's values
-        // left of the pile, its names right of it, and the pile's size (where it changes) beside
-        // the names just right of the pile. A row too long for its side goes on in the next row,
-        // broken after a comma or the range's dash, so that nothing runs under the pile, the
-        // arrows of its size or another text.
-        const int hh = clampPixel(static_cast<double>(layer.PileWidth()) * Scale / 2);
-        const int rowText = FS - 2; // a label's font in its box FS high
-        c.SetFontHeight(rowText);
-        const int rowHeight = c.TextHeight(QStringLiteral("X"));
-        const int y1 = yTop + LW;
-        const int rowsInLayer = std::max(2, (yBottom - y1 - rowHeight) / FS + 1);
-        const int rightEnd = Width - 2 * w - M;
-        const int sizeLeft = cx + hh + ArrowSize();
-        const QString sizeText = QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ')
-            + uLength + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
-            + QLatin1Char(' ') + uArea;
-        const bool hasTexts = 2 * FS <= drawn;
-        // The right side: each name right-aligned in its rows.
-        std::vector<QString> rightRows;
-        const auto flow = [&](std::vector<QString>& rows, const QStringList& pieces, auto room) {
-            QString line;
-            for (const QString& piece : pieces) {
-                const QString longer = line.isEmpty() ? piece : line + QLatin1Char(' ') + piece;
-                if (!line.isEmpty() && supTextWidth(longer) > room(int(rows.size()))) {
-                    rows.push_back(line);
-                    line = piece;
-                } else {
-                    line = longer;
-                }
-            }
-            rows.push_back(line);
-        };
-        // Pieces of a text that may stand in rows of their own: after each ", " and " - ".
-        const auto pieces = [](const QString& text) {
-            QStringList out;
-            int from = 0;
-            for (int k = 0; k < text.size(); ++k)
-                if (k > 0 && k + 1 < text.size() && text[k + 1] == QLatin1Char(' ')
-                    && (text[k] == QLatin1Char(',')
-                        || (text[k] == QLatin1Char('-') && text[k - 1] == QLatin1Char(' ')))) {
-                    out << text.mid(from, k + 1 - from);
-                    from = k + 2;
-                }
-            out << text.mid(from);
-            return out;
-        };
-        const int rightRoom = rightEnd - (cx + h + 2 * M);
-        int sizeRow = 1;
-        if (hasTexts) {
-            QString uscs = enumText(TLayerEnum::USCS, layer.USCS);
-            if (layer.Consistency != lpconNone)
-                uscs += QStringLiteral(", ") + enumText(TLayerEnum::Consistency, layer.Consistency);
-            const auto room = [&](int) { return rightRoom; };
-            flow(rightRows, pieces(enumText(TLayerEnum::MaterialType, layer.MatType)), room);
-            flow(rightRows, pieces(uscs), room);
-        }
-        if (differs) {
-            // The first row where the size fits beside the names (the top row holds the lateral
-            // load's arrow); when none has room, the first row below the names.
-            const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
-            sizeRow = std::max(1, int(rightRows.size()));
-            for (int row = 1; row < rowsInLayer; ++row) {
-                const int namesLeft = row < int(rightRows.size())
-                    ? rightEnd - 1 - supTextWidth(rightRows[std::size_t(row)])
-                    : rightEnd;
-                if (sizeLeft + sizeWidth + M <= namesLeft) {
-                    sizeRow = row;
-                    break;
-                }
-            }
-        }
-        if (hasTexts) {
-            std::vector<QString> leftRows;
-            const int leftStart = 2 * w + M;
-            const auto leftRoom = [&](int row) {
-                return cx - h - M - (differs && row == sizeRow ? 2 * ArrowSize() : 0) - (leftStart + 1);
-            };
-            flow(leftRows,
-                pieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
-                    + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + uSubgrade),
-                leftRoom);
-            flow(leftRows,
-                pieces(QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
-                    + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
-                    + QLatin1Char(' ') + uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
-                    + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + uWeight),
-                leftRoom);
-            for (std::size_t row = 0; row < rightRows.size(); ++row) {
-                const int y = y1 + int(row) * FS;
-                DrawLabel(2 * w + M, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
-            }
-            for (std::size_t row = 0; row < leftRows.size(); ++row) {
-                const int y = y1 + int(row) * FS;
-                DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
-            }
-        }
-        if (differs) {
-            c.SetFontHeight(rowText);
-            c.PenColor = Qt::black;
-            c.PenWidth = LW;
-            const int y = y1 + sizeRow * FS + rowHeight / 2;
-            DrawDimension(cx - hh, y, cx + hh, y, sizeText, true, 2);
-        }
-    }
-
-    // 6. pile length
-    font();
+void TDiagramDraw::drawLayerBand(const TSoilProfile& p, const TProfileBand& band)
+{
+    // The boundary, then the fill from a seed inside the layer's band in the box.
+    TDrawCanvas& c = m_canvas;
+    const TLayer& layer = *band.layer;
     c.PenColor = Qt::black;
-    c.PenWidth = LW;
-    DrawDimension(cx, T, cx, B, FormatValue(2, uLength, d.PileLength), false, 2);
+    c.PenWidth = p.LW;
+    c.Line(2 * p.w, band.yBottom, p.boxRight, band.yBottom);
+    const int seedX = 2 * p.w + p.M + 1;
+    int seedY = p.yAt(layer.Top() + layer.Thickness / 2);
+    if (seedY <= band.yTop || seedY >= band.yBottom)
+        seedY = (band.yTop + band.yBottom) / 2;
+    if (band.yBottom > band.yTop) {
+        c.BrushColor = colourOf(layer.Colour);
+        c.BrushStyle = bsSolid;
+        c.FloodFill(seedX, seedY, Qt::black, m_pileRects, p.soil);
+        if (layer.Hatch != bsSolid) {
+            c.BrushColor = kHatchColours[0];
+            c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
+            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, p.soil);
+        }
+    }
+    c.BrushStyle = bsSolid;
+    c.BrushColor = Qt::white;
+}
 
-    // 7. lateral load
+void TDiagramDraw::drawLayerMarks(const TSoilProfile& p, const TProfileBand& band, bool& previousThin)
+{
+    // The layer's number beside its middle and its bottom depth beside its bottom line; thin
+    // layers alternate them between two columns.
+    const int FS = p.FS, w = p.w;
+    const bool thin = band.drawn < FS && !previousThin;
+    previousThin = thin;
+    m_canvas.SetFontHeight(FS);
+    const TLayer& layer = *band.layer;
+    const int yMid = std::min(p.yAt(layer.Top() + layer.Thickness / 2), p.B);
+    const int numberX = thin && band.i > 0 ? 0 : w;
+    DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(band.i + 1),
+        kNoBackground, false, 2);
+    const int depthX = thin ? Width - w + p.M : Width - 2 * w + p.M;
+    DrawLabel(depthX, band.yBottom - FS / 2, depthX + w, band.yBottom - FS / 2 + FS,
+        FormatByTag(1, layer.Bottom()), kNoBackground, false, 2);
+}
+
+void TDiagramDraw::drawPileSegment(const TSoilProfile& p, const TProfileBand& band)
+{
+    TDrawCanvas& c = m_canvas;
+    const TLPData& d = p.d;
+    const int cx = p.cx, h = band.h, yTop = band.yTop, yBottom = band.yBottom;
+    const int segmentEnd = band.last ? p.B : std::min(yBottom + p.M, p.B);
+    c.BrushColor = Qt::white;
+    c.BrushStyle = bsSolid;
+    c.FillRect(cx - h, yTop + p.M, cx + h, segmentEnd);
+    c.PenVisible = false;
+    c.BrushColor = Qt::black;
+    c.BrushStyle = d.IsConcrete() ? bsDiagCross
+        : d.IsSteel()             ? bsVertical
+        : d.IsTimber()            ? bsFDiagonal
+                                  : bsClear;
+    c.FillRect(cx - h, yTop, cx + h, segmentEnd);
+    c.PenVisible = true;
+    c.BrushColor = Qt::white;
+    c.BrushStyle = bsSolid;
+    m_pileRects.push_back(QRect(QPoint(cx - h, yTop), QPoint(cx + h - 1, segmentEnd)));
+
+    // The outline; joint lines only where the pile changes.
+    c.PenColor = Qt::black;
+    c.PenWidth = p.M;
+    c.Line(cx - h, yTop, cx - h, yBottom);
+    if (band.nextDiffers)
+        c.Line(cx - h, yBottom, cx + h, yBottom);
+    c.Line(cx + h, yBottom, cx + h, yTop);
+    if (band.differs)
+        c.Line(cx + h, yTop, cx - h, yTop);
+}
+
+void TDiagramDraw::drawPileDescription(const TSoilProfile& p)
+{
+    const int x = p.description.x(), y = p.description.y(), right = Width - 2 * p.w;
+    DrawLabel(x, y, right, y + p.FS, p.pileText, kNoBackground, false, 0);
+    DrawLabel(x, y + p.FS, right, y + 2 * p.FS, p.stiffnessText, kNoBackground, false, 0);
+}
+
+void TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& band)
+{
+    // The layer's texts, in rows FS high from just below its top: the soil's values left of the
+    // pile, its names right of it, and the pile's size (where it changes) beside the names just
+    // right of the pile. A row too long for its side goes on in the next row, broken after a
+    // comma or the range's dash, so that nothing runs under the pile, the arrows of its size or
+    // another text.
+    TDrawCanvas& c = m_canvas;
+    const TLayer& layer = *band.layer;
+    const int FS = p.FS, M = p.M, cx = p.cx, h = band.h;
+    const int rowText = FS - 2; // a label's font in its box FS high
+    c.SetFontHeight(rowText);
+    const int rowHeight = c.TextHeight(QStringLiteral("X"));
+    const int y1 = band.yTop + p.LW;
+    const int rightEnd = Width - 2 * p.w - M;
+    const QString sizeText = QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ')
+        + p.uLength + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
+        + QLatin1Char(' ') + p.uArea;
+    const bool hasTexts = 2 * FS <= band.drawn;
+    const auto width = [this](const QString& text) { return supTextWidth(text); };
+    // The right side: each name right-aligned in its rows.
+    std::vector<QString> rightRows;
+    if (hasTexts) {
+        QString uscs = enumText(TLayerEnum::USCS, layer.USCS);
+        if (layer.Consistency != lpconNone)
+            uscs += QStringLiteral(", ") + enumText(TLayerEnum::Consistency, layer.Consistency);
+        const int rightRoom = rightEnd - (cx + h + 2 * M);
+        const auto room = [&](int) { return rightRoom; };
+        flowRows(rightRows, rowPieces(enumText(TLayerEnum::MaterialType, layer.MatType)), width, room);
+        flowRows(rightRows, rowPieces(uscs), width, room);
+    }
+    const int sizeRow = band.differs ? pileSizeRow(p, band, rightRows, sizeText, rowHeight) : 1;
+    if (hasTexts) {
+        std::vector<QString> leftRows;
+        const int leftStart = 2 * p.w + M;
+        const auto leftRoom = [&](int row) {
+            return cx - h - M - (band.differs && row == sizeRow ? 2 * ArrowSize() : 0) - (leftStart + 1);
+        };
+        flowRows(leftRows,
+            rowPieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
+                + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + p.uSubgrade),
+            width, leftRoom);
+        flowRows(leftRows,
+            rowPieces(QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
+                + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
+                + QLatin1Char(' ') + p.uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
+                + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + p.uWeight),
+            width, leftRoom);
+        for (std::size_t row = 0; row < rightRows.size(); ++row) {
+            const int y = y1 + int(row) * FS;
+            DrawLabel(leftStart, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
+        }
+        for (std::size_t row = 0; row < leftRows.size(); ++row) {
+            const int y = y1 + int(row) * FS;
+            DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
+        }
+    }
+    if (band.differs) {
+        c.SetFontHeight(rowText);
+        c.PenColor = Qt::black;
+        c.PenWidth = p.LW;
+        const int y = y1 + sizeRow * FS + rowHeight / 2;
+        DrawDimension(cx - band.hh, y, cx + band.hh, y, sizeText, true, 2);
+    }
+}
+
+int TDiagramDraw::pileSizeRow(const TSoilProfile& p, const TProfileBand& band,
+    const std::vector<QString>& nameRows, const QString& sizeText, int rowHeight) const
+{
+    // The first row where the size fits beside the names (the top row holds the lateral load's
+    // arrow); when none has room, the first row below the names.
+    const int rowsInLayer = std::max(2, (band.yBottom - (band.yTop + p.LW) - rowHeight) / p.FS + 1);
+    const int rightEnd = Width - 2 * p.w - p.M;
+    const int sizeLeft = p.cx + band.hh + ArrowSize();
+    const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
+    for (int row = 1; row < rowsInLayer; ++row) {
+        const int namesLeft
+            = row < int(nameRows.size()) ? rightEnd - 1 - supTextWidth(nameRows[std::size_t(row)]) : rightEnd;
+        if (sizeLeft + sizeWidth + p.M <= namesLeft)
+            return row;
+    }
+    return std::max(1, int(nameRows.size()));
+}
+
+void TDiagramDraw::drawPileLength(const TSoilProfile& p)
+{
+    TDrawCanvas& c = m_canvas;
+    c.SetFontHeight(p.FS);
+    c.PenColor = Qt::black;
+    c.PenWidth = p.LW;
+    DrawDimension(p.cx, p.T, p.cx, p.B, FormatValue(2, p.uLength, p.d.PileLength), false, 2);
+}
+
+void TDiagramDraw::drawHeadLoads(const TSoilProfile& p)
+{
+    // The lateral load always; the downward load where there is one; the moment at a free head.
+    TDrawCanvas& c = m_canvas;
+    const int FS = p.FS, M = p.M, T = p.T, cx = p.cx, w = p.w;
     c.PenWidth = M;
     c.PenColor = QColor(0, 0, 255);
-    {
-        const int x = cx - half;
-        DrawArrow(x - 2 * w, T + 2 * M, x, T + 2 * M, ArrowSize(), false, true);
-        DrawLabel(x - 3 * w, T - FS - M, x, T - M, lateralText, kNoBackground, false, 2);
-    }
-    // 8. downward load
-    if (downward) {
+    const int left = cx - p.half;
+    DrawArrow(left - 2 * w, T + 2 * M, left, T + 2 * M, ArrowSize(), false, true);
+    DrawLabel(left - 3 * w, T - FS - M, left, T - M, p.lateralText, kNoBackground, false, 2);
+    if (p.downward) {
         c.PenWidth = M;
         c.PenColor = QColor(0, 128, 0);
         DrawArrow(cx, T - 2 * FS, cx, T, ArrowSize(), false, true);
-        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, downwardText,
+        DrawLabel(cx - 3 * w, T - rnd(2.9 * FS) - M, cx - M, T - rnd(1.9 * FS) - M, p.downwardText,
             kNoBackground, false, 1);
     }
-    // 9. head moment of a free head
-    if (freeHead) {
+    if (p.freeHead) {
         c.PenWidth = M;
         c.PenColor = QColor(255, 0, 0);
-        const int x = cx + half;
-        c.Arc(x - 2 * FS, 10 - M, x + 2 * FS, T + 2 * FS - M, x + 2 * FS, T - M, x, 10 - M);
-        DrawArrowHead(x + 2 * FS - M, T - M, ArrowSize(), 0);
-        DrawLabel(momentLeft, T - FS, Width - 2 * w, T, momentText, kNoBackground, false, 0);
+        const int right = cx + p.half;
+        c.Arc(right - 2 * FS, 10 - M, right + 2 * FS, T + 2 * FS - M, right + 2 * FS, T - M, right, 10 - M);
+        DrawArrowHead(right + 2 * FS - M, T - M, ArrowSize(), 0);
+        DrawLabel(p.momentLeft, T - FS, Width - 2 * w, T, p.momentText, kNoBackground, false, 0);
     }
-    // 10.
-    c.BrushColor = Qt::white;
-    c.BrushStyle = bsSolid;
 }

@@ -156,6 +156,24 @@ private:
     QColor backgroundAt(int x, int y) const;
     void beginDrawing();
 
+    // The soil profile's steps, in drawing order.
+    struct TSoilProfile;
+    struct TProfileBand;
+    TSoilProfile soilProfile();
+    void drawProfileBox(const TSoilProfile& p);
+    void placePileDescription(TSoilProfile& p);
+    TProfileBand profileBand(const TSoilProfile& p, int i) const;
+    void drawLayerBand(const TSoilProfile& p, const TProfileBand& band);
+    void drawLayerMarks(const TSoilProfile& p, const TProfileBand& band, bool& previousThin);
+    void drawPileSegment(const TSoilProfile& p, const TProfileBand& band);
+    void drawPileDescription(const TSoilProfile& p);
+    void drawLayerTexts(const TSoilProfile& p, const TProfileBand& band);
+    // The row of the layer's texts where the pile's size stands.
+    int pileSizeRow(const TSoilProfile& p, const TProfileBand& band, const std::vector<QString>& nameRows,
+        const QString& sizeText, int rowHeight) const;
+    void drawPileLength(const TSoilProfile& p);
+    void drawHeadLoads(const TSoilProfile& p);
+
     TDrawCanvas m_canvas;
     // Pile segments drawn so far: the layer fills must not run into them.
     std::vector<QRect> m_pileRects;
