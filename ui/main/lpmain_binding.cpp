@@ -36,25 +36,6 @@ double toDays(const QDate& date)
     return static_cast<double>(kDateBase.daysTo(date));
 }
 
-// Writes a button's state with its click handler detached.
-void setCheckedQuietly(QAbstractButton* button, bool checked)
-{
-    platform::ControlEvents* events = platform::findControlEvents(button);
-    platform::NotifyEvent saved = events ? std::exchange(events->onClick, {}) : platform::NotifyEvent {};
-    button->setChecked(checked);
-    if (events)
-        events->onClick = std::move(saved);
-}
-
-void setIndexQuietly(QComboBox* combo, int index)
-{
-    platform::ControlEvents* events = platform::findControlEvents(combo);
-    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-    combo->setCurrentIndex(index < combo->count() ? index : -1);
-    if (events)
-        events->onChange = std::move(saved);
-}
-
 std::string text(const QLineEdit* edit)
 {
     return edit->text().toStdString();
@@ -159,8 +140,8 @@ void TfrmLPMain::FormToData()
     };
     if (steel) {
         if (ComboBox18->currentIndex() < 0)
-            setIndexQuietly(ComboBox18, 0);
-        setIndexQuietly(ComboBox5, ComboBox18->currentIndex() == 1 ? psCircle : psRectangle);
+            ComboBox18->setCurrentIndex(0);
+        ComboBox5->setCurrentIndex(ComboBox18->currentIndex() == 1 ? psCircle : psRectangle);
         if (d.StructuralDesign)
             takeSectionSize();
     }
@@ -361,9 +342,9 @@ void TfrmLPMain::DataToForm()
     Edit11->setText(QString::fromStdString(d.DesignBy));
     platform::setPickerDate(DateTimePicker1, toDate(d.ProjectDate));
 
-    setIndexQuietly(ComboBox1, d.Units);
-    setIndexQuietly(ComboBox2, d.HeadCondition);
-    setIndexQuietly(ComboBox3, d.Interface);
+    ComboBox1->setCurrentIndex(d.Units);
+    ComboBox2->setCurrentIndex(d.HeadCondition);
+    ComboBox3->setCurrentIndex(d.Interface);
     m_lastInterface = d.Interface;
 
     SetEditValue(Edit1, false, d.PileLength);
@@ -379,13 +360,13 @@ void TfrmLPMain::DataToForm()
     SetEditValue(Edit3, false, d.Fc);
     SetEditValue(Edit8, false, d.E);
 
-    setCheckedQuietly(d.EFromFc ? RadioButton1 : RadioButton2, true);
+    (d.EFromFc ? RadioButton1 : RadioButton2)->setChecked(true);
     UpdateStrengthModulus(RadioButton1->isChecked() ? Edit3 : Edit8);
     RadioButton1Click(nullptr);
 
     // The two form a pair of radio buttons: one of them is always checked.
-    setCheckedQuietly(d.CyclicAnalysis ? CheckBox2 : CheckBox1, true);
-    setIndexQuietly(ComboBox17, d.TimberInput.Treatment);
+    (d.CyclicAnalysis ? CheckBox2 : CheckBox1)->setChecked(true);
+    ComboBox17->setCurrentIndex(d.TimberInput.Treatment);
 
     SetEditValue(Edit13, false, d.DownwardLoad);
     SetEditValue(Edit14, false, d.FSSide);
@@ -394,9 +375,9 @@ void TfrmLPMain::DataToForm()
     SetEditValue(Edit19, false, d.SuSigmaV);
     SetEditValue(Edit20, false, d.Groundwater);
 
-    setIndexQuietly(ComboBox4, d.PileType);
-    setIndexQuietly(ComboBox5, d.Shape);
-    setIndexQuietly(ComboBox18, d.IsRoundShape() ? 1 : 0);
+    ComboBox4->setCurrentIndex(d.PileType);
+    ComboBox5->setCurrentIndex(d.Shape);
+    ComboBox18->setCurrentIndex(d.IsRoundShape() ? 1 : 0);
     SetEditValue(Edit15, false, d.Perimeter);
     SetEditValue(Edit16, false, d.TipArea);
 
@@ -408,7 +389,7 @@ void TfrmLPMain::DataToForm()
     ComboBox17->setVisible(roundTimber);
     Label196->setVisible(roundTimber);
 
-    setCheckedQuietly(chkUseReinforcement, design);
+    chkUseReinforcement->setChecked(design);
     for (QWidget* tab : { TabSheet4, TabSheet5, TabSheet6, TabSheet7 })
         SetChildrenEnabled(tab, chkUseReinforcement->isChecked());
 
@@ -419,14 +400,14 @@ void TfrmLPMain::DataToForm()
                   sections->clear();
                   FillSectionCombos();
               }
-              setIndexQuietly(family, d.ShapeFamily);
+              family->setCurrentIndex(d.ShapeFamily);
               // An index past the table is the stored (user-defined) section.
               const int last = sections->count() - 1;
               const bool userDefined = d.SectionIndex < 0 || d.SectionIndex >= last;
-              setIndexQuietly(sections, userDefined ? last : d.SectionIndex);
+              sections->setCurrentIndex(userDefined ? last : d.SectionIndex);
               user->setVisible(userDefined);
               sections->resize(member->width() - (userDefined ? user->width() : 0), sections->height());
-              setIndexQuietly(member, d.MemberType);
+              member->setCurrentIndex(d.MemberType);
           };
     const TSteelInput& s = d.SteelInput;
     if (tabShown(TabSheet4)) {
@@ -445,7 +426,7 @@ void TfrmLPMain::DataToForm()
     }
     if (tabShown(TabSheet5)) {
         writeSection(ComboBox9, ComboBox10, ComboBox11, SpeedButton13);
-        setCheckedQuietly(CheckBox3, s.ConcreteFilled);
+        CheckBox3->setChecked(s.ConcreteFilled);
         SetEditValue(Edit45, false, s.P);
         SetEditValue(Edit42, false, s.Mx);
         SetEditValue(Edit44, false, s.Fy);
@@ -477,10 +458,10 @@ void TfrmLPMain::writeConcreteRows()
 {
     TLPData& d = *LPData;
     // The list shows the standard the bars are of (after Open, the file's).
-    setIndexQuietly(ComboBox12, d.RebarStandard);
+    ComboBox12->setCurrentIndex(d.RebarStandard);
     SetEditValue(Edit53, false, d.Fy);
     SetEditValue(Edit54, false, d.Es);
-    setIndexQuietly(ComboBox13, d.TieType);
+    ComboBox13->setCurrentIndex(d.TieType);
 
     const bool round = d.IsRoundShape();
     Edit59->setVisible(round);
@@ -489,7 +470,7 @@ void TfrmLPMain::writeConcreteRows()
         d.BarCount = 4;
     SetEditValue(Edit59, true, d.BarCount);
     if (!ComboBox16->isHidden())
-        setIndexQuietly(ComboBox16, (d.BarCount - 4) / 2);
+        ComboBox16->setCurrentIndex((d.BarCount - 4) / 2);
 
     SetEditValue(Edit58, false, d.Cover);
     SetEditValue(Edit55, false, d.SpacingLimit);

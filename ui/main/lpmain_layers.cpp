@@ -36,15 +36,6 @@ template <class T> T* rowControl(const QWidget* panel, const QString& base, int 
     return panel ? panel->findChild<T*>(base + QString::number(n), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-void setCheckedQuietly(QAbstractButton* button, bool checked)
-{
-    platform::ControlEvents* events = platform::findControlEvents(button);
-    platform::NotifyEvent saved = events ? std::exchange(events->onClick, {}) : platform::NotifyEvent {};
-    button->setChecked(checked);
-    if (events)
-        events->onClick = std::move(saved);
-}
-
 // The object of a soil list's selected item (its ordinal), 0 when nothing is selected.
 int selectedOrdinal(const QComboBox* combo)
 {
@@ -274,7 +265,7 @@ void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
     }
     show("Gamma", Layer->Gamma);
     if (auto* nsf = rowControl<QCheckBox>(panel, QStringLiteral("NSF"), n))
-        setCheckedQuietly(nsf, Layer->NSF);
+        nsf->setChecked(Layer->NSF);
     if (auto* up = rowControl<QToolButton>(panel, QStringLiteral("UpBtn"), n))
         up->setEnabled(n > 1);
     if (auto* down = rowControl<QToolButton>(panel, QStringLiteral("DnBtn"), n))
@@ -361,9 +352,9 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
         const bool soft = looseOrSoft(Layer->Consistency);
         const bool wasSoft = looseOrSoft(Layer->LastNSFConsistency);
         if (soft && !wasSoft)
-            setCheckedQuietly(nsf, true);
+            nsf->setChecked(true);
         else if (!soft && wasSoft)
-            setCheckedQuietly(nsf, false);
+            nsf->setChecked(false);
         Layer->NSF = nsf->isChecked();
     }
     Layer->LastNSFConsistency = Layer->Consistency;
