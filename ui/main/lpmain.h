@@ -651,6 +651,14 @@ private:
         const char* unitText);
     void sectionPicture(QWidget* p, const char* imageName, const char* zoomName, int left, QLabel*& image,
         QToolButton*& zoom);
+    // The three lists that choose a steel section (shape family, member type, size) and the hidden
+    // button of the user-defined section editor, in rows 0 to 2 of column a.
+    struct SectionListNames {
+        const char *familyCaption, *family, *memberCaption, *member, *sizeCaption, *sizes, *editor;
+    };
+    void sectionLists(QWidget* p, const DesignColumns& a, const SectionListNames& n, QLabel*& familyCaption,
+        QComboBox*& family, QLabel*& memberCaption, QComboBox*& member, QLabel*& sizeCaption,
+        QComboBox*& sizes, QToolButton*& editor);
     QToolButton* speedButton(
         QWidget* parent, const char* name, const QString& icon, int left, int top, int size = 22);
     bool isInsideWindow(QObject* object) const;

@@ -98,25 +98,33 @@ void TfrmLPMain::sectionPicture(
     zoom->raise();
 }
 
+void TfrmLPMain::sectionLists(QWidget* p, const DesignColumns& a, const SectionListNames& n,
+    QLabel*& familyCaption, QComboBox*& family, QLabel*& memberCaption, QComboBox*& member,
+    QLabel*& sizeCaption, QComboBox*& sizes, QToolButton*& editor)
+{
+    familyCaption = label(p, n.familyCaption, QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
+    family = listCombo(p, n.family,
+        { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
+            QStringLiteral("European") },
+        a.control, rowTop(0), a.controlWidth);
+    memberCaption
+        = label(p, n.memberCaption, QStringLiteral("Member Type"), a.caption, rowTop(1), a.captionWidth);
+    member = listCombo(p, n.member, { QStringLiteral("Beam-Column") }, a.control, rowTop(1), a.controlWidth);
+    sizeCaption = label(p, n.sizeCaption, QStringLiteral("Beam Size"), a.caption, rowTop(2), a.captionWidth);
+    sizes = listCombo(p, n.sizes, {}, a.control, rowTop(2), a.controlWidth);
+    editor = speedButton(p, n.editor, QStringLiteral("edit"), a.control + a.controlWidth - 22, rowTop(2), 22);
+    editor->setToolTip(QStringLiteral("Edit the user-defined section"));
+    editor->hide();
+}
+
 void TfrmLPMain::createSteelTab()
 {
     QWidget* p = TabSheet4;
     const DesignColumns a { 10, 125, 140, 150, 294, 45 };
     const DesignColumns b { 350, 140, 495, 70, 569, 30 };
-    Label89 = label(p, "Label89", QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
-    ComboBox6 = listCombo(p, "ComboBox6",
-        { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
-            QStringLiteral("European") },
-        a.control, rowTop(0), a.controlWidth);
-    Label96 = label(p, "Label96", QStringLiteral("Member Type"), a.caption, rowTop(1), a.captionWidth);
-    ComboBox7
-        = listCombo(p, "ComboBox7", { QStringLiteral("Beam-Column") }, a.control, rowTop(1), a.controlWidth);
-    Label101 = label(p, "Label101", QStringLiteral("Beam Size"), a.caption, rowTop(2), a.captionWidth);
-    ComboBox8 = listCombo(p, "ComboBox8", {}, a.control, rowTop(2), a.controlWidth);
-    SpeedButton12 = speedButton(
-        p, "SpeedButton12", QStringLiteral("edit"), a.control + a.controlWidth - 22, rowTop(2), 22);
-    SpeedButton12->setToolTip(QStringLiteral("Edit the user-defined section"));
-    SpeedButton12->hide();
+    sectionLists(p, a,
+        { "Label89", "ComboBox6", "Label96", "ComboBox7", "Label101", "ComboBox8", "SpeedButton12" }, Label89,
+        ComboBox6, Label96, ComboBox7, Label101, ComboBox8, SpeedButton12);
 
     // The loads' edits are 80 wide with their unit beside them.
     const DesignColumns aEdit { a.caption, a.captionWidth, a.control, 80, a.control + 84, a.unitWidth };
@@ -154,20 +162,9 @@ void TfrmLPMain::createPipeTab()
     QWidget* p = TabSheet5;
     const DesignColumns a { 10, 125, 140, 150, 294, 45 };
     const DesignColumns b { 350, 140, 495, 70, 569, 30 };
-    Label100 = label(p, "Label100", QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
-    ComboBox9 = listCombo(p, "ComboBox9",
-        { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
-            QStringLiteral("European") },
-        a.control, rowTop(0), a.controlWidth);
-    Label117 = label(p, "Label117", QStringLiteral("Member Type"), a.caption, rowTop(1), a.captionWidth);
-    ComboBox10
-        = listCombo(p, "ComboBox10", { QStringLiteral("Beam-Column") }, a.control, rowTop(1), a.controlWidth);
-    Label120 = label(p, "Label120", QStringLiteral("Beam Size"), a.caption, rowTop(2), a.captionWidth);
-    ComboBox11 = listCombo(p, "ComboBox11", {}, a.control, rowTop(2), a.controlWidth);
-    SpeedButton13 = speedButton(
-        p, "SpeedButton13", QStringLiteral("edit"), a.control + a.controlWidth - 22, rowTop(2), 22);
-    SpeedButton13->setToolTip(QStringLiteral("Edit the user-defined section"));
-    SpeedButton13->hide();
+    sectionLists(p, a,
+        { "Label100", "ComboBox9", "Label117", "ComboBox10", "Label120", "ComboBox11", "SpeedButton13" },
+        Label100, ComboBox9, Label117, ComboBox10, Label120, ComboBox11, SpeedButton13);
     CheckBox3 = new QCheckBox(QStringLiteral("Concrete Filled"), p);
     CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
     CheckBox3->setGeometry(a.caption, rowTop(3), 200, 21);
