@@ -177,14 +177,16 @@ private slots:
         first->subgradeReactionRange(low, high);
         QVERIFY(low > 0);
         QLineEdit* bottom = edit(w.get(), row("SGReactBottom", 1));
+        const auto rangeWarning = [](Extended from, Extended to) {
+            return QStringList({ QStringLiteral("The value must be between %1 and %2")
+                                     .arg(static_cast<double>(from), 0, 'f', 0)
+                                     .arg(static_cast<double>(to), 0, 'f', 0) });
+        };
         // Outside the static range: warned and held to the nearer end.
         for (const auto& [typed, held] : { std::pair { high + 50, high }, std::pair { Extended(1), low } }) {
             MessageScript answers;
             typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(typed)));
-            QCOMPARE(answers.asked,
-                QStringList({ QStringLiteral("The value must be between %1 and %2")
-                                  .arg(static_cast<double>(low), 0, 'f', 0)
-                                  .arg(static_cast<double>(high), 0, 'f', 0) }));
+            QCOMPARE(answers.asked, rangeWarning(low, high));
             QCOMPARE(first->SGReactBottom, held);
         }
         // A static value within it (no message) that 0.6 maps onto a whole number.
@@ -209,10 +211,7 @@ private slots:
         {
             MessageScript answers;
             typeAndLeave(w.get(), bottom, QString::number(static_cast<double>(high)));
-            QCOMPARE(answers.asked,
-                QStringList({ QStringLiteral("The value must be between %1 and %2")
-                                  .arg(static_cast<double>(cyclicLow), 0, 'f', 0)
-                                  .arg(static_cast<double>(cyclicHigh), 0, 'f', 0) }));
+            QCOMPARE(answers.asked, rangeWarning(cyclicLow, cyclicHigh));
         }
         QCOMPARE(first->SGReactBottom, cyclicHigh);
 
