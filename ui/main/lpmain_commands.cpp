@@ -6,6 +6,7 @@
 #include "imaging/jpeggraphic.h"
 #include "model/fieldlimits.h"
 #include "model/lpclasses.h"
+#include "platform/core/scopeexit.h"
 #include "platform/core/stream.h"
 #include "platform/qt/messages.h"
 #include "platform/qt/picturecanvas.h"
@@ -151,20 +152,16 @@ void TfrmLPMain::AOpenExecute()
     DataToForm();
     FileName = OD().FileName;
     // The first tab and the caption follow whether or not the file could be read.
-    struct Finally {
-        TfrmLPMain* window;
-        ~Finally()
-        {
-            window->PageControl1->setCurrentIndex(0);
-            if (window->isVisible()) {
-                if (window->ComboBox1->isEnabled())
-                    window->ComboBox1->setFocus();
-                else
-                    window->ComboBox2->setFocus();
-            }
-            window->UpdateCaption();
+    const platform::ScopeExit finally([this] {
+        PageControl1->setCurrentIndex(0);
+        if (isVisible()) {
+            if (ComboBox1->isEnabled())
+                ComboBox1->setFocus();
+            else
+                ComboBox2->setFocus();
         }
-    } finally { this };
+        UpdateCaption();
+    });
     try {
         LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
         // The read project's values stand as stored (its reactions are already cyclic ones).
