@@ -269,7 +269,8 @@ public:
             return;
         if (m_writing)
             m_session.discardWrites = true;
-        libtiff().TIFFClose(m_tif);
+        // An open file means the library is loaded: nothing here can raise.
+        tiffLibrary().TIFFClose(m_tif);
     }
 
     TiffFile(const TiffFile&) = delete;

@@ -13,7 +13,8 @@ TEST(SharedLibrary, MissingLibraryOrFunctionIsAnErrorNamingIt)
         decltype(&::strlen) function = &::strlen;
         library.bind(function, "strlen");
         EXPECT_EQ(function, nullptr);
-        EXPECT_NE(library.error().find("libfendrix-no-such-library.so.1"), std::string::npos) << library.error();
+        EXPECT_NE(library.error().find("libfendrix-no-such-library.so.1"), std::string::npos)
+            << library.error();
         EXPECT_NE(library.error().find("cannot be loaded"), std::string::npos) << library.error();
     }
     {
