@@ -8,10 +8,10 @@
 
 # Folder target -> what it may link. Qt:: prefixes allow any Qt module.
 set(FENDRIX_ALLOWED_platform_core "")
-set(FENDRIX_ALLOWED_imaging "platform_core;JPEG::JPEG;TIFF::TIFF;ZLIB::ZLIB")
+set(FENDRIX_ALLOWED_imaging "platform_core;JPEG::JPEG;ZLIB::ZLIB")
 set(FENDRIX_ALLOWED_imaging_bmc "platform_core")
 set(FENDRIX_ALLOWED_model "platform_core;imaging")
-set(FENDRIX_ALLOWED_platform_qt "platform_core;Qt::*;PkgConfig::LIBZIP")
+set(FENDRIX_ALLOWED_platform_qt "platform_core;Qt::*")
 set(FENDRIX_ALLOWED_theming "platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_results "model;imaging;platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_report "results;model;imaging;platform_core;platform_qt;Qt::*")
@@ -76,4 +76,20 @@ function(fendrix_stamp_version target)
   configure_file("${CMAKE_SOURCE_DIR}/cmake/versionstamp.cpp.in" "${out}" @ONLY)
   target_sources(${target} PRIVATE "${out}")
   target_link_libraries(${target} PRIVATE platform_core)
+endfunction()
+
+# For a C library the program opens on first use instead of linking (platform/core/sharedlibrary.h):
+# the target compiles against the library's headers, and FENDRIX_<NAME>_SONAME names the file the
+# dynamic loader opens, read from the library found here, so that the headers and the library
+# opened at run time are of one version.
+function(fendrix_load_on_first_use target name imported library)
+  target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${imported},INTERFACE_INCLUDE_DIRECTORIES>)
+  target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${imported},INTERFACE_COMPILE_DEFINITIONS>)
+  target_compile_options(${target} PRIVATE $<TARGET_PROPERTY:${imported},INTERFACE_COMPILE_OPTIONS>)
+  get_filename_component(file "${library}" REALPATH)
+  execute_process(COMMAND "${CMAKE_OBJDUMP}" -p "${file}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc ERROR_QUIET)
+  if(NOT rc EQUAL 0 OR NOT dump MATCHES "SONAME +([^ \t\r\n]+)")
+    message(FATAL_ERROR "Cannot read the SONAME of ${file} (${imported}) with ${CMAKE_OBJDUMP}")
+  endif()
+  target_compile_definitions(${target} PRIVATE FENDRIX_${name}_SONAME="${CMAKE_MATCH_1}")
 endfunction()

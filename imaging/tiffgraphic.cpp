@@ -1,6 +1,7 @@
 #include "imaging/tiffgraphic.h"
 
 #include "imaging/transforms.h"
+#include "platform/core/sharedlibrary.h"
 #include "platform/core/stream.h"
 
 #include <tiffio.h>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -34,6 +34,87 @@ constexpr uint32_t kStandardTextTags[9] = { kTagDocumentName, kTagImageDescripti
 // The library may not take more than this in one allocation for one file: a hostile header
 // cannot make it reserve memory beyond what the largest accepted picture needs.
 constexpr tmsize_t kMaxLibraryAllocation = tmsize_t(1) << 30;
+
+// ---- the library ----
+
+void tagExtender(TIFF* tif);
+TIFFExtendProc g_previousExtender = nullptr;
+
+// libtiff is opened when the first TIFF is read or written, not linked: linked, it and the
+// libraries of its coders would be loaded at every start-up.
+struct TiffLibrary {
+    TiffLibrary()
+    {
+        platform::SharedLibrary library(FENDRIX_LIBTIFF_SONAME);
+        library.bind(TIFFClientOpenExt, "TIFFClientOpenExt");
+        library.bind(TIFFClose, "TIFFClose");
+        library.bind(TIFFComputeStrip, "TIFFComputeStrip");
+        library.bind(TIFFFindField, "TIFFFindField");
+        library.bind(TIFFGetField, "TIFFGetField");
+        library.bind(TIFFGetFieldDefaulted, "TIFFGetFieldDefaulted");
+        library.bind(TIFFIsTiled, "TIFFIsTiled");
+        library.bind(TIFFMergeFieldInfo, "TIFFMergeFieldInfo");
+        library.bind(TIFFOpenOptionsAlloc, "TIFFOpenOptionsAlloc");
+        library.bind(TIFFOpenOptionsFree, "TIFFOpenOptionsFree");
+        library.bind(TIFFOpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR");
+        library.bind(TIFFOpenOptionsSetMaxSingleMemAlloc, "TIFFOpenOptionsSetMaxSingleMemAlloc");
+        library.bind(TIFFOpenOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR");
+        library.bind(TIFFReadDirectory, "TIFFReadDirectory");
+        library.bind(TIFFReadEncodedStrip, "TIFFReadEncodedStrip");
+        library.bind(TIFFReadRGBAImage, "TIFFReadRGBAImage");
+        library.bind(TIFFReadScanline, "TIFFReadScanline");
+        library.bind(TIFFScanlineSize, "TIFFScanlineSize");
+        library.bind(TIFFSetDirectory, "TIFFSetDirectory");
+        library.bind(TIFFSetField, "TIFFSetField");
+        library.bind(TIFFWriteDirectory, "TIFFWriteDirectory");
+        library.bind(TIFFWriteEncodedStrip, "TIFFWriteEncodedStrip");
+        library.bind(TIFFSetTagExtender, "TIFFSetTagExtender");
+        error = library.error();
+        // The private text tags are known to every file the library opens from now on.
+        if (error.empty())
+            g_previousExtender = TIFFSetTagExtender(tagExtender);
+    }
+
+    std::string error; // empty when every function below was found
+    decltype(&::TIFFClientOpenExt) TIFFClientOpenExt = nullptr;
+    decltype(&::TIFFClose) TIFFClose = nullptr;
+    decltype(&::TIFFComputeStrip) TIFFComputeStrip = nullptr;
+    decltype(&::TIFFFindField) TIFFFindField = nullptr;
+    decltype(&::TIFFGetField) TIFFGetField = nullptr;
+    decltype(&::TIFFGetFieldDefaulted) TIFFGetFieldDefaulted = nullptr;
+    decltype(&::TIFFIsTiled) TIFFIsTiled = nullptr;
+    decltype(&::TIFFMergeFieldInfo) TIFFMergeFieldInfo = nullptr;
+    decltype(&::TIFFOpenOptionsAlloc) TIFFOpenOptionsAlloc = nullptr;
+    decltype(&::TIFFOpenOptionsFree) TIFFOpenOptionsFree = nullptr;
+    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) TIFFOpenOptionsSetErrorHandlerExtR = nullptr;
+    decltype(&::TIFFOpenOptionsSetMaxSingleMemAlloc) TIFFOpenOptionsSetMaxSingleMemAlloc = nullptr;
+    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) TIFFOpenOptionsSetWarningHandlerExtR = nullptr;
+    decltype(&::TIFFReadDirectory) TIFFReadDirectory = nullptr;
+    decltype(&::TIFFReadEncodedStrip) TIFFReadEncodedStrip = nullptr;
+    decltype(&::TIFFReadRGBAImage) TIFFReadRGBAImage = nullptr;
+    decltype(&::TIFFReadScanline) TIFFReadScanline = nullptr;
+    decltype(&::TIFFScanlineSize) TIFFScanlineSize = nullptr;
+    decltype(&::TIFFSetDirectory) TIFFSetDirectory = nullptr;
+    decltype(&::TIFFSetField) TIFFSetField = nullptr;
+    decltype(&::TIFFSetTagExtender) TIFFSetTagExtender = nullptr;
+    decltype(&::TIFFWriteDirectory) TIFFWriteDirectory = nullptr;
+    decltype(&::TIFFWriteEncodedStrip) TIFFWriteEncodedStrip = nullptr;
+};
+
+const TiffLibrary& tiffLibrary()
+{
+    static const TiffLibrary library;
+    return library;
+}
+
+// The library's functions; raises ETiffError when it cannot be loaded.
+const TiffLibrary& libtiff()
+{
+    const TiffLibrary& library = tiffLibrary();
+    if (!library.error.empty())
+        RaiseTiffError(library.error);
+    return library;
+}
 
 // ---- the library bound to a platform stream ----
 
@@ -165,19 +246,19 @@ class TiffFile {
 public:
     TiffFile(platform::TStream& stream, int64_t base, const char* mode)
     {
-        InstallTiffTagExtender();
+        libtiff(); // raises, before the stream is touched, when the library cannot be loaded
         m_session.stream = &stream;
         m_session.base = base;
         m_writing = mode[0] != 'r';
-        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+        TIFFOpenOptions* options = libtiff().TIFFOpenOptionsAlloc();
         if (options == nullptr)
             platform::RaiseOutOfResources(ENOMEM);
-        TIFFOpenOptionsSetErrorHandlerExtR(options, errorHandler, &m_session);
-        TIFFOpenOptionsSetWarningHandlerExtR(options, warningHandler, &m_session);
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
-        m_tif = TIFFClientOpenExt("stream", mode, &m_session, readProc, writeProc, seekProc, closeProc,
-            sizeProc, mapProc, unmapProc, options);
-        TIFFOpenOptionsFree(options);
+        libtiff().TIFFOpenOptionsSetErrorHandlerExtR(options, errorHandler, &m_session);
+        libtiff().TIFFOpenOptionsSetWarningHandlerExtR(options, warningHandler, &m_session);
+        libtiff().TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxLibraryAllocation);
+        m_tif = libtiff().TIFFClientOpenExt("stream", mode, &m_session, readProc, writeProc, seekProc,
+            closeProc, sizeProc, mapProc, unmapProc, options);
+        libtiff().TIFFOpenOptionsFree(options);
         if (m_tif == nullptr)
             Fail("TIFFOpen");
     }
@@ -188,7 +269,8 @@ public:
             return;
         if (m_writing)
             m_session.discardWrites = true;
-        TIFFClose(m_tif);
+        // An open file means the library is loaded: nothing here can raise.
+        tiffLibrary().TIFFClose(m_tif);
     }
 
     TiffFile(const TiffFile&) = delete;
@@ -212,37 +294,37 @@ public:
     // Writes the directory of the page and closes the file; failures raise.
     void FinishWriting()
     {
-        if (!TIFFWriteDirectory(m_tif))
+        if (!libtiff().TIFFWriteDirectory(m_tif))
             Fail("TIFFWriteDirectory");
         TIFF* tif = m_tif;
         m_tif = nullptr;
-        TIFFClose(tif);
+        libtiff().TIFFClose(tif);
         if (!m_session.error.empty())
             RaiseTiffError("TIFFClose (" + m_session.error + ")");
     }
 
     void SetInt(uint32_t tag, uint32_t value) const
     {
-        if (!TIFFSetField(m_tif, tag, value))
+        if (!libtiff().TIFFSetField(m_tif, tag, value))
             Fail("TIFFSetIntField: Tag = " + std::to_string(tag));
     }
 
     void SetFloat(uint32_t tag, double value) const
     {
-        if (!TIFFSetField(m_tif, tag, value))
+        if (!libtiff().TIFFSetField(m_tif, tag, value))
             Fail("TIFFSetFloatField: Tag = " + std::to_string(tag));
     }
 
     void SetText(uint32_t tag, const std::string& value) const
     {
-        if (!TIFFSetField(m_tif, tag, value.c_str()))
+        if (!libtiff().TIFFSetField(m_tif, tag, value.c_str()))
             Fail("TIFFSetField: Tag = " + std::to_string(tag));
     }
 
     std::string GetText(uint32_t tag) const
     {
         char* text = nullptr;
-        if (TIFFGetField(m_tif, tag, &text) == 1 && text != nullptr)
+        if (libtiff().TIFFGetField(m_tif, tag, &text) == 1 && text != nullptr)
             return text;
         return {};
     }
@@ -259,9 +341,6 @@ const char* const kUserTagNames[kTiffUserTagCount] = { "UserTag1", "UserTag2", "
     "UserTag5", "UserTag6", "UserTag7", "UserTag8", "UserTag9", "UserTag10", "UserTag11", "UserTag12",
     "UserTag13", "UserTag14", "UserTag15", "UserTag16", "UserTag17", "UserTag18", "UserTag19", "UserTag20" };
 
-TIFFExtendProc g_previousExtender = nullptr;
-std::once_flag g_extenderOnce;
-
 // Runs whenever the library sets up a directory. The library keeps the twenty texts of each
 // directory itself, as custom fields, so the extension needs no storage of its own; every other
 // tag stays with the library's own handlers.
@@ -272,13 +351,13 @@ void tagExtender(TIFF* tif)
     uint32_t count = 0;
     for (int i = 0; i < kTiffUserTagCount; ++i) {
         if (numbers[static_cast<std::size_t>(i)] == 0
-            || TIFFFindField(tif, numbers[static_cast<std::size_t>(i)], TIFF_ANY) != nullptr)
+            || tiffLibrary().TIFFFindField(tif, numbers[static_cast<std::size_t>(i)], TIFF_ANY) != nullptr)
             continue;
         info[count++] = TIFFFieldInfo { numbers[static_cast<std::size_t>(i)], TIFF_VARIABLE, TIFF_VARIABLE,
             TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>(kUserTagNames[i]) };
     }
     if (count > 0)
-        TIFFMergeFieldInfo(tif, info, count);
+        tiffLibrary().TIFFMergeFieldInfo(tif, info, count);
     if (g_previousExtender != nullptr)
         g_previousExtender(tif);
 }
@@ -331,7 +410,7 @@ uint16_t dpiFromResolution(float resolution, uint16_t unit)
 uint16_t fieldOr(TIFF* tif, uint32_t tag, uint16_t fallback)
 {
     uint16_t value = 0;
-    return TIFFGetField(tif, tag, &value) == 1 ? value : fallback;
+    return libtiff().TIFFGetField(tif, tag, &value) == 1 ? value : fallback;
 }
 
 // The palette of a file's ColorMap: 8-bit values when every entry is below 256 (as some writers
@@ -341,7 +420,7 @@ platform::TLogPalette readColorMap(const TiffFile& file, uint16_t bitsPerSample)
     uint16_t* red = nullptr;
     uint16_t* green = nullptr;
     uint16_t* blue = nullptr;
-    if (TIFFGetField(file.tif(), TIFFTAG_COLORMAP, &red, &green, &blue) != 1 || red == nullptr
+    if (libtiff().TIFFGetField(file.tif(), TIFFTAG_COLORMAP, &red, &green, &blue) != 1 || red == nullptr
         || green == nullptr || blue == nullptr)
         file.Fail("ColorMap missing");
     const uint32_t entries = 1u << bitsPerSample;
@@ -430,18 +509,12 @@ void RaiseTiffError(const std::string& text)
     throw ETiffError("ETiffError " + text);
 }
 
-void InstallTiffTagExtender()
-{
-    std::call_once(g_extenderOnce, [] { g_previousExtender = TIFFSetTagExtender(tagExtender); });
-}
-
 void InitializeTiffGraphicUnit()
 {
     std::array<uint32_t, 20> numbers {};
     for (uint32_t i = 0; i < numbers.size(); ++i)
         numbers[i] = 40000 + i;
     SetTiffUserTagNumbers(numbers);
-    InstallTiffTagExtender();
     RegisterDibGraphic("TIF", "TIFF file", &TTiffGraphic::Class());
     RegisterDibGraphic("TIFF", "TIFF file", &TTiffGraphic::Class());
 }
@@ -526,7 +599,7 @@ int TTiffGraphic::GetImageCount(platform::TStream& stream)
     // Opening reads the first directory; every further directory that reads counts.
     TiffFile file(stream, stream.Position(), "rc");
     int count = 1;
-    while (TIFFReadDirectory(file.tif()) == 1)
+    while (libtiff().TIFFReadDirectory(file.tif()) == 1)
         ++count;
     return count;
 }
@@ -603,7 +676,7 @@ TTiffCompression compressionFromTag(TIFF* tif, uint16_t tag)
         return tcCcittGroup3_1D;
     case COMPRESSION_CCITTFAX3: {
         uint32_t options = 0;
-        TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &options);
+        libtiff().TIFFGetField(tif, TIFFTAG_GROUP3OPTIONS, &options);
         return (options & GROUP3OPT_2DENCODING) ? tcCcittGroup3_2D : tcCcittGroup3_1D;
     }
     case COMPRESSION_CCITTFAX4:
@@ -625,8 +698,8 @@ TiffLayout readTiffLayout(const TiffFile& file)
 {
     TIFF* tif = file.tif();
     TiffLayout layout;
-    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &layout.width);
-    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &layout.height);
+    libtiff().TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &layout.width);
+    libtiff().TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &layout.height);
     if (layout.width == 0 || layout.height == 0)
         RaiseTiffError(platform::Format("Invalid image size %u x %u", layout.width, layout.height));
     CheckImageSize(layout.width, layout.height);
@@ -635,7 +708,7 @@ TiffLayout readTiffLayout(const TiffFile& file)
     const uint16_t compressionValue = fieldOr(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
     const bool ccitt = isCcittTag(compressionValue);
     uint16_t bitsPerSample = 0;
-    if (TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample) != 1 || bitsPerSample == 0) {
+    if (libtiff().TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample) != 1 || bitsPerSample == 0) {
         if (!ccitt)
             RaiseTiffError("Bits per sample not specified");
         bitsPerSample = 1;
@@ -647,21 +720,21 @@ TiffLayout readTiffLayout(const TiffFile& file)
     layout.orientation = fieldOr(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     const uint16_t resolutionUnit = fieldOr(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     float resolution = 0;
-    if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolution) == 1)
+    if (libtiff().TIFFGetField(tif, TIFFTAG_XRESOLUTION, &resolution) == 1)
         layout.xDpi = dpiFromResolution(resolution, resolutionUnit);
     resolution = 0;
-    if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolution) == 1)
+    if (libtiff().TIFFGetField(tif, TIFFTAG_YRESOLUTION, &resolution) == 1)
         layout.yDpi = dpiFromResolution(resolution, resolutionUnit);
     layout.compression = compressionFromTag(tif, compressionValue);
 
     // Samples per pixel as the row length gives them, and the bits of one pixel.
-    layout.scanlineSize = TIFFScanlineSize(tif);
+    layout.scanlineSize = libtiff().TIFFScanlineSize(tif);
     if (layout.scanlineSize <= 0)
         file.Fail("TIFFScanlineSize");
     const int64_t samples
         = std::max<int64_t>(1, RoundHalfEven(static_cast<double>(layout.scanlineSize) / layout.width));
     const int64_t bitsPerPixel = int64_t(bitsPerSample) * samples;
-    const bool tiled = TIFFIsTiled(tif) != 0;
+    const bool tiled = libtiff().TIFFIsTiled(tif) != 0;
 
     if (ccitt && photometric == PHOTOMETRIC_MINISBLACK)
         photometric = PHOTOMETRIC_MINISWHITE;
@@ -741,7 +814,7 @@ struct TTiffGraphic::Reader {
         const int w = static_cast<int>(layout.width), h = static_cast<int>(layout.height);
         auto buffer = allocate<uint16_t>((layout.scanlineSize + 1) / 2);
         for (int y = 0; y < h; ++y) {
-            if (TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+            if (libtiff().TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
                 file.Fail("TIFFReadScanline");
             uint8_t* row = picture.ScanLine(y);
             for (int x = 0; x < w; ++x)
@@ -758,7 +831,7 @@ struct TTiffGraphic::Reader {
         const auto count
             = static_cast<std::size_t>(std::min<int64_t>(layout.scanlineSize, picture.BytesPerRow()));
         for (int y = 0; y < h; ++y) {
-            if (TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
+            if (libtiff().TIFFReadScanline(file.tif(), buffer.get(), static_cast<uint32_t>(y), 0) < 0)
                 file.Fail("TIFFReadScanline");
             std::memcpy(picture.ScanLine(y), buffer.get(), count);
             owner.ReportPercent(y, 0, h);
@@ -772,7 +845,7 @@ struct TTiffGraphic::Reader {
         owner.ReportPercent(5, 0, 100);
         auto raster = allocate<uint32_t>(int64_t(width) * height);
         owner.ReportPercent(10, 0, 100);
-        if (TIFFReadRGBAImage(file.tif(), width, height, raster.get(), 1) != 1)
+        if (libtiff().TIFFReadRGBAImage(file.tif(), width, height, raster.get(), 1) != 1)
             file.Fail("TIFFReadRGBAImage");
         owner.ReportPercent(80, 0, 100);
         for (int y = 0; y < h; ++y) {
@@ -803,7 +876,7 @@ struct TTiffGraphic::Reader {
         const int w = static_cast<int>(layout.width);
         const tmsize_t scanlineSize = layout.scanlineSize;
         uint32_t rowsPerStrip = 0;
-        if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) != 1 || rowsPerStrip == 0
+        if (libtiff().TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) != 1 || rowsPerStrip == 0
             || rowsPerStrip > height)
             rowsPerStrip = height;
         auto buffer = allocate<uint8_t>(int64_t(rowsPerStrip) * scanlineSize);
@@ -811,8 +884,8 @@ struct TTiffGraphic::Reader {
             = static_cast<std::size_t>(std::min<int64_t>(scanlineSize, picture.BytesPerRow()));
         for (uint32_t first = 0; first < height; first += rowsPerStrip) {
             const uint32_t rows = std::min(rowsPerStrip, height - first);
-            if (TIFFReadEncodedStrip(
-                    tif, TIFFComputeStrip(tif, first, 0), buffer.get(), tmsize_t(rows) * scanlineSize)
+            if (libtiff().TIFFReadEncodedStrip(tif, libtiff().TIFFComputeStrip(tif, first, 0), buffer.get(),
+                    tmsize_t(rows) * scanlineSize)
                 < tmsize_t(rows) * scanlineSize)
                 file.Fail("TIFFReadEncodedStrip");
             for (uint32_t r = 0; r < rows; ++r) {
@@ -847,7 +920,7 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
     // Strips are read as the file has them ('c'): the RowsPerStrip read back is the file's own.
     TiffFile file(stream, stream.Position(), "rc");
     TIFF* tif = file.tif();
-    if (index < 1 || TIFFSetDirectory(tif, static_cast<tdir_t>(index - 1)) != 1)
+    if (index < 1 || libtiff().TIFFSetDirectory(tif, static_cast<tdir_t>(index - 1)) != 1)
         file.Fail("TIFFSetDirectory");
     const TiffLayout layout = readTiffLayout(file);
 
@@ -885,7 +958,7 @@ void TTiffGraphic::ReadTiffImage(platform::TStream& stream, int index)
         texts[static_cast<std::size_t>(i)] = file.GetText(kStandardTextTags[i]);
     uint32_t fileRowsPerStrip = 0;
     int32_t rowsPerStrip = 2147483647;
-    if (TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &fileRowsPerStrip) == 1)
+    if (libtiff().TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &fileRowsPerStrip) == 1)
         rowsPerStrip = fileRowsPerStrip == 0xFFFFFFFFu
             ? static_cast<int32_t>(layout.height)
             : static_cast<int32_t>(std::min<uint32_t>(fileRowsPerStrip, 2147483647u));
@@ -977,7 +1050,7 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
             green[static_cast<std::size_t>(i)] = static_cast<uint16_t>(handle->palPalEntry[i].peGreen * 257);
             blue[static_cast<std::size_t>(i)] = static_cast<uint16_t>(handle->palPalEntry[i].peBlue * 257);
         }
-        if (!TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data()))
+        if (!libtiff().TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data()))
             file.Fail("TIFFSetColormap");
         break;
     }
@@ -995,12 +1068,12 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
     // Rows go to the library a whole strip at a time: only then can its coders work on the
     // strip in one piece (Deflate through its fastest coder), where row by row they fall back
     // to streaming. The library may change what it codes, so it gets a copy of the rows.
-    const tmsize_t scanlineSize = TIFFScanlineSize(tif);
+    const tmsize_t scanlineSize = libtiff().TIFFScanlineSize(tif);
     if (scanlineSize <= 0 || scanlineSize > BytesPerRow())
         file.Fail("TIFFScanlineSize");
     const int height = Height();
     uint32_t stripRows = 0;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    libtiff().TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &stripRows);
     stripRows = std::clamp<uint32_t>(stripRows, 1, static_cast<uint32_t>(height));
     const auto rowBytes = static_cast<std::size_t>(scanlineSize);
     const auto strip = allocate<uint8_t>(int64_t(scanlineSize) * stripRows);
@@ -1016,8 +1089,8 @@ void TTiffGraphic::WriteTiffImage(platform::TStream& stream, bool append, int32_
         } else if (format == ifTrueColor) {
             SwapRedBlue(strip.get(), static_cast<int64_t>(bytes));
         }
-        if (TIFFWriteEncodedStrip(tif, TIFFComputeStrip(tif, static_cast<uint32_t>(y), 0), strip.get(),
-                static_cast<tmsize_t>(bytes))
+        if (libtiff().TIFFWriteEncodedStrip(tif, libtiff().TIFFComputeStrip(tif, static_cast<uint32_t>(y), 0),
+                strip.get(), static_cast<tmsize_t>(bytes))
             < 0)
             file.Fail("TIFFWriteScanLine");
         y += rows;

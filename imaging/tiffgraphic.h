@@ -97,9 +97,7 @@ private:
     bool m_reverseFillOrder = false;
 };
 
-// Start-up of the TIFF unit: the private tag numbers (40000 .. 40019), the tag extension of the
-// TIFF library (chained to any extension installed before it), and the "TIF" and "TIFF"
-// registrations.
+// Start-up of the TIFF unit: the private tag numbers (40000 .. 40019) and the "TIF" and "TIFF"
+// registrations. The TIFF library itself is loaded by the first file read or written, and gets
+// the tag extension (chained to any extension installed before it) then.
 void InitializeTiffGraphicUnit();
-// Installs the tag extension alone (start-up does it); safe to call more than once.
-void InstallTiffTagExtender();

@@ -1,5 +1,7 @@
 #include "platform/qt/unzip.h"
 
+#include "platform/core/sharedlibrary.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -14,11 +16,57 @@ namespace platform {
 
 namespace {
 
+// libzip is opened on the first unpacking, not linked: linked, it and the OpenSSL it pulls in
+// would be loaded at every start-up for an update that is seldom unpacked.
+struct ZipLibrary {
+    ZipLibrary()
+    {
+        platform::SharedLibrary library(FENDRIX_LIBZIP_SONAME);
+        library.bind(zip_open, "zip_open");
+        library.bind(zip_discard, "zip_discard");
+        library.bind(zip_strerror, "zip_strerror");
+        library.bind(zip_error_init_with_code, "zip_error_init_with_code");
+        library.bind(zip_error_strerror, "zip_error_strerror");
+        library.bind(zip_error_fini, "zip_error_fini");
+        library.bind(zip_get_num_entries, "zip_get_num_entries");
+        library.bind(zip_stat_init, "zip_stat_init");
+        library.bind(zip_stat_index, "zip_stat_index");
+        library.bind(zip_file_get_external_attributes, "zip_file_get_external_attributes");
+        library.bind(zip_fopen_index, "zip_fopen_index");
+        library.bind(zip_fread, "zip_fread");
+        library.bind(zip_file_strerror, "zip_file_strerror");
+        library.bind(zip_fclose, "zip_fclose");
+        error = QString::fromStdString(library.error());
+    }
+
+    QString error; // empty when every function below was found
+    decltype(&::zip_open) zip_open = nullptr;
+    decltype(&::zip_discard) zip_discard = nullptr;
+    decltype(&::zip_strerror) zip_strerror = nullptr;
+    decltype(&::zip_error_init_with_code) zip_error_init_with_code = nullptr;
+    decltype(&::zip_error_strerror) zip_error_strerror = nullptr;
+    decltype(&::zip_error_fini) zip_error_fini = nullptr;
+    decltype(&::zip_get_num_entries) zip_get_num_entries = nullptr;
+    decltype(&::zip_stat_init) zip_stat_init = nullptr;
+    decltype(&::zip_stat_index) zip_stat_index = nullptr;
+    decltype(&::zip_file_get_external_attributes) zip_file_get_external_attributes = nullptr;
+    decltype(&::zip_fopen_index) zip_fopen_index = nullptr;
+    decltype(&::zip_fread) zip_fread = nullptr;
+    decltype(&::zip_file_strerror) zip_file_strerror = nullptr;
+    decltype(&::zip_fclose) zip_fclose = nullptr;
+};
+
+const ZipLibrary& zipLibrary()
+{
+    static const ZipLibrary library;
+    return library;
+}
+
 struct ArchiveCloser {
-    void operator()(zip_t* z) const { zip_discard(z); }
+    void operator()(zip_t* z) const { zipLibrary().zip_discard(z); }
 };
 struct EntryCloser {
-    void operator()(zip_file_t* f) const { zip_fclose(f); }
+    void operator()(zip_file_t* f) const { zipLibrary().zip_fclose(f); }
 };
 
 struct Entry {
@@ -60,18 +108,24 @@ QString safeRelativePath(const QString& rawName)
 
 bool UnzipArchive(const QString& archive, const QString& folder, QString* error, const UnzipLimits& limits)
 {
-    int openError = 0;
-    std::unique_ptr<zip_t, ArchiveCloser> zip(
-        zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &openError));
-    if (!zip) {
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, openError);
-        setError(error,
-            QStringLiteral("cannot open the archive: %1").arg(QString::fromUtf8(zip_error_strerror(&ze))));
-        zip_error_fini(&ze);
+    const ZipLibrary& lib = zipLibrary();
+    if (!lib.error.isEmpty()) {
+        setError(error, QStringLiteral("cannot unpack the archive: %1").arg(lib.error));
         return false;
     }
-    const zip_int64_t count = zip_get_num_entries(zip.get(), 0);
+    int openError = 0;
+    std::unique_ptr<zip_t, ArchiveCloser> zip(
+        lib.zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &openError));
+    if (!zip) {
+        zip_error_t ze;
+        lib.zip_error_init_with_code(&ze, openError);
+        setError(error,
+            QStringLiteral("cannot open the archive: %1")
+                .arg(QString::fromUtf8(lib.zip_error_strerror(&ze))));
+        lib.zip_error_fini(&ze);
+        return false;
+    }
+    const zip_int64_t count = lib.zip_get_num_entries(zip.get(), 0);
     if (count < 0 || count > limits.maxEntries) {
         setError(error, QStringLiteral("the archive has too many entries"));
         return false;
@@ -82,8 +136,8 @@ bool UnzipArchive(const QString& archive, const QString& folder, QString* error,
     qint64 total = 0;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        zip_stat_init(&st);
-        if (zip_stat_index(zip.get(), zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+        lib.zip_stat_init(&st);
+        if (lib.zip_stat_index(zip.get(), zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
             setError(error, QStringLiteral("unreadable archive entry"));
             return false;
         }
@@ -100,7 +154,7 @@ bool UnzipArchive(const QString& archive, const QString& folder, QString* error,
         entry.directory = rawName.endsWith(QLatin1Char('/')) || rawName.endsWith(QLatin1Char('\\'));
         zip_uint8_t system = 0;
         zip_uint32_t attributes = 0;
-        if (zip_file_get_external_attributes(zip.get(), entry.index, 0, &system, &attributes) == 0
+        if (lib.zip_file_get_external_attributes(zip.get(), entry.index, 0, &system, &attributes) == 0
             && system == ZIP_OPSYS_UNIX) {
             const mode_t mode = attributes >> 16;
             const mode_t type = mode & S_IFMT;
@@ -144,11 +198,11 @@ bool UnzipArchive(const QString& archive, const QString& folder, QString* error,
             setError(error, QStringLiteral("cannot create folder for %1").arg(path));
             return false;
         }
-        std::unique_ptr<zip_file_t, EntryCloser> in(zip_fopen_index(zip.get(), entry.index, 0));
+        std::unique_ptr<zip_file_t, EntryCloser> in(lib.zip_fopen_index(zip.get(), entry.index, 0));
         if (!in) {
             setError(error,
                 QStringLiteral("cannot read %1: %2")
-                    .arg(entry.relativePath, QString::fromUtf8(zip_strerror(zip.get()))));
+                    .arg(entry.relativePath, QString::fromUtf8(lib.zip_strerror(zip.get()))));
             return false;
         }
         QFile out(path);
@@ -158,11 +212,11 @@ bool UnzipArchive(const QString& archive, const QString& folder, QString* error,
         }
         qint64 written = 0;
         for (;;) {
-            const zip_int64_t n = zip_fread(in.get(), buffer.data(), buffer.size());
+            const zip_int64_t n = lib.zip_fread(in.get(), buffer.data(), buffer.size());
             if (n < 0) {
                 setError(error,
                     QStringLiteral("corrupt archive entry %1: %2")
-                        .arg(entry.relativePath, QString::fromUtf8(zip_file_strerror(in.get()))));
+                        .arg(entry.relativePath, QString::fromUtf8(lib.zip_file_strerror(in.get()))));
                 return false;
             }
             if (n == 0)
