@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -353,9 +354,9 @@ void TDrawCanvas::SetPixel(int x, int y, QColor colour)
 
 // ---- drawing object -------------------------------------------------------------------------
 
-TDiagramDraw::TDiagramDraw(const TLPData& data)
+TDiagramDraw::TDiagramDraw(const TLPData& data, QSize size)
     : Data(&data)
-    , Bitmap(600, 600, QImage::Format_RGB32)
+    , Bitmap(size, QImage::Format_RGB32)
     , m_canvas(Bitmap)
 {
     Bitmap.fill(Qt::white);
@@ -726,9 +727,7 @@ void TDiagramDraw::DrawToBitmap(QImage& bitmap, const TLPData& data, TDiagramKin
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
         return;
-    TDiagramDraw draw(data);
-    draw.Bitmap = QImage(bitmap.size(), QImage::Format_RGB32);
-    draw.Bitmap.fill(Qt::white);
+    TDiagramDraw draw(data, bitmap.size());
     if (!draw.Draw(kind))
         return;
     bitmap = draw.UsedWidth < draw.Bitmap.width()
@@ -740,16 +739,14 @@ void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind 
 {
     if (!image || image->width() <= 0 || image->height() <= 0)
         return;
-    QImage bitmap(image->width(), image->height(), QImage::Format_RGB32);
-    bitmap.fill(Qt::white);
-    TDiagramDraw draw(data);
-    draw.Bitmap = bitmap;
+    // The bitmap is made at the control's size, filled once and handed on without a copy.
+    TDiagramDraw draw(data, image->size());
     if (!draw.Draw(kind))
         return;
-    const QImage result = draw.UsedWidth < draw.Bitmap.width()
+    QImage result = draw.UsedWidth < draw.Bitmap.width()
         ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
-        : draw.Bitmap;
-    image->setPixmap(QPixmap::fromImage(result));
+        : std::move(draw.Bitmap);
+    image->setPixmap(QPixmap::fromImage(std::move(result)));
 }
 
 // ---- pile in the soil profile ---------------------------------------------------------------
