@@ -4,7 +4,9 @@
 #include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
+#include <QMutex>
 #include <QPainter>
 #include <QPixmap>
 
@@ -69,15 +71,49 @@ TDrawCanvas::TDrawCanvas(QImage& image)
     SetFontHeight(13);
 }
 
+// A drawing measures the same few texts at the same few sizes again and again, and the pictures
+// of a window are drawn one after another with the same texts: a text's width in a font, and the
+// pixel size that fills a cell, depend on the installed fonts only, so each is measured once.
+namespace {
+
+struct TMeasures {
+    QMutex Lock;
+    QHash<QFont, int> PixelSizes; // font at the cell height -> the pixel size that fills the cell
+    QHash<std::pair<QFont, QString>, int> Widths;
+};
+
+TMeasures& measures()
+{
+    static TMeasures m;
+    return m;
+}
+
+// Texts with numbers in them change with every input: the remembered widths are forgotten now
+// and then rather than growing without end.
+constexpr qsizetype kMaxRememberedWidths = 4096;
+
+} // namespace
+
 void TDrawCanvas::SetFontHeight(int height)
 {
     height = std::max(1, height);
     m_fontHeight = height;
     // The height names the character cell; the font's pixel size is its em, a little smaller.
     Font.setPixelSize(height);
+    const QFont cellFont = Font;
+    TMeasures& m = measures();
+    {
+        const QMutexLocker lock(&m.Lock);
+        if (const auto known = m.PixelSizes.constFind(cellFont); known != m.PixelSizes.cend()) {
+            Font.setPixelSize(*known);
+            return;
+        }
+    }
     const int cell = QFontMetrics(Font).height();
     if (cell > 0)
         Font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
+    const QMutexLocker lock(&m.Lock);
+    m.PixelSizes.insert(cellFont, Font.pixelSize());
 }
 
 void TDrawCanvas::setupPen(QPainter& p) const
@@ -331,7 +367,19 @@ void TDrawCanvas::TextOut(int x, int y, const QString& text)
 
 int TDrawCanvas::TextWidth(const QString& text) const
 {
-    return QFontMetrics(Font).horizontalAdvance(text);
+    TMeasures& m = measures();
+    const std::pair<QFont, QString> key(Font, text);
+    {
+        const QMutexLocker lock(&m.Lock);
+        if (const auto known = m.Widths.constFind(key); known != m.Widths.cend())
+            return *known;
+    }
+    const int width = QFontMetrics(Font).horizontalAdvance(text);
+    const QMutexLocker lock(&m.Lock);
+    if (m.Widths.size() >= kMaxRememberedWidths)
+        m.Widths.clear();
+    m.Widths.insert(key, width);
+    return width;
 }
 
 int TDrawCanvas::TextHeight(const QString&) const
