@@ -2,19 +2,25 @@
 // The steel section tables as generated at build time from data/sections/*.csv.
 #include "model/lptypes.h"
 
+#include <cstddef>
 #include <span>
 
 namespace sectiondata {
 
+// The names are held in the rows, not pointed to: tables without pointers are loaded as they
+// are stored, where thousands of name pointers would each be fixed up at every program start.
+// The longest name the tables accept, without its terminating zero.
+constexpr std::size_t kNameMax = 55;
+
 // Values in TIShape order: W, A, d, bf, tw, tf, Ix, Zx, Sx, rx, Iy, Zy, Sy, ry, J, Cw, rts, ho.
 struct TIShapeRow {
-    const char* Name;
+    char Name[kNameMax + 1];
     Extended Values[18];
 };
 
 // Values in TPipeShape order: W, A, OD, tnom, tdes, Dt, I, Z, S, r, J.
 struct TPipeShapeRow {
-    const char* Name;
+    char Name[kNameMax + 1];
     Extended Values[11];
 };
 

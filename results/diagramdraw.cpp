@@ -4,7 +4,9 @@
 #include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
+#include <QMutex>
 #include <QPainter>
 #include <QPixmap>
 
@@ -12,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -68,15 +71,49 @@ TDrawCanvas::TDrawCanvas(QImage& image)
     SetFontHeight(13);
 }
 
+// A drawing measures the same few texts at the same few sizes again and again, and the pictures
+// of a window are drawn one after another with the same texts: a text's width in a font, and the
+// pixel size that fills a cell, depend on the installed fonts only, so each is measured once.
+namespace {
+
+struct TMeasures {
+    QMutex Lock;
+    QHash<QFont, int> PixelSizes; // font at the cell height -> the pixel size that fills the cell
+    QHash<std::pair<QFont, QString>, int> Widths;
+};
+
+TMeasures& measures()
+{
+    static TMeasures m;
+    return m;
+}
+
+// Texts with numbers in them change with every input: the remembered widths are forgotten now
+// and then rather than growing without end.
+constexpr qsizetype kMaxRememberedWidths = 4096;
+
+} // namespace
+
 void TDrawCanvas::SetFontHeight(int height)
 {
     height = std::max(1, height);
     m_fontHeight = height;
     // The height names the character cell; the font's pixel size is its em, a little smaller.
     Font.setPixelSize(height);
+    const QFont cellFont = Font;
+    TMeasures& m = measures();
+    {
+        const QMutexLocker lock(&m.Lock);
+        if (const auto known = m.PixelSizes.constFind(cellFont); known != m.PixelSizes.cend()) {
+            Font.setPixelSize(*known);
+            return;
+        }
+    }
     const int cell = QFontMetrics(Font).height();
     if (cell > 0)
         Font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
+    const QMutexLocker lock(&m.Lock);
+    m.PixelSizes.insert(cellFont, Font.pixelSize());
 }
 
 void TDrawCanvas::setupPen(QPainter& p) const
@@ -330,7 +367,19 @@ void TDrawCanvas::TextOut(int x, int y, const QString& text)
 
 int TDrawCanvas::TextWidth(const QString& text) const
 {
-    return QFontMetrics(Font).horizontalAdvance(text);
+    TMeasures& m = measures();
+    const std::pair<QFont, QString> key(Font, text);
+    {
+        const QMutexLocker lock(&m.Lock);
+        if (const auto known = m.Widths.constFind(key); known != m.Widths.cend())
+            return *known;
+    }
+    const int width = QFontMetrics(Font).horizontalAdvance(text);
+    const QMutexLocker lock(&m.Lock);
+    if (m.Widths.size() >= kMaxRememberedWidths)
+        m.Widths.clear();
+    m.Widths.insert(key, width);
+    return width;
 }
 
 int TDrawCanvas::TextHeight(const QString&) const
@@ -353,9 +402,9 @@ void TDrawCanvas::SetPixel(int x, int y, QColor colour)
 
 // ---- drawing object -------------------------------------------------------------------------
 
-TDiagramDraw::TDiagramDraw(const TLPData& data)
+TDiagramDraw::TDiagramDraw(const TLPData& data, QSize size)
     : Data(&data)
-    , Bitmap(600, 600, QImage::Format_RGB32)
+    , Bitmap(size, QImage::Format_RGB32)
     , m_canvas(Bitmap)
 {
     Bitmap.fill(Qt::white);
@@ -726,9 +775,7 @@ void TDiagramDraw::DrawToBitmap(QImage& bitmap, const TLPData& data, TDiagramKin
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
         return;
-    TDiagramDraw draw(data);
-    draw.Bitmap = QImage(bitmap.size(), QImage::Format_RGB32);
-    draw.Bitmap.fill(Qt::white);
+    TDiagramDraw draw(data, bitmap.size());
     if (!draw.Draw(kind))
         return;
     bitmap = draw.UsedWidth < draw.Bitmap.width()
@@ -740,16 +787,14 @@ void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind 
 {
     if (!image || image->width() <= 0 || image->height() <= 0)
         return;
-    QImage bitmap(image->width(), image->height(), QImage::Format_RGB32);
-    bitmap.fill(Qt::white);
-    TDiagramDraw draw(data);
-    draw.Bitmap = bitmap;
+    // The bitmap is made at the control's size, filled once and handed on without a copy.
+    TDiagramDraw draw(data, image->size());
     if (!draw.Draw(kind))
         return;
-    const QImage result = draw.UsedWidth < draw.Bitmap.width()
+    QImage result = draw.UsedWidth < draw.Bitmap.width()
         ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
-        : draw.Bitmap;
-    image->setPixmap(QPixmap::fromImage(result));
+        : std::move(draw.Bitmap);
+    image->setPixmap(QPixmap::fromImage(std::move(result)));
 }
 
 // ---- pile in the soil profile ---------------------------------------------------------------

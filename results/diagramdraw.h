@@ -82,7 +82,8 @@ private:
 
 class TDiagramDraw {
 public:
-    explicit TDiagramDraw(const TLPData& Data);
+    // Bitmap starts white at Size.
+    explicit TDiagramDraw(const TLPData& Data, QSize Size = QSize(600, 600));
 
     const TLPData* Data = nullptr; // not owned
     int Width = 600;

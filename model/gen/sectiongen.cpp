@@ -38,6 +38,7 @@ const TableInfo kTables[] = {
 
 const char* const kIShapeHeader = "Name,W,A,d,bf,tw,tf,Ix,Zx,Sx,rx,Iy,Zy,Sy,ry,J,Cw,rts,ho";
 const char* const kPipeHeader = "Name,W,A,OD,tnom,tdes,Dt,I,Z,S,r,J";
+// The longest name accepted; the rows hold names of this length (sectiondata::kNameMax).
 constexpr std::size_t kNameMax = 55;
 
 std::vector<std::string> split(const std::string& line)
@@ -139,6 +140,8 @@ int main(int argc, char** argv)
         out << "// Generated from data/sections/*.csv by model/gen/sectiongen.cpp. Do not edit.\n"
                "#include \"model/sectiondata.h\"\n\n"
                "namespace sectiondata {\n\n";
+        out << "static_assert(kNameMax >= " << kNameMax
+            << ", \"a row holds the longest name accepted\");\n\n";
         for (const auto& info : kTables)
             emitTable(out, argv[2], info);
         for (const auto& info : kTables)

@@ -18,11 +18,14 @@
 #include <QMetaProperty>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMutex>
 #include <QPalette>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -362,12 +365,24 @@ bool isCopiedType(const QMetaProperty& p)
     }
 }
 
-} // namespace
-
-void CopyPublishedProperties(QObject* Source, QObject* Destination)
+// Which properties of one class are copied onto which of another depends on the two classes
+// alone: the pairs are worked out once per pair of classes, not once per copied control.
+const std::vector<std::pair<QMetaProperty, QMetaProperty>>& copiedProperties(
+    const QMetaObject* from, const QMetaObject* to)
 {
-    const QMetaObject* from = Source->metaObject();
-    const QMetaObject* to = Destination->metaObject();
+    struct Plan {
+        const QMetaObject* from;
+        const QMetaObject* to;
+        std::vector<std::pair<QMetaProperty, QMetaProperty>> properties;
+    };
+    static QMutex mutex;
+    static std::vector<std::unique_ptr<Plan>> plans;
+    const QMutexLocker lock(&mutex);
+    for (const auto& plan : plans) {
+        if (plan->from == from && plan->to == to)
+            return plan->properties;
+    }
+    auto plan = std::make_unique<Plan>(Plan { from, to, {} });
     for (int i = 0; i < from->propertyCount(); ++i) {
         const QMetaProperty p = from->property(i);
         const char* name = p.name();
@@ -381,8 +396,18 @@ void CopyPublishedProperties(QObject* Source, QObject* Destination)
             continue;
         const QMetaProperty target = to->property(at);
         if (target.isWritable())
-            target.write(Destination, p.read(Source));
+            plan->properties.emplace_back(p, target);
     }
+    plans.push_back(std::move(plan));
+    return plans.back()->properties;
+}
+
+} // namespace
+
+void CopyPublishedProperties(QObject* Source, QObject* Destination)
+{
+    for (const auto& [source, target] : copiedProperties(Source->metaObject(), Destination->metaObject()))
+        target.write(Destination, source.read(Source));
     auto* srcWidget = qobject_cast<QWidget*>(Source);
     auto* dstWidget = qobject_cast<QWidget*>(Destination);
     if (srcWidget && dstWidget) {

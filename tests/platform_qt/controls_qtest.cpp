@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTest>
@@ -93,6 +94,18 @@ private slots:
         events->onExit(copy);
         QCOMPARE(seen, copy);
         QVERIFY(!platform::findControlEvents(&other)); // nothing created where none was asked for
+
+        // A second copy between the same classes, and one onto another class, copy the same way.
+        auto* again = new QLineEdit(&other);
+        CopyPublishedProperties(source, again);
+        QCOMPARE(again->text(), QStringLiteral("0.10"));
+        QVERIFY(again->isReadOnly());
+        QCOMPARE(platform::controlTag(again), 25);
+        auto* label = new QLabel(&other);
+        CopyPublishedProperties(source, label);
+        QCOMPARE(label->text(), QStringLiteral("0.10"));
+        QCOMPARE(label->geometry(), source->geometry());
+        QCOMPARE(platform::controlTag(label), 25);
     }
 
     void toggleGlyphKeepsItsStateInTheTag()

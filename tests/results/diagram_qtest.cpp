@@ -6,7 +6,9 @@
 #include "results/diagramdraw.h"
 #include "resultstest.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+#include <QMap>
 #include <QtTest>
 
 #include <cmath>
@@ -94,6 +96,7 @@ private slots:
     void textsKeepApartAndInside();
     void jointLinesOnlyWherePileChanges();
     void raisedCharacters();
+    void measuresFollowTheFont();
     void zeroLengthGivesBlankPicture();
     void drawToImageAndUnknownKind();
     void narrowFlangeWidthTextStandsOutside();
@@ -406,6 +409,31 @@ void DiagramTest::raisedCharacters()
     QVERIFY(plain > 0 && raised > 0);
     // Raised by a quarter of the height of "X" (about 11 pixels of a 40-pixel line).
     QVERIFY2(plain - raised >= 8 && plain - raised <= 14, qPrintable(QString::number(plain - raised)));
+}
+
+void DiagramTest::measuresFollowTheFont()
+{
+    // Widths and font sizes are remembered from one drawing to the next: each answer still
+    // belongs to the font it was asked for. The second round is answered from the first's.
+    const auto data = LoadDemo(kUnitsUS);
+    const QString text = QStringLiteral("Granular Soil");
+    QMap<int, int> pixelSizes;
+    for (int round = 0; round < 2; ++round) {
+        for (int height : { 10, 20, 13 }) {
+            TDiagramDraw d(*data);
+            TDrawCanvas& c = d.Canvas();
+            c.SetFontHeight(height);
+            if (round == 0)
+                pixelSizes[height] = c.Font.pixelSize();
+            QCOMPARE(c.Font.pixelSize(), pixelSizes[height]);
+            QCOMPARE(c.TextWidth(text), QFontMetrics(c.Font).horizontalAdvance(text));
+            c.Font.setBold(true);
+            QCOMPARE(c.TextWidth(text), QFontMetrics(c.Font).horizontalAdvance(text));
+            c.SetFontHeight(height);
+            QVERIFY(QFontMetrics(c.Font).height() <= height + 1);
+        }
+    }
+    QVERIFY(pixelSizes[10] < pixelSizes[13] && pixelSizes[13] < pixelSizes[20]);
 }
 
 void DiagramTest::zeroLengthGivesBlankPicture()

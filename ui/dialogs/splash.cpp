@@ -34,7 +34,7 @@ TfrmSplash::TfrmSplash()
     Image1 = new QLabel(panel);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setFixedSize(591, 340);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/dialogs/splash.png")));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/dialogs/splash.bmp")));
     layout->addWidget(Image1, 0, Qt::AlignHCenter);
 
     Label1 = new QLabel(QStringLiteral("Fendrix Professional"), panel);

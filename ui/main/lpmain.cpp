@@ -70,15 +70,6 @@ constexpr int kDesignPageWidth = 1010;
 constexpr int kDesignPageHeight = 255;
 constexpr int kDesignRowWidth = 1012;
 
-QIcon icon(const QString& name)
-{
-    QIcon result(QStringLiteral(":/main/") + name + QStringLiteral(".png"));
-    const QString large = QStringLiteral(":/main/") + name + QStringLiteral("@2x.png");
-    if (QFile::exists(large))
-        result.addFile(large);
-    return result;
-}
-
 QLabel* titleBar(QWidget* parent, const char* name, const QString& caption)
 {
     auto* bar = new QLabel(caption, parent);
@@ -159,6 +150,18 @@ TfrmLPMain::~TfrmLPMain()
 }
 
 // ---- construction ------------------------------------------------------------------------------
+
+QIcon TfrmLPMain::icon(const QString& name)
+{
+    if (const auto known = m_icons.constFind(name); known != m_icons.cend())
+        return *known;
+    QIcon result(QStringLiteral(":/main/") + name + QStringLiteral(".png"));
+    const QString large = QStringLiteral(":/main/") + name + QStringLiteral("@2x.png");
+    if (QFile::exists(large))
+        result.addFile(large);
+    m_icons.insert(name, result);
+    return result;
+}
 
 void TfrmLPMain::createActions()
 {

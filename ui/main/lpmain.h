@@ -9,6 +9,8 @@
 #include "model/lptypes.h"
 #include "platform/qt/controls.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 
@@ -661,6 +663,9 @@ private:
         QComboBox*& sizes, QToolButton*& editor);
     QToolButton* speedButton(
         QWidget* parent, const char* name, const QString& icon, int left, int top, int size = 22);
+    // The window's picture of that name (with its double-size variant where there is one), read
+    // once however many controls show it.
+    QIcon icon(const QString& name);
     bool isInsideWindow(QObject* object) const;
     QLabel* linkLabel(QWidget* parent, const char* name, const QString& caption, int left, int top);
     QLineEdit* resultEdit(QWidget* parent, const char* name, int tag, int left, int top, int width);
@@ -698,6 +703,7 @@ private:
     std::unique_ptr<TFileDialog> m_sd;
     std::unique_ptr<TFileDialog> m_opd;
     QString m_dataFolder;
+    QHash<QString, QIcon> m_icons;
     int m_wheelRemainder = 0; // wheel angle not yet turned into a scroll step
     bool m_shownOnce = false;
     bool m_ending = false; // an update has been started: close without asking
