@@ -1016,11 +1016,7 @@ void TDibGraphic::LoadFromStream(platform::TStream& stream)
 {
     const bool wasAnimated = m_animate;
     SetAnimate(false);
-    struct RestoreAnimate {
-        TDibGraphic& picture;
-        bool value;
-        ~RestoreAnimate() { picture.SetAnimate(value); }
-    } restore { *this, wasAnimated };
+    const platform::ScopeExit restore([this, wasAnimated] { SetAnimate(wasAnimated); });
 
     const int64_t start = stream.Position();
     int count = 1;

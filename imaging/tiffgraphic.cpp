@@ -45,60 +45,36 @@ TIFFExtendProc g_previousExtender = nullptr;
 struct TiffLibrary {
     TiffLibrary()
     {
-        platform::SharedLibrary library(FENDRIX_LIBTIFF_SONAME);
-        library.bind(TIFFClientOpenExt, "TIFFClientOpenExt");
-        library.bind(TIFFClose, "TIFFClose");
-        library.bind(TIFFComputeStrip, "TIFFComputeStrip");
-        library.bind(TIFFFindField, "TIFFFindField");
-        library.bind(TIFFGetField, "TIFFGetField");
-        library.bind(TIFFGetFieldDefaulted, "TIFFGetFieldDefaulted");
-        library.bind(TIFFIsTiled, "TIFFIsTiled");
-        library.bind(TIFFMergeFieldInfo, "TIFFMergeFieldInfo");
-        library.bind(TIFFOpenOptionsAlloc, "TIFFOpenOptionsAlloc");
-        library.bind(TIFFOpenOptionsFree, "TIFFOpenOptionsFree");
-        library.bind(TIFFOpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR");
-        library.bind(TIFFOpenOptionsSetMaxSingleMemAlloc, "TIFFOpenOptionsSetMaxSingleMemAlloc");
-        library.bind(TIFFOpenOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR");
-        library.bind(TIFFReadDirectory, "TIFFReadDirectory");
-        library.bind(TIFFReadEncodedStrip, "TIFFReadEncodedStrip");
-        library.bind(TIFFReadRGBAImage, "TIFFReadRGBAImage");
-        library.bind(TIFFReadScanline, "TIFFReadScanline");
-        library.bind(TIFFScanlineSize, "TIFFScanlineSize");
-        library.bind(TIFFSetDirectory, "TIFFSetDirectory");
-        library.bind(TIFFSetField, "TIFFSetField");
-        library.bind(TIFFWriteDirectory, "TIFFWriteDirectory");
-        library.bind(TIFFWriteEncodedStrip, "TIFFWriteEncodedStrip");
-        library.bind(TIFFSetTagExtender, "TIFFSetTagExtender");
-        error = library.error();
         // The private text tags are known to every file the library opens from now on.
-        if (error.empty())
+        if (library.error().empty())
             g_previousExtender = TIFFSetTagExtender(tagExtender);
     }
 
-    std::string error; // empty when every function below was found
-    decltype(&::TIFFClientOpenExt) TIFFClientOpenExt = nullptr;
-    decltype(&::TIFFClose) TIFFClose = nullptr;
-    decltype(&::TIFFComputeStrip) TIFFComputeStrip = nullptr;
-    decltype(&::TIFFFindField) TIFFFindField = nullptr;
-    decltype(&::TIFFGetField) TIFFGetField = nullptr;
-    decltype(&::TIFFGetFieldDefaulted) TIFFGetFieldDefaulted = nullptr;
-    decltype(&::TIFFIsTiled) TIFFIsTiled = nullptr;
-    decltype(&::TIFFMergeFieldInfo) TIFFMergeFieldInfo = nullptr;
-    decltype(&::TIFFOpenOptionsAlloc) TIFFOpenOptionsAlloc = nullptr;
-    decltype(&::TIFFOpenOptionsFree) TIFFOpenOptionsFree = nullptr;
-    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) TIFFOpenOptionsSetErrorHandlerExtR = nullptr;
-    decltype(&::TIFFOpenOptionsSetMaxSingleMemAlloc) TIFFOpenOptionsSetMaxSingleMemAlloc = nullptr;
-    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) TIFFOpenOptionsSetWarningHandlerExtR = nullptr;
-    decltype(&::TIFFReadDirectory) TIFFReadDirectory = nullptr;
-    decltype(&::TIFFReadEncodedStrip) TIFFReadEncodedStrip = nullptr;
-    decltype(&::TIFFReadRGBAImage) TIFFReadRGBAImage = nullptr;
-    decltype(&::TIFFReadScanline) TIFFReadScanline = nullptr;
-    decltype(&::TIFFScanlineSize) TIFFScanlineSize = nullptr;
-    decltype(&::TIFFSetDirectory) TIFFSetDirectory = nullptr;
-    decltype(&::TIFFSetField) TIFFSetField = nullptr;
-    decltype(&::TIFFSetTagExtender) TIFFSetTagExtender = nullptr;
-    decltype(&::TIFFWriteDirectory) TIFFWriteDirectory = nullptr;
-    decltype(&::TIFFWriteEncodedStrip) TIFFWriteEncodedStrip = nullptr;
+    // Its error() is empty when every function below was found.
+    platform::SharedLibrary library { FENDRIX_LIBTIFF_SONAME };
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFClientOpenExt);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFClose);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFComputeStrip);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFFindField);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFGetField);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFGetFieldDefaulted);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFIsTiled);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFMergeFieldInfo);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFOpenOptionsAlloc);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFOpenOptionsFree);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFOpenOptionsSetErrorHandlerExtR);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFOpenOptionsSetMaxSingleMemAlloc);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFOpenOptionsSetWarningHandlerExtR);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFReadDirectory);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFReadEncodedStrip);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFReadRGBAImage);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFReadScanline);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFScanlineSize);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFSetDirectory);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFSetField);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFWriteDirectory);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFWriteEncodedStrip);
+    FENDRIX_LIBRARY_FUNCTION(library, TIFFSetTagExtender);
 };
 
 const TiffLibrary& tiffLibrary()
@@ -110,10 +86,10 @@ const TiffLibrary& tiffLibrary()
 // The library's functions; raises ETiffError when it cannot be loaded.
 const TiffLibrary& libtiff()
 {
-    const TiffLibrary& library = tiffLibrary();
-    if (!library.error.empty())
-        RaiseTiffError(library.error);
-    return library;
+    const TiffLibrary& functions = tiffLibrary();
+    if (!functions.library.error().empty())
+        RaiseTiffError(functions.library.error());
+    return functions;
 }
 
 // ---- the library bound to a platform stream ----

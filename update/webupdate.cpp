@@ -1,5 +1,6 @@
 #include "update/webupdate.h"
 
+#include "platform/core/scopeexit.h"
 #include "platform/qt/httpclient.h"
 #include "platform/qt/process.h"
 #include "platform/qt/unzip.h"
@@ -71,10 +72,7 @@ bool TupWebUpdate::CheckForUpdate()
         return false;
     m_busy = true;
     m_errorReason.clear();
-    struct EndOfRound {
-        bool& busy;
-        ~EndOfRound() { busy = false; }
-    } endOfRound { m_busy };
+    const platform::ScopeExit endOfRound([this] { m_busy = false; });
 
     DoBeforeGetInfo();
     GetInfo();
@@ -296,10 +294,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     options.stallTimeoutMs = StallTimeoutMs;
     platform::HttpGet transfer(url, options);
     m_transfer = &transfer;
-    struct Detach {
-        platform::HttpGet*& transfer;
-        ~Detach() { transfer = nullptr; }
-    } detach { m_transfer };
+    const platform::ScopeExit detach([this] { m_transfer = nullptr; });
 
     transfer.waitForHeaders();
     if (m_aborted)

@@ -11,17 +11,18 @@ namespace platform {
 class SharedLibrary {
 public:
     // Opens the library by its versioned file name ("libzip.so.4"). Never throws: when it
-    // cannot be opened, error() says why and bind() gives null.
+    // cannot be opened, error() says why and function() gives null.
     explicit SharedLibrary(const char* fileName);
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
 
-    // Points function at the library's function of that name, or at null when there is none
-    // (error() then names it). Take the type from the library's own header
-    // (decltype(&zip_open)): the calls then check their arguments as direct calls would.
-    template <typename Function> void bind(Function*& function, const char* name)
+    // The library's function of that name, or null when there is none (error() then names it).
+    // Take the type from the library's own header (decltype(&zip_open)): the calls then check
+    // their arguments as direct calls would. FENDRIX_LIBRARY_FUNCTION below does this for a
+    // member, naming the function once.
+    template <typename Function> Function function(const char* name)
     {
-        function = reinterpret_cast<Function*>(symbol(name));
+        return reinterpret_cast<Function>(symbol(name));
     }
 
     // Empty when the library opened and every function bound so far was found; otherwise the
@@ -37,3 +38,10 @@ private:
 };
 
 } // namespace platform
+
+// Declares a member holding the library's function of that name, typed from the library's own
+// header, bound from library, a SharedLibrary member declared before it:
+//     platform::SharedLibrary library { "libzip.so.4" };
+//     FENDRIX_LIBRARY_FUNCTION(library, zip_open);
+#define FENDRIX_LIBRARY_FUNCTION(library, name)                                                              \
+    decltype(&::name) name = (library).function<decltype(&::name)>(#name)

@@ -1,5 +1,6 @@
 #include "platform/qt/chart.h"
 
+#include "platform/core/scopeexit.h"
 #include "platform/qt/numberformat.h"
 
 #include <QFontMetrics>
@@ -611,10 +612,7 @@ QImage TChart::RenderToImage(int width, int height, const QColor& background)
     image.fill(background);
     QPainter painter(&image);
     m_canvas = &painter;
-    struct Reset {
-        QPainter*& canvas;
-        ~Reset() { canvas = nullptr; }
-    } reset { m_canvas };
+    const ScopeExit reset([this] { m_canvas = nullptr; });
 
     if (Color.isValid())
         painter.fillRect(image.rect(), Color);

@@ -124,16 +124,15 @@ protected:
             return true;
         }
         case QEvent::MouseButtonRelease: {
-            auto* release = static_cast<QMouseEvent*>(event);
+            auto* mouse = static_cast<QMouseEvent*>(event);
             // The middle button pastes the selection, checked like a paste from the clipboard.
-            if (release->button() == Qt::MiddleButton && filteredEdit()
+            if (mouse->button() == Qt::MiddleButton && filteredEdit()
                 && QGuiApplication::clipboard()->supportsSelection()) {
                 pasteAsTyped(QClipboard::Selection);
                 return true;
             }
             if (qobject_cast<QAbstractButton*>(m_control) || !events.onClick)
                 return false;
-            auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton && m_control->rect().contains(mouse->position().toPoint()))
                 fire(events.onClick);
             return false;

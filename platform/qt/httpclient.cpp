@@ -15,6 +15,11 @@ namespace {
 // A chunk-size line is a few hex digits and perhaps an extension; anything longer is noise.
 constexpr qsizetype kMaxChunkLine = 1024;
 
+bool isSecure(const QUrl& url)
+{
+    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
 bool isRedirection(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -143,7 +148,7 @@ struct HttpGet::Impl {
         chunked = false;
         socketClosed = false;
 
-        const bool tls = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+        const bool tls = isSecure(url);
         if (tls && !QSslSocket::supportsSsl()) {
             fail(QStringLiteral("TLS is not available on this system."));
             return;
@@ -195,8 +200,7 @@ struct HttpGet::Impl {
         QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
         if (host.contains(':'))
             host = '[' + host + ']';
-        const bool tls = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-        if (url.port() != -1 && url.port() != (tls ? 443 : 80))
+        if (url.port() != -1 && url.port() != (isSecure(url) ? 443 : 80))
             host += ':' + QByteArray::number(url.port());
         QByteArray request = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
         if (!options.userAgent.isEmpty())
@@ -304,8 +308,7 @@ struct HttpGet::Impl {
                          .arg(next.toString()));
                 return false;
             }
-            if (url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
-                && scheme == QLatin1String("http")) {
+            if (isSecure(url) && !isSecure(next)) {
                 fail(QStringLiteral("Redirected from a secure to an insecure address: %1")
                          .arg(next.toString()));
                 return false;

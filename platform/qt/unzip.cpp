@@ -19,41 +19,22 @@ namespace {
 // libzip is opened on the first unpacking, not linked: linked, it and the OpenSSL it pulls in
 // would be loaded at every start-up for an update that is seldom unpacked.
 struct ZipLibrary {
-    ZipLibrary()
-    {
-        platform::SharedLibrary library(FENDRIX_LIBZIP_SONAME);
-        library.bind(zip_open, "zip_open");
-        library.bind(zip_discard, "zip_discard");
-        library.bind(zip_strerror, "zip_strerror");
-        library.bind(zip_error_init_with_code, "zip_error_init_with_code");
-        library.bind(zip_error_strerror, "zip_error_strerror");
-        library.bind(zip_error_fini, "zip_error_fini");
-        library.bind(zip_get_num_entries, "zip_get_num_entries");
-        library.bind(zip_stat_init, "zip_stat_init");
-        library.bind(zip_stat_index, "zip_stat_index");
-        library.bind(zip_file_get_external_attributes, "zip_file_get_external_attributes");
-        library.bind(zip_fopen_index, "zip_fopen_index");
-        library.bind(zip_fread, "zip_fread");
-        library.bind(zip_file_strerror, "zip_file_strerror");
-        library.bind(zip_fclose, "zip_fclose");
-        error = QString::fromStdString(library.error());
-    }
-
-    QString error; // empty when every function below was found
-    decltype(&::zip_open) zip_open = nullptr;
-    decltype(&::zip_discard) zip_discard = nullptr;
-    decltype(&::zip_strerror) zip_strerror = nullptr;
-    decltype(&::zip_error_init_with_code) zip_error_init_with_code = nullptr;
-    decltype(&::zip_error_strerror) zip_error_strerror = nullptr;
-    decltype(&::zip_error_fini) zip_error_fini = nullptr;
-    decltype(&::zip_get_num_entries) zip_get_num_entries = nullptr;
-    decltype(&::zip_stat_init) zip_stat_init = nullptr;
-    decltype(&::zip_stat_index) zip_stat_index = nullptr;
-    decltype(&::zip_file_get_external_attributes) zip_file_get_external_attributes = nullptr;
-    decltype(&::zip_fopen_index) zip_fopen_index = nullptr;
-    decltype(&::zip_fread) zip_fread = nullptr;
-    decltype(&::zip_file_strerror) zip_file_strerror = nullptr;
-    decltype(&::zip_fclose) zip_fclose = nullptr;
+    // Its error() is empty when every function below was found.
+    platform::SharedLibrary library { FENDRIX_LIBZIP_SONAME };
+    FENDRIX_LIBRARY_FUNCTION(library, zip_open);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_discard);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_strerror);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_error_init_with_code);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_error_strerror);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_error_fini);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_get_num_entries);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_stat_init);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_stat_index);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_file_get_external_attributes);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_fopen_index);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_fread);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_file_strerror);
+    FENDRIX_LIBRARY_FUNCTION(library, zip_fclose);
 };
 
 const ZipLibrary& zipLibrary()
@@ -109,8 +90,9 @@ QString safeRelativePath(const QString& rawName)
 bool UnzipArchive(const QString& archive, const QString& folder, QString* error, const UnzipLimits& limits)
 {
     const ZipLibrary& lib = zipLibrary();
-    if (!lib.error.isEmpty()) {
-        setError(error, QStringLiteral("cannot unpack the archive: %1").arg(lib.error));
+    if (!lib.library.error().empty()) {
+        setError(error,
+            QStringLiteral("cannot unpack the archive: %1").arg(QString::fromStdString(lib.library.error())));
         return false;
     }
     int openError = 0;
