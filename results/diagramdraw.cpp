@@ -256,36 +256,24 @@ void TDrawCanvas::FloodFill(
     m_runs.clear();
     m_seeds.clear();
 
-    // The kept-out rectangles in QRect's own sense of containment (an empty one keeps out
-    // nothing), reduced to the rows they cover.
-    const auto span = [](int a, int b, int& lo, int& hi) {
-        if (b < a - 1) {
-            lo = b + 1;
-            hi = a - 1;
-        } else {
-            lo = a;
-            hi = b;
-        }
-    };
     // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
-    // hi is then the first column after the rectangle that keeps it out.
+    // hi is then the first column after the rectangle that keeps it out. A kept-out rectangle
+    // holds the pixels QRect::contains says it does (an empty one keeps out nothing).
     const auto reach = [&](int px, int py, int& lo, int& hi) {
         lo = area.left();
         hi = area.right() + 1;
-        for (const QRect& r : keepOut) {
-            int l, rr, t, b;
-            span(r.left(), r.right(), l, rr);
-            span(r.top(), r.bottom(), t, b);
-            if (py < t || py > b || l > rr)
+        for (const QRect& k : keepOut) {
+            const QRect r = k.normalized();
+            if (r.isEmpty() || py < r.top() || py > r.bottom())
                 continue;
-            if (px >= l && px <= rr) {
-                hi = rr + 1;
+            if (px >= r.left() && px <= r.right()) {
+                hi = r.right() + 1;
                 return false;
             }
-            if (rr < px)
-                lo = std::max(lo, rr + 1);
+            if (r.right() < px)
+                lo = std::max(lo, r.right() + 1);
             else
-                hi = std::min(hi, l);
+                hi = std::min(hi, r.left());
         }
         return true;
     };
