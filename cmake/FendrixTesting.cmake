@@ -72,6 +72,16 @@ function(fendrix_qttest name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FENDRIX_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
 
+# Runs one test function of a Qt Test program once more on the offscreen screens that
+# tests/data/screens/<screens> describes; further arguments are more environment for the run.
+function(fendrix_screens_test name program testfunction screens)
+  set(env ${FENDRIX_TEST_ENV})
+  list(FILTER env EXCLUDE REGEX "^QT_QPA_PLATFORM=")
+  list(APPEND env "QT_QPA_PLATFORM=offscreen:configfile=${FENDRIX_TEST_DATA}/screens/${screens}" ${ARGN})
+  add_test(NAME ${name} COMMAND ${program} ${testfunction})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
 function(fendrix_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})

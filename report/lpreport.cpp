@@ -69,6 +69,21 @@ std::string trimmed(const std::string& text)
     return q(text).trimmed().toStdString();
 }
 
+// The value column of a printed line: the value and its unit. The unit's part after "^" is taken
+// out of it into the exponent, which prints raised after the column, unless the line has an
+// exponent of its own.
+QString valueColumn(const std::string& value, std::string& units, std::string& exponent)
+{
+    if (exponent.empty()) {
+        const std::size_t caret = units.find('^');
+        if (caret != std::string::npos) {
+            exponent = units.substr(caret + 1);
+            units.resize(caret);
+        }
+    }
+    return q(units.empty() ? value : value + " " + units);
+}
+
 } // namespace
 
 TLPReport::TLPReport(const TLPData& data, TReportTexts texts)
@@ -90,19 +105,13 @@ void TLPReport::PrintLine(
     const std::string& caption, const std::string& value, std::string units, std::string exponent, bool red)
 {
     platform::TBaseReport& r = *m_report;
-    if (exponent.empty()) {
-        const std::size_t caret = units.find('^');
-        if (caret != std::string::npos) {
-            exponent = units.substr(caret + 1);
-            units.resize(caret);
-        }
-    }
+    const QString valueText = valueColumn(value, units, exponent);
     r.PrintInNextTab(q(replaceAll(caption, "&&", "&")));
     const quint32 saved = r.GetFontColor();
     if (red)
         r.SetFontColor(kRed);
     r.SetBold(true);
-    r.PrintInNextTab(q(units.empty() ? value : value + " " + units));
+    r.PrintInNextTab(valueText);
     r.SetSuperscript(true);
     r.PrintText(q(exponent));
     r.SetSuperscript(false);
@@ -114,9 +123,8 @@ void TLPReport::PrintLine(
 QString TLPReport::ValueText(const char* value, const char* units) const
 {
     std::string unit = units ? m_texts.Text(units) : std::string();
-    unit.resize(std::min(unit.size(), unit.find('^')));
-    const std::string& text = m_texts.Text(value);
-    return q(unit.empty() ? text : text + " " + unit);
+    std::string exponent;
+    return valueColumn(m_texts.Text(value), unit, exponent);
 }
 
 double TLPReport::ColumnWidth(double designed, const QStringList& texts, bool bold)

@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QLabel>
-#include <QMutex>
 #include <QPainter>
 #include <QPixmap>
 
@@ -73,18 +72,18 @@ TDrawCanvas::TDrawCanvas(QImage& image)
 
 // A drawing measures the same few texts at the same few sizes again and again, and the pictures
 // of a window are drawn one after another with the same texts: a text's width in a font, and the
-// pixel size that fills a cell, depend on the installed fonts only, so each is measured once.
+// pixel size that fills a cell, depend on the installed fonts only, so each is measured once. The
+// answers are kept per thread, so that no drawing waits for another's.
 namespace {
 
 struct TMeasures {
-    QMutex Lock;
     QHash<QFont, int> PixelSizes; // font at the cell height -> the pixel size that fills the cell
     QHash<std::pair<QFont, QString>, int> Widths;
 };
 
 TMeasures& measures()
 {
-    static TMeasures m;
+    thread_local TMeasures m;
     return m;
 }
 
@@ -100,20 +99,14 @@ void TDrawCanvas::SetFontHeight(int height)
     m_fontHeight = height;
     // The height names the character cell; the font's pixel size is its em, a little smaller.
     Font.setPixelSize(height);
-    const QFont cellFont = Font;
-    TMeasures& m = measures();
-    {
-        const QMutexLocker lock(&m.Lock);
-        if (const auto known = m.PixelSizes.constFind(cellFont); known != m.PixelSizes.cend()) {
-            Font.setPixelSize(*known);
-            return;
-        }
+    QHash<QFont, int>& known = measures().PixelSizes;
+    auto size = known.constFind(Font);
+    if (size == known.cend()) {
+        const int cell = QFontMetrics(Font).height();
+        size = known.insert(Font,
+            cell > 0 ? std::max(1, static_cast<int>(std::lround(double(height) * height / cell))) : height);
     }
-    const int cell = QFontMetrics(Font).height();
-    if (cell > 0)
-        Font.setPixelSize(std::max(1, static_cast<int>(std::lround(double(height) * height / cell))));
-    const QMutexLocker lock(&m.Lock);
-    m.PixelSizes.insert(cellFont, Font.pixelSize());
+    Font.setPixelSize(*size);
 }
 
 void TDrawCanvas::setupPen(QPainter& p) const
@@ -256,36 +249,24 @@ void TDrawCanvas::FloodFill(
     m_runs.clear();
     m_seeds.clear();
 
-    // The kept-out rectangles in QRect's own sense of containment (an empty one keeps out
-    // nothing), reduced to the rows they cover.
-    const auto span = [](int a, int b, int& lo, int& hi) {
-        if (b < a - 1) {
-            lo = b + 1;
-            hi = a - 1;
-        } else {
-            lo = a;
-            hi = b;
-        }
-    };
     // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
-    // hi is then the first column after the rectangle that keeps it out.
+    // hi is then the first column after the rectangle that keeps it out. A kept-out rectangle
+    // holds the pixels QRect::contains says it does (an empty one keeps out nothing).
     const auto reach = [&](int px, int py, int& lo, int& hi) {
         lo = area.left();
         hi = area.right() + 1;
-        for (const QRect& r : keepOut) {
-            int l, rr, t, b;
-            span(r.left(), r.right(), l, rr);
-            span(r.top(), r.bottom(), t, b);
-            if (py < t || py > b || l > rr)
+        for (const QRect& k : keepOut) {
+            const QRect r = k.normalized();
+            if (r.isEmpty() || py < r.top() || py > r.bottom())
                 continue;
-            if (px >= l && px <= rr) {
-                hi = rr + 1;
+            if (px >= r.left() && px <= r.right()) {
+                hi = r.right() + 1;
                 return false;
             }
-            if (rr < px)
-                lo = std::max(lo, rr + 1);
+            if (r.right() < px)
+                lo = std::max(lo, r.right() + 1);
             else
-                hi = std::min(hi, l);
+                hi = std::min(hi, r.left());
         }
         return true;
     };
@@ -367,19 +348,13 @@ void TDrawCanvas::TextOut(int x, int y, const QString& text)
 
 int TDrawCanvas::TextWidth(const QString& text) const
 {
-    TMeasures& m = measures();
+    QHash<std::pair<QFont, QString>, int>& known = measures().Widths;
     const std::pair<QFont, QString> key(Font, text);
-    {
-        const QMutexLocker lock(&m.Lock);
-        if (const auto known = m.Widths.constFind(key); known != m.Widths.cend())
-            return *known;
-    }
-    const int width = QFontMetrics(Font).horizontalAdvance(text);
-    const QMutexLocker lock(&m.Lock);
-    if (m.Widths.size() >= kMaxRememberedWidths)
-        m.Widths.clear();
-    m.Widths.insert(key, width);
-    return width;
+    if (const auto width = known.constFind(key); width != known.cend())
+        return *width;
+    if (known.size() >= kMaxRememberedWidths)
+        known.clear();
+    return *known.insert(key, QFontMetrics(Font).horizontalAdvance(text));
 }
 
 int TDrawCanvas::TextHeight(const QString&) const
