@@ -680,6 +680,9 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
+    // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
+    // calculated as typed values are. One pass, so the pictures are drawn once.
+    void showAndCommit();
     // Marks the project modified and commits after layers were added, removed, moved or recoloured.
     void commitLayerChange();
     // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and

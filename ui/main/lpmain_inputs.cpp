@@ -107,8 +107,7 @@ void TfrmLPMain::ComboBox1Exit(QObject* Sender)
     FormToData();
     if (Sender == ComboBox12) {
         LPData->RebarStandard = static_cast<TRebarStandard>(std::max(ComboBox12->currentIndex(), 0));
-        DataToForm();
-        FormToData();
+        showAndCommit();
     }
 }
 
@@ -182,8 +181,7 @@ void TfrmLPMain::chkUseReinforcementClick(QObject* /*Sender*/)
 {
     SetModified(true);
     LPData->StructuralDesign = chkUseReinforcement->isChecked();
-    DataToForm();
-    FormToData();
+    showAndCommit();
 }
 
 void TfrmLPMain::FillIShapeCombo(QComboBox* Combo)

@@ -118,8 +118,7 @@ void TfrmLPMain::SpeedButton2Click()
         return;
     // The new factors are inputs like typed ones: shown, then committed and calculated.
     SetModified(true);
-    DataToForm();
-    FormToData();
+    showAndCommit();
 }
 
 void TfrmLPMain::SpeedButton4Click(QObject* Sender)
