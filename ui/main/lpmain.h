@@ -683,7 +683,8 @@ private:
     // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
     // calculated as typed values are. One pass, so the pictures are drawn once.
     void showAndCommit();
-    // Marks the project modified and commits after layers were added, removed, moved or recoloured.
+    // After layers were added, removed, moved or recoloured: refills the rows, marks the project
+    // modified and commits.
     void commitLayerChange();
     // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
     // the row still holds a layer.

@@ -215,8 +215,10 @@ void TfrmLPMain::PierMatBtn1Click(QObject* Sender)
 {
     TLayer* layer = layerOfSender(Sender);
     // The layer's own pile values feed the analysis: an accepted dialog is an input change.
-    if (layer && EditLayerMaterial(*layer, *LPData, this))
-        commitLayerChange();
+    if (layer && EditLayerMaterial(*layer, *LPData, this)) {
+        SetModified(true);
+        FormToData();
+    }
 }
 
 void TfrmLPMain::bindDesignHandlers()
