@@ -145,11 +145,7 @@ void TfrmLPMain::UpdateStrengthModulus(QObject* Source)
     for (QWidget* w : std::initializer_list<QWidget*> { Edit3, Label8, Label7, RadioButton1, RadioButton2 })
         w->setVisible(concrete);
     if (!concrete) {
-        platform::ControlEvents* events = platform::findControlEvents(RadioButton2);
-        platform::NotifyEvent saved = events ? std::exchange(events->onClick, {}) : platform::NotifyEvent {};
         RadioButton2->setChecked(true);
-        if (events)
-            events->onClick = std::move(saved);
         RadioButton1Click(nullptr);
     }
     const bool si = LPData->Units == kUnitsSI;
