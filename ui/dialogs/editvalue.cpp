@@ -10,7 +10,6 @@
 
 #include <cmath>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -42,16 +41,6 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
         platform::fireEvent(events->onChange, combo);
 }
 
-// Writing a text never fires the edit's change handler.
-void setTextQuietly(QLineEdit* edit, const QString& text)
-{
-    platform::ControlEvents* events = platform::findControlEvents(edit);
-    platform::NotifyEvent saved = events ? std::exchange(events->onChange, {}) : platform::NotifyEvent {};
-    edit->setText(text);
-    if (events)
-        events->onChange = std::move(saved);
-}
-
 } // namespace
 
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
@@ -63,7 +52,7 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
     }
     const bool clamp = !NoClamp && !Edit->isReadOnly();
     const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
-    setTextQuietly(Edit, QString::fromStdString(text));
+    Edit->setText(QString::fromStdString(text));
     Edit->setProperty(kShownValue, Edit->text());
 }
 
@@ -76,7 +65,7 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
     if (reading.NotANumber && shown.isValid()) {
         // Text that is no number (pasted or dropped in) is refused: the edit shows its value again
         // and nothing changes.
-        setTextQuietly(Edit, shown.toString());
+        Edit->setText(shown.toString());
         reading
             = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
     }

@@ -10,8 +10,8 @@ class QLineEdit;
 class TLayer;
 
 // Shows Value in Edit with the decimals of its Tag's row (2 for a Tag outside 1..77), clamped to
-// the row unless NoClamp is set or the edit is read-only; NaN shows "N.A.". The edit's change
-// handler is detached while the text is written, so writing never starts a commit.
+// the row unless NoClamp is set or the edit is read-only; NaN shows "N.A.". Like any write from
+// code it fires no change handler (those answer the user's edits), so it never starts a commit.
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
 
 // Reads Edit's number (thousands separators only where they group digits by three), clamps it

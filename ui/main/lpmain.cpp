@@ -924,7 +924,7 @@ void TfrmLPMain::FormResize()
     const int below = centralWidget()->height() - Panel2->y() - Panel2->height();
     Panel1->setFixedHeight(std::max(below / 2, m_panel1Height));
     if (LPData)
-        drawProfiles();
+        requestProfiles();
 }
 
 void TfrmLPMain::FormKeyPress(QObject* /*Sender*/, QChar& Key)
@@ -1019,8 +1019,8 @@ void TfrmLPMain::showEvent(QShowEvent* event)
         platform::runGuarded([this] { FormShow(); });
         // The show handler's New draws the pictures held back until now; should it not get that
         // far, they are drawn here all the same.
-        if (m_profilesAsked && !passRunning())
-            platform::runGuarded([this] { drawProfiles(); });
+        if (m_profilesAsked)
+            platform::runGuarded([this] { requestProfiles(); });
     }
 }
 

@@ -672,7 +672,7 @@ private:
     void showLogoPicture();
     void showLessOrMoreData();
     void drawProfiles();
-    // drawProfiles now, or when the running form pass ends.
+    // drawProfiles now, or once the running form pass has ended and the window has been shown.
     void requestProfiles();
     void writeConcreteRows();
     void writeTimberBoxes();
@@ -680,7 +680,11 @@ private:
     void writeResultLines();
     void readConcreteInputs();
     TLayer* layerOfSender(QObject* sender) const;
-    // Marks the project modified and commits after layers were added, removed, moved or recoloured.
+    // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
+    // calculated as typed values are. One pass, so the pictures are drawn once.
+    void showAndCommit();
+    // After layers were added, removed, moved or recoloured: refills the rows, marks the project
+    // modified and commits.
     void commitLayerChange();
     // The colour and hatch dialog on the layer of a row (0-based); true when the user chose and
     // the row still holds a layer.
@@ -697,7 +701,7 @@ private:
     std::uint8_t m_lastCyclic = 0; // cyclic flag last applied to the layers
     std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass
     int m_passDepth = 0; // a form pass is running: focus moves it causes commit nothing
-    bool m_profilesAsked = false; // drawProfiles is due when the running pass ends
+    bool m_profilesAsked = false; // drawProfiles is due when the pass ends or the window shows
     std::shared_ptr<TJpegGraphic> m_logoPicture;
     std::unique_ptr<TFileDialog> m_od;
     std::unique_ptr<TFileDialog> m_sd;

@@ -269,6 +269,13 @@ void TfrmLPMain::FormToData()
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
 }
 
+void TfrmLPMain::showAndCommit()
+{
+    const PassScope pass(*this);
+    DataToForm();
+    FormToData();
+}
+
 void TfrmLPMain::readConcreteInputs()
 {
     TLPData& d = *LPData;

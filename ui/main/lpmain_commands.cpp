@@ -101,12 +101,7 @@ void TfrmLPMain::ANewExecute()
             SetEditRightAligned(e);
         }
     }
-    {
-        // One drawing of the pictures for the two passes.
-        const PassScope pass(*this);
-        DataToForm();
-        FormToData();
-    }
+    showAndCommit();
     SetModified(false);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
     if (isVisible()) {
@@ -171,10 +166,9 @@ void TfrmLPMain::AOpenExecute()
             family->setCurrentIndex(-1);
         if (LPData->IsConcrete())
             LPData->CalcReinforcedConcrete();
-        DataToForm();
         // A stored value outside its field's limits is shown clamped: the model takes what the
         // window shows, so that the calculation and the report use the same inputs.
-        FormToData();
+        showAndCommit();
         SetModified(false);
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
         showLessOrMoreData();

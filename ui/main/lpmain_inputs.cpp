@@ -107,8 +107,7 @@ void TfrmLPMain::ComboBox1Exit(QObject* Sender)
     FormToData();
     if (Sender == ComboBox12) {
         LPData->RebarStandard = static_cast<TRebarStandard>(std::max(ComboBox12->currentIndex(), 0));
-        DataToForm();
-        FormToData();
+        showAndCommit();
     }
 }
 
@@ -146,11 +145,7 @@ void TfrmLPMain::UpdateStrengthModulus(QObject* Source)
     for (QWidget* w : std::initializer_list<QWidget*> { Edit3, Label8, Label7, RadioButton1, RadioButton2 })
         w->setVisible(concrete);
     if (!concrete) {
-        platform::ControlEvents* events = platform::findControlEvents(RadioButton2);
-        platform::NotifyEvent saved = events ? std::exchange(events->onClick, {}) : platform::NotifyEvent {};
         RadioButton2->setChecked(true);
-        if (events)
-            events->onClick = std::move(saved);
         RadioButton1Click(nullptr);
     }
     const bool si = LPData->Units == kUnitsSI;
@@ -182,8 +177,7 @@ void TfrmLPMain::chkUseReinforcementClick(QObject* /*Sender*/)
 {
     SetModified(true);
     LPData->StructuralDesign = chkUseReinforcement->isChecked();
-    DataToForm();
-    FormToData();
+    showAndCommit();
 }
 
 void TfrmLPMain::FillIShapeCombo(QComboBox* Combo)

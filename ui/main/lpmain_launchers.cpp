@@ -32,7 +32,7 @@ TfrmLPMain::PassScope::~PassScope()
 {
     if (--m_window.m_passDepth == 0 && m_window.m_profilesAsked) {
         try {
-            m_window.drawProfiles();
+            m_window.requestProfiles();
         } catch (const std::exception&) {
             // A picture that cannot be drawn keeps what it showed.
         }
@@ -41,8 +41,10 @@ TfrmLPMain::PassScope::~PassScope()
 
 void TfrmLPMain::requestProfiles()
 {
-    // Refilling the layer rows asks once per row; the pictures are drawn once per refresh.
-    if (passRunning())
+    // Refilling the layer rows asks once per row: the pictures are drawn once, when the pass
+    // ends. Before the window is first shown nobody sees them, and its blocks do not have their
+    // laid-out sizes yet: the first showing draws them.
+    if (passRunning() || !m_shownOnce)
         m_profilesAsked = true;
     else
         drawProfiles();
@@ -50,12 +52,6 @@ void TfrmLPMain::requestProfiles()
 
 void TfrmLPMain::drawProfiles()
 {
-    // Before the window is first shown nobody sees its pictures, and its blocks do not have their
-    // laid-out sizes yet: the first showing draws them, once.
-    if (!m_shownOnce) {
-        m_profilesAsked = true;
-        return;
-    }
     m_profilesAsked = false;
     const TLPData& d = *LPData;
     TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
@@ -118,8 +114,7 @@ void TfrmLPMain::SpeedButton2Click()
         return;
     // The new factors are inputs like typed ones: shown, then committed and calculated.
     SetModified(true);
-    DataToForm();
-    FormToData();
+    showAndCommit();
 }
 
 void TfrmLPMain::SpeedButton4Click(QObject* Sender)
@@ -216,8 +211,10 @@ void TfrmLPMain::PierMatBtn1Click(QObject* Sender)
 {
     TLayer* layer = layerOfSender(Sender);
     // The layer's own pile values feed the analysis: an accepted dialog is an input change.
-    if (layer && EditLayerMaterial(*layer, *LPData, this))
-        commitLayerChange();
+    if (layer && EditLayerMaterial(*layer, *LPData, this)) {
+        SetModified(true);
+        FormToData();
+    }
 }
 
 void TfrmLPMain::bindDesignHandlers()

@@ -479,9 +479,10 @@ void TfrmLPMain::UpBtn1Click(QObject* Sender)
     default:
         break;
     }
-    RebuildLayerPanels();
     if (changed)
         commitLayerChange();
+    else
+        RebuildLayerPanels();
 }
 
 void TfrmLPMain::SpeedButton11Click()
@@ -491,14 +492,16 @@ void TfrmLPMain::SpeedButton11Click()
         return;
     layers.AddLayer();
     SpeedButton11->setEnabled(layers.Count() < kMaxLayers);
-    RebuildLayerPanels();
     commitLayerChange();
 }
 
 void TfrmLPMain::commitLayerChange()
 {
-    // The layers differ from those last calculated: like any input change, the project is
-    // marked and the rows, read in their new order, are calculated.
+    // The layers differ from those last calculated: the rows show them in their new order, and,
+    // like any input change, the project is marked and the rows are read back and calculated.
+    // One pass, so the pictures are drawn once.
+    const PassScope pass(*this);
+    RebuildLayerPanels();
     SetModified(true);
     FormToData();
 }
