@@ -173,20 +173,17 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
 
     // inputs
     v[QStringLiteral("L")] = fixed(d.PileLength, tag(1));
-    v[QStringLiteral("B")] = fixed(d.Width, tag(2));
     v[QStringLiteral("Bin")] = fixed(d.Width * 12, 1);
     v[QStringLiteral("fc")] = fixed(d.Fc, tag(3));
     v[QStringLiteral("E")] = fixed(d.E, 1);
     v[QStringLiteral("H")] = fixed(d.LateralLoad, tag(4));
     v[QStringLiteral("M0")] = fixed(d.MomentLoad, tag(5));
     v[QStringLiteral("P")] = fixed(d.DownwardLoad, tag(38));
-    v[QStringLiteral("Uplift")] = fixed(d.UpliftLoad, tag(76));
     v[QStringLiteral("Pw")] = fixed(d.PassiveWedge, tag(34));
     v[QStringLiteral("FSs")] = fixed(d.FSSide, tag(48));
     v[QStringLiteral("FSe")] = fixed(d.FSEnd, tag(49));
     v[QStringLiteral("OCR")] = fixed(d.OCR, tag(46));
     v[QStringLiteral("GW")] = fixed(d.Groundwater, tag(45));
-    v[QStringLiteral("AllowDefl")] = fixed(d.AllowableDeflection, tag(50));
     v[QStringLiteral("Area")] = fixed(d.Area, tag(30));
     v[QStringLiteral("Perimeter")] = fixed(d.Perimeter, tag(43));
     v[QStringLiteral("TipArea")] = fixed(d.TipArea, tag(44));
@@ -215,7 +212,6 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("K1")] = fixed(head.K, 1);
     v[QStringLiteral("KB1")] = fixed(head.KB, 1);
     v[QStringLiteral("lambda1")] = fixed(head.Lambda, 5);
-    v[QStringLiteral("y0")] = fixed(head.Deflection, tag(24));
     v[QStringLiteral("y0-4")] = fixed(head.Deflection, 4);
     v[QStringLiteral("p0")] = fixed(head.SoilPressure, tag(37));
     v[QStringLiteral("node2-depth")] = fixed(d.Node(2).Depth, tag(21));
@@ -250,7 +246,6 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("nsf")] = fixed(d.TotalNSF, 2);
     v[QStringLiteral("uplift")] = fixed(d.UpliftCapacity, tag(17));
     v[QStringLiteral("settlement")] = fixed(tip.Settlement, 2);
-    v[QStringLiteral("settlement-4")] = fixed(tip.Settlement, 4);
 
     QList<QStringList> lateral;
     for (int k = 1; k <= kNodeCount; k += 4) {
@@ -281,7 +276,6 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("tip-qsideallow")] = fixed(tip.QSideAllow, 1);
     v[QStringLiteral("tip-qendult")] = fixed(tip.QEndUlt, 1);
     v[QStringLiteral("tip-qendallow")] = fixed(tip.QEndAllow, 1);
-    v[QStringLiteral("tip-effallow")] = fixed(tip.EffTotalAllow / 1000, 1);
 
     // reinforced-concrete section
     v[QStringLiteral("Ag")] = fixed(d.Width * 12 * d.Width2 * 12, 1);
@@ -295,7 +289,6 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     v[QStringLiteral("y1")] = fixed(d.RowOffset, 3);
     v[QStringLiteral("dprime")] = fixed(d.TopRowDepth, 3);
     v[QStringLiteral("rowarea")] = fixed(d.RowArea, 3);
-    v[QStringLiteral("M0rc")] = fixed(d.M0, 1);
     QList<QStringList> points;
     for (int i = 0; i < kInteractionPointCount; ++i) {
         const TInteractionPoint& p = d.InteractionPoints[static_cast<std::size_t>(i)];

@@ -337,10 +337,11 @@ Extended sectionInertia(const TLPData& d)
     return kNaN; // no section formula for an unknown shape
 }
 
-// Shear, moment, deflection and soil pressures at a node at depth z, from the closed-form
-// solution of a beam on an elastic foundation.
-void lateralResponse(TNodeResult& n, Extended z, const LayerConstants& lc, const RunConstants& run)
+// Shear, moment, deflection and soil pressures at a node, from the closed-form solution of a beam
+// on an elastic foundation.
+void lateralResponse(TNodeResult& n, const LayerConstants& lc, const RunConstants& run)
 {
+    const Extended z = n.Depth;
     // (divisors of layer and run constants are made NaN when zero, see divisorOrNaN)
     // A layer of no thickness can only hold a node at its top, where its modulus is k_top;
     // interpolating would divide zero by zero and lose the head of a new project, whose first
@@ -390,9 +391,10 @@ struct VerticalState {
 
 // Stresses, the three capacity sets of a pile whose tip would be at this node (all 0 at the head)
 // and its settlement under the capacity.
-void verticalResponse(TNodeResult& n, bool head, const TLayer& layer, const LayerConstants& lc,
-    const RunConstants& run, VerticalState& above)
+void verticalResponse(
+    TNodeResult& n, bool head, const LayerConstants& lc, const RunConstants& run, VerticalState& above)
 {
+    const TLayer& layer = *lc.layer;
     const Extended z = n.Depth;
     Extended sigmaV = 0, gammaW = 0, pore = 0;
     if (!head) {
@@ -503,8 +505,8 @@ void analyseNodes(TLPData& d)
         }
         if (lc.layer != hit.layer)
             fillLayerConstants(hit.layer, hit.top, run, lc);
-        lateralResponse(n, n.Depth, lc, run);
-        verticalResponse(n, k == 1, *hit.layer, lc, run, above);
+        lateralResponse(n, lc, run);
+        verticalResponse(n, k == 1, lc, run, above);
     }
     d.TotalNSF = above.totalNSF;
 }

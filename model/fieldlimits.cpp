@@ -363,7 +363,6 @@ std::optional<Extended> TryParseFieldText(const std::string& text, const TNumber
             return std::nullopt;
         replaceAll(s, format.DecimalSeparator, ".");
     }
-    s = trimmed(s);
     if (!isNumberText(s))
         return std::nullopt;
     const char* first = s.data();

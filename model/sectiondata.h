@@ -1,26 +1,25 @@
 #pragma once
 // The steel section tables as generated at build time from data/sections/*.csv.
 #include "model/lptypes.h"
+#include "model/tables.h"
 
-#include <cstddef>
 #include <span>
 
 namespace sectiondata {
 
-// The names are held in the rows, not pointed to: tables without pointers are loaded as they
-// are stored, where thousands of name pointers would each be fixed up at every program start.
-// The longest name the tables accept, without its terminating zero.
-constexpr std::size_t kNameMax = 55;
+// The names are held in the rows (with their terminating zero), not pointed to: tables without
+// pointers are loaded as they are stored, where thousands of name pointers would each be fixed
+// up at every program start.
 
 // Values in TIShape order: W, A, d, bf, tw, tf, Ix, Zx, Sx, rx, Iy, Zy, Sy, ry, J, Cw, rts, ho.
 struct TIShapeRow {
-    char Name[kNameMax + 1];
+    char Name[kSectionNameMax + 1];
     Extended Values[18];
 };
 
 // Values in TPipeShape order: W, A, OD, tnom, tdes, Dt, I, Z, S, r, J.
 struct TPipeShapeRow {
-    char Name[kNameMax + 1];
+    char Name[kSectionNameMax + 1];
     Extended Values[11];
 };
 

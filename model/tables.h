@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-// Longest section name a project file can hold.
+// Longest section name a project file can hold, and so the longest the section tables accept.
 constexpr std::size_t kSectionNameMax = 55;
 
 // An I or H section.

@@ -4,6 +4,8 @@
 // defines them as constant arrays, so that the CSV files stay the one source of the numbers.
 // Usage: sectiongen <output.cpp> <csv directory>
 // Every value must be a plain decimal; any malformed line stops the build with its file and line.
+#include "model/tables.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -38,8 +40,6 @@ const TableInfo kTables[] = {
 
 const char* const kIShapeHeader = "Name,W,A,d,bf,tw,tf,Ix,Zx,Sx,rx,Iy,Zy,Sy,ry,J,Cw,rts,ho";
 const char* const kPipeHeader = "Name,W,A,OD,tnom,tdes,Dt,I,Z,S,r,J";
-// The longest name accepted; the rows hold names of this length (sectiondata::kNameMax).
-constexpr std::size_t kNameMax = 55;
 
 std::vector<std::string> split(const std::string& line)
 {
@@ -70,7 +70,7 @@ bool isPlainDecimal(const std::string& s)
 
 bool isSafeName(const std::string& s)
 {
-    if (s.empty() || s.size() > kNameMax)
+    if (s.empty() || s.size() > kSectionNameMax)
         return false;
     for (char c : s)
         if (c < 0x20 || c > 0x7e || c == '"' || c == '\\')
@@ -140,8 +140,6 @@ int main(int argc, char** argv)
         out << "// Generated from data/sections/*.csv by model/gen/sectiongen.cpp. Do not edit.\n"
                "#include \"model/sectiondata.h\"\n\n"
                "namespace sectiondata {\n\n";
-        out << "static_assert(kNameMax >= " << kNameMax
-            << ", \"a row holds the longest name accepted\");\n\n";
         for (const auto& info : kTables)
             emitTable(out, argv[2], info);
         for (const auto& info : kTables)

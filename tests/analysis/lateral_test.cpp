@@ -1,6 +1,5 @@
 // Lateral response: the pile as a beam on an elastic foundation.
 #include "model/lpclasses.h"
-#include "model/tables.h"
 #include "projectbuilder.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <vector>
 
 using testproject::addLayer;
 
@@ -271,37 +269,29 @@ TEST(SectionStiffness, SteelPileBendsAsItsSection)
 
         // Section size in model lengths (ft | m) and Is in in^4 | mm^4.
         const Extended toSection = si ? 1000 : 12;
-        const auto named = [](const auto& table, const std::string& name) {
-            return std::find_if(
-                table.begin(), table.end(), [&](const auto& row) { return row.Name == name; });
-        };
         Extended Is = 0;
         if (c.pipe) {
-            std::vector<TPipeShape> table;
-            LoadPipeShapes(0, si, table);
-            const auto s = named(table, c.name);
-            ASSERT_NE(s, table.end());
-            d.PipeShape = *s;
+            const TPipeShape s = testproject::pipeShape(c.name, si);
+            ASSERT_EQ(s.Name, c.name);
+            d.PipeShape = s;
             d.Shape = psCircle;
-            d.Width = d.Width2 = s->OD / toSection;
-            Is = s->I * (si ? 1e6L : 1);
+            d.Width = d.Width2 = s.OD / toSection;
+            Is = s.I * (si ? 1e6L : 1);
             if (c.filled) {
                 const Extended Ec = (si ? 5055 : 1802) * std::sqrt(d.SteelInput.Fc);
-                const Extended inner = s->OD - 2 * s->tdes;
+                const Extended inner = s.OD - 2 * s.tdes;
                 const Extended Ic = kPiRef * inner * inner * inner * inner / 64;
-                const Extended C3 = std::min(0.9L, 0.6L + s->A / (kPiRef * s->OD * s->OD / 4));
+                const Extended C3 = std::min(0.9L, 0.6L + s.A / (kPiRef * s.OD * s.OD / 4));
                 Is += Ec * Ic * C3 / d.E; // the same stiffness with the steel's E
             }
         } else {
-            std::vector<TIShape> table;
-            LoadIShapes(0, si, table);
-            const auto s = named(table, c.name);
-            ASSERT_NE(s, table.end());
-            d.IShape = *s;
+            const TIShape s = testproject::iShape(c.name, si);
+            ASSERT_EQ(s.Name, c.name);
+            d.IShape = s;
             d.Shape = psRectangle;
-            d.Width = s->bf / toSection;
-            d.Width2 = s->d / toSection;
-            Is = s->Ix * (si ? 1e6L : 1);
+            d.Width = s.bf / toSection;
+            d.Width2 = s.d / toSection;
+            Is = s.Ix * (si ? 1e6L : 1);
         }
 
         // EI in kip*ft^2 or kN*m^2

@@ -323,32 +323,6 @@ TEST(Trigonometry, ReducedSineAndCosineMatchTheLibrary)
     EXPECT_TRUE(std::isnan(s) && std::isnan(c));
 }
 
-// The conversion rounds halves to even by itself only in the default mode; the others must give
-// the same integers.
-TEST(Rounding, HalvesGoToEvenInEveryRoundingMode)
-{
-    constexpr Extended kNaN = std::numeric_limits<Extended>::quiet_NaN();
-    constexpr Extended kInf = std::numeric_limits<Extended>::infinity();
-    const struct {
-        Extended x;
-        std::int64_t rounded;
-    } cases[] = { { 0.5L, 0 }, { 1.5L, 2 }, { 2.5L, 2 }, { 2.5000001L, 3 }, { 3.2L, 3 }, { -0.5L, 0 },
-        { -1.5L, -2 }, { -2.4L, -2 }, { -3.7L, -4 }, { 10125.0L, 10125 },
-        { 0x1p62L + 0.5L, std::int64_t { 1 } << 62 }, { 0x1p62L + 1.5L, (std::int64_t { 1 } << 62) + 2 },
-        { kNaN, 0 }, { 1e30L, std::numeric_limits<std::int64_t>::max() },
-        { -kInf, std::numeric_limits<std::int64_t>::min() } };
-    for (int mode : { FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO }) {
-        std::vector<std::int64_t> got;
-        std::fesetround(mode);
-        for (const auto& c : cases)
-            got.push_back(RoundHalfEven(c.x));
-        std::fesetround(FE_TONEAREST);
-        for (std::size_t i = 0; i < got.size(); ++i)
-            EXPECT_EQ(got[i], cases[i].rounded)
-                << "mode " << mode << " x " << static_cast<double>(cases[i].x);
-    }
-}
-
 TEST(EmptyProfile, NoLayerLeavesNoStaleResult)
 {
     TLPData d;

@@ -1,10 +1,16 @@
 #pragma once
 // Projects for the analysis tests. Every input the analysis reads is set here or in the test, so
-// no default of the model can slip into an expectation.
+// no default of the model can slip into an expectation. The structural tests take their steel
+// sections from here too.
 #include "model/lpclasses.h"
+#include "model/tables.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace testproject {
 
@@ -52,6 +58,29 @@ inline TLayer* addLayer(TLPData& d, Extended thickness, Extended subgrade = 100)
     layer->NSF = false;
     layer->UsePileDefaults = true;
     return layer;
+}
+
+// A section of the first family's table by its name; a name the table lacks fails the test.
+inline TIShape iShape(const std::string& name, bool si = false)
+{
+    std::vector<TIShape> table;
+    LoadIShapes(0, si, table);
+    for (const TIShape& s : table)
+        if (s.Name == name)
+            return s;
+    ADD_FAILURE() << "no section " << name;
+    return {};
+}
+
+inline TPipeShape pipeShape(const std::string& name, bool si = false)
+{
+    std::vector<TPipeShape> table;
+    LoadPipeShapes(0, si, table);
+    for (const TPipeShape& s : table)
+        if (s.Name == name)
+            return s;
+    ADD_FAILURE() << "no section " << name;
+    return {};
 }
 
 inline Extended depth(const TLPData& d, int k)

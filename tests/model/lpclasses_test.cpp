@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -13,7 +14,7 @@
 #include <limits>
 #include <numbers>
 #include <tuple>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -335,14 +336,30 @@ TEST_F(ModelTest, AreaAndPerimeterOfTheFourShapes)
     EXPECT_EQ(m.TipArea, 7);
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour)
+// The conversion rounds halves to even by itself only in the default mode; the others must give
+// the same integers.
+TEST(Rounding, HalvesGoToTheEvenNeighbourInEveryRoundingMode)
 {
-    using R = std::pair<Extended, std::int64_t>;
-    for (const auto& [x, rounded] :
-        { R { 0.5L, 0 }, R { 1.5L, 2 }, R { 2.5L, 2 }, R { 2.5000001L, 3 }, R { -2.5L, -2 }, R { -3.5L, -4 },
-            R { -0.4L, 0 }, R { 10000.5L, 10000 }, R { std::numeric_limits<Extended>::quiet_NaN(), 0 },
-            R { 1e30L, INT64_MAX }, R { -1e30L, INT64_MIN } })
-        EXPECT_EQ(RoundHalfEven(x), rounded) << double(x);
+    constexpr Extended kNaN = std::numeric_limits<Extended>::quiet_NaN();
+    constexpr Extended kInf = std::numeric_limits<Extended>::infinity();
+    const struct {
+        Extended x;
+        std::int64_t rounded;
+    } cases[] = { { 0.5L, 0 }, { 1.5L, 2 }, { 2.5L, 2 }, { 2.5000001L, 3 }, { 3.2L, 3 }, { -0.5L, 0 },
+        { -1.5L, -2 }, { -2.4L, -2 }, { -2.5L, -2 }, { -3.5L, -4 }, { -3.7L, -4 }, { -0.4L, 0 },
+        { 10000.5L, 10000 }, { 10125.0L, 10125 }, { 0x1p62L + 0.5L, std::int64_t { 1 } << 62 },
+        { 0x1p62L + 1.5L, (std::int64_t { 1 } << 62) + 2 }, { kNaN, 0 }, { 1e30L, INT64_MAX },
+        { -1e30L, INT64_MIN }, { -kInf, INT64_MIN } };
+    for (int mode : { FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO }) {
+        std::vector<std::int64_t> got;
+        std::fesetround(mode);
+        for (const auto& c : cases)
+            got.push_back(RoundHalfEven(c.x));
+        std::fesetround(FE_TONEAREST);
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i], cases[i].rounded)
+                << "mode " << mode << " x " << static_cast<double>(cases[i].x);
+    }
 }
 
 TEST(DateToday, CountsDaysFromTheEndOf1899)

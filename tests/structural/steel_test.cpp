@@ -2,39 +2,20 @@
 // effective area, F2 compact braced members, F8 round HSS) and the edge cases of the check.
 #include "model/lpclasses.h"
 #include "model/tables.h"
+#include "tests/analysis/projectbuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace {
 
 constexpr long double kPi = 3.14159265358979323846264338327950288L;
 
-TIShape iShape(const std::string& name, bool si = false)
-{
-    std::vector<TIShape> table;
-    LoadIShapes(0, si, table);
-    for (const TIShape& s : table)
-        if (s.Name == name)
-            return s;
-    ADD_FAILURE() << "no section " << name;
-    return {};
-}
-
-TPipeShape pipeShape(const std::string& name, bool si = false)
-{
-    std::vector<TPipeShape> table;
-    LoadPipeShapes(0, si, table);
-    for (const TPipeShape& s : table)
-        if (s.Name == name)
-            return s;
-    ADD_FAILURE() << "no section " << name;
-    return {};
-}
+using testproject::iShape;
+using testproject::pipeShape;
 
 // A steel pile with structural design on and plain check inputs.
 TSteelInput& setUpSteel(TLPData& d, TPileShape shape, std::uint8_t units, long double fyUS, long double fySI)
