@@ -140,6 +140,36 @@ private slots:
         QVERIFY(w->Modified);
     }
 
+    // The window's small buttons take no focus, and outside the layer block nothing above them
+    // takes it on a click either: the value being typed is still in its edit when they act. It is
+    // committed first, as moving to any other control commits it, and the button's refill of the
+    // rows does not write over it.
+    void typedValueIsCommittedBeforeAButtonActs()
+    {
+        auto w = openWindow();
+        TLayerList& layers = w->LPData->Layers;
+        const auto typeOnly = [](QLineEdit* target, const QString& text) {
+            target->setFocus(Qt::TabFocusReason);
+            QApplication::processEvents();
+            target->selectAll();
+            QTest::keyClick(target, Qt::Key_Backspace);
+            QTest::keyClicks(target, text);
+        };
+        TLayer* first = layers[0];
+        typeOnly(edit(w.get(), row("Gamma", 1)), QStringLiteral("111"));
+        click(rowButton(w.get(), "DnBtn", 1));
+        QCOMPARE(layers[1], first);
+        QCOMPARE(first->Gamma, 111.0L);
+        QCOMPARE(edit(w.get(), row("Gamma", 2))->text(), QStringLiteral("111.0"));
+
+        typeOnly(edit(w.get(), row("Gamma", 1)), QStringLiteral("112"));
+        click(w->SpeedButton11);
+        QCOMPARE(layers.Count(), 3);
+        QCOMPARE(layers[0]->Gamma, 112.0L);
+
+        QCOMPARE(edit(w.get(), row("Gamma", 1))->text(), QStringLiteral("112.0"));
+    }
+
     // The colour dialog is modal, but the layer list can change while it is open: the choice goes
     // to the layer then in the row, and nowhere once the row is gone.
     void colourChosenWhileTheLayersChange()

@@ -9,6 +9,7 @@
 #include "ui/main/filedialog.h"
 #include "update/checkupdates.h"
 
+#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -1046,8 +1047,29 @@ bool TfrmLPMain::isInsideWindow(QObject* object) const
     return w && w->window() == this;
 }
 
+// The value being typed is committed as leaving its control commits it.
+void TfrmLPMain::commitTyping()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || !isInsideWindow(focused) || passRunning())
+        return;
+    const platform::ControlEvents* events = platform::findControlEvents(focused);
+    if (!events || !events->onExit)
+        return;
+    const platform::NotifyEvent exit = events->onExit;
+    platform::runGuarded([&] { exit(focused); });
+}
+
 bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The small buttons (the rows', the page's, the tool bar's) take no focus, so the input being
+    // typed in keeps it while they act on the project: what it holds is committed before.
+    if (event->type() == QEvent::MouseButtonPress && isInsideWindow(watched)) {
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button && button->isEnabled() && button->focusPolicy() == Qt::NoFocus)
+            commitTyping();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress) {
         // Previews the key once, when it reaches the focused control.
         if (watched != QApplication::focusWidget() || !isInsideWindow(watched))

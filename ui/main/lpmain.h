@@ -667,6 +667,7 @@ private:
     // once however many controls show it.
     QIcon icon(const QString& name);
     bool isInsideWindow(QObject* object) const;
+    void commitTyping();
     QLabel* linkLabel(QWidget* parent, const char* name, const QString& caption, int left, int top);
     QLineEdit* resultEdit(QWidget* parent, const char* name, int tag, int left, int top, int width);
     void showLogoPicture();

@@ -73,7 +73,7 @@ void TfrmLPMain::ActionList1Execute(QAction* Action)
 {
     // A value still being typed is committed before it is saved or printed.
     if (Action == ASave || Action == APrint)
-        ComboBox1Exit(QApplication::focusWidget());
+        commitTyping();
 }
 
 void TfrmLPMain::ANewExecute()
