@@ -69,6 +69,7 @@ QList<int> storedWindow()
 using testing_window::child;
 using testing_window::choose;
 using testing_window::clearSettings;
+using testing_window::fixed;
 using testing_window::typeAndLeave;
 
 class MainWindowTest : public QObject {
@@ -390,6 +391,37 @@ private slots:
         QCOMPARE(window->LPData->LateralLoad, 33.0L);
         QCOMPARE(lateral->text(), QStringLiteral("33.00"));
         QVERIFY(window->Modified);
+    }
+
+    // Creation starts a new project and the first showing starts it again; the second start may
+    // only be left out while the first project stands untouched.
+    void firstShowingStartsAgainAProjectChangedSinceCreation()
+    {
+        TLPData fresh;
+        {
+            auto window = openWindow(false);
+            window->LPData->LateralLoad = fresh.LateralLoad + 18;
+            window->DataToForm();
+            QVERIFY(!window->Modified);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QCOMPARE(window->LPData->LateralLoad, fresh.LateralLoad);
+            QCOMPARE(window->Edit4->text(), fixed(fresh.LateralLoad, 2));
+        }
+        {
+            auto window = openWindow(false);
+            window->SetModified(true);
+            int asked = 0;
+            platform::setMessageAnswerer(
+                [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
+                    ++asked;
+                    return QMessageBox::No;
+                });
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QCOMPARE(asked, 1);
+            QVERIFY(!window->Modified);
+        }
     }
 
     void captionsAndPicturesFitTheirPlaces()

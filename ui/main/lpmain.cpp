@@ -912,7 +912,13 @@ void TfrmLPMain::FormCreate()
 void TfrmLPMain::FormShow()
 {
     AAutoUpdate->setChecked(ReadAutoUpdates());
-    ANewExecute();
+    // The project is started again unless the one creation started still stands as it was (and
+    // the day has not changed since, which its date follows): starting it again would only redo
+    // every write and the calculation, and the first showing waits for them.
+    if (m_newProjectUntouched && DateTimePicker1->date() == QDate::currentDate())
+        showFirstInput();
+    else
+        ANewExecute();
     Timer1->start();
 }
 
@@ -983,6 +989,8 @@ void TfrmLPMain::PageControl1Change()
 void TfrmLPMain::SetModified(bool Value)
 {
     Modified = Value;
+    if (Value)
+        m_newProjectUntouched = false;
     const QPixmap picture = Logo->pixmap();
     Button3->setEnabled(!picture.isNull());
 }

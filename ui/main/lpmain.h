@@ -515,6 +515,7 @@ public:
     bool AskSaveChanges();
     void ActionList1Execute(QAction* Action);
     void ANewExecute();
+    void showFirstInput(); // the first tab, and the focus on its first input
     void AOpenExecute();
     void ASaveExecute();
     void ASaveAsExecute();
@@ -703,6 +704,7 @@ private:
     std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass
     int m_passDepth = 0; // a form pass is running: focus moves it causes commit nothing
     bool m_profilesAsked = false; // drawProfiles is due when the pass ends or the window shows
+    bool m_newProjectUntouched = false; // New has run; no form pass and no change since
     std::shared_ptr<TJpegGraphic> m_logoPicture;
     std::unique_ptr<TFileDialog> m_od;
     std::unique_ptr<TFileDialog> m_sd;

@@ -89,6 +89,7 @@ bool TfrmLPMain::tabShown(QWidget* Tab) const
 void TfrmLPMain::FormToData()
 {
     const PassScope pass(*this);
+    m_newProjectUntouched = false;
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 
@@ -303,6 +304,7 @@ void TfrmLPMain::readConcreteInputs()
 void TfrmLPMain::DataToForm()
 {
     const PassScope pass(*this);
+    m_newProjectUntouched = false;
     const bool wasModified = Modified;
     TLPData& d = *LPData;
 

@@ -104,14 +104,19 @@ void TfrmLPMain::ANewExecute()
     showAndCommit();
     SetModified(false);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
-    if (isVisible()) {
-        PageControl1->setCurrentIndex(0);
-        if (ComboBox1->isEnabled() && ComboBox1->isVisibleTo(this))
-            ComboBox1->setFocus();
-        else
-            ComboBox2->setFocus();
-    }
+    if (isVisible())
+        showFirstInput();
     UpdateCaption();
+    m_newProjectUntouched = true;
+}
+
+void TfrmLPMain::showFirstInput()
+{
+    PageControl1->setCurrentIndex(0);
+    if (ComboBox1->isEnabled() && ComboBox1->isVisibleTo(this))
+        ComboBox1->setFocus();
+    else
+        ComboBox2->setFocus();
 }
 
 void TfrmLPMain::AOpenExecute()
