@@ -3,13 +3,42 @@
 #include "platform/qt/messages.h"
 #include "platform/qt/pictureplatform.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <exception>
+#include <system_error>
 
 namespace platform {
+
+namespace detail {
+
+FontConfigurationReader::FontConfigurationReader()
+{
+    try {
+        // Reading it twice is harmless: fontconfig keeps the first configuration made.
+        m_thread = std::thread([] { FcInit(); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the configuration is read when the first font is asked for.
+    }
+}
+
+FontConfigurationReader::~FontConfigurationReader()
+{
+    waitForFontConfiguration();
+}
+
+void FontConfigurationReader::waitForFontConfiguration()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+} // namespace detail
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    waitForFontConfiguration();
     InstallQtPicturePlatform();
 }
 

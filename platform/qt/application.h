@@ -4,10 +4,30 @@
 #include <QApplication>
 
 #include <functional>
+#include <thread>
 
 namespace platform {
 
-class Application : public QApplication {
+namespace detail {
+
+// The font configuration (fontconfig's files and font caches) is read the first time anything
+// asks for a font, some milliseconds of every start. Started before Qt's application object, the
+// reading runs on a thread of its own while that object starts (under X11 it connects to the
+// display, which takes longer), and the application object waits for it before its constructor
+// returns, that is before anything can ask for a font.
+class FontConfigurationReader {
+protected:
+    FontConfigurationReader();
+    ~FontConfigurationReader();
+    void waitForFontConfiguration();
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace detail
+
+class Application : private detail::FontConfigurationReader, public QApplication {
 public:
     Application(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
