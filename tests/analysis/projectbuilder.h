@@ -61,26 +61,26 @@ inline TLayer* addLayer(TLPData& d, Extended thickness, Extended subgrade = 100)
 }
 
 // A section of the first family's table by its name; a name the table lacks fails the test.
-inline TIShape iShape(const std::string& name, bool si = false)
+template <typename Shape>
+Shape sectionNamed(void (*load)(TShapeFamily, bool, std::vector<Shape>&), const std::string& name, bool si)
 {
-    std::vector<TIShape> table;
-    LoadIShapes(0, si, table);
-    for (const TIShape& s : table)
+    std::vector<Shape> table;
+    load(0, si, table);
+    for (const Shape& s : table)
         if (s.Name == name)
             return s;
     ADD_FAILURE() << "no section " << name;
     return {};
 }
 
+inline TIShape iShape(const std::string& name, bool si = false)
+{
+    return sectionNamed(LoadIShapes, name, si);
+}
+
 inline TPipeShape pipeShape(const std::string& name, bool si = false)
 {
-    std::vector<TPipeShape> table;
-    LoadPipeShapes(0, si, table);
-    for (const TPipeShape& s : table)
-        if (s.Name == name)
-            return s;
-    ADD_FAILURE() << "no section " << name;
-    return {};
+    return sectionNamed(LoadPipeShapes, name, si);
 }
 
 inline Extended depth(const TLPData& d, int k)

@@ -70,6 +70,7 @@ using testing_window::child;
 using testing_window::choose;
 using testing_window::clearSettings;
 using testing_window::fixed;
+using testing_window::MessageScript;
 using testing_window::typeAndLeave;
 
 class MainWindowTest : public QObject {
@@ -378,16 +379,11 @@ private slots:
         QTest::keyClicks(lateral, QStringLiteral("33"));
         child<QWidget>(window.get(), "Button2")->setFocus();
         QVERIFY(window->Modified);
-        int asked = 0;
-        platform::setMessageAnswerer(
-            [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
-                ++asked;
-                return QMessageBox::Cancel;
-            });
+        const MessageScript script({ QMessageBox::Cancel });
         window->hide();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QCOMPARE(asked, 0);
+        QVERIFY(script.asked.isEmpty());
         QCOMPARE(window->LPData->LateralLoad, 33.0L);
         QCOMPARE(lateral->text(), QStringLiteral("33.00"));
         QVERIFY(window->Modified);
@@ -411,15 +407,10 @@ private slots:
         {
             auto window = openWindow(false);
             window->SetModified(true);
-            int asked = 0;
-            platform::setMessageAnswerer(
-                [&](const QString&, platform::MessageKind, QMessageBox::StandardButtons) {
-                    ++asked;
-                    return QMessageBox::No;
-                });
+            const MessageScript script({ QMessageBox::No });
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-            QCOMPARE(asked, 1);
+            QCOMPARE(script.asked.size(), 1);
             QVERIFY(!window->Modified);
         }
     }
