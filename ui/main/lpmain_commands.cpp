@@ -153,13 +153,10 @@ void TfrmLPMain::AOpenExecute()
     FileName = OD().FileName;
     // The first tab and the caption follow whether or not the file could be read.
     const platform::ScopeExit finally([this] {
-        PageControl1->setCurrentIndex(0);
-        if (isVisible()) {
-            if (ComboBox1->isEnabled())
-                ComboBox1->setFocus();
-            else
-                ComboBox2->setFocus();
-        }
+        if (isVisible())
+            showFirstInput();
+        else
+            PageControl1->setCurrentIndex(0);
         UpdateCaption();
     });
     try {
