@@ -3,6 +3,7 @@
 #include "platform/qt/application.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QMutex>
 #include <QPalette>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -66,9 +68,20 @@ protected:
             // Focus that goes to a popup, or away with the whole window, does not leave the
             // control: its value is committed when the user moves on inside the window.
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-                return false;
-            fire(event->type() == QEvent::FocusIn ? events.onEnter : events.onExit);
+            const bool staying = reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+            if (event->type() == QEvent::FocusIn) {
+                if (!staying || !m_focused) {
+                    m_entered = value();
+                    m_focused = true;
+                }
+                if (!staying)
+                    fire(events.onEnter);
+            } else if (!staying) {
+                const QPointer<EventHook> alive(this);
+                exitIfChanged();
+                if (alive)
+                    m_focused = false;
+            }
             return false;
         }
         case QEvent::KeyPress: {
@@ -192,6 +205,36 @@ private:
             edit->insert(*accepted);
     }
 
+public:
+    // The exit handler when the value is not the one the control was entered with (or last
+    // committed with).
+    bool exitIfChanged()
+    {
+        if (!events.onExit || (m_focused && m_entered && m_entered == value()))
+            return false;
+        const QPointer<EventHook> alive(this);
+        fire(events.onExit);
+        if (alive && m_focused)
+            m_entered = value();
+        return true;
+    }
+
+private:
+    // What the user sees of the control's value; the same text for the same value. Nothing for a
+    // control whose value is not compared: every leaving of it counts.
+    std::optional<QString> value() const
+    {
+        if (auto* edit = qobject_cast<QLineEdit*>(m_control))
+            return edit->text();
+        if (auto* combo = qobject_cast<QComboBox*>(m_control))
+            return QString::number(combo->currentIndex()) + QLatin1Char('\n') + combo->currentText();
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(m_control))
+            return spin->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(m_control))
+            return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        return std::nullopt;
+    }
+
     void fire(const NotifyEvent& handler)
     {
         // A copy, so that a handler may detach or replace itself while it runs.
@@ -201,6 +244,8 @@ private:
     }
 
     QWidget* m_control;
+    bool m_focused = false; // the focus entered and has not left
+    std::optional<QString> m_entered; // the value then, or as last committed
 };
 
 // The hook has no meta-object of its own, so it is told from the control's other children by
@@ -246,6 +291,12 @@ bool fireEvent(const NotifyEvent& handler, QObject* sender)
     const NotifyEvent call = handler;
     call(sender);
     return true;
+}
+
+bool fireExit(QWidget* control)
+{
+    EventHook* hook = findHook(control);
+    return hook && hook->exitIfChanged();
 }
 
 int controlTag(const QObject* control)

@@ -34,7 +34,9 @@ struct ControlEvents {
     NotifyEvent onChange; // user edited the text, picked a list item or changed a date
     NotifyEvent onClick; // user clicked (buttons, check boxes, labels, pictures, panels)
     NotifyEvent onEnter; // the control received the focus from another control of its window
-    NotifyEvent onExit; // the focus moved from the control to another control of its window
+    // The focus moved from the control to another control of its window after the user changed
+    // its value there: a control passed through with its value as it found it was not changed.
+    NotifyEvent onExit;
     KeyPressEvent onKeyPress;
 };
 
@@ -45,6 +47,11 @@ ControlEvents* findControlEvents(const QObject* control);
 
 // Runs a handler when it is assigned; returns whether it was.
 bool fireEvent(const NotifyEvent& handler, QObject* sender);
+
+// Runs the control's exit handler as leaving it would: when it has one and the user changed the
+// control's value since the focus entered it (a control without the focus counts as changed).
+// The value it then holds is the one later changes are measured from. Returns whether it ran.
+bool fireExit(QWidget* control);
 
 // The control's Tag: an integer chosen by the window (0 when never set).
 int controlTag(const QObject* control);

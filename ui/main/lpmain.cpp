@@ -20,6 +20,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -1061,11 +1062,7 @@ void TfrmLPMain::commitTyping()
     QWidget* focused = QApplication::focusWidget();
     if (!focused || !isInsideWindow(focused) || passRunning())
         return;
-    const platform::ControlEvents* events = platform::findControlEvents(focused);
-    if (!events || !events->onExit)
-        return;
-    const platform::NotifyEvent exit = events->onExit;
-    platform::runGuarded([&] { exit(focused); });
+    platform::runGuarded([&] { platform::fireExit(focused); });
 }
 
 bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
@@ -1076,6 +1073,13 @@ bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
         auto* button = qobject_cast<QAbstractButton*>(watched);
         if (button && button->isEnabled() && button->focusPolicy() == Qt::NoFocus)
             commitTyping();
+        return false;
+    }
+    // The field hint belongs to the control the focus leaves, whether or not it commits.
+    if (event->type() == QEvent::FocusOut && m_hintWindow && isInsideWindow(watched)) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            m_hintWindow->hide();
         return false;
     }
     if (event->type() == QEvent::KeyPress) {

@@ -92,10 +92,8 @@ void TfrmLPMain::ComboBox1Change(QObject* Sender)
         Edit5->setEnabled(ComboBox2->currentIndex() == kFreeHead);
     }
     // A choice in a list or of a button is committed at once; an edit when the focus leaves it.
-    if (qobject_cast<QComboBox*>(Sender) || qobject_cast<QAbstractButton*>(Sender)) {
-        if (const platform::ControlEvents* events = platform::findControlEvents(Sender))
-            platform::fireEvent(events->onExit, Sender);
-    }
+    if (qobject_cast<QComboBox*>(Sender) || qobject_cast<QAbstractButton*>(Sender))
+        platform::fireExit(static_cast<QWidget*>(Sender));
 }
 
 void TfrmLPMain::ComboBox1Exit(QObject* Sender)
