@@ -12,9 +12,11 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 
 #include <cerrno>
 #include <cmath>
@@ -106,18 +108,99 @@ private slots:
         QCOMPARE(check.ProjectName, std::string("Pier 4 - Süd"));
     }
 
-    void aValueBeingTypedIsSavedToo()
+    // Every command starts from the value being typed, in a text or a numeric field, wherever it
+    // is started from, also when a dialog or message of its own has taken the keyboard by the
+    // time it reads the project (as a real one has, the main window inactive).
+    void aValueBeingTypedIsCommittedByEveryCommand()
     {
-        QTemporaryDir dir;
-        auto w = openWindow();
-        w->Edit4->setFocus(Qt::TabFocusReason);
-        w->Edit4->selectAll();
-        QTest::keyClicks(w->Edit4, QStringLiteral("33"));
-        FileScript answer({ dir.filePath(QStringLiteral("typed.fdx")) });
-        w->ASave->trigger(); // the focus never left the edit
-        TLPData check;
-        check.LoadFromFile(QFile::encodeName(dir.filePath(QStringLiteral("typed.fdx"))).toStdString());
-        QCOMPARE(check.LateralLoad, 33.0L);
+        const auto fromMenu = [](QMenu* menu, QAction* action) {
+            menu->popup(QPoint(60, 60));
+            QVERIFY(QTest::qWaitForWindowExposed(menu));
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        };
+        const struct {
+            const char* what;
+            std::function<void(TfrmLPMain*)> run;
+            QMessageBox::StandardButton answer; // to the save question; Yes saves into the file
+        } ways[] = {
+            { "Save As from the menu", [&](TfrmLPMain* w) { fromMenu(w->File1, w->ASaveAs); },
+                QMessageBox::Yes },
+            { "Save from the tool bar",
+                [](TfrmLPMain* w) {
+                    QTest::mouseClick(w->ToolBar1->widgetForAction(w->ASave), Qt::LeftButton);
+                },
+                QMessageBox::Yes },
+            { "Save by its key",
+                [](TfrmLPMain* w) { QTest::keyClick(w->focusWidget(), Qt::Key_S, Qt::ControlModifier); },
+                QMessageBox::Yes },
+            { "New", [](TfrmLPMain* w) { w->ANew->trigger(); }, QMessageBox::Yes },
+            { "Open", [](TfrmLPMain* w) { w->AOpen->trigger(); }, QMessageBox::Yes },
+            { "Exit from the menu", [&](TfrmLPMain* w) { fromMenu(w->File1, w->AExit); }, QMessageBox::Yes },
+            { "closing the window", [](TfrmLPMain* w) { w->close(); }, QMessageBox::Yes },
+            // What the update asks before it ends the program, while its own dialog is active.
+            { "the update's end", [](TfrmLPMain* w) { w->AskSaveChanges(); }, QMessageBox::Yes },
+            { "Print by its key",
+                [](TfrmLPMain* w) { QTest::keyClick(w->focusWidget(), Qt::Key_P, Qt::ControlModifier); },
+                QMessageBox::Cancel },
+            { "Calculate Results", [](TfrmLPMain* w) { click(w->Button2); }, QMessageBox::No },
+            { "the enlarged drawing", [](TfrmLPMain* w) { QTest::mouseClick(w->Image1, Qt::LeftButton); },
+                QMessageBox::No },
+        };
+        const struct {
+            const char* field;
+            QString typed;
+            std::function<bool(const TLPData&)> holds;
+        } inputs[] = {
+            { "Edit10", QStringLiteral("OrgX"), [](const TLPData& d) { return d.Organization == "OrgX"; } },
+            { "Edit4", QStringLiteral("33"), [](const TLPData& d) { return d.LateralLoad == 33; } },
+        };
+        QLineEdit keyboardTaker; // stands for the dialog or message box of the command
+        const auto takeKeyboard = [&] {
+            keyboardTaker.show();
+            keyboardTaker.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&keyboardTaker));
+        };
+        for (const auto& way : ways)
+            for (const auto& input : inputs) {
+                const QByteArray where = QByteArray(way.what) + " with " + input.field;
+                QTemporaryDir dir;
+                const QString file = dir.filePath(QStringLiteral("typed.fdx"));
+                auto w = openWindow();
+                QLineEdit* field = edit(w.get(), QLatin1String(input.field));
+                field->setFocus(Qt::TabFocusReason);
+                QTest::keyClicks(field, input.typed);
+                QVERIFY2(!input.holds(*w->LPData), where);
+                QStringList asked;
+                platform::setMessageAnswerer([&](const QString& text, platform::MessageKind, auto) {
+                    takeKeyboard();
+                    asked << text;
+                    return way.answer;
+                });
+                QStringList files { file };
+                TFileDialog::SetAnswerer([&](const TFileDialog&) {
+                    takeKeyboard();
+                    return files.isEmpty() ? QString() : files.takeFirst();
+                });
+                QTimer closer; // the enlarged drawing's window
+                QObject::connect(&closer, &QTimer::timeout, [&] {
+                    if (QWidget* modal = QApplication::activeModalWidget())
+                        modal->close();
+                });
+                closer.start(20);
+                way.run(w.get());
+                QApplication::processEvents();
+                answerUnexpectedMessages();
+                keyboardTaker.hide();
+                if (way.answer == QMessageBox::Yes) {
+                    QVERIFY2(QFile::exists(file), where);
+                    TLPData saved;
+                    saved.LoadFromFile(QFile::encodeName(file).toStdString());
+                    QVERIFY2(input.holds(saved), where);
+                } else {
+                    QVERIFY2(input.holds(*w->LPData), where);
+                }
+                QVERIFY2(asked.size() <= 1, where);
+            }
     }
 
     void wrongFileFormatLeavesTheWindowAsItWas()

@@ -817,8 +817,12 @@ void TfrmLPMain::createSingleGraphMenu()
         action->setObjectName(QLatin1String(i.name));
         action->setData(i.tag);
         action->setVisible(i.visible);
-        connect(action, &QAction::triggered, this,
-            [this, action] { platform::runGuarded([&] { Deflection1Click(action); }); });
+        connect(action, &QAction::triggered, this, [this, action] {
+            platform::runGuarded([&] {
+                ActionList1Execute(action);
+                Deflection1Click(action);
+            });
+        });
         *i.target = action;
     }
 }
@@ -1056,10 +1060,12 @@ bool TfrmLPMain::isInsideWindow(QObject* object) const
     return w && w->window() == this;
 }
 
-// The value being typed is committed as leaving its control commits it.
+// The value being typed is committed as leaving its control commits it. The control is the
+// window's own focus, also while a menu, a dialog or another window is active: a command asks
+// for this when its menu has taken the keyboard, or once its dialog has.
 void TfrmLPMain::commitTyping()
 {
-    QWidget* focused = QApplication::focusWidget();
+    QWidget* focused = focusWidget();
     if (!focused || !isInsideWindow(focused) || passRunning())
         return;
     platform::runGuarded([&] { platform::fireExit(focused); });
@@ -1067,11 +1073,14 @@ void TfrmLPMain::commitTyping()
 
 bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // The small buttons (the rows', the page's, the tool bar's) take no focus, so the input being
-    // typed in keeps it while they act on the project: what it holds is committed before.
+    // The small buttons (the rows', the page's, the tool bar's), the launching labels and the
+    // pictures take no focus, so the input being typed in keeps it while they act on the project:
+    // what it holds is committed before.
     if (event->type() == QEvent::MouseButtonPress && isInsideWindow(watched)) {
-        auto* button = qobject_cast<QAbstractButton*>(watched);
-        if (button && button->isEnabled() && button->focusPolicy() == Qt::NoFocus)
+        auto* control = static_cast<QWidget*>(watched);
+        const platform::ControlEvents* events = platform::findControlEvents(control);
+        const bool acts = qobject_cast<QAbstractButton*>(control) || (events && events->onClick);
+        if (acts && control->isEnabled() && !(control->focusPolicy() & Qt::ClickFocus))
             commitTyping();
         return false;
     }

@@ -53,6 +53,8 @@ void TfrmLPMain::createFileDialogs()
 
 bool TfrmLPMain::AskSaveChanges()
 {
+    // Closing the window and the update's end of the program come here without an action.
+    commitTyping();
     if (!Modified)
         return true;
     switch (platform::messageDlg(kSaveQuestion, platform::MessageKind::Confirmation,
@@ -69,11 +71,11 @@ bool TfrmLPMain::AskSaveChanges()
     }
 }
 
-void TfrmLPMain::ActionList1Execute(QAction* Action)
+void TfrmLPMain::ActionList1Execute(QAction* /*Action*/)
 {
-    // A value still being typed is committed before it is saved or printed.
-    if (Action == ASave || Action == APrint)
-        commitTyping();
+    // Every command starts from what the user sees: a value still being typed is committed first,
+    // whether the command came from the menu, the tool bar or its key.
+    commitTyping();
 }
 
 void TfrmLPMain::ANewExecute()
@@ -217,7 +219,6 @@ void TfrmLPMain::ASaveAsExecute()
     const QString previous = FileName;
     FileName = SD().FileName;
     try {
-        ActionList1Execute(ASave);
         ASaveExecute();
     } catch (...) {
         FileName = previous;
