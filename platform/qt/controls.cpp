@@ -99,10 +99,19 @@ protected:
             const bool shortcut = held && held != (Qt::ControlModifier | Qt::AltModifier);
             if (text.isEmpty() || !text.at(0).isPrint() || shortcut)
                 return false;
-            QChar ch = text.at(0);
+            const QChar typed = text.at(0);
+            QChar ch = typed;
             const auto handler = events.onKeyPress; // the handler may reassign itself
             runGuarded([&] { handler(m_control, ch); });
-            return ch.isNull();
+            if (ch.isNull())
+                return true;
+            auto* edit = qobject_cast<QLineEdit*>(m_control);
+            if (ch == typed || !edit || edit->isReadOnly())
+                return false;
+            // The edit's own insertion, as for the key: it replaces the selection, can be undone
+            // and is reported as the user's edit.
+            edit->insert(QString(ch));
+            return true;
         }
         case QEvent::ContextMenu: {
             QLineEdit* edit = filteredEdit();
@@ -180,8 +189,8 @@ private:
             runGuarded([&] { handler(&typing, ch); });
             if (ch.isNull())
                 return std::nullopt;
-            typing.insert(QString(ch));
-            accepted += ch;
+            typing.insert(QString(c));
+            accepted += c;
         }
         return accepted;
     }

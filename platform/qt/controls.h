@@ -24,9 +24,11 @@ class QWidget;
 namespace platform {
 
 using NotifyEvent = std::function<void(QObject* sender)>;
-// Key is the typed character; a handler that sets it to 0 swallows the key. It sees printable
-// characters only (Tab, Delete and the editing shortcuts are the edit's own), and an edit's paste
-// (or drop) of text goes through it character by character: one refused character refuses it all.
+// Key is the typed character; a handler that sets it to 0 swallows the key, one that sets it to
+// another character types that one instead. It sees printable characters only (Tab, Delete and
+// the editing shortcuts are the edit's own), and an edit's paste (or drop) of text goes through it
+// character by character: one refused character refuses it all, and the others are pasted as
+// they stand (another character is what a key means, not what a text says).
 using KeyPressEvent = std::function<void(QObject* sender, QChar& key)>;
 
 // The assignable handlers of one control. Empty means not assigned.

@@ -53,6 +53,7 @@ private slots:
 
     void cleanup()
     {
+        QLocale::setDefault(QLocale::c());
         TLPData reset;
         reset.SetUnits(kUnitsUS);
     }
@@ -212,6 +213,14 @@ private slots:
         // The nominal wall and the name are neither shown nor changed.
         QCOMPARE(double(dialog.Section().tnom), 0.375);
         QCOMPARE(dialog.Section().Name, std::string("Test pipe"));
+
+        // On a German desktop a typed "." is the decimal comma.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        typeAndLeave(dialog.Edit4, QStringLiteral("0.25"), dialog.Edit5);
+        QCOMPARE(dialog.Edit4->text(), QStringLiteral("0,25"));
+        QCOMPARE(dialog.Edit3->text(), QStringLiteral("9,50"));
+        dialog.ReadSection();
+        QCOMPARE(double(dialog.Section().tdes), 0.25);
     }
 
     void numbersKeepTheirPrecision()

@@ -267,8 +267,9 @@ private slots:
         QCOMPARE(lastLength->text(), QStringLiteral("0.0"));
     }
 
-    // A German desktop: the rows show and take decimal commas, the depth range as the edits do,
-    // and a pasted "1.5" (no number there) is refused rather than read as 15.
+    // A German desktop: the rows show and take decimal commas, the depth range as the edits do.
+    // A "." typed is the decimal comma, in a row and in the window's fields; a pasted text is read
+    // as it stands: its "." groups thousands, or the text is refused ("1.5" is not read as 15).
     void germanDesktop()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -281,16 +282,26 @@ private slots:
         QCOMPARE(length->text(), QStringLiteral("12,5"));
         QCOMPARE(child<QLabel>(w.get(), row("Range", 1))->text(), QStringLiteral("0-12,5"));
         QCOMPARE(child<QLabel>(w.get(), row("Range", 2))->text(), QStringLiteral("12,5-40"));
+        typeAndLeave(w.get(), length, QStringLiteral("2.5"));
+        QCOMPARE(length->text(), QStringLiteral("2,5"));
+        QCOMPARE(layers[0]->Thickness, 2.5L);
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("2.5.1"));
+        QCOMPARE(w->Edit4->text(), QStringLiteral("2,51"));
+        QCOMPARE(w->LPData->LateralLoad, 2.51L);
 
-        length->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-        length->selectAll();
-        QApplication::clipboard()->setText(QStringLiteral("1.5"));
-        length->paste();
-        child<QLineEdit>(w.get(), QStringLiteral("Edit9"))->setFocus(Qt::TabFocusReason);
-        QApplication::processEvents();
-        QCOMPARE(layers[0]->Thickness, 12.5L);
-        QCOMPARE(length->text(), QStringLiteral("12,5"));
+        const auto pasteAndLeave = [&](QLineEdit* target, const QString& text) {
+            target->setFocus(Qt::TabFocusReason);
+            target->selectAll();
+            QApplication::clipboard()->setText(text);
+            QTest::keyClick(target, Qt::Key_V, Qt::ControlModifier);
+            w->Edit9->setFocus(Qt::TabFocusReason);
+            QApplication::processEvents();
+        };
+        pasteAndLeave(w->Edit4, QStringLiteral("1.250,5"));
+        QCOMPARE(w->LPData->LateralLoad, 1250.5L);
+        pasteAndLeave(length, QStringLiteral("1.5"));
+        QCOMPARE(layers[0]->Thickness, 2.5L);
+        QCOMPARE(length->text(), QStringLiteral("2,5"));
     }
 
     // A granular layer without cohesion shows a default and its cohesion is held to a limit;

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QVariant>
 
 #include <cmath>
@@ -54,6 +55,12 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
     const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
     Edit->setText(QString::fromStdString(text));
     Edit->setProperty(kShownValue, Edit->text());
+}
+
+void TypeNumberKey(QChar& Key)
+{
+    if (Key == QLatin1Char('.') && QLocale().decimalPoint() == QLatin1String(","))
+        Key = QLatin1Char(',');
 }
 
 Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)

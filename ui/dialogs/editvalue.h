@@ -5,6 +5,7 @@
 #include "model/lptypes.h"
 #include "platform/qt/numberformat.h"
 
+class QChar;
 class QComboBox;
 class QLineEdit;
 class TLayer;
@@ -19,6 +20,11 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
 // edit when the value changed. Text that is not a number is refused: the edit goes back to the
 // value SetEditValue last showed in it (when it never showed one, the text reads 0).
 Extended GetEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
+
+// A key typed into a numeric input: a "." where the decimal separator is "," is that separator,
+// as the decimal key of the number pad is. A user on such a desktop who types a point means a
+// decimal point, never a thousands separator that would make the number ten times larger.
+void TypeNumberKey(QChar& Key);
 
 // The soil lists of a layer row. Each item carries its ordinal as its data; the layer's value is
 // selected and then the list's change handler runs, when one is assigned.

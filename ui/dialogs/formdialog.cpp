@@ -1,6 +1,7 @@
 #include "ui/dialogs/formdialog.h"
 
 #include "platform/qt/controls.h"
+#include "ui/dialogs/editvalue.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -75,6 +76,7 @@ QLineEdit* TFormDialog::addEdit(
     edit->setObjectName(objectName);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     platform::setControlTag(edit, tag);
+    platform::controlEvents(edit).onKeyPress = [](QObject*, QChar& key) { TypeNumberKey(key); };
     edit->setGeometry(left, top, width, 21);
     return edit;
 }

@@ -49,6 +49,7 @@ private:
 
 void TfrmLPMain::Edit1KeyPress(QObject* Sender, QChar& Key)
 {
+    TypeNumberKey(Key);
     if (Key == QChar(8) || Key.isDigit())
         return;
     const QString separator = QLocale().decimalPoint();
