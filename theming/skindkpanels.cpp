@@ -1,5 +1,6 @@
 #include "theming/skindkpanels.h"
 
+#include "platform/qt/themeservices.h"
 #include "theming/skin.h"
 
 #include <QApplication>
@@ -9,7 +10,6 @@
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 #include <QScrollArea>
 #include <QShortcutEvent>
 #include <QTimer>
@@ -587,19 +587,8 @@ TRect TSkinTextObject::FocusRect() const
 
 void TSkinTextObject::Paint(QPainter& dc)
 {
-    if (hasFocus()) {
-        // A dotted focus frame, black on white.
-        const TRect f = FocusRect();
-        dc.save();
-        QPen pen(Qt::black);
-        pen.setStyle(Qt::DotLine);
-        dc.setPen(pen);
-        dc.setBrush(Qt::NoBrush);
-        dc.setBackground(Qt::white);
-        dc.setBackgroundMode(Qt::OpaqueMode);
-        dc.drawRect(QRect(f.Left, f.Top, f.Width() - 1, f.Height() - 1));
-        dc.restore();
-    }
+    if (hasFocus())
+        platform::DrawFocusRect(dc, FocusRect());
     const TRect r = CaptionBounds();
     const TRect text = TRect { TextRect().Left, r.Top, TextRect().Right, r.Bottom };
     int flags = TextFlags() | Qt::AlignTop;

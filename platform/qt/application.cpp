@@ -1,5 +1,6 @@
 #include "platform/qt/application.h"
 
+#include "platform/qt/focusstyle.h"
 #include "platform/qt/messages.h"
 #include "platform/qt/pictureplatform.h"
 
@@ -40,6 +41,7 @@ Application::Application(int& argc, char** argv)
 {
     waitForFontConfiguration();
     InstallQtPicturePlatform();
+    setStyle(new FocusStyle(style()->name()));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

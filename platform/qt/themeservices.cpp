@@ -196,6 +196,24 @@ void DrawEdge(QPainter& painter, TRect& rect, int edge, int flags)
         rect = r;
 }
 
+void DrawFocusRect(QPainter& painter, const TRect& rect)
+{
+    const QRect r = toQRect(rect);
+    if (r.isEmpty())
+        return;
+    painter.save();
+    // Every other pixel black, on white: a checker pattern drawn opaque, aligned to the device.
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(Qt::white);
+    painter.setBrushOrigin(0, 0);
+    const QBrush dots(Qt::black, Qt::Dense4Pattern);
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), dots);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), dots);
+    painter.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), dots);
+    painter.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), dots);
+    painter.restore();
+}
+
 void GradientFillRect(QPainter& painter, const TRect& rect, const QColor& c1, const QColor& c2, bool vertical)
 {
     if (rect.Width() <= 0 || rect.Height() <= 0)

@@ -94,6 +94,10 @@ constexpr int BF_ADJUST = 0x2000;
 // Draws the edge inside the rectangle; with BF_ADJUST the rectangle shrinks past it.
 void DrawEdge(QPainter& painter, TRect& rect, int edge, int flags);
 
+// The classic focus rectangle: a one-pixel border of alternating black and white dots, which
+// shows on every background colour.
+void DrawFocusRect(QPainter& painter, const TRect& rect);
+
 // One rectangle gradient from c1 to c2, left to right or top to bottom.
 void GradientFillRect(
     QPainter& painter, const TRect& rect, const QColor& c1, const QColor& c2, bool vertical);

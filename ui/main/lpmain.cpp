@@ -663,6 +663,9 @@ void TfrmLPMain::createLayerBlock(QWidget* parent)
     ScrollBox1 = new QScrollArea(Panel4);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
     ScrollBox1->setFrameShape(QFrame::NoFrame);
+    // The rows' inputs are the stops: Tab scrolls the one it reaches into view. The scroll area
+    // itself, as a stop, would draw no mark of the focus.
+    ScrollBox1->setFocusPolicy(Qt::NoFocus);
     ScrollBox1->setWidgetResizable(true);
     ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
