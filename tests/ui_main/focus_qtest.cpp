@@ -1,9 +1,11 @@
-// Keyboard focus in the main window: every stop of the Tab chain, on every tab and every layer
-// row colour, shows where the focus is.
+// Seeing and reaching the main window's controls on a screen of 1024 x 768: the first window fits
+// it, and every stop of the Tab chain, on every tab and every layer row colour, shows the focus.
 #include "mainwindowtesting.h"
 
 #include <QCheckBox>
 #include <QImage>
+#include <QScreen>
+#include <QScrollArea>
 
 #include <cmath>
 
@@ -95,6 +97,29 @@ private slots:
 
     void cleanup() { checkNoUnexpectedMessages(); }
 
+    // With no stored state the window fills the screen, which is smaller than the window's
+    // minimum size: Calculate Results and the rows' right-hand buttons are on it.
+    void firstWindowFitsTheScreen()
+    {
+        auto window = openWindow();
+        TfrmLPMain* w = window.get();
+        const QRect screen = w->screen()->availableGeometry();
+        QCOMPARE(screen.size(), QSize(1024, 768));
+        QVERIFY(w->isMaximized());
+        QVERIFY(screen.contains(w->frameGeometry()));
+        const auto onScreen = [&](QWidget* control) {
+            return control->isVisible()
+                && screen.contains(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
+        };
+        QVERIFY(onScreen(w->Button2));
+        QWidget* rows = w->ScrollBox1->viewport();
+        for (int n = 1; w->LayerPanel(n); ++n) {
+            auto* remove = child<QWidget>(w, row("DelBtn", n));
+            QVERIFY(onScreen(remove));
+            QTRY_VERIFY(rows->rect().contains(QRect(remove->mapTo(rows, QPoint(0, 0)), remove->size())));
+        }
+    }
+
     void everyStopShowsTheFocus()
     {
         QApplication::setCursorFlashTime(0); // the caret stays on while the window is grabbed
@@ -126,7 +151,8 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    return runWindowTest<FocusTest>(argc, argv);
+    return runWindowTest<FocusTest>(argc, argv, R"({ "screens": [
+        { "name": "small", "x": 0, "y": 0, "width": 1024, "height": 768, "logicalDpi": 96 } ] })");
 }
 
 #include "focus_qtest.moc"

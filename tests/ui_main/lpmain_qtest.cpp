@@ -32,12 +32,12 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 
@@ -278,35 +278,80 @@ private slots:
         }
     }
 
-    // Stored bounds from another desktop, or corrupt ones, still start the window on a screen
-    // and within its available area. The screens (see main): 0,0 1600x1000 and 1600,0 1280x1024.
-    void storedBoundsAreLimitedToAScreen_data()
+    // Bounds fitted to the screen they overlap most, with the desktop's frame (here 1 pixel on
+    // the sides, 20 above, 5 below) inside its available area; a screen too small for the minimum
+    // size of 1030 x 700 gets the window maximised.
+    void placementFitsTheScreen_data()
     {
-        QTest::addColumn<QList<int>>("stored"); // Left, Top, Width, Height, WinState; -1 is missing
+        QTest::addColumn<QList<qint64>>("wanted"); // Left, Top, Width, Height, maximised
+        QTest::addColumn<QList<QRect>>("areas"); // the primary screen's first
         QTest::addColumn<QRect>("expected");
         QTest::addColumn<bool>("maximised");
-        const int designedLeft = TfrmLPMain::kDesignedLeft, designedTop = TfrmLPMain::kDesignedTop;
+        QTest::addColumn<QSize>("minimum");
+        const QList<qint64> designed { TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop,
+            TfrmLPMain::kDesignedWidth, TfrmLPMain::kDesignedHeight, 0 };
+        const QList<QRect> two { QRect(0, 0, 1600, 1000), QRect(1600, 0, 1280, 1024) };
+        const QSize full(1030, 700);
+        QTest::newRow("designed, on a large screen")
+            << designed << two << QRect(40, 20, 1060, 760) << false << full;
+        // Also 2560 x 1440 at scale 2.
+        QTest::newRow("designed, on 1280 x 720") << designed << QList<QRect> { QRect(0, 0, 1280, 720) }
+                                                 << QRect(40, 0, 1060, 695) << true << QSize(1030, 695);
+        QTest::newRow("designed, on 1024 x 768") << designed << QList<QRect> { QRect(0, 0, 1024, 768) }
+                                                 << QRect(0, 0, 1022, 743) << true << QSize(1022, 700);
+        QTest::newRow("designed, below a panel on 1366 x 768")
+            << designed << QList<QRect> { QRect(0, 32, 1366, 736) } << QRect(40, 32, 1060, 711) << false
+            << full;
         QTest::newRow("below the minimum size")
-            << QList<int> { -1, -1, 500, 300, -1 } << QRect(designedLeft, designedTop, 1030, 700) << false;
-        QTest::newRow("off every screen")
-            << QList<int> { -100000, 1000000000, 1200, 800, 0 } << QRect(0, 200, 1200, 800) << false;
-        QTest::newRow("sixteen million pixels wide")
-            << QList<int> { 100, 50, 1000000000, 1000000000, 0 } << QRect(0, 0, 1600, 1000) << false;
-        QTest::newRow("past the right edge of the second screen")
-            << QList<int> { 1700, 100, 1200, 800, 0 } << QRect(1680, 100, 1200, 800) << false;
-        QTest::newRow("minimised, mostly on the second screen")
-            << QList<int> { 1500, 100, 1200, 800, 1 } << QRect(1600, 100, 1200, 800) << false;
+            << QList<qint64> { 40, 20, 500, 300, 0 } << two << QRect(40, 20, 1030, 700) << false << full;
+        QTest::newRow("off every screen") << QList<qint64> { -100000, 1000000000, 1200, 800, 0 } << two
+                                          << QRect(0, 175, 1200, 800) << false << full;
+        QTest::newRow("sixteen million pixels wide") << QList<qint64> { 100, 50, 1000000000, 1000000000, 0 }
+                                                     << two << QRect(0, 0, 1598, 975) << false << full;
+        QTest::newRow("past the right edge of the second screen") << QList<qint64> { 1700, 100, 1200, 800,
+            0 } << two << QRect(1678, 100, 1200, 800) << false << full;
+        QTest::newRow("mostly on the second screen") << QList<qint64> { 1500, 100, 1200, 800, 0 } << two
+                                                     << QRect(1600, 100, 1200, 800) << false << full;
         QTest::newRow("extreme integers")
-            << QList<int> { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), -5, -5, 7 }
-            << QRect(570, 0, 1030, 700) << false;
-        QTest::newRow("maximised keeps fitted normal bounds")
-            << QList<int> { -5000, -5000, 99999, 99999, 2 } << QRect(0, 0, 1600, 1000) << true;
+            << QList<qint64> { std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), -5, -5, 0 }
+            << two << QRect(568, 0, 1030, 700) << false << full;
+        QTest::newRow("maximised keeps fitted normal bounds") << QList<qint64> { -5000, -5000, 99999, 99999,
+            1 } << two << QRect(0, 0, 1598, 975) << true << full;
     }
 
-    void storedBoundsAreLimitedToAScreen()
+    void placementFitsTheScreen()
+    {
+        QFETCH(QList<qint64>, wanted);
+        QFETCH(QList<QRect>, areas);
+        QFETCH(QRect, expected);
+        QFETCH(bool, maximised);
+        QFETCH(QSize, minimum);
+        const TWindowPlacement p
+            = FitWindowPlacement({ wanted[0], wanted[1], wanted[2], wanted[3], wanted[4] != 0, {} },
+                QSize(1030, 700), QMargins(1, 20, 1, 5), areas);
+        QCOMPARE(QRect(int(p.Left), int(p.Top), int(p.Width), int(p.Height)), expected);
+        QCOMPARE(p.Maximised, maximised);
+        QCOMPARE(p.Minimum, minimum);
+    }
+
+    // The stored state as the window reads it: missing values keep the designed ones, a stored
+    // maximised window opens maximised over fitted normal bounds, and a minimised or unknown
+    // state opens a normal window. The screens (see main): 0,0 1600x1000 and 1600,0 1280x1024.
+    void storedStateOpensTheWindowOnAScreen_data()
+    {
+        QTest::addColumn<QList<int>>("stored"); // Left, Top, Width, Height, WinState; -1 is missing
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("sizes only") << QList<int> { -1, -1, 1100, 720, -1 } << false;
+        QTest::newRow("minimised, on the second screen") << QList<int> { 1700, 100, 1200, 800, 1 } << false;
+        QTest::newRow("unknown state, off every screen")
+            << QList<int> { -100000, 1000000000, 1200, 800, 7 } << false;
+        QTest::newRow("maximised, larger than every screen")
+            << QList<int> { -5000, -5000, 99999, 99999, 2 } << true;
+    }
+
+    void storedStateOpensTheWindowOnAScreen()
     {
         QFETCH(QList<int>, stored);
-        QFETCH(QRect, expected);
         QFETCH(bool, maximised);
         if (QGuiApplication::screens().size() != 2)
             QSKIP("needs the two offscreen screens that main sets up");
@@ -321,11 +366,15 @@ private slots:
         auto window = openWindow(false);
         QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
         const QRect normal = maximised ? window->normalGeometry() : QRect(window->pos(), window->size());
-        QCOMPARE(normal, expected);
+        if (stored[0] == -1)
+            QCOMPARE(
+                normal, QRect(TfrmLPMain::kDesignedLeft, TfrmLPMain::kDesignedTop, stored[2], stored[3]));
+        const auto inside = [&](const QScreen* s) { return s->availableGeometry().contains(normal); };
+        QVERIFY(std::any_of(QGuiApplication::screens().cbegin(), QGuiApplication::screens().cend(), inside));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(window->windowState(), maximised ? Qt::WindowMaximized : Qt::WindowNoState);
-        QVERIFY(window->screen()->availableGeometry().intersects(window->frameGeometry()));
+        QVERIFY(window->screen()->availableGeometry().contains(window->frameGeometry()));
     }
 
     void automaticUpdatesSetting()
@@ -589,21 +638,11 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    PrivateHome home;
     // Two screens side by side, the second taller, for the stored window bounds to miss or
     // straddle.
-    QTemporaryFile screens;
-    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen") && screens.open()) {
-        screens.write(R"({ "screens": [
-            { "name": "left", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96 },
-            { "name": "right", "x": 1600, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96 } ] })");
-        screens.flush();
-        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
-    }
-    platform::Application app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
+    return testing_window::runWindowTest<MainWindowTest>(argc, argv, R"({ "screens": [
+        { "name": "left", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96 },
+        { "name": "right", "x": 1600, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96 } ] })");
 }
 
 #include "lpmain_qtest.moc"

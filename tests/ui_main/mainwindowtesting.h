@@ -2,7 +2,7 @@
 // Driving the main window in a test: opening it with the start-up update check off, finding its
 // controls by name, typing into an edit and leaving it (which commits), choosing a list item as
 // the user does, and answering message boxes and file dialogs. runWindowTest is the main of
-// every window test: a private home, the application at 96 DPI.
+// every window test: a private home, its screens, the application at 96 DPI.
 #include "testenv.h"
 
 #include "model/fieldlimits.h"
@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -138,9 +139,21 @@ inline void checkNoUnexpectedMessages()
     QVERIFY2(unexpectedMessages().isEmpty(), qPrintable(unexpectedMessages().join(QLatin1Char('|'))));
 }
 
-template <class Test> int runWindowTest(int argc, char** argv)
+// One screen of a desktop with room for the window's designed size (the offscreen platform's own
+// is 800 x 600).
+constexpr const char* kDesktopScreen = R"({ "screens": [
+    { "name": "desktop", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96 } ] })";
+
+// The screens are those of the JSON text on the offscreen platform, at 96 DPI.
+template <class Test> int runWindowTest(int argc, char** argv, const char* screens = kDesktopScreen)
 {
     PrivateHome home;
+    QTemporaryFile screenFile;
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen") && screenFile.open()) {
+        screenFile.write(screens);
+        screenFile.flush();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screenFile.fileName().toLocal8Bit());
+    }
     platform::Application app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     Test test;

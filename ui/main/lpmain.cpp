@@ -673,7 +673,10 @@ void TfrmLPMain::createLayerBlock(QWidget* parent)
     ScrollBox1->verticalScrollBar()->setSingleStep(kRowHeight / 3);
     ScrollBox1Contents = new platform::TopAlignContainer;
     ScrollBox1Contents->setObjectName(QStringLiteral("ScrollBox1Contents"));
-    ScrollBox1Contents->setMinimumWidth(kDesignRowWidth);
+    // A screen narrower than the window's minimum (1024 pixels) still shows the rows whole: their
+    // right-hand buttons, which keep to the right edge, may close up to the last column (its
+    // check box ends at 885, the buttons start at 891).
+    ScrollBox1Contents->setMinimumWidth(kDesignRowWidth - 6);
     ScrollBox1Contents->resize(kDesignRowWidth, 5 * kRowHeight + 2);
     DummyForScrollBox = panel(ScrollBox1Contents, "DummyForScrollBox");
     // Just below the rows shown, so that the scroll range always exceeds them.

@@ -11,7 +11,11 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QList>
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <memory>
@@ -40,10 +44,25 @@ namespace platform {
 class TopAlignContainer;
 }
 
+// Where the main window opens: its bounds as a normal window (left and top of its frame, width and
+// height inside it), whether it opens maximised, and the smallest size it may take there.
+struct TWindowPlacement {
+    qint64 Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Maximised = false;
+    QSize Minimum;
+};
+
+// Fits the wanted placement onto the screen whose available area it overlaps most (the first
+// area, the primary screen's, when it overlaps none): no smaller than the minimum size, and with
+// the frame the desktop adds no larger than the area and wholly inside it. A screen too small
+// for the minimum size gets the window maximised and a minimum that fits it.
+TWindowPlacement FitWindowPlacement(
+    TWindowPlacement Wanted, const QSize& Minimum, const QMargins& Frame, const QList<QRect>& AvailableAreas);
+
 class TfrmLPMain : public QMainWindow {
     Q_OBJECT
 public:
-    // The designed bounds, used when no position is stored.
+    // The designed bounds, used when no position is stored and the screen has room for them.
     static constexpr int kDesignedLeft = 40;
     static constexpr int kDesignedTop = 20;
     static constexpr int kDesignedWidth = 1060;
@@ -509,6 +528,7 @@ public:
     bool ReadAutoUpdates();
     void WriteAutoUpdates(bool Value);
     void LoadWindowPosition();
+    QMargins expectedFrame() const;
     void SaveWindowPosition();
 
     // ---- commands

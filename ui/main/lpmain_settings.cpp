@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QSize>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -20,45 +21,52 @@ constexpr int kStateNormal = 0;
 constexpr int kStateMinimised = 1;
 constexpr int kStateMaximised = 2;
 
-// Window bounds in 64 bits: stored values may be anything a 32-bit integer holds, and their sums
-// must not overflow.
-struct Bounds {
-    qint64 left, top, width, height;
-};
-
 qint64 overlap(qint64 a0, qint64 a1, qint64 b0, qint64 b1)
 {
     return std::max<qint64>(0, std::min(a1, b1) - std::max(a0, b0));
 }
 
+} // namespace
+
 // Bounds from another desktop, or corrupt ones, put the window where nobody sees it or make it
-// millions of pixels wide. The window goes onto the screen it overlaps most (the primary one
-// when it overlaps none), no larger than that screen's available area unless the window's
-// minimum size demands it, and wholly inside that area when it fits.
-Bounds fitOnScreen(Bounds b, const QSize& minimum)
+// millions of pixels wide; the designed bounds do not fit a small screen. Placements are held in
+// 64 bits: stored values may be anything a 32-bit integer holds, and their sums must not
+// overflow.
+TWindowPlacement FitWindowPlacement(
+    TWindowPlacement Wanted, const QSize& Minimum, const QMargins& Frame, const QList<QRect>& AvailableAreas)
 {
-    const QScreen* best = QGuiApplication::primaryScreen();
-    qint64 bestArea = 0;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect a = screen->availableGeometry();
-        const qint64 area = overlap(b.left, b.left + b.width, a.left(), a.left() + qint64(a.width()))
-            * overlap(b.top, b.top + b.height, a.top(), a.top() + qint64(a.height()));
-        if (area > bestArea) {
-            bestArea = area;
-            best = screen;
+    TWindowPlacement p = Wanted;
+    p.Minimum = Minimum;
+    if (AvailableAreas.isEmpty())
+        return p;
+    const qint64 frameWidth = Frame.left() + Frame.right(), frameHeight = Frame.top() + Frame.bottom();
+    QRect a = AvailableAreas.first();
+    qint64 bestOverlap = 0;
+    for (const QRect& area : AvailableAreas) {
+        const qint64 covered
+            = overlap(p.Left, p.Left + p.Width + frameWidth, area.left(), area.left() + qint64(area.width()))
+            * overlap(p.Top, p.Top + p.Height + frameHeight, area.top(), area.top() + qint64(area.height()));
+        if (covered > bestOverlap) {
+            bestOverlap = covered;
+            a = area;
         }
     }
-    if (!best)
-        return b;
-    const QRect a = best->availableGeometry();
-    b.width = std::max<qint64>(std::min<qint64>(b.width, a.width()), minimum.width());
-    b.height = std::max<qint64>(std::min<qint64>(b.height, a.height()), minimum.height());
-    b.left = std::max<qint64>(a.left(), std::min<qint64>(b.left, a.left() + qint64(a.width()) - b.width));
-    b.top = std::max<qint64>(a.top(), std::min<qint64>(b.top, a.top() + qint64(a.height()) - b.height));
-    return b;
+    // The room inside the frame. A window whose minimum size exceeds it can only fill the screen:
+    // maximised, with a minimum that lets it.
+    const qint64 roomWidth = std::max<qint64>(1, a.width() - frameWidth);
+    const qint64 roomHeight = std::max<qint64>(1, a.height() - frameHeight);
+    if (Minimum.width() > roomWidth || Minimum.height() > roomHeight) {
+        p.Maximised = true;
+        p.Minimum = QSize(int(std::min<qint64>(Minimum.width(), roomWidth)),
+            int(std::min<qint64>(Minimum.height(), roomHeight)));
+    }
+    p.Width = std::clamp<qint64>(p.Width, p.Minimum.width(), roomWidth);
+    p.Height = std::clamp<qint64>(p.Height, p.Minimum.height(), roomHeight);
+    p.Left
+        = std::max<qint64>(a.left(), std::min(p.Left, a.left() + qint64(a.width()) - p.Width - frameWidth));
+    p.Top = std::max<qint64>(a.top(), std::min(p.Top, a.top() + qint64(a.height()) - p.Height - frameHeight));
+    return p;
 }
-
-} // namespace
 
 bool TfrmLPMain::ReadAutoUpdates()
 {
@@ -77,30 +85,50 @@ void TfrmLPMain::WriteAutoUpdates(bool Value)
 
 void TfrmLPMain::LoadWindowPosition()
 {
+    // Each stored value replaces the designed one. Position as Qt moves a window (its frame),
+    // size without the desktop's frame.
+    TWindowPlacement wanted { x(), y(), width(), height(), false, {} };
     platform::SettingsKey key;
-    if (!key.openKey(kWinPosKey, false))
-        return;
-    // Each stored value replaces the designed one; the minimum size enlarges a smaller one.
-    // Position as Qt moves a window (its frame), size without the desktop's frame.
-    Bounds b { x(), y(), width(), height() };
-    if (key.valueExists(QStringLiteral("Left")))
-        b.left = key.readInteger(QStringLiteral("Left"));
-    if (key.valueExists(QStringLiteral("Top")))
-        b.top = key.readInteger(QStringLiteral("Top"));
-    if (key.valueExists(QStringLiteral("Width")))
-        b.width = std::max(key.readInteger(QStringLiteral("Width")), minimumWidth());
-    if (key.valueExists(QStringLiteral("Height")))
-        b.height = std::max(key.readInteger(QStringLiteral("Height")), minimumHeight());
-    b = fitOnScreen(b, minimumSize());
-    move(int(b.left), int(b.top));
-    resize(int(b.width), int(b.height));
-    // A window that starts minimised looks like a program that did not start: a stored
-    // minimised state opens the window normally.
-    if (key.valueExists(QStringLiteral("WinState"))
-        && key.readInteger(QStringLiteral("WinState")) == kStateMaximised)
-        setWindowState(Qt::WindowMaximized);
-    else
-        setWindowState(Qt::WindowNoState);
+    if (key.openKey(kWinPosKey, false)) {
+        if (key.valueExists(QStringLiteral("Left")))
+            wanted.Left = key.readInteger(QStringLiteral("Left"));
+        if (key.valueExists(QStringLiteral("Top")))
+            wanted.Top = key.readInteger(QStringLiteral("Top"));
+        if (key.valueExists(QStringLiteral("Width")))
+            wanted.Width = key.readInteger(QStringLiteral("Width"));
+        if (key.valueExists(QStringLiteral("Height")))
+            wanted.Height = key.readInteger(QStringLiteral("Height"));
+        // A window that starts minimised looks like a program that did not start: a stored
+        // minimised state opens the window normally.
+        wanted.Maximised = key.valueExists(QStringLiteral("WinState"))
+            && key.readInteger(QStringLiteral("WinState")) == kStateMaximised;
+    }
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        areas << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            areas << screen->availableGeometry();
+    const TWindowPlacement p
+        = FitWindowPlacement(wanted, QSize(kMinWidth, kMinHeight), expectedFrame(), areas);
+    setMinimumSize(p.Minimum);
+    move(int(p.Left), int(p.Top));
+    resize(int(p.Width), int(p.Height));
+    setWindowState(p.Maximised ? Qt::WindowMaximized : Qt::WindowNoState);
+}
+
+// The frame the desktop puts around the window: known once the window is shown; before that, the
+// title bar and border the style draws around a window of its own, about what desktops add.
+QMargins TfrmLPMain::expectedFrame() const
+{
+    const QRect frame = frameGeometry(), inner = geometry();
+    if (frame != inner)
+        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom());
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    return QMargins(
+        border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + border, border, border);
 }
 
 void TfrmLPMain::SaveWindowPosition()
