@@ -80,7 +80,7 @@ void FocusStyle::drawControl(
     case CE_TabBarTabLabel:
         if (const auto plain = withoutFocus<QStyleOptionTab>(option)) {
             QProxyStyle::drawControl(element, plain.get(), painter, widget);
-            const int inset = 1 + pixelMetric(PM_DefaultFrameWidth, option, widget);
+            const int inset = 3 + pixelMetric(PM_DefaultFrameWidth, option, widget);
             drawFocus(painter, option->rect.adjusted(inset, inset, -inset, -inset));
             return;
         }
