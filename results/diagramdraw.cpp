@@ -136,11 +136,10 @@ QRect TDrawCanvas::deviceRect(const QRect& r) const
         QPoint(device(r.right() + 1) - 1, device(r.bottom() + 1) - 1));
 }
 
-bool TDrawCanvas::hatchAt(int x, int y) const
+bool TDrawCanvas::hatchAt(int x, int y, qreal ratio) const
 {
     // The hatch keeps its spacing in the drawing's pixels whatever the device.
-    const qreal r = Ratio();
-    return r == 1 ? hatchBit(BrushStyle, x, y) : hatchBit(BrushStyle, int(x / r), int(y / r));
+    return ratio == 1 ? hatchBit(BrushStyle, x, y) : hatchBit(BrushStyle, int(x / ratio), int(y / ratio));
 }
 
 void TDrawCanvas::setupPen(QPainter& p) const
@@ -207,9 +206,10 @@ void TDrawCanvas::FillRect(int left, int top, int right, int bottom)
         return;
     }
     const QRect device = deviceRect(r).intersected(m_image.rect());
+    const qreal ratio = Ratio();
     for (int y = device.top(); y <= device.bottom(); ++y)
         for (int x = device.left(); x <= device.right(); ++x)
-            if (hatchAt(x, y))
+            if (hatchAt(x, y, ratio))
                 fillPixel(x, y);
 }
 
@@ -372,6 +372,7 @@ void TDrawCanvas::FloodFill(std::initializer_list<QPoint> seeds, QColor border,
         }
     }
     const QRgb colour = BrushColor.rgb();
+    const qreal ratio = Ratio();
     for (const QRect& run : m_runs) {
         QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
         std::uint8_t* marks = taken + static_cast<std::size_t>(run.top()) * static_cast<std::size_t>(w);
@@ -381,7 +382,7 @@ void TDrawCanvas::FloodFill(std::initializer_list<QPoint> seeds, QColor border,
             continue;
         }
         for (int px = run.left(); px <= run.right(); ++px)
-            if (hatchAt(px, run.top()))
+            if (hatchAt(px, run.top(), ratio))
                 line[px] = colour;
     }
 }

@@ -80,7 +80,7 @@ public:
 private:
     int penWidth() const;
     QRect deviceRect(const QRect& r) const;
-    bool hatchAt(int x, int y) const;
+    bool hatchAt(int x, int y, qreal ratio) const;
     void setupPen(QPainter& p) const;
     void setupBrush(QPainter& p) const;
     void fillPixel(int x, int y);

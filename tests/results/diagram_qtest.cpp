@@ -107,6 +107,8 @@ private slots:
     void rectangularSectionBars();
     void thinTieStillDrawn();
     void noStructuralDesignIsBlank();
+    void pileDescriptionNamesTheChosenSection();
+    void drawnAtTheDevicePixels();
     void picturesMatchBaseline();
 };
 
@@ -194,11 +196,11 @@ void DiagramTest::bandsTakeTheirOwnColours()
         for (int i = 0; i + 1 < count; ++i)
             others += data.Layers[i]->Thickness;
         const bool si = data.Units == kUnitsSI;
-        // Fine steps over the layers and a little beyond, coarser ones on to the longest pile.
+        // Fine steps over the layers and as far again, coarser ones on to the longest pile.
         std::vector<double> lengths;
         for (double length = si ? 1.5 : 5; length <= (si ? 150 : 450);)
             lengths.push_back(std::exchange(
-                length, length + (length < double(others) * 1.3 ? (si ? 0.15 : 0.5) : length * 0.05)));
+                length, length + (length < double(others) * 2 ? (si ? 0.15 : 0.5) : length * 0.05)));
         for (std::size_t step = 0; step < lengths.size(); ++step) {
             const double length = lengths[step];
             data.PileLength = length;
@@ -250,16 +252,18 @@ void DiagramTest::bandsTakeTheirOwnColours()
                     const int top = yAt(layer.Top()), bottom = last ? B : yAt(layer.Bottom());
                     const QString band = where + QStringLiteral("L%1 ").arg(i + 1);
                     int foreign = 0;
-                    for (int y = top + LW + 1; y < bottom - LW; ++y)
+                    const QRgb allowed[] = { own.rgb(), kBlack.rgb(), kBlue.rgb(),
+                        layer.Hatch != bsSolid ? kGrey.rgb() : own.rgb() };
+                    for (int y = top + LW + 1; y < bottom - LW; ++y) {
+                        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
                         for (int x = 2 * w + M + 1; x < W - 2 * w - M; ++x) {
-                            const QRgb c = at(x, y);
-                            if (c == own.rgb() || c == kBlack.rgb() || c == kBlue.rgb()
-                                || (c == kGrey.rgb() && layer.Hatch != bsSolid) || skipped(x, y))
-                                continue;
-                            if (!foreign++)
+                            const QRgb c = line[x];
+                            if (std::find(std::begin(allowed), std::end(allowed), c) == std::end(allowed)
+                                && !skipped(x, y) && !foreign++)
                                 faults << band
                                         + QStringLiteral("%1 at %2,%3").arg(QColor(c).name()).arg(x).arg(y);
                         }
+                    }
                     // Texts inside the band are written in the contrast colour of its fill.
                     const QColor ink = TDiagramDraw::ContrastTextColour(own);
                     for (const auto& t : d.PlacedTexts) {
@@ -304,14 +308,16 @@ void DiagramTest::bandsTakeTheirOwnColours()
                     }))
                     faults << where + QStringLiteral("no depth at the tip");
                 // Outside the box no band's colour.
-                const QRect box(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M));
-                for (int y = 0; y < size.height(); ++y)
+                mark(QRect(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M)));
+                for (int y = 0; y < size.height(); ++y) {
+                    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
                     for (int x = 0; x < W; ++x)
-                        if (!box.contains(x, y) && bandColours.contains(at(x, y)) && !skipped(x, y)) {
+                        if (!skipped(x, y) && bandColours.contains(line[x])) {
                             faults << where + QStringLiteral("a fill at %1,%2").arg(x).arg(y);
                             y = size.height();
                             break;
                         }
+                }
                 if (faults.size() > 12)
                     QFAIL(qPrintable(faults.join(QString())));
             }
@@ -748,6 +754,103 @@ void DiagramTest::noStructuralDesignIsBlank()
     data->StructuralDesign = false;
     for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
         QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+// A section chosen from the table is named by its table name; after "User Defined" is chosen and
+// the section edited, the description names "User Defined" in the window's picture, the enlarged
+// view and the report alike, while the record keeps the name it was copied with.
+void DiagramTest::pileDescriptionNamesTheChosenSection()
+{
+    const auto description = [](const TLPData& data, QSize size) {
+        TDiagramDraw d(data);
+        d.Bitmap = QImage(size, QImage::Format_RGB32);
+        d.Draw(dkSoilProfile);
+        for (const auto& t : d.PlacedTexts)
+            if (t.Text.startsWith(QStringLiteral("Pile: ")))
+                return t.Text;
+        return QString();
+    };
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI })
+        for (const auto& [shape, shapeName] :
+            { std::pair { psRectangle, "Rectangle" }, std::pair { psCircle, "Circle" } }) {
+            auto data = SteelDemo(shape, units);
+            const bool iShape = data->UsesIShape();
+            QVERIFY(iShape || data->UsesPipeSection());
+            const std::string tableName = iShape ? data->IShape.Name : data->PipeShape.Name;
+            QCOMPARE(description(*data, QSize(428, 257)),
+                QStringLiteral("Pile: Rough Steel, %1, %2")
+                    .arg(QString::fromStdString(tableName), shapeName));
+            data->SelectSection(-1);
+            if (iShape)
+                data->IShape.d *= 1.25L;
+            else
+                data->PipeShape.OD *= 1.25L;
+            data->Calculate();
+            for (QSize size : { QSize(428, 257), QSize(1580, 900), QSize(2160, 1440) })
+                QCOMPARE(description(*data, size),
+                    QStringLiteral("Pile: Rough Steel, User Defined, %1").arg(shapeName));
+            QCOMPARE(iShape ? data->IShape.Name : data->PipeShape.Name, tableName);
+        }
+}
+
+// On a finer device the drawing is made at the device's pixels: twice the pixels at ratio 2,
+// laid out as at ratio 1, its text twice as tall in pixels and sharper than one enlarged. A
+// picture control takes the drawing at its own ratio (run once more at a scale of 2).
+void DiagramTest::drawnAtTheDevicePixels()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    const QSize size(428, 257);
+    QImage one(size, QImage::Format_RGB32), two(size * 2, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    TDiagramDraw::DrawToBitmap(one, *data, dkSoilProfile);
+    TDiagramDraw::DrawToBitmap(two, *data, dkSoilProfile);
+    QCOMPARE(two.size(), size * 2);
+    QCOMPARE(two.devicePixelRatio(), 2.0);
+    QCOMPARE(one.devicePixelRatio(), 1.0);
+    // The band colours stand where they stood.
+    int same = 0, compared = 0;
+    for (int y = 0; y < size.height(); y += 7)
+        for (int x = 0; x < size.width(); x += 7) {
+            ++compared;
+            same += one.pixel(x, y) == two.pixel(2 * x, 2 * y);
+        }
+    QVERIFY2(same > compared * 9 / 10, qPrintable(QStringLiteral("%1 of %2").arg(same).arg(compared)));
+    // The layer numbers' glyphs (the first run of inked rows in their column, below the box's
+    // top) twice as tall in pixels, and rows a logical pixel cannot hold (a device row unlike the
+    // one below it in the same logical row).
+    const int w = columnWidth(*data, 10), T = 3 * 10 + 10;
+    const auto glyphHeight = [&](const QImage& image, int r) {
+        int first = -1;
+        for (int y = (T + 2) * r; y < image.height(); ++y) {
+            bool ink = false;
+            for (int x = w * r; x < 2 * w * r && !ink; ++x)
+                ink = QColor(image.pixel(x, y)).lightness() < 160;
+            if (ink && first < 0)
+                first = y;
+            if (!ink && first >= 0)
+                return y - first;
+        }
+        return 0;
+    };
+    const int one1 = glyphHeight(one, 1), two2 = glyphHeight(two, 2);
+    QVERIFY2(one1 >= 5 && two2 >= 2 * one1 - 2 && two2 <= 2 * one1 + 2,
+        qPrintable(QStringLiteral("%1 and %2 rows").arg(one1).arg(two2)));
+    int finer = 0;
+    for (int y = 0; y + 1 < two.height(); y += 2)
+        for (int x = 0; x < two.width(); ++x)
+            finer += two.pixel(x, y) != two.pixel(x, y + 1);
+    QVERIFY(finer > 100);
+
+    QLabel label;
+    label.resize(size);
+    TDiagramDraw::DrawToImage(&label, *data, dkSoilProfile);
+    const qreal ratio = label.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    QCOMPARE(label.pixmap().devicePixelRatio(), ratio);
+    QCOMPARE(label.pixmap().size(), (QSizeF(size) * ratio).toSize());
+    if (ratio == 1)
+        QCOMPARE(label.pixmap().toImage().convertToFormat(QImage::Format_RGB32), one);
 }
 
 // Every drawing at the sizes the window, the enlarged view and the report ask for, for each
