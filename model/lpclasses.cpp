@@ -458,6 +458,16 @@ void TLPData::SelectSection(std::int32_t I)
         PipeShape = CurrentPipeShapes()[index];
 }
 
+std::string TLPData::ChosenSectionName() const
+{
+    const auto index = static_cast<std::size_t>(SectionIndex);
+    if (UsesIShape())
+        return SectionIndex >= 0 && index < CurrentIShapes().size() ? IShape.Name : kUserDefinedSection;
+    if (UsesPipeSection())
+        return SectionIndex >= 0 && index < CurrentPipeShapes().size() ? PipeShape.Name : kUserDefinedSection;
+    return {};
+}
+
 void TLPData::LoadRebarTable()
 {
     TRebarTable table = RebarTableOf(RebarStandard);

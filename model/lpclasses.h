@@ -319,6 +319,8 @@ constexpr int kNodeCount = 41;
 // A cyclic analysis takes this share of the static side friction and subgrade reactions.
 constexpr Extended kCyclicFactor = 0.6L;
 constexpr int kLoadCaseCount = 4;
+// The section list's last item: the project's own section record.
+inline constexpr const char* kUserDefinedSection = "User Defined";
 constexpr int kInteractionPointCount = 9;
 
 // Today as a date-time value (days since 30 Dec 1899), whole days, local time.
@@ -441,6 +443,9 @@ public:
     const std::vector<TIShape>& GetIShapes() const;
     const std::vector<TPipeShape>& GetPipeShapes() const;
     void SelectSection(std::int32_t I);
+    // The name of the steel section chosen in the section list: the table's name, or the list's
+    // own item for the user's section (whatever name its record keeps).
+    std::string ChosenSectionName() const;
 
     // ---- rebar
     void LoadRebarTable();

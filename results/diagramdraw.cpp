@@ -109,13 +109,46 @@ void TDrawCanvas::SetFontHeight(int height)
     Font.setPixelSize(*size);
 }
 
+int TDrawCanvas::penWidth() const
+{
+    // One pixel is the thinnest line; on a finer device it is as thick as a pixel of the drawing.
+    return PenWidth <= 1 && Ratio() == 1 ? 0 : std::max(1, PenWidth);
+}
+
+qreal TDrawCanvas::Ratio() const
+{
+    return m_image.devicePixelRatio();
+}
+
+QRect TDrawCanvas::Bounds() const
+{
+    const qreal r = Ratio();
+    return QRect(0, 0, int(std::lround(m_image.width() / r)), int(std::lround(m_image.height() / r)));
+}
+
+QRect TDrawCanvas::deviceRect(const QRect& r) const
+{
+    const qreal ratio = Ratio();
+    if (ratio == 1 || r.isEmpty())
+        return r;
+    const auto device = [ratio](int v) { return int(std::lround(v * ratio)); };
+    return QRect(QPoint(device(r.left()), device(r.top())),
+        QPoint(device(r.right() + 1) - 1, device(r.bottom() + 1) - 1));
+}
+
+bool TDrawCanvas::hatchAt(int x, int y, qreal ratio) const
+{
+    // The hatch keeps its spacing in the drawing's pixels whatever the device.
+    return ratio == 1 ? hatchBit(BrushStyle, x, y) : hatchBit(BrushStyle, int(x / ratio), int(y / ratio));
+}
+
 void TDrawCanvas::setupPen(QPainter& p) const
 {
     if (!PenVisible) {
         p.setPen(Qt::NoPen);
         return;
     }
-    QPen pen(PenColor, PenWidth <= 1 ? 0 : PenWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(PenColor, penWidth(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
 }
 
@@ -166,15 +199,17 @@ void TDrawCanvas::FillRect(int left, int top, int right, int bottom)
         return;
     const QRect r = QRect(QPoint(std::min(left, right), std::min(top, bottom)),
         QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1))
-                        .intersected(m_image.rect());
+                        .intersected(Bounds());
     if (BrushStyle == bsSolid) {
         QPainter p(&m_image);
         p.fillRect(r, BrushColor);
         return;
     }
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (hatchBit(BrushStyle, x, y))
+    const QRect device = deviceRect(r).intersected(m_image.rect());
+    const qreal ratio = Ratio();
+    for (int y = device.top(); y <= device.bottom(); ++y)
+        for (int x = device.left(); x <= device.right(); ++x)
+            if (hatchAt(x, y, ratio))
                 fillPixel(x, y);
 }
 
@@ -184,7 +219,7 @@ void TDrawCanvas::Rectangle(int left, int top, int right, int bottom)
     if (!PenVisible)
         return;
     QPainter p(&m_image);
-    QPen pen(PenColor, PenWidth <= 1 ? 0 : PenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    QPen pen(PenColor, penWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
@@ -235,9 +270,25 @@ void TDrawCanvas::fillPixel(int x, int y)
 void TDrawCanvas::FloodFill(
     int x, int y, QColor border, const std::vector<QRect>& keepOut, const QRect& bounds)
 {
-    const QRect area = bounds.isNull() ? m_image.rect() : bounds.intersected(m_image.rect());
-    if (BrushStyle == bsClear || !area.contains(x, y))
+    FloodFill({ QPoint(x, y) }, border, keepOut, bounds);
+}
+
+void TDrawCanvas::FloodFill(std::initializer_list<QPoint> seeds, QColor border,
+    const std::vector<QRect>& keepOut, const QRect& bounds)
+{
+    // The fill works on the device's pixels: the seeds and the rectangles are taken there.
+    const QRect area = bounds.isNull() ? m_image.rect() : deviceRect(bounds).intersected(m_image.rect());
+    m_seeds.clear();
+    for (const QPoint& seed : seeds) {
+        const QPoint device = deviceRect(QRect(seed, QSize(1, 1))).topLeft();
+        if (area.contains(device))
+            m_seeds.push_back(device);
+    }
+    if (BrushStyle == bsClear || m_seeds.empty())
         return;
+    m_keepOut.clear();
+    for (const QRect& k : keepOut)
+        m_keepOut.push_back(deviceRect(k.normalized()));
     const int w = m_image.width();
     // Pixels taken by this fill are marked in a buffer kept by the canvas: it only grows, and
     // each fill clears exactly the runs it marked, so a fill allocates nothing once the canvas
@@ -247,7 +298,6 @@ void TDrawCanvas::FloodFill(
     if (m_taken.size() < need)
         m_taken.resize(need, 0);
     m_runs.clear();
-    m_seeds.clear();
 
     // The columns a run through (px, py) may cover: [lo, hi). False when (px, py) is kept out;
     // hi is then the first column after the rectangle that keeps it out. A kept-out rectangle
@@ -255,8 +305,7 @@ void TDrawCanvas::FloodFill(
     const auto reach = [&](int px, int py, int& lo, int& hi) {
         lo = area.left();
         hi = area.right() + 1;
-        for (const QRect& k : keepOut) {
-            const QRect r = k.normalized();
+        for (const QRect& r : m_keepOut) {
             if (r.isEmpty() || py < r.top() || py > r.bottom())
                 continue;
             if (px >= r.left() && px <= r.right()) {
@@ -279,7 +328,6 @@ void TDrawCanvas::FloodFill(
         return !marks[px] && (line[px] | 0xFF000000u) != stop;
     };
 
-    m_seeds.emplace_back(x, y);
     while (!m_seeds.empty()) {
         const QPoint pt = m_seeds.back();
         m_seeds.pop_back();
@@ -324,6 +372,7 @@ void TDrawCanvas::FloodFill(
         }
     }
     const QRgb colour = BrushColor.rgb();
+    const qreal ratio = Ratio();
     for (const QRect& run : m_runs) {
         QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(run.top()));
         std::uint8_t* marks = taken + static_cast<std::size_t>(run.top()) * static_cast<std::size_t>(w);
@@ -333,7 +382,7 @@ void TDrawCanvas::FloodFill(
             continue;
         }
         for (int px = run.left(); px <= run.right(); ++px)
-            if (hatchBit(BrushStyle, px, run.top()))
+            if (hatchAt(px, run.top(), ratio))
                 line[px] = colour;
     }
 }
@@ -364,24 +413,31 @@ int TDrawCanvas::TextHeight(const QString&) const
 
 QColor TDrawCanvas::Pixel(int x, int y) const
 {
-    if (!m_image.rect().contains(x, y))
+    const QPoint device = deviceRect(QRect(x, y, 1, 1)).topLeft();
+    if (!m_image.rect().contains(device))
         return QColor(Qt::white);
-    return QColor(m_image.pixel(x, y));
+    return QColor(m_image.pixel(device));
 }
 
 void TDrawCanvas::SetPixel(int x, int y, QColor colour)
 {
-    if (m_image.rect().contains(x, y))
-        m_image.setPixel(x, y, colour.rgb());
+    const QRect device = deviceRect(QRect(x, y, 1, 1)).intersected(m_image.rect());
+    for (int py = device.top(); py <= device.bottom(); ++py)
+        for (int px = device.left(); px <= device.right(); ++px)
+            m_image.setPixel(px, py, colour.rgb());
 }
 
 // ---- drawing object -------------------------------------------------------------------------
 
-TDiagramDraw::TDiagramDraw(const TLPData& data, QSize size)
+TDiagramDraw::TDiagramDraw(const TLPData& data, QSize size, qreal ratio)
     : Data(&data)
-    , Bitmap(size, QImage::Format_RGB32)
+    , Bitmap(ratio == 1
+              ? size
+              : QSize(int(std::lround(size.width() * ratio)), int(std::lround(size.height() * ratio))),
+          QImage::Format_RGB32)
     , m_canvas(Bitmap)
 {
+    Bitmap.setDevicePixelRatio(ratio);
     Bitmap.fill(Qt::white);
 }
 
@@ -476,13 +532,18 @@ void TDiagramDraw::TextOutSup(int x, int y, const QString& text)
 
 QColor TDiagramDraw::backgroundAt(int x, int y) const
 {
-    QColor c = m_canvas.Pixel(x, y);
-    if (IsHatchColour(c)) {
-        c = m_canvas.Pixel(x - 1, y - 1);
-        if (IsHatchColour(c))
-            c = m_canvas.Pixel(x - 1, y + 1);
-    }
-    return c;
+    // Past a hatch line to a neighbour. Where all three are hatch colours the fill is one of them
+    // itself, and its hatch lines are the grey: the first other colour is the fill's, looked for
+    // also beside a crossing of diagonal lines.
+    const QColor samples[5] = { m_canvas.Pixel(x, y), m_canvas.Pixel(x - 1, y - 1),
+        m_canvas.Pixel(x - 1, y + 1), m_canvas.Pixel(x - 1, y), m_canvas.Pixel(x, y - 1) };
+    for (int i = 0; i < 3; ++i)
+        if (!IsHatchColour(samples[i]))
+            return samples[i];
+    for (const QColor& c : samples)
+        if (c.rgb() != kHatchColours[0].rgb())
+            return c;
+    return samples[0];
 }
 
 void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QString& text,
@@ -663,7 +724,10 @@ void TDiagramDraw::DrawDimension(
         return;
     }
     // Turned a quarter turn counter-clockwise: the text reads upward along the line.
-    QImage turned(std::max(1, tw), std::max(1, th), QImage::Format_ARGB32_Premultiplied);
+    const qreal ratio = m_canvas.Ratio();
+    QImage turned(std::max(1, int(std::ceil(tw * ratio))), std::max(1, int(std::ceil(th * ratio))),
+        QImage::Format_ARGB32_Premultiplied);
+    turned.setDevicePixelRatio(ratio);
     turned.fill(Qt::transparent);
     {
         QPainter p(&turned);
@@ -710,8 +774,9 @@ TDiagramKind TDiagramDraw::ResolveKind(const TLPData& data, TDiagramKind kind)
 
 void TDiagramDraw::beginDrawing()
 {
-    Width = Bitmap.width();
-    Height = Bitmap.height();
+    const QRect bounds = m_canvas.Bounds();
+    Width = bounds.width();
+    Height = bounds.height();
     UsedWidth = Width;
     m_pileRects.clear();
     PlacedTexts.clear();
@@ -746,30 +811,39 @@ bool TDiagramDraw::Draw(TDiagramKind kind)
     }
 }
 
+QImage TDiagramDraw::usedPicture()
+{
+    const QRect bounds = m_canvas.Bounds();
+    if (UsedWidth >= bounds.width())
+        return std::move(Bitmap);
+    const qreal ratio = Bitmap.devicePixelRatio();
+    QImage used = Bitmap.copy(0, 0, int(std::lround(UsedWidth * ratio)), Bitmap.height());
+    used.setDevicePixelRatio(ratio);
+    return used;
+}
+
 void TDiagramDraw::DrawToBitmap(QImage& bitmap, const TLPData& data, TDiagramKind kind)
 {
     if (bitmap.width() <= 0 || bitmap.height() <= 0)
         return;
-    TDiagramDraw draw(data, bitmap.size());
+    // A bitmap for a finer device is drawn at its own pixels, laid out at its logical size.
+    const qreal ratio = bitmap.devicePixelRatio();
+    TDiagramDraw draw(data, bitmap.deviceIndependentSize().toSize(), ratio);
     if (!draw.Draw(kind))
         return;
-    bitmap = draw.UsedWidth < draw.Bitmap.width()
-        ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
-        : draw.Bitmap;
+    bitmap = draw.usedPicture();
 }
 
 void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind kind)
 {
     if (!image || image->width() <= 0 || image->height() <= 0)
         return;
-    // The bitmap is made at the control's size, filled once and handed on without a copy.
-    TDiagramDraw draw(data, image->size());
+    // The bitmap is made at the control's size in the screen's pixels, filled once and handed on
+    // without a copy.
+    TDiagramDraw draw(data, image->size(), image->devicePixelRatioF());
     if (!draw.Draw(kind))
         return;
-    QImage result = draw.UsedWidth < draw.Bitmap.width()
-        ? draw.Bitmap.copy(0, 0, draw.UsedWidth, draw.Bitmap.height())
-        : std::move(draw.Bitmap);
-    image->setPixmap(QPixmap::fromImage(std::move(result)));
+    image->setPixmap(QPixmap::fromImage(draw.usedPicture()));
 }
 
 // ---- pile in the soil profile ---------------------------------------------------------------
@@ -895,7 +969,8 @@ struct TDiagramDraw::TProfileBand {
     bool last = false; // the last layer drawn
     int yTop = 0;
     int yBottom = 0;
-    int drawn = 0; // the layer's thickness in pixels, unclipped
+    bool cutAtTip = false; // the layer reaches below the tip
+    int drawn = 0; // the layer's thickness in pixels
     int h = 0; // half the pile's width, rounded
     int hh = 0; // half the pile's width, truncated: where its size's arrows point
     bool differs = false; // the pile changes at the layer's top
@@ -915,14 +990,20 @@ void TDiagramDraw::DrawSoilProfile()
     TSoilProfile p = soilProfile();
     drawProfileBox(p);
     placePileDescription(p);
-    bool previousThin = false;
+    // Every band and pile segment is in place before any text: a text that runs past its band's
+    // line can then neither let a fill through nor be painted over by the next band.
+    std::vector<TProfileBand> bands;
     for (int i = 0; i < d.Layers.Count() && !p.belowTip(i); ++i) {
-        const TProfileBand band = profileBand(p, i);
-        drawLayerBand(p, band);
+        bands.push_back(profileBand(p, i));
+        drawLayerBand(p, bands.back());
+        drawPileSegment(p, bands.back());
+    }
+    drawDepthLabel(p, p.T, 0, Width - 2 * p.w + p.M);
+    if (!bands.empty())
+        drawPileDescription(p);
+    bool previousThin = false;
+    for (const TProfileBand& band : bands) {
         drawLayerMarks(p, band, previousThin);
-        drawPileSegment(p, band);
-        if (i == 0)
-            drawPileDescription(p);
         drawLayerTexts(p, band);
     }
     drawPileLength(p);
@@ -982,8 +1063,6 @@ void TDiagramDraw::drawProfileBox(const TSoilProfile& p)
     c.PenColor = Qt::black;
     c.PenWidth = p.M;
     c.Rectangle(2 * p.w, p.T, p.boxRight + p.M / 2, p.B + p.M / 2);
-    DrawLabel(Width - 2 * p.w + p.M, p.T - p.FS / 2, Width - p.w + p.M, p.T + p.FS / 2, FormatByTag(1, 0),
-        kNoBackground, false, 2);
     c.PenWidth = p.LW;
 }
 
@@ -1005,10 +1084,8 @@ void TDiagramDraw::placePileDescription(TSoilProfile& p)
         loadBoxes.push_back(LabelBox(p.momentLeft, T - FS, Width - 2 * w, T, p.momentText, 0));
     const TLayer& first = *d.Layers[0];
     p.pileText = QStringLiteral("Pile: ") + QString::fromLatin1(interfaceName(first.PileInterface()));
-    if (d.StructuralDesign && d.UsesIShape())
-        p.pileText += QStringLiteral(", ") + QString::fromStdString(d.IShape.Name);
-    else if (d.StructuralDesign && d.UsesPipeSection())
-        p.pileText += QStringLiteral(", ") + QString::fromStdString(d.PipeShape.Name);
+    if (d.StructuralDesign && (d.UsesIShape() || d.UsesPipeSection()))
+        p.pileText += QStringLiteral(", ") + QString::fromStdString(d.ChosenSectionName());
     p.pileText += QStringLiteral(", ") + QString::fromLatin1(shapeName(d.Shape));
     p.stiffnessText = QStringLiteral("E = ") + FormatByTag(31, first.PileE()) + QLatin1Char(' ') + p.uModulus
         + QStringLiteral(", I = ") + FormatByTag(33, first.PileI()) + QLatin1Char(' ') + p.uInertia;
@@ -1040,8 +1117,13 @@ TDiagramDraw::TProfileBand TDiagramDraw::profileBand(const TSoilProfile& p, int 
     const TLayer& layer = *band.layer;
     band.last = i == count - 1 || p.belowTip(i + 1);
     band.yTop = p.yAt(layer.Top());
-    band.yBottom = std::min(p.yAt(layer.Bottom()), p.B);
-    band.drawn = clampPixel(static_cast<double>(layer.Thickness) * p.scale);
+    // The last layer drawn is cut at the tip when layers lie below it, or when it reaches beyond
+    // the tip by more than a pixel (a last layer that ends at the tip may miss it by a rounding
+    // error).
+    band.cutAtTip = (i + 1 < count && p.belowTip(i + 1)) || p.yAt(layer.Bottom()) > p.B + 1;
+    band.yBottom = band.cutAtTip ? p.B : std::min(p.yAt(layer.Bottom()), p.B);
+    band.drawn = band.cutAtTip ? band.yBottom - band.yTop
+                               : clampPixel(static_cast<double>(layer.Thickness) * p.scale);
     band.h = rnd(static_cast<double>(layer.PileWidth()) * p.scale / 2);
     band.hh = clampPixel(static_cast<double>(layer.PileWidth()) * p.scale / 2);
     band.differs = i == 0 || !layer.SamePileAsPrevious();
@@ -1051,24 +1133,32 @@ TDiagramDraw::TProfileBand TDiagramDraw::profileBand(const TSoilProfile& p, int 
 
 void TDiagramDraw::drawLayerBand(const TSoilProfile& p, const TProfileBand& band)
 {
-    // The boundary, then the fill from a seed inside the layer's band in the box.
+    // The boundary, then the fill from seeds left and right of the pile, which a thin band's
+    // pile above may part. The fill stays within the band's rows and their lines.
     TDrawCanvas& c = m_canvas;
     const TLayer& layer = *band.layer;
     c.PenColor = Qt::black;
     c.PenWidth = p.LW;
     c.Line(2 * p.w, band.yBottom, p.boxRight, band.yBottom);
-    const int seedX = 2 * p.w + p.M + 1;
+    // The layer's middle, unless that lies on a line or beyond the tip.
     int seedY = p.yAt(layer.Top() + layer.Thickness / 2);
-    if (seedY <= band.yTop || seedY >= band.yBottom)
+    if (seedY <= band.yTop + p.LW || seedY >= band.yBottom - p.LW)
         seedY = (band.yTop + band.yBottom) / 2;
+    const QRect rows
+        = QRect(QPoint(p.soil.left(), band.yTop - p.LW), QPoint(p.soil.right(), band.yBottom + p.LW))
+              .intersected(p.soil);
+    const auto fill = [&] {
+        c.FloodFill({ QPoint(2 * p.w + p.M + 1, seedY), QPoint(p.boxRight - p.M - 1, seedY) }, Qt::black,
+            m_pileRects, rows);
+    };
     if (band.yBottom > band.yTop) {
         c.BrushColor = colourOf(layer.Colour);
         c.BrushStyle = bsSolid;
-        c.FloodFill(seedX, seedY, Qt::black, m_pileRects, p.soil);
+        fill();
         if (layer.Hatch != bsSolid) {
             c.BrushColor = kHatchColours[0];
             c.BrushStyle = layer.Hatch <= bsDiagCross ? static_cast<TBrushStyle>(layer.Hatch) : bsClear;
-            c.FloodFill(seedX, seedY, Qt::black, m_pileRects, p.soil);
+            fill();
         }
     }
     c.BrushStyle = bsSolid;
@@ -1084,13 +1174,26 @@ void TDiagramDraw::drawLayerMarks(const TSoilProfile& p, const TProfileBand& ban
     previousThin = thin;
     m_canvas.SetFontHeight(FS);
     const TLayer& layer = *band.layer;
-    const int yMid = std::min(p.yAt(layer.Top() + layer.Thickness / 2), p.B);
+    // A layer reaching below the tip is labelled in the middle of what is drawn of it, and its
+    // drawn bottom is the tip.
+    const int yMid
+        = band.cutAtTip ? (band.yTop + band.yBottom) / 2 : p.yAt(layer.Top() + layer.Thickness / 2);
     const int numberX = thin && band.i > 0 ? 0 : w;
     DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(band.i + 1),
         kNoBackground, false, 2);
-    const int depthX = thin ? Width - w + p.M : Width - 2 * w + p.M;
-    DrawLabel(depthX, band.yBottom - FS / 2, depthX + w, band.yBottom - FS / 2 + FS,
-        FormatByTag(1, layer.Bottom()), kNoBackground, false, 2);
+    drawDepthLabel(p, band.yBottom, band.cutAtTip ? p.d.PileLength : std::min(layer.Bottom(), p.d.PileLength),
+        thin ? Width - w + p.M : Width - 2 * w + p.M);
+}
+
+void TDiagramDraw::drawDepthLabel(const TSoilProfile& p, int y, Extended depth, int left)
+{
+    // Centred in its column; a depth wider than the column stays clear of the box's outline (where
+    // its colour would be taken from the outline) and inside the picture.
+    const QString text = FormatByTag(1, depth);
+    const int top = y - p.FS / 2, bottom = top + p.FS;
+    const QRect centred = LabelBox(left, top, left + p.w, bottom, text, 2);
+    const int x = std::max(std::min(centred.left(), Width - 1 - centred.width()), left + 1);
+    DrawLabel(x - 1, top, x - 1 + p.w, bottom, text, kNoBackground, false, 0);
 }
 
 void TDiagramDraw::drawPileSegment(const TSoilProfile& p, const TProfileBand& band)
@@ -1180,11 +1283,14 @@ void TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& ban
                 + QLatin1Char(' ') + p.uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
                 + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + p.uWeight),
             width, leftRoom);
-        for (std::size_t row = 0; row < rightRows.size(); ++row) {
+        // Rows that would run into the next band are left out: there they would stand on its
+        // texts and be read as its own.
+        const auto fits = [&](std::size_t row) { return y1 + int(row) * FS + rowHeight <= band.yBottom; };
+        for (std::size_t row = 0; row < rightRows.size() && fits(row); ++row) {
             const int y = y1 + int(row) * FS;
             DrawLabel(leftStart, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
         }
-        for (std::size_t row = 0; row < leftRows.size(); ++row) {
+        for (std::size_t row = 0; row < leftRows.size() && fits(row); ++row) {
             const int y = y1 + int(row) * FS;
             DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
         }

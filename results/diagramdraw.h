@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 class QLabel;
@@ -59,16 +60,27 @@ public:
     // whole picture), are neither filled nor crossed.
     void FloodFill(
         int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
+    // The same around each of the seeds.
+    void FloodFill(std::initializer_list<QPoint> seeds, QColor border, const std::vector<QRect>& keepOut = {},
+        const QRect& bounds = {});
     // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
     void TextOut(int x, int y, const QString& text);
     int TextWidth(const QString& text) const;
     int TextHeight(const QString& text) const;
+    // Coordinates are the drawing's pixels; on a bitmap with a device pixel ratio above 1 each
+    // covers several of the device's.
     QColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, QColor colour);
+    qreal Ratio() const;
+    // The drawing area in the drawing's pixels.
+    QRect Bounds() const;
 
     QImage& Image() { return m_image; }
 
 private:
+    int penWidth() const;
+    QRect deviceRect(const QRect& r) const;
+    bool hatchAt(int x, int y, qreal ratio) const;
     void setupPen(QPainter& p) const;
     void setupBrush(QPainter& p) const;
     void fillPixel(int x, int y);
@@ -78,12 +90,14 @@ private:
     std::vector<std::uint8_t> m_taken;
     std::vector<QRect> m_runs;
     std::vector<QPoint> m_seeds;
+    std::vector<QRect> m_keepOut;
 };
 
 class TDiagramDraw {
 public:
-    // Bitmap starts white at Size.
-    explicit TDiagramDraw(const TLPData& Data, QSize Size = QSize(600, 600));
+    // Bitmap starts white at Size, in pixels of the drawing; a Ratio above 1 makes it as many
+    // times finer in the device's pixels.
+    explicit TDiagramDraw(const TLPData& Data, QSize Size = QSize(600, 600), qreal Ratio = 1);
 
     const TLPData* Data = nullptr; // not owned
     int Width = 600;
@@ -156,6 +170,8 @@ private:
     // Colour behind a text at (x, y): hatch colours are looked past to a neighbour.
     QColor backgroundAt(int x, int y) const;
     void beginDrawing();
+    // The finished picture, cut to UsedWidth.
+    QImage usedPicture();
 
     // The soil profile's steps, in drawing order.
     struct TSoilProfile;
@@ -166,6 +182,7 @@ private:
     TProfileBand profileBand(const TSoilProfile& p, int i) const;
     void drawLayerBand(const TSoilProfile& p, const TProfileBand& band);
     void drawLayerMarks(const TSoilProfile& p, const TProfileBand& band, bool& previousThin);
+    void drawDepthLabel(const TSoilProfile& p, int y, Extended depth, int left);
     void drawPileSegment(const TSoilProfile& p, const TProfileBand& band);
     void drawPileDescription(const TSoilProfile& p);
     void drawLayerTexts(const TSoilProfile& p, const TProfileBand& band);

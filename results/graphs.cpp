@@ -507,13 +507,18 @@ void TfrmGraphs::SetNiceIncrements()
 
 void TfrmGraphs::RenderChartToImage(TPictureBox* image)
 {
-    int w = image->height();
-    int h = image->width();
-    const QImage rendered = Chart1->RenderToImage(w, h, platform::btnFaceColor());
+    // The chart is drawn across the box and turned a quarter.
+    const int chartW = image->height();
+    const int chartH = image->width();
+    // On screen the chart is drawn at the screen's own pixels; the printed pictures keep theirs.
+    const qreal ratio = m_printing ? 1 : image->devicePixelRatioF();
+    const QImage rendered = Chart1->RenderToImage(chartW, chartH, platform::btnFaceColor(), ratio);
     // The turned picture's top row has no source pixel: it takes the chart's background.
-    const QImage turned = RotateBitmap(rendered, w, h, -90 * std::numbers::pi / 180,
+    int deviceW = rendered.width(), deviceH = rendered.height();
+    QImage turned = RotateBitmap(rendered, deviceW, deviceH, -90 * std::numbers::pi / 180,
         Chart1->Color.isValid() ? Chart1->Color : platform::btnFaceColor());
-    image->resize(w, h);
+    turned.setDevicePixelRatio(ratio);
+    image->resize(chartH, chartW);
     image->SetPicture(turned);
 }
 

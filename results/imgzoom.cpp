@@ -62,7 +62,7 @@ void TPictureBox::SetPicture(const QImage& picture)
 {
     m_picture = picture;
     if (AutoSize)
-        resize(picture.size());
+        resize(picture.deviceIndependentSize().toSize());
     update();
 }
 
@@ -100,7 +100,8 @@ TfrmImgZoom::TfrmImgZoom(QWidget* owner)
 void TfrmImgZoom::SetPicture(const QImage& picture)
 {
     Image1->SetPicture(picture);
-    setFixedSize(std::max(1, picture.width()), std::max(1, picture.height()));
+    const QSize size = picture.deviceIndependentSize().toSize();
+    setFixedSize(std::max(1, size.width()), std::max(1, size.height()));
 }
 
 void ShowImageZoom(const QLabel* Image)

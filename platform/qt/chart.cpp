@@ -606,16 +606,18 @@ void TChart::drawLegend(int width, int height)
     }
 }
 
-QImage TChart::RenderToImage(int width, int height, const QColor& background)
+QImage TChart::RenderToImage(int width, int height, const QColor& background, qreal ratio)
 {
-    QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+    QImage image(std::max(1, int(std::lround(width * ratio))), std::max(1, int(std::lround(height * ratio))),
+        QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(background);
     QPainter painter(&image);
     m_canvas = &painter;
     const ScopeExit reset([this] { m_canvas = nullptr; });
 
     if (Color.isValid())
-        painter.fillRect(image.rect(), Color);
+        painter.fillRect(0, 0, width, height, Color);
     if (BevelOuter) {
         painter.setPen(Qt::white);
         painter.drawLine(0, 0, width - 1, 0);

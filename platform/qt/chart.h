@@ -162,8 +162,9 @@ public:
     // Called for each axis label before it is written; the handler may change or empty the text.
     std::function<void(TChartAxis& axis, QString& labelText)> OnGetAxisLabel;
 
-    // Renders the whole chart into a new image of the given size over the background colour.
-    QImage RenderToImage(int width, int height, const QColor& background);
+    // Renders the whole chart into a new image of the given size over the background colour; a
+    // ratio above 1 renders it that many times finer in the image's pixels, laid out the same.
+    QImage RenderToImage(int width, int height, const QColor& background, qreal ratio = 1);
     // The painter of the render in progress (null outside RenderToImage).
     QPainter* Canvas() const { return m_canvas; }
     // Plot area of the last render.

@@ -411,7 +411,7 @@ private slots:
     // on a 192-DPI screen (report_lpreport_highdpi).
     void picturesIgnoreTheScreenResolution()
     {
-        if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QLatin1String("configfile")))
+        if (qEnvironmentVariable("QT_QPA_PLATFORM").contains(QLatin1String("dpi192")))
             QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInch(), 192.0);
         auto m = demo(kEnglishDemo);
         TLPReport report(*m, reporttest::WindowTexts(m));

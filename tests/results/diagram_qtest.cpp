@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -91,7 +92,7 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
     void valueTexts();
     void pileStaysClearOfLayerFills();
-    void layersBelowThePileTipStayInTheBox();
+    void bandsTakeTheirOwnColours();
     void thinLayersAlternateColumns();
     void textsKeepApartAndInside();
     void jointLinesOnlyWherePileChanges();
@@ -106,6 +107,8 @@ private slots:
     void rectangularSectionBars();
     void thinTieStillDrawn();
     void noStructuralDesignIsBlank();
+    void pileDescriptionNamesTheChosenSection();
+    void drawnAtTheDevicePixels();
     void picturesMatchBaseline();
 };
 
@@ -171,49 +174,157 @@ void DiagramTest::pileStaysClearOfLayerFills()
     }
 }
 
-void DiagramTest::layersBelowThePileTipStayInTheBox()
+// The pile length swept over its range for each baseline project, at every size the profile is
+// drawn (the window's picture at the usual and the least window size, the pile page's, the
+// enlarged view's, the report's). Each band's pixels are its own colour or hatch, or the ink of
+// a line or text; no band's colour shows outside its band and the box; every text in a band is
+// written in its contrast colour; each layer's number stands in its band; the tip's depth is
+// labelled. The layer above the tip takes what the others leave of the pile, as the layer rows
+// set it, so short piles leave layers below the tip.
+void DiagramTest::bandsTakeTheirOwnColours()
 {
-    // The first layer is thicker than the pile: the second lies wholly below the tip and its
-    // derived thickness is negative.
-    auto data = LoadDemo(kUnitsUS);
-    data->PileLength = 30;
-    while (data->Layers.Count() > 2)
-        data->Layers.Delete(2);
-    data->Layers[0]->Thickness = 30.5L;
-    data->Layers[1]->Thickness = 30 - 30.5L;
-    const QColor colours[] = { QColor(0, 192, 0), QColor(255, 128, 0) };
-    for (int i = 0; i < 2; ++i) {
-        data->Layers[i]->Colour = colours[i].red() | colours[i].green() << 8 | colours[i].blue() << 16;
-        data->Layers[i]->Hatch = bsSolid;
-    }
-    data->Calculate();
-    for (const QSize size : { QSize(2160, 1440), QSize(428, 257) }) {
-        const int W = size.width(), H = size.height();
-        const QImage image = draw(*data, dkSoilProfile, W, H);
-        const int LW = std::max(1, std::min(W, H) / 600 * 2), M = 2 * LW, FS = 5 * M;
-        const int w = columnWidth(*data, FS);
-        const int T = 3 * FS + 10;
-        const int B = T + int(30 * (double(H - FS - T) / 30));
-        // The soil box with its outline.
-        const QRect box(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M));
-        int fillInside = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) {
-                const QColor c = Pixel(image, x, y);
-                const bool fill = c == colours[0] || c == colours[1];
-                if (box.contains(x, y)) {
-                    fillInside += fill;
+    const QSize sizes[]
+        = { QSize(428, 257), QSize(398, 257), QSize(342, 247), QSize(1580, 900), QSize(2160, 1440) };
+    const QColor kGrey(128, 128, 128), kBlue(0, 0, 255);
+    QStringList faults;
+    int pictures = 0;
+    QMap<int, int> columns; // the column width at each font size
+    for (BaselineProject& project : BaselineProjects()) {
+        TLPData& data = *project.data;
+        const int count = data.Layers.Count();
+        Extended others = 0;
+        for (int i = 0; i + 1 < count; ++i)
+            others += data.Layers[i]->Thickness;
+        const bool si = data.Units == kUnitsSI;
+        // Fine steps over the layers and as far again, coarser ones on to the longest pile.
+        std::vector<double> lengths;
+        for (double length = si ? 1.5 : 5; length <= (si ? 150 : 450);)
+            lengths.push_back(std::exchange(
+                length, length + (length < double(others) * 2 ? (si ? 0.15 : 0.5) : length * 0.05)));
+        for (std::size_t step = 0; step < lengths.size(); ++step) {
+            const double length = lengths[step];
+            data.PileLength = length;
+            data.Layers[count - 1]->Thickness = std::max<Extended>(Extended(length) - others, 0);
+            for (const QSize size : sizes) {
+                // The large pictures (each takes the time of twenty small ones) at every third step.
+                if (size.width() > 1000 && step % 3 != 0)
                     continue;
+                ++pictures;
+                TDiagramDraw d(data);
+                d.Bitmap = QImage(size, QImage::Format_RGB32);
+                QVERIFY(d.Draw(dkSoilProfile));
+                const QImage& image = d.Bitmap;
+                const int W = size.width(), FS = d.FontSize(), M = d.Margin(), LW = d.LineWidth();
+                if (!columns.contains(FS))
+                    columns[FS] = columnWidth(data, FS);
+                const int w = columns[FS], T = 3 * FS + 10;
+                const auto yAt = [&](Extended depth) { return T + int(double(depth) * d.Scale); };
+                const int B = yAt(data.PileLength);
+                const QString where = QStringLiteral("\n%1 %2 %3x%4: ")
+                                          .arg(QLatin1String(project.name))
+                                          .arg(length)
+                                          .arg(W)
+                                          .arg(size.height());
+                // Pixels of texts (their edges blended) and of the pile with its outline.
+                std::vector<char> skip(std::size_t(W) * size.height(), 0);
+                const auto mark = [&](const QRect& r) {
+                    const QRect in = r.intersected(image.rect());
+                    for (int y = in.top(); y <= in.bottom(); ++y)
+                        std::fill_n(skip.begin() + std::ptrdiff_t(y) * W + in.left(), in.width(), 1);
+                };
+                // A raised character stands a quarter of a line above its text's box.
+                for (const auto& t : d.PlacedTexts)
+                    mark(t.Box.adjusted(-1, -1 - FS / 4, 1, 1));
+                for (const QRect& r : d.PileRects())
+                    mark(r.adjusted(-M, -M, M, M));
+                const auto at
+                    = [&](int x, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x]; };
+                const auto skipped = [&](int x, int y) { return skip[std::size_t(y) * W + x] != 0; };
+                QList<QRgb> bandColours;
+                for (int i = 0; i < count && (i == 0 || yAt(data.Layers[i]->Top()) < B); ++i) {
+                    const TLayer& layer = *data.Layers[i];
+                    const QColor own(
+                        layer.Colour & 0xFF, (layer.Colour >> 8) & 0xFF, (layer.Colour >> 16) & 0xFF);
+                    if (own != kWhite && own != kBlack && own != kBlue)
+                        bandColours << own.rgb();
+                    // The last band drawn reaches the tip.
+                    const bool last = i + 1 == count || yAt(data.Layers[i + 1]->Top()) >= B;
+                    const int top = yAt(layer.Top()), bottom = last ? B : yAt(layer.Bottom());
+                    const QString band = where + QStringLiteral("L%1 ").arg(i + 1);
+                    int foreign = 0;
+                    const QRgb allowed[] = { own.rgb(), kBlack.rgb(), kBlue.rgb(),
+                        layer.Hatch != bsSolid ? kGrey.rgb() : own.rgb() };
+                    for (int y = top + LW + 1; y < bottom - LW; ++y) {
+                        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                        for (int x = 2 * w + M + 1; x < W - 2 * w - M; ++x) {
+                            const QRgb c = line[x];
+                            if (std::find(std::begin(allowed), std::end(allowed), c) == std::end(allowed)
+                                && !skipped(x, y) && !foreign++)
+                                faults << band
+                                        + QStringLiteral("%1 at %2,%3").arg(QColor(c).name()).arg(x).arg(y);
+                        }
+                    }
+                    // Texts inside the band are written in the contrast colour of its fill.
+                    const QColor ink = TDiagramDraw::ContrastTextColour(own);
+                    for (const auto& t : d.PlacedTexts) {
+                        const QRect& box = t.Box;
+                        if (box.top() <= top + LW || box.bottom() >= bottom - LW || box.left() <= 2 * w + M
+                            || box.right() >= W - 2 * w - M || t.Text.trimmed().isEmpty())
+                            continue;
+                        bool inked = false;
+                        for (int y = box.top(); y <= box.bottom() && !inked; ++y)
+                            for (int x = box.left(); x <= box.right() && !inked; ++x)
+                                inked = 2 * std::abs(QColor(at(x, y)).lightness() - ink.lightness())
+                                    < std::abs(own.lightness() - ink.lightness());
+                        if (!inked)
+                            faults << band + t.Text + QStringLiteral(" is not written");
+                    }
+                    // The layer's number in its band: wholly where the band is a line high.
+                    const QString number = QStringLiteral("L%1").arg(i + 1);
+                    const auto label = std::find_if(d.PlacedTexts.begin(), d.PlacedTexts.end(),
+                        [&](const auto& t) { return t.Text == number; });
+                    const bool inside = label != d.PlacedTexts.end()
+                        && (bottom - top >= FS
+                                ? label->Box.top() >= top && label->Box.bottom() <= bottom
+                                : std::abs(label->Box.center().y() - (top + bottom) / 2) <= FS / 4);
+                    if (!inside)
+                        faults << band + QStringLiteral("number outside its band");
                 }
-                QVERIFY2(
-                    !fill, qPrintable(QStringLiteral("%1x%2: fill at %3,%4").arg(W).arg(H).arg(x).arg(y)));
-                // Below the box and left of the depth column nothing is drawn at all.
-                if (y > B + M && x < W - 2 * w)
-                    QVERIFY2(c == kWhite,
-                        qPrintable(QStringLiteral("%1x%2: ink at %3,%4").arg(W).arg(H).arg(x).arg(y)));
+                // The depths beside the box are written in black.
+                for (const auto& t : d.PlacedTexts) {
+                    const QRect& box = t.Box;
+                    if (box.left() <= W - 2 * w + M || box.width() < box.height())
+                        continue;
+                    bool inked = false;
+                    for (int y = box.top(); y <= box.bottom() && !inked; ++y)
+                        for (int x = box.left(); x <= std::min(box.right(), W - 1) && !inked; ++x)
+                            inked = QColor(at(x, y)).lightness() < 96;
+                    if (!inked)
+                        faults << where + t.Text + QStringLiteral(" is not written");
+                }
+                const QString tip = TDiagramDraw::FormatByTag(1, data.PileLength);
+                if (std::none_of(d.PlacedTexts.begin(), d.PlacedTexts.end(), [&](const auto& t) {
+                        return t.Text == tip && std::abs(t.Box.center().y() - B) <= FS / 4;
+                    }))
+                    faults << where + QStringLiteral("no depth at the tip");
+                // Outside the box no band's colour.
+                mark(QRect(QPoint(2 * w - M, T - M), QPoint(W - 2 * w + M, B + M)));
+                for (int y = 0; y < size.height(); ++y) {
+                    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                    for (int x = 0; x < W; ++x)
+                        if (!skipped(x, y) && bandColours.contains(line[x])) {
+                            faults << where + QStringLiteral("a fill at %1,%2").arg(x).arg(y);
+                            y = size.height();
+                            break;
+                        }
+                }
+                if (faults.size() > 12)
+                    QFAIL(qPrintable(faults.join(QString())));
             }
-        QVERIFY(fillInside > (W - 4 * w) * (B - T) / 2); // the first layer fills the box
+        }
     }
+    qInfo("%d pictures checked", pictures);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QString())));
 }
 
 namespace {
@@ -643,6 +754,103 @@ void DiagramTest::noStructuralDesignIsBlank()
     data->StructuralDesign = false;
     for (TDiagramKind kind : { dkWSection, dkPipeSection, dkRoundRCSection, dkRectRCSection })
         QVERIFY(allWhite(draw(*data, kind, 200, 150)));
+}
+
+// A section chosen from the table is named by its table name; after "User Defined" is chosen and
+// the section edited, the description names "User Defined" in the window's picture, the enlarged
+// view and the report alike, while the record keeps the name it was copied with.
+void DiagramTest::pileDescriptionNamesTheChosenSection()
+{
+    const auto description = [](const TLPData& data, QSize size) {
+        TDiagramDraw d(data);
+        d.Bitmap = QImage(size, QImage::Format_RGB32);
+        d.Draw(dkSoilProfile);
+        for (const auto& t : d.PlacedTexts)
+            if (t.Text.startsWith(QStringLiteral("Pile: ")))
+                return t.Text;
+        return QString();
+    };
+    for (std::uint8_t units : { kUnitsUS, kUnitsSI })
+        for (const auto& [shape, shapeName] :
+            { std::pair { psRectangle, "Rectangle" }, std::pair { psCircle, "Circle" } }) {
+            auto data = SteelDemo(shape, units);
+            const bool iShape = data->UsesIShape();
+            QVERIFY(iShape || data->UsesPipeSection());
+            const std::string tableName = iShape ? data->IShape.Name : data->PipeShape.Name;
+            QCOMPARE(description(*data, QSize(428, 257)),
+                QStringLiteral("Pile: Rough Steel, %1, %2")
+                    .arg(QString::fromStdString(tableName), shapeName));
+            data->SelectSection(-1);
+            if (iShape)
+                data->IShape.d *= 1.25L;
+            else
+                data->PipeShape.OD *= 1.25L;
+            data->Calculate();
+            for (QSize size : { QSize(428, 257), QSize(1580, 900), QSize(2160, 1440) })
+                QCOMPARE(description(*data, size),
+                    QStringLiteral("Pile: Rough Steel, User Defined, %1").arg(shapeName));
+            QCOMPARE(iShape ? data->IShape.Name : data->PipeShape.Name, tableName);
+        }
+}
+
+// On a finer device the drawing is made at the device's pixels: twice the pixels at ratio 2,
+// laid out as at ratio 1, its text twice as tall in pixels and sharper than one enlarged. A
+// picture control takes the drawing at its own ratio (run once more at a scale of 2).
+void DiagramTest::drawnAtTheDevicePixels()
+{
+    const auto data = LoadDemo(kUnitsUS);
+    const QSize size(428, 257);
+    QImage one(size, QImage::Format_RGB32), two(size * 2, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    TDiagramDraw::DrawToBitmap(one, *data, dkSoilProfile);
+    TDiagramDraw::DrawToBitmap(two, *data, dkSoilProfile);
+    QCOMPARE(two.size(), size * 2);
+    QCOMPARE(two.devicePixelRatio(), 2.0);
+    QCOMPARE(one.devicePixelRatio(), 1.0);
+    // The band colours stand where they stood.
+    int same = 0, compared = 0;
+    for (int y = 0; y < size.height(); y += 7)
+        for (int x = 0; x < size.width(); x += 7) {
+            ++compared;
+            same += one.pixel(x, y) == two.pixel(2 * x, 2 * y);
+        }
+    QVERIFY2(same > compared * 9 / 10, qPrintable(QStringLiteral("%1 of %2").arg(same).arg(compared)));
+    // The layer numbers' glyphs (the first run of inked rows in their column, below the box's
+    // top) twice as tall in pixels, and rows a logical pixel cannot hold (a device row unlike the
+    // one below it in the same logical row).
+    const int w = columnWidth(*data, 10), T = 3 * 10 + 10;
+    const auto glyphHeight = [&](const QImage& image, int r) {
+        int first = -1;
+        for (int y = (T + 2) * r; y < image.height(); ++y) {
+            bool ink = false;
+            for (int x = w * r; x < 2 * w * r && !ink; ++x)
+                ink = QColor(image.pixel(x, y)).lightness() < 160;
+            if (ink && first < 0)
+                first = y;
+            if (!ink && first >= 0)
+                return y - first;
+        }
+        return 0;
+    };
+    const int one1 = glyphHeight(one, 1), two2 = glyphHeight(two, 2);
+    QVERIFY2(one1 >= 5 && two2 >= 2 * one1 - 2 && two2 <= 2 * one1 + 2,
+        qPrintable(QStringLiteral("%1 and %2 rows").arg(one1).arg(two2)));
+    int finer = 0;
+    for (int y = 0; y + 1 < two.height(); y += 2)
+        for (int x = 0; x < two.width(); ++x)
+            finer += two.pixel(x, y) != two.pixel(x, y + 1);
+    QVERIFY(finer > 100);
+
+    QLabel label;
+    label.resize(size);
+    TDiagramDraw::DrawToImage(&label, *data, dkSoilProfile);
+    const qreal ratio = label.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    QCOMPARE(label.pixmap().devicePixelRatio(), ratio);
+    QCOMPARE(label.pixmap().size(), (QSizeF(size) * ratio).toSize());
+    if (ratio == 1)
+        QCOMPARE(label.pixmap().toImage().convertToFormat(QImage::Format_RGB32), one);
 }
 
 // Every drawing at the sizes the window, the enlarged view and the report ask for, for each

@@ -98,7 +98,14 @@ void GraphsTest::picturesPackFromTheLeft()
                 QCOMPARE(g.ImageN(n)->x(), 244 * int(at - c.shown.begin()));
         }
         QCOMPARE(g.width(), 244 * int(c.shown.size()));
-        QCOMPARE(g.GraphPicture(c.shown.front()).size(), QSize(244, 410));
+        // At the screen's own pixels (twice as many on a screen scaled by 2).
+        if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+            QCOMPARE(g.ImageN(c.shown.front())->devicePixelRatioF(),
+                qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+        const QImage picture = g.GraphPicture(c.shown.front());
+        QCOMPARE(picture.deviceIndependentSize(), QSizeF(244, 410));
+        QCOMPARE(
+            picture.size(), (QSizeF(244, 410) * g.ImageN(c.shown.front())->devicePixelRatioF()).toSize());
     }
     // A kind with no graph of its own leaves only the status bar.
     TfrmGraphs g;

@@ -204,7 +204,7 @@ void TfrmLPMain::FillSectionList(QComboBox* Combo, const QStringList& names)
     const QString selected = Combo->currentIndex() >= 0 ? Combo->currentText() : QString();
     Combo->clear();
     Combo->addItems(names);
-    Combo->addItem(QStringLiteral("User Defined"));
+    Combo->addItem(QString::fromLatin1(kUserDefinedSection));
     if (before > 0) {
         int index = selected.isEmpty() ? -1 : Combo->findText(selected);
         if (index < 0) {

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <cmath>
 #include <exception>
 
 TfrmLPMain::PassScope::~PassScope()
@@ -85,7 +86,11 @@ void TfrmLPMain::Image1Click(QObject* Sender)
     // The enlarged drawing fills the desktop's work area less 20 pixels across and 100 down.
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen->availableGeometry();
-    QImage bitmap(std::max(area.width() - 20, 1), std::max(area.height() - 100, 1), QImage::Format_RGB32);
+    // Drawn at the screen's own pixels, laid out at its logical ones.
+    const qreal ratio = devicePixelRatioF();
+    QImage bitmap(std::max(int(std::lround((area.width() - 20) * ratio)), 1),
+        std::max(int(std::lround((area.height() - 100) * ratio)), 1), QImage::Format_RGB32);
+    bitmap.setDevicePixelRatio(ratio);
     bitmap.fill(Qt::white);
     TDiagramDraw::DrawToBitmap(bitmap, *LPData, kind);
     ShowBitmapZoom(bitmap, this);
