@@ -136,6 +136,7 @@ private slots:
         m_updateFolder = QString::fromStdString(GetUserDataPath()) + "Update";
         QCOMPARE(QString::fromStdString(GetAppVersionString()), QStringLiteral("2.1.7"));
         g_previousHandler = qInstallMessageHandler(quietOffscreen);
+        useLoopbackServers();
     }
 
     void init()
@@ -457,6 +458,45 @@ private slots:
         QVERIFY(wasBusy);
         QVERIFY(openDialog() == nullptr);
         QVERIFY(answerer.seen.isEmpty());
+    }
+
+    void questionLeftOpenAfterTheBodyEndedKeepsTheDownload()
+    {
+        LoopbackServer server;
+        server.offer(kPage, "2.1.8", "u.zip",
+            LoopbackServer::file(
+                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        int terminated = 0;
+        SetUpdateTerminateHook({}, [&terminated] {
+            ++terminated;
+            if (TfrmCheckUpdates* d = openDialog())
+                d->close();
+        });
+        // Yes to the update; No to "abort?", after the server's whole time without data has
+        // passed twice over (the bound is shortened for the test).
+        constexpr int kStallMs = 300;
+        Answerer answerer({ QMessageBox::Yes, QMessageBox::No }, 2 * kStallMs);
+        bool asked = false;
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
+            if (d->wupd->StallTimeoutMs == kStallMs)
+                return;
+            d->wupd->StallTimeoutMs = kStallMs;
+            // Cancel from the progress of the release's last (only) piece: the transfer loop
+            // waits on the question.
+            d->wupd->OnDownload = [d, &asked, progress = d->wupd->OnDownload](
+                                      qint64 total, qint64 downloaded) {
+                progress(total, downloaded);
+                if (!asked && downloaded == total && d->Label2->text() == QLatin1String("Downloading...")) {
+                    asked = true;
+                    d->CloseBtn->click();
+                }
+            };
+        });
+        QVERIFY(asked);
+        QCOMPARE(answerer.seen.size(), 2);
+        QCOMPARE(answerer.seen[1].text, QStringLiteral("Are you sure you want to abort downloading?"));
+        QCOMPARE(terminated, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
     }
 
     void cancelDuringDownloadAsksThenAbortsQuietly()

@@ -39,7 +39,7 @@ QByteArray reasonPhrase(int status)
 
 QByteArray loopbackCertificate()
 {
-    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
+    QFile certFile(QString::fromLocal8Bit(loopbackCertificateFile()));
     if (!certFile.open(QIODevice::ReadOnly))
         throw std::runtime_error("loopback certificate missing");
     return certFile.readAll();
@@ -108,7 +108,8 @@ private:
             m_reply.headers << qMakePair(
                 QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
         }
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' ' + reasonPhrase(m_reply.status)
+        QByteArray out = m_reply.interim + "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' '
+            + reasonPhrase(m_reply.status)
             + "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
         if (m_reply.framing == LoopbackServer::Framing::Length) {
             const qint64 length
@@ -328,9 +329,15 @@ QList<QByteArray> LoopbackServer::requests() const
     return m_shared->requests;
 }
 
-void trustLoopbackCertificate()
+QByteArray loopbackCertificateFile()
 {
-    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.addCaCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
-    QSslConfiguration::setDefaultConfiguration(conf);
+    return UPDATE_TEST_DATA "/loopback.crt";
+}
+
+void useLoopbackServers()
+{
+    qputenv("SSL_CERT_FILE", loopbackCertificateFile());
+    for (const char* name :
+        { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY" })
+        qunsetenv(name);
 }
