@@ -251,13 +251,6 @@ struct HttpGet::Impl {
         return detail;
     }
 
-    // The server's bytes, head or body, arrived.
-    void arrived(qint64 count)
-    {
-        windowBytes += count;
-        wake();
-    }
-
     static size_t onHead(char* data, size_t size, size_t count, void* user)
     {
         Impl& d = *static_cast<Impl*>(user);
@@ -291,7 +284,7 @@ struct HttpGet::Impl {
                 }
             }
         }
-        d.arrived(qint64(length));
+        d.wake();
         return length;
     }
 
@@ -312,7 +305,8 @@ struct HttpGet::Impl {
         d.headDone = true;
         d.body.append(data, qsizetype(length));
         d.received += qint64(length);
-        d.arrived(qint64(length));
+        d.windowBytes += qint64(length); // the body's bytes: a head dripping in is no progress
+        d.wake();
         return length;
     }
 

@@ -27,7 +27,8 @@ struct HttpGetOptions {
     qint64 maxBodyBytes = -1; // >= 0: the transfer fails when the body grows beyond this
     // The clocks run only while the reader waits for the server, not while the program is busy
     // elsewhere (a question to the user), and stop once the body has ended.
-    // > 0: each stretch of this long must bring minBytesPerStall bytes, or the transfer fails.
+    // > 0: each stretch of this long must bring minBytesPerStall bytes of the body, or the
+    // transfer fails.
     int stallTimeoutMs = 0;
     qint64 minBytesPerStall = 1;
     int maxWaitMs = 0; // > 0: the reader waits no longer than this in all
