@@ -37,22 +37,19 @@ QByteArray reasonPhrase(int status)
     return phrases.value(status, "Status");
 }
 
-QByteArray loopbackCertificate()
+QByteArray dataFile(const QByteArray& name)
 {
-    QFile certFile(QString::fromLocal8Bit(loopbackCertificateFile()));
-    if (!certFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback certificate missing");
-    return certFile.readAll();
+    QFile file(QString::fromUtf8(UPDATE_TEST_DATA "/" + name));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("test data missing: " + name.toStdString());
+    return file.readAll();
 }
 
-QSslConfiguration serverTls()
+QSslConfiguration serverTls(const QByteArray& certificate)
 {
-    QFile keyFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.key"));
-    if (!keyFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback key missing");
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.setLocalCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
-    conf.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem));
+    conf.setLocalCertificate(QSslCertificate(dataFile(certificate + ".crt"), QSsl::Pem));
+    conf.setPrivateKey(QSslKey(dataFile(certificate + ".key"), QSsl::Rsa, QSsl::Pem));
     conf.setPeerVerifyMode(QSslSocket::VerifyNone);
     return conf;
 }
@@ -196,8 +193,9 @@ private:
 // Owns the listening socket inside the server thread.
 class ServerThread : public QThread {
 public:
-    ServerThread(bool tls, std::shared_ptr<LoopbackServer::Shared> shared)
-        : m_tls(tls)
+    // An empty certificate: plain HTTP.
+    ServerThread(QByteArray certificate, std::shared_ptr<LoopbackServer::Shared> shared)
+        : m_certificate(std::move(certificate))
         , m_shared(std::move(shared))
     {
     }
@@ -215,9 +213,9 @@ protected:
     void run() override
     {
         std::unique_ptr<QTcpServer> server;
-        if (m_tls) {
+        if (!m_certificate.isEmpty()) {
             auto* ssl = new QSslServer;
-            ssl->setSslConfiguration(serverTls());
+            ssl->setSslConfiguration(serverTls(m_certificate));
             server.reset(ssl);
             QObject::connect(ssl, &QSslServer::errorOccurred, ssl,
                 [](QSslSocket* socket, QAbstractSocket::SocketError) { socket->deleteLater(); });
@@ -240,7 +238,7 @@ protected:
     }
 
 private:
-    bool m_tls;
+    QByteArray m_certificate;
     std::shared_ptr<LoopbackServer::Shared> m_shared;
     QMutex m_readyMutex;
     QWaitCondition m_readyCondition;
@@ -288,11 +286,11 @@ void LoopbackServer::offer(const QByteArray& pagePath, const QByteArray& version
     setReply("/" + name, release);
 }
 
-LoopbackServer::LoopbackServer(bool tls)
+LoopbackServer::LoopbackServer(bool tls, const QByteArray& certificate)
     : m_shared(std::make_shared<Shared>())
     , m_tls(tls)
 {
-    auto* thread = new ServerThread(tls, m_shared);
+    auto* thread = new ServerThread(tls ? certificate : QByteArray(), m_shared);
     m_port = thread->startAndListen();
     m_thread = thread;
     if (m_port == 0)
@@ -331,7 +329,7 @@ QList<QByteArray> LoopbackServer::requests() const
 
 QByteArray loopbackCertificateFile()
 {
-    return UPDATE_TEST_DATA "/loopback.crt";
+    return UPDATE_TEST_DATA "/trusted.pem";
 }
 
 void useLoopbackServers()

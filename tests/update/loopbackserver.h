@@ -1,8 +1,9 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 (ephemeral port) running on its own thread, serving
 // canned replies per path: pages, redirections, files with or without Content-Length,
-// chunked or slow bodies and error statuses. With TLS it serves the certificate in
-// tests/update/data, which useLoopbackServers() makes the process's client trust. A server
+// chunked or slow bodies and error statuses. With TLS it serves a certificate of
+// tests/update/data: "loopback" names 127.0.0.1 and localhost, "elsewhere" another host; the
+// bundle useLoopbackServers() makes the process's client trust holds both. A server
 // answers whatever request target it is given a reply for, so it also plays a proxy (targets
 // "http://host/path").
 #include <QByteArray>
@@ -44,7 +45,7 @@ public:
     static QByteArray infoPage(const QByteArray& version, const QByteArray& download,
         const QByteArray& clientName, const QByteArray& extra = {});
 
-    explicit LoopbackServer(bool tls = false);
+    explicit LoopbackServer(bool tls = false, const QByteArray& certificate = "loopback");
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;

@@ -529,7 +529,13 @@ private slots:
         QVERIFY(!w.DownloadFile(tls.url("/p.html"), false, false));
         useLoopbackServers();
         QVERIFY2(w.ErrorReason().contains("certificate", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
-        QCOMPARE(rec.errors, 7);
+        // A trusted certificate for another host is no better.
+        LoopbackServer elsewhere(true, "elsewhere");
+        elsewhere.setReply("/p.html", LoopbackServer::page(infoPage("2.1.9", "x", "y")));
+        QVERIFY(!w.DownloadFile(elsewhere.url("/p.html"), false, false));
+        QVERIFY2(w.ErrorReason().contains("host name", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
+        QVERIFY(elsewhere.requests().isEmpty());
+        QCOMPARE(rec.errors, 8);
     }
 
     void credentialsGoToTheirOwnHostOnly()
