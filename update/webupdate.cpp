@@ -38,6 +38,11 @@ bool removeTree(const QString& folder)
     return QDir(folder).removeRecursively();
 }
 
+bool isSecureURL(const QString& URL)
+{
+    return URL.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 QString ClientFileNamePart(const QString& name)
@@ -130,9 +135,15 @@ void TupWebUpdate::Abort()
 void TupWebUpdate::GetInfo()
 {
     for (int redirections = 0;; ++redirections) {
-        const QString url = m_page.Redirection.isEmpty() ? ProductInfo.URL() : m_page.Redirection;
+        const bool redirected = !m_page.Redirection.isEmpty();
+        const QString url = redirected ? m_page.Redirection : ProductInfo.URL();
+        if (redirected && !securedByPage(url)) {
+            m_page = TupPageValues();
+            return;
+        }
         if (!DownloadFile(url, false, false))
             return;
+        m_pageSecure = isSecureURL(url);
         ParseInfo();
         if (m_page.Redirection.isEmpty())
             return;
@@ -216,6 +227,8 @@ void TupWebUpdate::DownloadUpdate()
             return;
         }
     }
+    if (!securedByPage(m_page.Download))
+        return;
     DoBeforeDownload();
     if (!DownloadFile(m_page.Download, true, true))
         return;
@@ -279,7 +292,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     QString path;
     ParseURL(URL, host, path);
     // The scheme decides the transport: an https page is fetched over TLS, never in clear.
-    const bool tls = URL.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+    const bool tls = isSecureURL(URL);
     const bool otherScheme = !tls && !URL.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
         && URL.contains(QLatin1String("://"));
     const QUrl url((tls ? QStringLiteral("https://") : QStringLiteral("http://")) + host + path);
@@ -291,7 +304,11 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     options.password = Password;
     options.userAgent = QByteArrayLiteral("TupWebUpdate");
     options.bufferSize = 4 * kChunkSize;
+    options.maxRedirects = kMaxRedirections;
+    options.maxBodyBytes = ToFile ? kMaxFileBytes : kMaxPageBytes;
     options.stallTimeoutMs = StallTimeoutMs;
+    options.minBytesPerStall = ToFile ? kMinBytesPerStall : 1;
+    options.maxWaitMs = ToFile ? 0 : PageTimeoutMs;
     platform::HttpGet transfer(url, options);
     m_transfer = &transfer;
     const platform::ScopeExit detach([this] { m_transfer = nullptr; });
@@ -337,13 +354,6 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
                                                           : transfer.errorString();
             break;
         }
-        // Never more than announced, nor beyond the limit when nothing was announced.
-        if (m_downloaded + n > (length ? *length : limit)) {
-            broken = length
-                ? QStringLiteral("The server sent more than the %1 bytes it announced.").arg(*length)
-                : tooLarge;
-            break;
-        }
         if (ToFile) {
             if (file.write(buffer.data(), n) != n) {
                 broken = cannotWrite.arg(m_fileName, file.errorString());
@@ -381,6 +391,14 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         return fail(broken);
     m_success = true;
     return true;
+}
+
+bool TupWebUpdate::securedByPage(const QString& URL)
+{
+    if (!m_pageSecure || isSecureURL(URL))
+        return true;
+    return fail(
+        QStringLiteral("The update page came over https but names the insecure address %1.").arg(URL));
 }
 
 bool TupWebUpdate::fail(const QString& reason)

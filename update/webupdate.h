@@ -35,8 +35,13 @@ public:
     // Bytes handed on per progress event at most.
     static constexpr qint64 kChunkSize = 64 * 1024;
     // A connection that brings nothing for this long has failed: a stalled server would
-    // otherwise keep the round (and the start-up check's dialog) open for ever.
+    // otherwise keep the round (and the start-up check's dialog) open for ever. A release must
+    // bring kMinBytesPerStall in that time, and a page must have come within kPageTimeoutMs, so
+    // that a server dripping bytes cannot hold them open either. Only time spent waiting for
+    // the server counts, not time the user takes to answer a question meanwhile.
     static constexpr int kStallTimeoutMs = 30000;
+    static constexpr qint64 kMinBytesPerStall = 1024;
+    static constexpr int kPageTimeoutMs = 60000;
 
     explicit TupWebUpdate(QObject* owner = nullptr);
     ~TupWebUpdate() override;
@@ -48,6 +53,7 @@ public:
     QString Password;
     TupUpdateOptions Options = TupUpdateOptions(uoRunUpdate) | uoTerminate;
     int StallTimeoutMs = kStallTimeoutMs;
+    int PageTimeoutMs = kPageTimeoutMs;
 
     // The component's own version.
     QString Version() const;
@@ -123,6 +129,9 @@ private:
     void RunUpdate();
     // Records why and fires OnDownloadError; Success is false afterwards.
     bool fail(const QString& reason);
+    // A page that came over https names only https addresses, as a browser refuses mixed
+    // content: false (after the error event) when URL would leave the secure channel.
+    bool securedByPage(const QString& URL);
 
     bool m_busy = false;
     bool m_aborted = false;
@@ -134,5 +143,6 @@ private:
     qint64 m_downloaded = 0;
     QStringList m_pageLines;
     TupPageValues m_page;
+    bool m_pageSecure = false; // m_page came over https
     platform::HttpGet* m_transfer = nullptr;
 };

@@ -1,92 +1,118 @@
 #include "platform/qt/httpclient.h"
 
+#include "platform/core/sharedlibrary.h"
+
+#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QSslError>
-#include <QSslSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 
+// The calls go through pointers bound at run time: the header's type-checking macros would
+// stand in their way.
+#define CURL_DISABLE_TYPECHECK
+#include <curl/curl.h>
+
+#include <climits>
 #include <cstring>
 #include <functional>
+#include <map>
 
 namespace platform {
 
 namespace {
 
-// A chunk-size line is a few hex digits and perhaps an extension; anything longer is noise.
-constexpr qsizetype kMaxChunkLine = 1024;
+// libcurl is opened on the first transfer, not linked: linked, it and the many libraries it
+// pulls in (TLS, HTTP/2, SSH, LDAP, ...) would be loaded at every start-up for a check that
+// runs once a session at most.
+struct CurlLibrary {
+    platform::SharedLibrary library { FENDRIX_CURL_SONAME };
+    FENDRIX_LIBRARY_FUNCTION(library, curl_global_init);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_init);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_cleanup);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_setopt);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_getinfo);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_pause);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_easy_strerror);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_slist_append);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_slist_free_all);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_init);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_cleanup);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_setopt);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_add_handle);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_remove_handle);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_socket_action);
+    FENDRIX_LIBRARY_FUNCTION(library, curl_multi_info_read);
+    bool initialised = library.error().empty() && curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+};
 
-bool isSecure(const QUrl& url)
+const CurlLibrary& curlLibrary()
 {
-    return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-}
-
-bool isRedirection(int status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// A decimal Content-Length; nothing else (no sign, no blanks inside).
-std::optional<qint64> parseLength(const QByteArray& text)
-{
-    if (text.isEmpty() || text.size() > 18)
-        return std::nullopt;
-    qint64 value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-std::optional<qint64> parseChunkSize(QByteArray line)
-{
-    const qsizetype extension = line.indexOf(';');
-    if (extension >= 0)
-        line.truncate(extension);
-    line = line.trimmed();
-    if (line.isEmpty() || line.size() > 15)
-        return std::nullopt;
-    bool ok = false;
-    const qint64 size = line.toLongLong(&ok, 16);
-    if (!ok || size < 0)
-        return std::nullopt;
-    return size;
+    static const CurlLibrary library;
+    return library;
 }
 
 } // namespace
 
+// libcurl's multi interface driven by the event loop: a socket notifier per socket libcurl
+// watches, a timer for the time-outs it asks for. The easy interface would block in its own
+// poll, and window messages handled from its progress callback could close the dialog and free
+// the transfer while libcurl is still on the stack; here no libcurl call is ever on the stack
+// while a window message is handled.
 struct HttpGet::Impl {
+    const CurlLibrary& lib = curlLibrary();
     HttpGetOptions options;
-    QUrl url;
-    QSslSocket* socket = nullptr;
-    QTimer stallTimer;
+    QString host;
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    curl_slist* headerList = nullptr;
+    bool attached = false; // the easy handle is in the multi handle
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    struct Watch {
+        QSocketNotifier* read = nullptr;
+        QSocketNotifier* write = nullptr;
+    };
+    std::map<curl_socket_t, Watch> sockets;
+    QTimer curlTimer;
+
     QEventLoop* waiting = nullptr;
     bool woken = false;
-
     bool aborted = false; // by abort(), or by the event loop being stopped from outside
     QString error; // the transport failure; empty while there is none
-    int redirects = 0;
-    bool authAnswered = false;
-    QByteArray authorization;
-    bool socketClosed = false;
 
-    // The response being read.
-    QByteArray head;
+    // The response, as the head callback sees it.
+    qint64 headBytes = 0; // of the current response and the interim answers before it
+    QByteArray statusLine;
+    bool hasLocation = false;
     bool headDone = false;
     int status = 0;
-    QByteArray reason;
-    QList<QPair<QByteArray, QByteArray>> headers;
     std::optional<qint64> contentLength;
-    bool chunked = false;
 
-    // The body: decoded bytes waiting for the reader, and how its framing stands.
-    QByteArray body;
+    QByteArray body; // waiting for the reader
+    qint64 received = 0;
+    bool paused = false; // the buffer was full: libcurl holds the rest back
     bool bodyEnded = false;
-    qint64 left = 0; // bytes still to come of a Content-Length body, or of the current chunk
-    enum class ChunkState { Size, Data, DataEnd, Trailer } chunkState = ChunkState::Size;
-    QByteArray line; // a chunk-size or trailer line being read
-    qint64 trailerBytes = 0;
+
+    // Time spent waiting for the server, counted only while the reader waits.
+    QTimer watchdog;
+    QElapsedTimer waitClock;
+    qint64 windowWaitedMs = 0;
+    qint64 windowBytes = 0;
+    qint64 totalWaitedMs = 0;
+
+    ~Impl()
+    {
+        detach();
+        if (easy)
+            lib.curl_easy_cleanup(easy);
+        if (multi)
+            lib.curl_multi_cleanup(multi);
+        if (headerList)
+            lib.curl_slist_free_all(headerList);
+        for (auto& [socket, watch] : sockets) {
+            delete watch.read;
+            delete watch.write;
+        }
+    }
 
     void wake()
     {
@@ -96,345 +122,289 @@ struct HttpGet::Impl {
     }
 
     bool ended() const { return aborted || !error.isEmpty() || bodyEnded; }
-    bool headersIn() const { return ended() || headDone; }
 
+    void detach()
+    {
+        if (attached) {
+            attached = false;
+            lib.curl_multi_remove_handle(multi, easy);
+        }
+        curlTimer.stop();
+        watchdog.stop();
+    }
+
+    // Outside libcurl's callbacks only; inside them a callback sets error and refuses the data.
     void fail(const QString& why)
     {
-        if (error.isEmpty() && !aborted)
-            error = why;
-        stallTimer.stop();
-        if (socket)
-            socket->abort();
+        if (ended())
+            return;
+        error = why;
+        detach();
         wake();
     }
 
-    void progress()
+    void start(const QUrl& url)
     {
-        if (options.stallTimeoutMs > 0 && !ended())
-            stallTimer.start(options.stallTimeoutMs);
-    }
-
-    QByteArray header(const QByteArray& name) const
-    {
-        QByteArray value;
-        for (const auto& [key, v] : headers) {
-            if (key.compare(name, Qt::CaseInsensitive) == 0)
-                value = v;
-        }
-        return value;
-    }
-
-    void dropSocket()
-    {
-        if (!socket)
-            return;
-        socket->disconnect();
-        socket->abort();
-        // Possibly inside one of its own signals: let the event loop delete it.
-        socket->deleteLater();
-        socket = nullptr;
-    }
-
-    void start(const QUrl& target)
-    {
-        dropSocket();
-        url = target;
-        head.clear();
-        headDone = false;
-        status = 0;
-        reason.clear();
-        headers.clear();
-        contentLength.reset();
-        chunked = false;
-        socketClosed = false;
-
-        const bool tls = isSecure(url);
-        if (tls && !QSslSocket::supportsSsl()) {
-            fail(QStringLiteral("TLS is not available on this system."));
+        if (!lib.initialised) {
+            error = QStringLiteral("Cannot use libcurl: %1")
+                        .arg(lib.library.error().empty() ? QStringLiteral("it does not start")
+                                                         : QString::fromStdString(lib.library.error()));
             return;
         }
-        socket = new QSslSocket;
-        socket->setReadBufferSize(options.bufferSize);
-        QObject::connect(socket, &QSslSocket::connected, [this, tls] {
-            progress();
-            if (!tls)
-                sendRequest();
-        });
-        QObject::connect(socket, &QSslSocket::encrypted, [this] {
-            progress();
-            sendRequest();
-        });
-        QObject::connect(socket, &QSslSocket::readyRead, [this] {
-            progress();
-            pump();
-            wake();
-        });
-        QObject::connect(socket, &QSslSocket::disconnected, [this] {
-            socketClosed = true;
-            pump();
-            wake();
-        });
-        QObject::connect(socket, &QSslSocket::errorOccurred, [this](QAbstractSocket::SocketError code) {
-            if (code == QAbstractSocket::RemoteHostClosedError) {
-                socketClosed = true;
-                pump();
-            } else {
-                fail(QStringLiteral("%1: %2").arg(url.host(), socket->errorString()));
-            }
-            wake();
-        });
-        const quint16 port = quint16(url.port(tls ? 443 : 80));
-        if (tls)
-            socket->connectToHostEncrypted(url.host(), port);
-        else
-            socket->connectToHost(url.host(), port);
+        host = url.host();
+        multi = lib.curl_multi_init();
+        easy = lib.curl_easy_init();
+        if (!multi || !easy) {
+            error = QStringLiteral("Cannot start a transfer.");
+            return;
+        }
+        const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+        headerList = lib.curl_slist_append(headerList, "Cache-Control: no-cache");
+        headerList = lib.curl_slist_append(headerList, "Pragma: no-cache");
+        const QByteArray address = url.toEncoded();
+        const QByteArray caFile = qgetenv("SSL_CERT_FILE");
+        const QByteArray user = options.userName.toUtf8();
+        const QByteArray password = options.password.toUtf8();
+        // libcurl copies the strings it is given.
+        bool ok = true;
+        auto set = [&](CURLoption option, auto value) {
+            ok = ok && lib.curl_easy_setopt(easy, option, value) == CURLE_OK;
+        };
+        set(CURLOPT_URL, address.constData());
+        set(CURLOPT_PROTOCOLS_STR, "http,https");
+        set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+        set(CURLOPT_FOLLOWLOCATION, 1L);
+        set(CURLOPT_MAXREDIRS, long(options.maxRedirects));
+        set(CURLOPT_USERAGENT, options.userAgent.constData());
+        set(CURLOPT_HTTPHEADER, headerList);
+        set(CURLOPT_NOSIGNAL, 1L);
+        // A proxy's answer to CONNECT is not the server's head.
+        set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+        set(CURLOPT_SSL_VERIFYPEER, 1L);
+        set(CURLOPT_SSL_VERIFYHOST, 2L);
+        if (!caFile.isEmpty()) {
+            set(CURLOPT_CAINFO, caFile.constData());
+            set(CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+        }
+        if (!user.isEmpty()) {
+            set(CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
+            set(CURLOPT_USERNAME, user.constData());
+            set(CURLOPT_PASSWORD, password.constData());
+            // Never to a host a redirection names (libcurl's default, stated).
+            set(CURLOPT_UNRESTRICTED_AUTH, 0L);
+        }
+        set(CURLOPT_ERRORBUFFER, errorBuffer);
+        set(CURLOPT_HEADERFUNCTION, &Impl::onHead);
+        set(CURLOPT_HEADERDATA, this);
+        set(CURLOPT_WRITEFUNCTION, &Impl::onBody);
+        set(CURLOPT_WRITEDATA, this);
+        ok = ok && lib.curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &Impl::onSocket) == CURLM_OK
+            && lib.curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this) == CURLM_OK
+            && lib.curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &Impl::onTimer) == CURLM_OK
+            && lib.curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this) == CURLM_OK;
+        if (!ok) {
+            error = QStringLiteral("This libcurl lacks an option the transfer needs.");
+            return;
+        }
+        curlTimer.setSingleShot(true);
+        QObject::connect(&curlTimer, &QTimer::timeout, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [this] { checkClocks(); });
+        attached = lib.curl_multi_add_handle(multi, easy) == CURLM_OK;
+        if (!attached)
+            error = QStringLiteral("Cannot start a transfer.");
     }
 
-    void sendRequest()
+    void act(curl_socket_t socket, int events)
     {
-        QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
-        if (target.isEmpty())
-            target = "/";
-        if (url.hasQuery())
-            target += '?' + url.query(QUrl::FullyEncoded).toLatin1();
-        QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
-        if (host.contains(':'))
-            host = '[' + host + ']';
-        if (url.port() != -1 && url.port() != (isSecure(url) ? 443 : 80))
-            host += ':' + QByteArray::number(url.port());
-        QByteArray request = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
-        if (!options.userAgent.isEmpty())
-            request += "User-Agent: " + options.userAgent + "\r\n";
-        request += "Accept: */*\r\n"
-                   // The length the server announces must be the number of bytes we receive.
-                   "Accept-Encoding: identity\r\n"
-                   "Cache-Control: no-cache\r\n"
-                   "Pragma: no-cache\r\n"
-                   "Connection: close\r\n";
-        if (!authorization.isEmpty())
-            request += "Authorization: " + authorization + "\r\n";
-        request += "\r\n";
-        socket->write(request);
+        if (!attached)
+            return;
+        int running = 0;
+        lib.curl_multi_socket_action(multi, socket, events, &running);
+        collect();
     }
 
-    // Takes what the socket holds as far as the head's bound and the body buffer allow.
-    void pump()
+    void collect()
     {
-        while (socket && !ended()) {
-            if (!headDone) {
-                const qsizetype room = options.maxHeadBytes + 4 - head.size();
-                const QByteArray piece = socket->read(std::max<qsizetype>(room, 1));
-                if (piece.isEmpty())
-                    break;
-                head += piece;
-                if (!readHead())
-                    return;
+        int left = 0;
+        while (CURLMsg* message = lib.curl_multi_info_read(multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
                 continue;
-            }
-            const qint64 room = options.bufferSize - body.size();
-            if (room <= 0)
-                return;
-            const QByteArray piece = socket->read(room);
-            if (piece.isEmpty())
-                break;
-            decode(piece);
-        }
-        if (socket && socketClosed && socket->bytesAvailable() == 0 && !ended())
-            closed();
-    }
-
-    // Looks for the end of the head in what has arrived. False when the transfer took another
-    // turn (failed, restarted for a redirection or a credential).
-    bool readHead()
-    {
-        qsizetype end = head.indexOf("\r\n\r\n");
-        qsizetype bodyStart = end + 4;
-        const qsizetype bare = head.indexOf("\n\n");
-        if (bare >= 0 && (end < 0 || bare < end)) {
-            end = bare;
-            bodyStart = bare + 2;
-        }
-        if (end < 0 || end > options.maxHeadBytes) {
-            if (head.size() > options.maxHeadBytes) {
-                fail(QStringLiteral("The server's response head is larger than %1 KB.")
-                         .arg(options.maxHeadBytes / 1024));
-                return false;
-            }
-            return true;
-        }
-        const QByteArray rest = head.mid(bodyStart);
-        QList<QByteArray> lines = head.left(end).split('\n');
-        for (QByteArray& l : lines) {
-            if (l.endsWith('\r'))
-                l.chop(1);
-        }
-        const QList<QByteArray> statusLine = lines.value(0).split(' ');
-        bool ok = false;
-        status = statusLine.size() >= 2 ? statusLine[1].toInt(&ok) : 0;
-        if (!statusLine.value(0).startsWith("HTTP/") || !ok || status < 100 || status > 999) {
-            fail(QStringLiteral("The server's answer is not HTTP."));
-            return false;
-        }
-        reason = lines.value(0).mid(lines.value(0).indexOf(' ', statusLine[0].size() + 1) + 1);
-        if (statusLine.size() < 3)
-            reason.clear();
-        headers.clear();
-        for (qsizetype i = 1; i < lines.size(); ++i) {
-            const qsizetype colon = lines[i].indexOf(':');
-            if (colon > 0)
-                headers << qMakePair(lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed());
-        }
-        if (status < 200) {
-            // An interim answer ("100 Continue"): the real one follows.
-            head = rest;
-            return readHead();
-        }
-        return finishHead(rest);
-    }
-
-    bool finishHead(const QByteArray& rest)
-    {
-        const QByteArray location = header("Location");
-        if (isRedirection(status) && !location.isEmpty()) {
-            if (++redirects > options.maxRedirects) {
-                fail(QStringLiteral("Too many redirections."));
-                return false;
-            }
-            const QUrl next = url.resolved(QUrl::fromEncoded(location));
-            const QString scheme = next.scheme().toLower();
-            if ((scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-                || next.host().isEmpty()) {
-                fail(QStringLiteral("Redirected to an address that is not a web page: %1")
-                         .arg(next.toString()));
-                return false;
-            }
-            if (isSecure(url) && !isSecure(next)) {
-                fail(QStringLiteral("Redirected from a secure to an insecure address: %1")
-                         .arg(next.toString()));
-                return false;
-            }
-            start(next);
-            return false;
-        }
-        // One answer to a challenge only: wrong credentials end in the 401 instead of a loop.
-        if (status == 401 && !options.userName.isEmpty() && !authAnswered
-            && header("WWW-Authenticate").trimmed().toLower().startsWith("basic")) {
-            authAnswered = true;
-            authorization
-                = "Basic " + (options.userName + QLatin1Char(':') + options.password).toUtf8().toBase64();
-            start(url);
-            return false;
-        }
-
-        chunked = header("Transfer-Encoding").toLower().contains("chunked");
-        if (!chunked && !header("Content-Length").isEmpty()) {
-            contentLength = parseLength(header("Content-Length"));
-            if (!contentLength) {
-                fail(QStringLiteral("The server announced an invalid length."));
-                return false;
-            }
-        }
-        headDone = true;
-        head.clear();
-        if (status == 204 || status == 304 || (contentLength && *contentLength == 0)) {
-            bodyEnded = true;
-            dropSocket();
-            return false;
-        }
-        left = contentLength.value_or(0);
-        chunkState = ChunkState::Size;
-        if (!rest.isEmpty())
-            decode(rest);
-        return !ended();
-    }
-
-    void decode(const QByteArray& piece)
-    {
-        if (!chunked) {
-            if (!contentLength) {
-                body += piece;
-                return;
-            }
-            // Whatever follows the announced length is not part of the body.
-            const qint64 n = std::min<qint64>(left, piece.size());
-            body += piece.left(n);
-            left -= n;
-            if (left == 0) {
+            const CURLcode result = message->data.result;
+            if (result == CURLE_OK && error.isEmpty() && !aborted) {
                 bodyEnded = true;
-                dropSocket();
+                headDone = true;
+            } else if (error.isEmpty() && !aborted) {
+                error = describe(result);
             }
-            return;
-        }
-        qsizetype at = 0;
-        while (at < piece.size() && !ended()) {
-            if (chunkState == ChunkState::Data) {
-                const qint64 n = std::min<qint64>(left, piece.size() - at);
-                body += piece.mid(at, n);
-                at += n;
-                left -= n;
-                if (left == 0)
-                    chunkState = ChunkState::DataEnd;
-                continue;
-            }
-            const qsizetype newline = piece.indexOf('\n', at);
-            const qsizetype take = (newline < 0 ? piece.size() : newline + 1) - at;
-            line += piece.mid(at, take);
-            at += take;
-            if (chunkState == ChunkState::Trailer)
-                trailerBytes += take;
-            if (line.size() > kMaxChunkLine || trailerBytes > options.maxHeadBytes) {
-                fail(QStringLiteral("The server's chunked body is malformed."));
-                return;
-            }
-            if (newline < 0)
-                return;
-            const QByteArray text = line.trimmed();
-            line.clear();
-            switch (chunkState) {
-            case ChunkState::Size: {
-                const std::optional<qint64> size = parseChunkSize(text);
-                if (!size) {
-                    fail(QStringLiteral("The server's chunked body is malformed."));
-                    return;
-                }
-                left = *size;
-                chunkState = left == 0 ? ChunkState::Trailer : ChunkState::Data;
-                break;
-            }
-            case ChunkState::DataEnd:
-                if (!text.isEmpty()) {
-                    fail(QStringLiteral("The server's chunked body is malformed."));
-                    return;
-                }
-                chunkState = ChunkState::Size;
-                break;
-            case ChunkState::Trailer:
-                if (text.isEmpty()) {
-                    bodyEnded = true;
-                    dropSocket();
-                    return;
-                }
-                break;
-            case ChunkState::Data:
-                break;
-            }
+            detach();
+            wake();
         }
     }
 
-    // The server closed the connection and every byte it sent has been taken.
-    void closed()
+    QString describe(CURLcode result) const
     {
-        if (!headDone)
-            fail(QStringLiteral("%1 closed the connection without an answer.").arg(url.host()));
-        else if (chunked)
-            fail(QStringLiteral("The connection closed before the end of the body."));
-        else if (contentLength && left > 0)
-            fail(QStringLiteral("The connection closed after %1 of %2 bytes.")
-                     .arg(*contentLength - left)
-                     .arg(*contentLength));
+        const QString detail = errorBuffer[0] ? QString::fromUtf8(errorBuffer).trimmed()
+                                              : QString::fromUtf8(lib.curl_easy_strerror(result));
+        if (result == CURLE_UNSUPPORTED_PROTOCOL)
+            return QStringLiteral("Redirected to an address that is refused: %1").arg(detail);
+        return detail;
+    }
+
+    static size_t onHead(char* data, size_t size, size_t count, void* user)
+    {
+        Impl& d = *static_cast<Impl*>(user);
+        const size_t length = size * count;
+        d.headBytes += qint64(length);
+        if (d.headBytes > d.options.maxHeadBytes) {
+            d.error = QStringLiteral("The server's response head is larger than %1 KB.")
+                          .arg(d.options.maxHeadBytes / 1024);
+            return 0;
+        }
+        const QByteArray line = QByteArray(data, qsizetype(length)).trimmed();
+        if (line.startsWith("HTTP/")) {
+            d.statusLine = line;
+            d.hasLocation = false;
+        } else if (line.toLower().startsWith("location:")) {
+            d.hasLocation = true;
+        } else if (line.isEmpty()) {
+            long code = 0;
+            d.lib.curl_easy_getinfo(d.easy, CURLINFO_RESPONSE_CODE, &code);
+            // Interim answers (100 Continue) count towards the head of the answer they precede.
+            if (code >= 200) {
+                d.headBytes = 0;
+                // A redirection's head is not the final one: libcurl follows it.
+                if (!(code >= 300 && code < 400 && d.hasLocation)) {
+                    d.headDone = true;
+                    d.status = int(code);
+                    curl_off_t announced = -1;
+                    d.lib.curl_easy_getinfo(d.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+                    if (announced >= 0)
+                        d.contentLength = qint64(announced);
+                }
+            }
+        }
+        d.wake();
+        return length;
+    }
+
+    static size_t onBody(char* data, size_t size, size_t count, void* user)
+    {
+        Impl& d = *static_cast<Impl*>(user);
+        const size_t length = size * count;
+        if (d.ended())
+            return CURL_WRITEFUNC_ERROR;
+        if (d.options.maxBodyBytes >= 0 && d.received + qint64(length) > d.options.maxBodyBytes) {
+            d.error = QStringLiteral("The answer is larger than %1 MB.").arg(d.options.maxBodyBytes >> 20);
+            return CURL_WRITEFUNC_ERROR;
+        }
+        if (d.body.size() >= d.options.bufferSize) {
+            d.paused = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
+        d.headDone = true;
+        d.body.append(data, qsizetype(length));
+        d.received += qint64(length);
+        d.windowBytes += qint64(length); // the body's bytes: a head dripping in is no progress
+        d.wake();
+        return length;
+    }
+
+    static int onSocket(CURL*, curl_socket_t socket, int what, void* user, void*)
+    {
+        Impl& d = *static_cast<Impl*>(user);
+        Watch& watch = d.sockets[socket];
+        d.watchFor(watch.read, socket, QSocketNotifier::Read, CURL_CSELECT_IN,
+            what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+        d.watchFor(watch.write, socket, QSocketNotifier::Write, CURL_CSELECT_OUT,
+            what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+        if (what == CURL_POLL_REMOVE)
+            d.sockets.erase(socket);
+        return 0;
+    }
+
+    void watchFor(
+        QSocketNotifier*& notifier, curl_socket_t socket, QSocketNotifier::Type type, int event, bool on)
+    {
+        if (on && !notifier) {
+            notifier = new QSocketNotifier(socket, type);
+            QObject::connect(
+                notifier, &QSocketNotifier::activated, [this, socket, event] { act(socket, event); });
+        }
+        if (notifier && !on) {
+            // Possibly inside its own signal: let the event loop delete it.
+            notifier->setEnabled(false);
+            notifier->disconnect();
+            notifier->deleteLater();
+            notifier = nullptr;
+        }
+    }
+
+    static int onTimer(CURLM*, long timeoutMs, void* user)
+    {
+        Impl& d = *static_cast<Impl*>(user);
+        if (timeoutMs < 0)
+            d.curlTimer.stop();
         else
-            bodyEnded = true;
-        stallTimer.stop();
+            d.curlTimer.start(int(std::min<long>(timeoutMs, INT_MAX)));
+        return 0;
+    }
+
+    // The reader took from a full buffer: let libcurl go on.
+    void resume()
+    {
+        if (!paused || !attached || body.size() >= options.bufferSize)
+            return;
+        paused = false;
+        lib.curl_easy_pause(easy, CURLPAUSE_CONT);
+        collect();
+    }
+
+    void account()
+    {
+        if (!waitClock.isValid())
+            return;
+        const qint64 elapsed = waitClock.restart();
+        windowWaitedMs += elapsed;
+        totalWaitedMs += elapsed;
+    }
+
+    void armWatchdog()
+    {
+        qint64 next = LLONG_MAX;
+        if (options.stallTimeoutMs > 0)
+            next = options.stallTimeoutMs - windowWaitedMs;
+        if (options.maxWaitMs > 0)
+            next = std::min<qint64>(next, options.maxWaitMs - totalWaitedMs);
+        if (next != LLONG_MAX && !ended())
+            watchdog.start(int(std::max<qint64>(next, 0)));
+    }
+
+    void checkClocks()
+    {
+        account();
+        if (ended())
+            return;
+        const QString seconds = QString::number(options.stallTimeoutMs / 1000.0);
+        if (options.maxWaitMs > 0 && totalWaitedMs >= options.maxWaitMs) {
+            fail(QStringLiteral("%1 did not complete the transfer within %2 s.")
+                     .arg(host, QString::number(options.maxWaitMs / 1000.0)));
+            return;
+        }
+        if (options.stallTimeoutMs > 0 && windowWaitedMs >= options.stallTimeoutMs) {
+            if (windowBytes == 0) {
+                fail(QStringLiteral("No data from %1 for %2 s.").arg(host, seconds));
+                return;
+            }
+            if (windowBytes < options.minBytesPerStall) {
+                fail(
+                    QStringLiteral("%1 sent only %2 bytes in %3 s.").arg(host).arg(windowBytes).arg(seconds));
+                return;
+            }
+            windowWaitedMs = 0;
+            windowBytes = 0;
+        }
+        armWatchdog();
     }
 
     // Spins an event loop until the condition holds or the transfer ends. When something other
@@ -442,17 +412,20 @@ struct HttpGet::Impl {
     // rather than spinning on loops that return at once.
     void waitUntil(const std::function<bool()>& condition)
     {
-        pump();
         while (!condition() && !ended()) {
             QEventLoop loop;
             waiting = &loop;
             woken = false;
+            waitClock.start();
+            armWatchdog();
             loop.exec();
+            account();
+            waitClock.invalidate();
+            watchdog.stop();
             waiting = nullptr;
             if (!woken) {
                 aborted = true;
-                if (socket)
-                    socket->abort();
+                detach();
             }
         }
     }
@@ -461,26 +434,15 @@ struct HttpGet::Impl {
 HttpGet::HttpGet(const QUrl& url, const HttpGetOptions& options)
     : m_impl(std::make_unique<Impl>())
 {
-    Impl& d = *m_impl;
-    d.options = options;
-    d.stallTimer.setSingleShot(true);
-    QObject::connect(&d.stallTimer, &QTimer::timeout, [&d] {
-        d.fail(QStringLiteral("No data from %1 for %2 s.")
-                   .arg(d.url.host())
-                   .arg(QString::number(d.options.stallTimeoutMs / 1000.0)));
-    });
-    d.progress();
-    d.start(url);
+    m_impl->options = options;
+    m_impl->start(url);
 }
 
-HttpGet::~HttpGet()
-{
-    m_impl->dropSocket();
-}
+HttpGet::~HttpGet() = default;
 
 void HttpGet::waitForHeaders()
 {
-    m_impl->waitUntil([this] { return m_impl->headersIn(); });
+    m_impl->waitUntil([this] { return m_impl->headDone; });
 }
 
 int HttpGet::status() const
@@ -490,7 +452,11 @@ int HttpGet::status() const
 
 QString HttpGet::reasonPhrase() const
 {
-    return m_impl->headDone ? QString::fromLatin1(m_impl->reason) : QString();
+    if (!m_impl->headDone)
+        return {};
+    // "HTTP/1.1 404 Not Found": what follows the code.
+    const QList<QByteArray> parts = m_impl->statusLine.split(' ');
+    return QString::fromLatin1(parts.mid(2).join(' ')).trimmed();
 }
 
 std::optional<qint64> HttpGet::contentLength() const
@@ -509,9 +475,7 @@ qint64 HttpGet::read(char* data, qint64 maxSize)
     const qint64 n = std::min<qint64>(maxSize, d.body.size());
     std::memcpy(data, d.body.constData(), size_t(n));
     d.body.remove(0, n);
-    // Room in the buffer again: take what the socket kept back meanwhile.
-    d.progress();
-    d.pump();
+    d.resume();
     return n;
 }
 
@@ -531,9 +495,7 @@ void HttpGet::abort()
 {
     Impl& d = *m_impl;
     d.aborted = true;
-    d.stallTimer.stop();
-    if (d.socket)
-        d.socket->abort();
+    d.detach();
     d.wake();
 }
 

@@ -1,8 +1,13 @@
 #pragma once
-// One HTTP(S) GET whose body is read piece by piece on the GUI thread. While it waits for the
-// server the caller's event loop keeps running, so windows repaint and buttons (abort) work.
-// The server is untrusted: the response head, the body held in memory and the time without
-// progress are all bounded.
+// One HTTP(S) GET through libcurl whose body is read piece by piece on the GUI thread. libcurl
+// runs on the event loop's socket notifiers and timers, so while the caller waits for the
+// server, windows repaint and buttons (abort) work, and no window message is ever handled
+// inside a libcurl call. The server is untrusted: the response head, the body and the time
+// spent waiting are all bounded.
+//
+// The proxy comes from the environment as libcurl reads it (http_proxy, https_proxy,
+// no_proxy). Certificates are checked against the system's store, host names included; when
+// SSL_CERT_FILE is set, the bundle it names is used instead.
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -13,29 +18,36 @@
 namespace platform {
 
 struct HttpGetOptions {
-    QString userName; // answered to a Basic authentication challenge when not empty
+    QString userName; // sent with Basic authentication to the request's own host only
     QString password;
     QByteArray userAgent;
     int maxRedirects = 5; // HTTP redirections followed before the transfer fails
     qint64 bufferSize = 1 << 20; // bytes held in memory ahead of the reader
-    qint64 maxHeadBytes = 64 * 1024; // status line and headers of one response
-    int stallTimeoutMs = 0; // > 0: the transfer fails when nothing arrives for this long
+    qint64 maxHeadBytes = 64 * 1024; // the final response's head and the interim answers before it
+    qint64 maxBodyBytes = -1; // >= 0: the transfer fails when the body grows beyond this
+    // The clocks run only while the reader waits for the server, not while the program is busy
+    // elsewhere (a question to the user), and stop once the body has ended.
+    // > 0: each stretch of this long must bring minBytesPerStall bytes of the body, or the
+    // transfer fails.
+    int stallTimeoutMs = 0;
+    qint64 minBytesPerStall = 1;
+    int maxWaitMs = 0; // > 0: the reader waits no longer than this in all
 };
 
 class HttpGet {
 public:
-    // Sends the request at once; an "https" URL goes over TLS with the default configuration's
-    // certificates.
+    // Starts the request at once. Only http and https are spoken, for the request and for
+    // every redirection, and a redirection never leads from https to http.
     HttpGet(const QUrl& url, const HttpGetOptions& options);
     ~HttpGet();
     HttpGet(const HttpGet&) = delete;
     HttpGet& operator=(const HttpGet&) = delete;
 
-    // Runs the event loop until the final response's headers have arrived, the transfer has
-    // ended or abort() was called.
+    // Runs the event loop until the final response's head has arrived, the transfer has ended
+    // or abort() was called.
     void waitForHeaders();
 
-    // Final HTTP status, 0 before the headers or when there was no response at all.
+    // Final HTTP status, 0 before the head or when there was no response at all.
     int status() const;
     bool isSuccessStatus() const { return status() >= 200 && status() <= 299; }
     // The status line's text after the code ("Not Found").
@@ -47,8 +59,8 @@ public:
     // buffered. 0: the body ended normally; -1: the transfer failed or was aborted.
     qint64 read(char* data, qint64 maxSize);
 
-    // The transport failed (connection, TLS, too many redirections, oversized head, truncated
-    // body, time-out, ...). An HTTP error status alone is not a transport failure: read status().
+    // The transport failed (connection, TLS, too many redirections, oversized head or body,
+    // truncated body, time-out, ...). An HTTP error status alone is not a transport failure.
     bool failed() const;
     // Why it failed, for a user.
     QString errorString() const;

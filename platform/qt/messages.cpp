@@ -13,15 +13,6 @@ MessageAnswerer& answerer()
     return handler;
 }
 
-QMessageBox::StandardButton escapeButton(QMessageBox::StandardButtons buttons)
-{
-    for (auto b : { QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok }) {
-        if (buttons.testFlag(b))
-            return b;
-    }
-    return QMessageBox::NoButton;
-}
-
 // The window a message box opens over: the caller's, else the one the user works in. Right after
 // a file dialog closes no window may be active yet; the program's main window is then the one.
 QWidget* ownerWindow(QWidget* parent)
@@ -40,6 +31,15 @@ QWidget* ownerWindow(QWidget* parent)
 }
 
 } // namespace
+
+QMessageBox::StandardButton escapeButton(QMessageBox::StandardButtons buttons)
+{
+    for (auto b : { QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok }) {
+        if (buttons.testFlag(b))
+            return b;
+    }
+    return QMessageBox::NoButton;
+}
 
 QMessageBox::StandardButton messageDlg(
     const QString& text, MessageKind kind, QMessageBox::StandardButtons buttons, QWidget* parent)

@@ -17,6 +17,9 @@ enum class MessageKind { Information, Warning, Error, Confirmation };
 QMessageBox::StandardButton messageDlg(
     const QString& text, MessageKind kind, QMessageBox::StandardButtons buttons, QWidget* parent = nullptr);
 
+// The button that closing a box with these buttons counts as: Cancel, else No, else OK.
+QMessageBox::StandardButton escapeButton(QMessageBox::StandardButtons buttons);
+
 using MessageAnswerer = std::function<QMessageBox::StandardButton(
     const QString& text, MessageKind kind, QMessageBox::StandardButtons buttons)>;
 // Installs a handler that answers every message instead of a window; an empty one restores the

@@ -219,29 +219,25 @@ bool UnzipArchive(const QString& archive, const QString& folder, QString* error,
             return false;
         }
         out.close();
-        if (entry.permissions >= 0) {
-            // Never less than owner read and write: the next update must be able to replace it.
-            const int mode = entry.permissions | 0600;
-            QFileDevice::Permissions p;
-            if (mode & 0400)
-                p |= QFileDevice::ReadOwner | QFileDevice::ReadUser;
-            if (mode & 0200)
-                p |= QFileDevice::WriteOwner | QFileDevice::WriteUser;
-            if (mode & 0100)
-                p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
-            if (mode & 0040)
-                p |= QFileDevice::ReadGroup;
-            if (mode & 0020)
-                p |= QFileDevice::WriteGroup;
-            if (mode & 0010)
-                p |= QFileDevice::ExeGroup;
-            if (mode & 0004)
-                p |= QFileDevice::ReadOther;
-            if (mode & 0002)
-                p |= QFileDevice::WriteOther;
-            if (mode & 0001)
-                p |= QFileDevice::ExeOther;
-            QFile::setPermissions(path, p);
+        // Never less than owner read and write (the next update must be able to replace it),
+        // and never writable by group or others, whatever the archive or the umask say: the
+        // file may be the one that is started.
+        const int mode = ((entry.permissions >= 0 ? entry.permissions : 0644) | 0600) & ~0022;
+        QFileDevice::Permissions p = QFileDevice::ReadOwner | QFileDevice::ReadUser | QFileDevice::WriteOwner
+            | QFileDevice::WriteUser;
+        if (mode & 0100)
+            p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
+        if (mode & 0040)
+            p |= QFileDevice::ReadGroup;
+        if (mode & 0010)
+            p |= QFileDevice::ExeGroup;
+        if (mode & 0004)
+            p |= QFileDevice::ReadOther;
+        if (mode & 0001)
+            p |= QFileDevice::ExeOther;
+        if (!QFile::setPermissions(path, p)) {
+            setError(error, QStringLiteral("cannot set the permissions of %1").arg(path));
+            return false;
         }
     }
     return true;

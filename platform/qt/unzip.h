@@ -12,10 +12,10 @@ struct UnzipLimits {
 };
 
 // Unpacks every entry of the archive below folder, which must exist. Directory entries
-// become folders; files keep their Unix permission bits (read, write, execute) when the
-// archive records them. The whole archive is checked before anything is written: an entry
-// whose name is absolute, carries a drive, has a ".." component or a NUL byte, or is a
-// symbolic link refuses the archive, as does one beyond the limits. A file whose bytes do not
+// become folders; files keep the Unix read and execute bits the archive records (0644 when it
+// records none), are writable by their owner and never by group or others. The whole archive is checked
+// before anything is written: an entry whose name is absolute, carries a drive, has a ".." component or a NUL
+// byte, or is a symbolic link refuses the archive, as does one beyond the limits. A file whose bytes do not
 // match its announced size or checksum fails the unpacking part-way. Returns false with a
 // reason in *error.
 bool UnzipArchive(

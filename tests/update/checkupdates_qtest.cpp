@@ -3,6 +3,7 @@
 #include "update/checkupdates.h"
 
 #include "model/globals.h"
+#include "platform/qt/messages.h"
 
 #include "loopbackserver.h"
 #include "ziputil.h"
@@ -31,11 +32,13 @@ struct Seen {
     QString text;
 };
 
-// Answers message boxes as they appear, in order, and remembers what they said.
+// Answers message boxes as they appear, in order, and remembers what they said. A box without
+// the answer's button (or once the answers are used up) gets what closing it would give.
 class Answerer : public QObject {
 public:
-    explicit Answerer(QList<QMessageBox::StandardButton> answers = {})
+    explicit Answerer(QList<QMessageBox::StandardButton> answers = {}, int delayMs = 0)
         : m_answers(std::move(answers))
+        , m_delayMs(delayMs)
     {
         connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
         m_timer.start(20);
@@ -53,17 +56,17 @@ private:
                 continue;
             m_done << box;
             seen << Seen { box->icon(), box->text() };
-            QMessageBox::StandardButton answer = QMessageBox::Ok;
-            if (!m_answers.isEmpty())
-                answer = m_answers.takeFirst();
-            else if (box->button(QMessageBox::Ok) == nullptr)
-                answer = QMessageBox::No;
+            const QMessageBox::StandardButton answer
+                = m_answers.isEmpty() ? QMessageBox::NoButton : m_answers.takeFirst();
             QAbstractButton* button = box->button(answer);
-            QTimer::singleShot(0, button, [button] { button->click(); });
+            if (!button)
+                button = box->button(platform::escapeButton(box->standardButtons()));
+            QTimer::singleShot(m_delayMs, button, [button] { button->click(); });
         }
     }
     QTimer m_timer;
     QList<QMessageBox::StandardButton> m_answers;
+    int m_delayMs;
     QList<QPointer<QMessageBox>> m_done;
 };
 
@@ -133,6 +136,7 @@ private slots:
         m_updateFolder = QString::fromStdString(GetUserDataPath()) + "Update";
         QCOMPARE(QString::fromStdString(GetAppVersionString()), QStringLiteral("2.1.7"));
         g_previousHandler = qInstallMessageHandler(quietOffscreen);
+        useLoopbackServers();
     }
 
     void init()
@@ -391,17 +395,30 @@ private slots:
         QCOMPARE(server.hits(kPage), 1);
     }
 
+    void interactiveErrorIsReportedAndTheDialogStays_data()
+    {
+        QTest::addColumn<bool>("reachable");
+        QTest::newRow("release not found") << true;
+        // The error is the first box while the answers start with the update's Yes.
+        QTest::newRow("nobody listening") << false;
+    }
+
     void interactiveErrorIsReportedAndTheDialogStays()
     {
-        LoopbackServer server;
-        server.offer(kPage, "2.1.8", "r.zip",
+        QFETCH(bool, reachable);
+        auto server = std::make_unique<LoopbackServer>();
+        server->offer(kPage, "2.1.8", "r.zip",
             LoopbackServer::error(404, "<html><body>Not Found, but with a body</body></html>"));
+        const QString url = server->url(kPage);
+        if (!reachable)
+            server.reset();
         Answerer answerer({ QMessageBox::Yes, QMessageBox::Ok });
+        const qsizetype boxes = reachable ? 2 : 1;
         bool openAfterError = false;
         QString status;
         QString button;
-        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
-            if (answerer.seen.size() == 2 && !d->wupd->Busy()) {
+        runDialog(false, url, [&](TfrmCheckUpdates* d) {
+            if (answerer.seen.size() == boxes && !d->wupd->Busy()) {
                 openAfterError = d->isVisible();
                 status = d->Label2->text();
                 button = d->CloseBtn->text();
@@ -409,14 +426,20 @@ private slots:
                 d->CloseBtn->click();
             }
         });
-        QCOMPARE(answerer.seen.size(), 2);
-        QCOMPARE(answerer.seen[1].icon, QMessageBox::Critical);
-        QCOMPARE(
-            answerer.seen[1].text, QStringLiteral("Error accessing data from the web!\nHTTP 404 Not Found"));
+        QCOMPARE(answerer.seen.size(), boxes);
+        QCOMPARE(answerer.seen.last().icon, QMessageBox::Critical);
+        if (reachable) {
+            QCOMPARE(answerer.seen.last().text,
+                QStringLiteral("Error accessing data from the web!\nHTTP 404 Not Found"));
+            QCOMPARE(server->hits("/r.zip"), 1);
+        } else {
+            QVERIFY2(answerer.seen.last().text.startsWith("Error accessing data from the web!\n")
+                    && answerer.seen.last().text.contains("connect", Qt::CaseInsensitive),
+                qPrintable(answerer.seen.last().text));
+        }
         QVERIFY(openAfterError);
         QCOMPARE(status, QStringLiteral("Error accessing data from the web!"));
         QCOMPARE(button, QStringLiteral("&Close"));
-        QCOMPARE(server.hits("/r.zip"), 1);
         QVERIFY(entries(m_updateFolder).isEmpty());
     }
 
@@ -435,6 +458,45 @@ private slots:
         QVERIFY(wasBusy);
         QVERIFY(openDialog() == nullptr);
         QVERIFY(answerer.seen.isEmpty());
+    }
+
+    void questionLeftOpenAfterTheBodyEndedKeepsTheDownload()
+    {
+        LoopbackServer server;
+        server.offer(kPage, "2.1.8", "u.zip",
+            LoopbackServer::file(
+                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        int terminated = 0;
+        SetUpdateTerminateHook({}, [&terminated] {
+            ++terminated;
+            if (TfrmCheckUpdates* d = openDialog())
+                d->close();
+        });
+        // Yes to the update; No to "abort?", after the server's whole time without data has
+        // passed twice over (the bound is shortened for the test).
+        constexpr int kStallMs = 300;
+        Answerer answerer({ QMessageBox::Yes, QMessageBox::No }, 2 * kStallMs);
+        bool asked = false;
+        runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
+            if (d->wupd->StallTimeoutMs == kStallMs)
+                return;
+            d->wupd->StallTimeoutMs = kStallMs;
+            // Cancel from the progress of the release's last (only) piece: the transfer loop
+            // waits on the question.
+            d->wupd->OnDownload = [d, &asked, progress = d->wupd->OnDownload](
+                                      qint64 total, qint64 downloaded) {
+                progress(total, downloaded);
+                if (!asked && downloaded == total && d->Label2->text() == QLatin1String("Downloading...")) {
+                    asked = true;
+                    d->CloseBtn->click();
+                }
+            };
+        });
+        QVERIFY(asked);
+        QCOMPARE(answerer.seen.size(), 2);
+        QCOMPARE(answerer.seen[1].text, QStringLiteral("Are you sure you want to abort downloading?"));
+        QCOMPARE(terminated, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);
     }
 
     void cancelDuringDownloadAsksThenAbortsQuietly()

@@ -37,22 +37,19 @@ QByteArray reasonPhrase(int status)
     return phrases.value(status, "Status");
 }
 
-QByteArray loopbackCertificate()
+QByteArray dataFile(const QByteArray& name)
 {
-    QFile certFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.crt"));
-    if (!certFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback certificate missing");
-    return certFile.readAll();
+    QFile file(QString::fromUtf8(UPDATE_TEST_DATA "/" + name));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("test data missing: " + name.toStdString());
+    return file.readAll();
 }
 
-QSslConfiguration serverTls()
+QSslConfiguration serverTls(const QByteArray& certificate)
 {
-    QFile keyFile(QStringLiteral(UPDATE_TEST_DATA "/loopback.key"));
-    if (!keyFile.open(QIODevice::ReadOnly))
-        throw std::runtime_error("loopback key missing");
     QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.setLocalCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
-    conf.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa, QSsl::Pem));
+    conf.setLocalCertificate(QSslCertificate(dataFile(certificate + ".crt"), QSsl::Pem));
+    conf.setPrivateKey(QSslKey(dataFile(certificate + ".key"), QSsl::Rsa, QSsl::Pem));
     conf.setPeerVerifyMode(QSslSocket::VerifyNone);
     return conf;
 }
@@ -108,7 +105,8 @@ private:
             m_reply.headers << qMakePair(
                 QByteArray("WWW-Authenticate"), QByteArray("Basic realm=\"updates\""));
         }
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' ' + reasonPhrase(m_reply.status)
+        QByteArray out = m_reply.interim + "HTTP/1.1 " + QByteArray::number(m_reply.status) + ' '
+            + reasonPhrase(m_reply.status)
             + "\r\nConnection: close\r\nContent-Type: application/octet-stream\r\n";
         if (m_reply.framing == LoopbackServer::Framing::Length) {
             const qint64 length
@@ -195,8 +193,9 @@ private:
 // Owns the listening socket inside the server thread.
 class ServerThread : public QThread {
 public:
-    ServerThread(bool tls, std::shared_ptr<LoopbackServer::Shared> shared)
-        : m_tls(tls)
+    // An empty certificate: plain HTTP.
+    ServerThread(QByteArray certificate, std::shared_ptr<LoopbackServer::Shared> shared)
+        : m_certificate(std::move(certificate))
         , m_shared(std::move(shared))
     {
     }
@@ -214,9 +213,9 @@ protected:
     void run() override
     {
         std::unique_ptr<QTcpServer> server;
-        if (m_tls) {
+        if (!m_certificate.isEmpty()) {
             auto* ssl = new QSslServer;
-            ssl->setSslConfiguration(serverTls());
+            ssl->setSslConfiguration(serverTls(m_certificate));
             server.reset(ssl);
             QObject::connect(ssl, &QSslServer::errorOccurred, ssl,
                 [](QSslSocket* socket, QAbstractSocket::SocketError) { socket->deleteLater(); });
@@ -239,7 +238,7 @@ protected:
     }
 
 private:
-    bool m_tls;
+    QByteArray m_certificate;
     std::shared_ptr<LoopbackServer::Shared> m_shared;
     QMutex m_readyMutex;
     QWaitCondition m_readyCondition;
@@ -287,11 +286,11 @@ void LoopbackServer::offer(const QByteArray& pagePath, const QByteArray& version
     setReply("/" + name, release);
 }
 
-LoopbackServer::LoopbackServer(bool tls)
+LoopbackServer::LoopbackServer(bool tls, const QByteArray& certificate)
     : m_shared(std::make_shared<Shared>())
     , m_tls(tls)
 {
-    auto* thread = new ServerThread(tls, m_shared);
+    auto* thread = new ServerThread(tls ? certificate : QByteArray(), m_shared);
     m_port = thread->startAndListen();
     m_thread = thread;
     if (m_port == 0)
@@ -328,9 +327,15 @@ QList<QByteArray> LoopbackServer::requests() const
     return m_shared->requests;
 }
 
-void trustLoopbackCertificate()
+QByteArray loopbackCertificateFile()
 {
-    QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-    conf.addCaCertificate(QSslCertificate(loopbackCertificate(), QSsl::Pem));
-    QSslConfiguration::setDefaultConfiguration(conf);
+    return UPDATE_TEST_DATA "/trusted.pem";
+}
+
+void useLoopbackServers()
+{
+    qputenv("SSL_CERT_FILE", loopbackCertificateFile());
+    for (const char* name :
+        { "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY" })
+        qunsetenv(name);
 }

@@ -1,8 +1,11 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 (ephemeral port) running on its own thread, serving
 // canned replies per path: pages, redirections, files with or without Content-Length,
-// chunked or slow bodies and error statuses. With TLS it serves the certificate in
-// tests/update/data, which trustLoopbackCertificate() makes the process trust.
+// chunked or slow bodies and error statuses. With TLS it serves a certificate of
+// tests/update/data: "loopback" names 127.0.0.1 and localhost, "elsewhere" another host; the
+// bundle useLoopbackServers() makes the process's client trust holds both. A server
+// answers whatever request target it is given a reply for, so it also plays a proxy (targets
+// "http://host/path").
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
@@ -31,6 +34,7 @@ public:
         bool stall = false; // send the headers, then nothing until the client leaves
         bool mute = false; // read the request and answer nothing at all
         QByteArray basicAuth {}; // "user:password" required, else 401 with a Basic challenge
+        QByteArray interim {}; // sent ahead of the status line (interim answers)
     };
 
     static Reply page(const QByteArray& html);
@@ -41,7 +45,7 @@ public:
     static QByteArray infoPage(const QByteArray& version, const QByteArray& download,
         const QByteArray& clientName, const QByteArray& extra = {});
 
-    explicit LoopbackServer(bool tls = false);
+    explicit LoopbackServer(bool tls = false, const QByteArray& certificate = "loopback");
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -67,5 +71,8 @@ private:
     bool m_tls = false;
 };
 
-// Adds the loopback server's certificate to the process's default TLS configuration.
-void trustLoopbackCertificate();
+// Lets the update client reach the loopback servers: their certificate is the one trusted
+// (SSL_CERT_FILE), and no proxy of the environment stands between.
+void useLoopbackServers();
+// The certificate bundle useLoopbackServers() names.
+QByteArray loopbackCertificateFile();
