@@ -17,8 +17,6 @@
 namespace {
 
 constexpr int kStatusBarHeight = 19;
-constexpr int kDesignedImageWidth = 244;
-constexpr int kDesignedImageHeight = 410;
 constexpr int kHitTolerance = 5;
 
 QString fixed(double value, int decimals)

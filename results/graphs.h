@@ -139,6 +139,7 @@ private:
     std::array<TNodeResult, kNodeCount> m_nodes {};
     std::array<TInteractionPoint, kInteractionPointCount> m_points {};
     std::array<TGraphHitList, static_cast<std::size_t>(THitList::Count)> m_hits;
+    // Each picture's size: as designed on screen, doubled for print.
     int m_imageWidth = 244;
     int m_imageHeight = 410;
     bool m_printing = false;

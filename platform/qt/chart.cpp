@@ -150,8 +150,7 @@ bool TChartAxis::HasSeries() const
 // ---- series ---------------------------------------------------------------------------------
 
 TChartSeries::TChartSeries(TChart& chart, TKind kind)
-    : m_chart(chart)
-    , m_kind(kind)
+    : m_kind(kind)
 {
     HorizAxis = &chart.BottomAxis;
     VertAxis = &chart.LeftAxis;

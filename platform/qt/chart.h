@@ -123,7 +123,6 @@ public:
     int CalcYPos(int i) const;
 
 private:
-    TChart& m_chart;
     TKind m_kind;
     std::vector<double> m_x;
     std::vector<double> m_y;
