@@ -129,6 +129,37 @@ int rowRight(const QRect& covered, int width, int y, int height, int gap)
     return width - 1 - kEdge;
 }
 
+// A concrete section's callouts measured at the drawing's size, before the section is placed:
+// their texts, each frame's outer size, and the rows they stand in.
+struct ConcreteCallouts {
+    int height = 0; // of a callout's text box
+    QString bars, cover, tie;
+    QSize barsSize, coverSize, tieSize;
+    int rowH = 0; // a row's height, frames included
+    int gap = 0; // between rows, and between a row and the section: more than the ticks reach
+    int roomBelow = 0; // for the tie's row, and a pixel for the section's rounded half sizes
+};
+
+ConcreteCallouts concreteCallouts(TDiagramDraw& draw, const TLPData& d, const QString& barUnit)
+{
+    TDrawCanvas& c = draw.Canvas();
+    c.PenColor = kCallout;
+    c.PenWidth = draw.LineWidth();
+    c.BrushStyle = bsClear;
+    ConcreteCallouts k;
+    k.height = rnd(1.5 * draw.FontSize());
+    k.bars = QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str());
+    k.cover = coverText(d, barUnit);
+    k.tie = tieText(d, barUnit);
+    k.barsSize = draw.CalloutSize(k.bars, k.height);
+    k.coverSize = draw.CalloutSize(k.cover, k.height);
+    k.tieSize = draw.CalloutSize(k.tie, k.height);
+    k.rowH = k.barsSize.height();
+    k.gap = draw.FontSize() / 2 + draw.LineWidth() + 1;
+    k.roomBelow = k.gap + k.rowH + kEdge + 1;
+    return k;
+}
+
 // The point at `radius` from the centre on the line from the centre to p.
 QPoint towardCentre(QPoint centre, QPoint p, double radius)
 {
@@ -159,26 +190,18 @@ void TDiagramDraw::DrawRoundRCSection()
     // The callouts are measured first: the section takes the room they leave. The bars' and the
     // cover's stand above the section, side by side where they fit and else one above the
     // other; the tie's below it, the diameter's right of it.
-    c.PenColor = kCallout;
-    c.PenWidth = LineWidth();
-    c.BrushStyle = bsClear;
-    const int calloutHeight = rnd(1.5 * FS);
-    const QString barsText = QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str());
+    const ConcreteCallouts k = concreteCallouts(*this, d, barUnit);
+    const int calloutHeight = k.height, rowH = k.rowH, gap = k.gap;
     const QString widthText = FormatValue(FieldLimitOf(2).Decimals, lengthUnit, d.Width);
-    const QSize barsSize = CalloutSize(barsText, calloutHeight);
-    const QSize coverSize = CalloutSize(coverText(d, barUnit), calloutHeight);
-    const QSize tieSize = CalloutSize(tieText(d, barUnit), calloutHeight);
+    const QSize barsSize = k.barsSize, coverSize = k.coverSize, tieSize = k.tieSize;
     const QSize widthSize = CalloutSize(widthText, calloutHeight);
-    const int rowH = barsSize.height();
-    const int gap = FS / 2 + LineWidth() + 1;
     const int roomLeft = kEdge + FS / 2 + LineWidth();
     const int roomRight = FS + widthSize.width() + kEdge;
-    // One pixel more each way: the section's half sizes are rounded.
-    const int roomBelow = gap + rowH + kEdge + 1;
+    const int roomBelow = k.roomBelow;
     int left = 0, top = 0, side = 0;
     QRect barsFrame, coverFrame;
     for (int rows = 1; rows <= 2; ++rows) {
-        const int roomAbove = kEdge + rows * (rowH + gap) + 1;
+        const int roomAbove = kEdge + rows * (rowH + gap) + 1; // a pixel for rounding, as below
         side = std::min(Width - roomLeft - roomRight, Height - roomAbove - roomBelow);
         if (side <= 0)
             return;
@@ -247,11 +270,11 @@ void TDiagramDraw::DrawRoundRCSection()
     c.PenWidth = LineWidth();
     c.BrushStyle = bsClear;
     const auto leader = [&](QPoint from, QPoint to) { c.Line(from.x(), from.y(), to.x(), to.y()); };
-    DrawCallout(barsFrame.topLeft(), calloutHeight, barsText);
+    DrawCallout(barsFrame.topLeft(), calloutHeight, k.bars);
     leader(LeaderStart(barsFrame, firstBar), firstBar);
 
     // cover: toward the centre, ticked at the surface and at the tie, where it ends
-    DrawCallout(coverFrame.topLeft(), calloutHeight, coverText(d, barUnit));
+    DrawCallout(coverFrame.topLeft(), calloutHeight, k.cover);
     {
         const QPoint from = LeaderStart(coverFrame, centre);
         const QPoint surface = towardCentre(centre, from, side / 2.0);
@@ -273,7 +296,7 @@ void TDiagramDraw::DrawRoundRCSection()
         const int y = bottom + gap;
         const int tieLeft = std::max(
             kEdge, std::min(cx + gap, rowRight(Covered, Width, y, rowH, gap) + 1 - tieSize.width()));
-        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, tieText(d, barUnit));
+        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, k.tie);
         const QPoint from = LeaderStart(frame, centre);
         leader(from, towardCentre(centre, from, side / 2.0 - cover - rnd(tieBar.Diameter / 2 * s)));
     }
@@ -296,26 +319,17 @@ void TDiagramDraw::DrawRectRCSection()
     // The callouts are measured first: the section takes the room they leave. The cover's stands
     // above the middle of the section with the bars' beside it where it fits, else above it; the
     // tie's below the middle.
-    c.PenColor = kCallout;
-    c.PenWidth = LineWidth();
-    c.BrushStyle = bsClear;
-    const int calloutHeight = rnd(1.5 * FS);
-    const QString barsText = QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str());
-    const QSize barsSize = CalloutSize(barsText, calloutHeight);
-    const QSize coverSize = CalloutSize(coverText(d, barUnit), calloutHeight);
-    const QSize tieSize = CalloutSize(tieText(d, barUnit), calloutHeight);
-    const int rowH = barsSize.height();
-    // Rows keep apart by more than the cover's ticks reach.
-    const int gap = FS / 2 + LineWidth() + 1;
+    const ConcreteCallouts k = concreteCallouts(*this, d, barUnit);
+    const int calloutHeight = k.height, rowH = k.rowH, gap = k.gap;
+    const QSize barsSize = k.barsSize, coverSize = k.coverSize, tieSize = k.tieSize;
     const int roomSide = kEdge + Margin();
-    // One pixel more each way: the section's half sizes are rounded.
-    const int roomBelow = gap + rowH + kEdge + 1;
+    const int roomBelow = k.roomBelow;
     const int freeW = Width - 2 * roomSide;
     int left = 0, right = 0, top = 0, bottom = 0;
     double scale = 0;
     QRect barsFrame, coverFrame;
     for (int rows = 1; rows <= 2; ++rows) {
-        const int roomAbove = kEdge + rows * (rowH + gap) + 1;
+        const int roomAbove = kEdge + rows * (rowH + gap) + 1; // a pixel for rounding, as below
         const int freeH = Height - roomAbove - roomBelow;
         scale = std::min(freeW / toDouble(d.Width), freeH / toDouble(d.Width2));
         if (!(scale > 0))
@@ -406,11 +420,11 @@ void TDiagramDraw::DrawRectRCSection()
     const int xm = (left + right) / 2;
     const auto leader = [&](QPoint from, QPoint to) { c.Line(from.x(), from.y(), to.x(), to.y()); };
 
-    DrawCallout(barsFrame.topLeft(), calloutHeight, barsText);
+    DrawCallout(barsFrame.topLeft(), calloutHeight, k.bars);
     leader(LeaderStart(barsFrame, QPoint(xl, yt)), QPoint(xl, yt));
 
     // cover: down from its frame past the concrete surface and the tie, ticked at both
-    DrawCallout(coverFrame.topLeft(), calloutHeight, coverText(d, barUnit));
+    DrawCallout(coverFrame.topLeft(), calloutHeight, k.cover);
     {
         const QPoint end(xm, top + cover + rnd(0.75 * FS));
         const QPoint from = LeaderStart(coverFrame, end);
@@ -426,7 +440,7 @@ void TDiagramDraw::DrawRectRCSection()
         const int y = bottom + gap;
         const int tieLeft = std::max(kEdge,
             std::min(xm - tieSize.width() / 2, rowRight(Covered, Width, y, rowH, gap) + 1 - tieSize.width()));
-        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, tieText(d, barUnit));
+        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, k.tie);
         const QPoint end(xm, bottom - cover);
         leader(LeaderStart(frame, end), end);
     }
