@@ -21,7 +21,6 @@ const QColor kConcrete(192, 192, 192);
 const QColor kTie(128, 0, 0);
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
-const QColor kRed(255, 0, 0);
 
 QImage draw(const TLPData& data, TDiagramKind kind, int w, int h)
 {
