@@ -191,6 +191,7 @@ void TDrawCanvas::Line(int x0, int y0, int x1, int y1)
     QPainter p(&m_image);
     setupPen(p);
     p.drawLine(x0, y0, x1, y1);
+    Lines.push_back({ QLine(x0, y0, x1, y1), PenWidth });
 }
 
 void TDrawCanvas::FillRect(int left, int top, int right, int bottom)
@@ -586,21 +587,6 @@ int TDiagramDraw::framedRight(int left, int right, int textWidth) const
     return right - left < textWidth + 10 ? left + textWidth + 10 : right;
 }
 
-void TDiagramDraw::DrawCallout(int left, int top, int right, int bottom, const QString& text)
-{
-    // The frame widens to its text; one that would reach past an edge of the picture moves in.
-    const int fontHeight = m_canvas.FontHeight();
-    m_canvas.SetFontHeight(bottom - top - 2);
-    const int pen = (m_canvas.PenWidth + 1) / 2;
-    const int outerRight = framedRight(left, right, supTextWidth(text)) + m_canvas.PenWidth - 1 + pen;
-    int dx = std::min(0, Width - 1 - outerRight);
-    dx = std::max(dx, pen - left);
-    int dy = std::min(0, Height - 1 - (bottom - 1 + pen));
-    dy = std::max(dy, pen - top);
-    DrawLabel(left + dx, top + dy, right + dx, bottom + dy, text, kNoBackground, true, 2);
-    m_canvas.SetFontHeight(fontHeight);
-}
-
 QRect TDiagramDraw::LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment)
 {
     m_canvas.SetFontHeight(bottom - top - 2);
@@ -648,19 +634,21 @@ void TDiagramDraw::DrawArrow(int x0, int y0, int x1, int y1, int size, bool head
         DrawArrowHead(x0, y0, size, std::numbers::pi + a);
 }
 
-void TDiagramDraw::DrawDimension(
+bool TDiagramDraw::DimensionFitsInside(int x0, int y0, int x1, int y1, const QString& caption, bool outside)
+{
+    const int available = outside ? 0 : x0 == x1 ? y1 - y0 : x1 - x0;
+    return available - 2 * ArrowSize() > supTextWidth(QLatin1Char(' ') + caption + QLatin1Char(' '));
+}
+
+QRect TDiagramDraw::DimensionTextBox(
     int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position)
 {
     const QString text = QLatin1Char(' ') + caption + QLatin1Char(' ');
     const bool vertical = x0 == x1;
     const int tw = supTextWidth(text);
     const int th = m_canvas.TextHeight(text);
-    int available = vertical ? y1 - y0 : x1 - x0;
-    if (outside)
-        available = 0;
-    const int A = ArrowSize();
-
-    // Where the text goes (screen box), and whether it gets an opaque background.
+    // Centred on the line; beyond the outside arrows at the start (position 1) or the end
+    // (position 2); beside the line (positions 3 and 4).
     int tx, ty; // top-left of the text's screen box
     if (vertical) {
         tx = x0 - th / 2;
@@ -669,37 +657,59 @@ void TDiagramDraw::DrawDimension(
         tx = (x0 + x1) / 2 - tw / 2;
         ty = y0 - th / 2;
     }
-    bool opaque = true;
-    // The arrows stand inside when the text fits between their heads; otherwise they point at
-    // the ends from outside and the text goes beyond them (positions 3 and 4 keep the inside
-    // arrows and move the text aside).
-    if (available - 2 * A > tw || position >= 3) {
-        DrawArrow(x0, y0, x1, y1, A, true, true);
-        if (available - 2 * A <= tw) {
+    const int beyond = DimensionTextOffset();
+    if (position >= 3) {
+        if (!DimensionFitsInside(x0, y0, x1, y1, caption, outside)) {
             if (vertical)
-                tx += position == 3 ? -th : position == 4 ? th : 0;
+                tx += position == 3 ? -th : th;
             else
-                ty += position == 3 ? -th : position == 4 ? th : 0;
-            opaque = false;
+                ty += position == 3 ? -th : th;
         }
-    } else {
-        // Outside arrows point at the two ends.
+    } else if (!DimensionFitsInside(x0, y0, x1, y1, caption, outside)) {
+        if (vertical && position == 1)
+            ty = y1 + beyond;
+        else if (vertical && position == 2)
+            ty = y0 - beyond - tw;
+        else if (position == 1)
+            tx = x0 - beyond - tw;
+        else if (position == 2)
+            tx = x1 + beyond;
+    }
+    return vertical ? QRect(tx, ty, th, tw) : QRect(tx, ty, tw, th);
+}
+
+void TDiagramDraw::DrawDimension(
+    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position)
+{
+    const QString text = QLatin1Char(' ') + caption + QLatin1Char(' ');
+    const bool vertical = x0 == x1;
+    const int A = ArrowSize();
+    const QRect box = DimensionTextBox(x0, y0, x1, y1, caption, outside, position);
+    const int tx = box.left(), ty = box.top();
+    const int tw = vertical ? box.height() : box.width();
+    const int th = vertical ? box.width() : box.height();
+    // The arrows stand inside when the text fits between their heads, the line broken where the
+    // text stands (positions 3 and 4 keep the line whole, the text beside it); otherwise they
+    // point at the ends from outside and the text stands beyond them.
+    const bool inside = DimensionFitsInside(x0, y0, x1, y1, caption, outside);
+    const bool opaque = inside && position < 3;
+    if (opaque) {
+        const int clear = m_canvas.PenWidth / 2 + 2;
         if (vertical) {
-            DrawArrow(x0, y0 - 2 * A, x0, y0, A, false, true);
-            DrawArrow(x1, y1, x1, y1 + 2 * A, A, true, false);
-            if (position == 1)
-                ty = y1 + A;
-            else if (position == 2)
-                ty = y0 - A - tw;
+            DrawArrow(x0, y0, x1, ty - clear, A, true, false);
+            DrawArrow(x0, ty + tw - 1 + clear, x1, y1, A, false, true);
         } else {
-            DrawArrow(x0 - 2 * A, y0, x0, y0, A, false, true);
-            DrawArrow(x1, y1, x1 + 2 * A, y1, A, true, false);
-            if (position == 1)
-                tx = x0 - A - tw;
-            else if (position == 2)
-                tx = x1 + A;
+            DrawArrow(x0, y0, tx - clear, y1, A, true, false);
+            DrawArrow(tx + tw - 1 + clear, y0, x1, y1, A, false, true);
         }
-        opaque = false;
+    } else if (inside || position >= 3) {
+        DrawArrow(x0, y0, x1, y1, A, true, true);
+    } else if (vertical) {
+        DrawArrow(x0, y0 - 2 * A, x0, y0, A, false, true);
+        DrawArrow(x1, y1, x1, y1 + 2 * A, A, true, false);
+    } else {
+        DrawArrow(x0 - 2 * A, y0, x0, y0, A, false, true);
+        DrawArrow(x1, y1, x1 + 2 * A, y1, A, true, false);
     }
 
     QColor bg = backgroundAt(tx, ty);
@@ -780,6 +790,7 @@ void TDiagramDraw::beginDrawing()
     UsedWidth = Width;
     m_pileRects.clear();
     PlacedTexts.clear();
+    m_canvas.Lines.clear();
     m_canvas.PenColor = Qt::black;
     m_canvas.PenWidth = 1;
     m_canvas.PenVisible = true;
@@ -834,13 +845,14 @@ void TDiagramDraw::DrawToBitmap(QImage& bitmap, const TLPData& data, TDiagramKin
     bitmap = draw.usedPicture();
 }
 
-void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind kind)
+void TDiagramDraw::DrawToImage(QLabel* image, const TLPData& data, TDiagramKind kind, const QRect& covered)
 {
     if (!image || image->width() <= 0 || image->height() <= 0)
         return;
     // The bitmap is made at the control's size in the screen's pixels, filled once and handed on
     // without a copy.
     TDiagramDraw draw(data, image->size(), image->devicePixelRatioF());
+    draw.Covered = covered;
     if (!draw.Draw(kind))
         return;
     image->setPixmap(QPixmap::fromImage(draw.usedPicture()));
@@ -1311,7 +1323,7 @@ int TDiagramDraw::pileSizeRow(const TSoilProfile& p, const TProfileBand& band,
     // arrow); when none has room, the first row below the names.
     const int rowsInLayer = std::max(2, (band.yBottom - (band.yTop + p.LW) - rowHeight) / p.FS + 1);
     const int rightEnd = Width - 2 * p.w - p.M;
-    const int sizeLeft = p.cx + band.hh + ArrowSize();
+    const int sizeLeft = p.cx + band.hh + DimensionTextOffset();
     const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
     for (int row = 1; row < rowsInLayer; ++row) {
         const int namesLeft

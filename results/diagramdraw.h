@@ -5,10 +5,12 @@
 // the same drawing serves the small pictures of the main window, the enlarged view and the
 // printed report.
 #include "model/lpclasses.h"
+#include "platform/qt/placedtext.h"
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QLine>
 #include <QPolygon>
 #include <QRect>
 #include <QString>
@@ -76,6 +78,8 @@ public:
     QRect Bounds() const;
 
     QImage& Image() { return m_image; }
+    // Every straight line drawn, in drawing order.
+    std::vector<platform::TDrawnLine> Lines;
 
 private:
     int penWidth() const;
@@ -106,16 +110,15 @@ public:
     double Scale = 0;
     int UsedWidth = 600;
 
-    // Every text the drawing wrote, with the rectangle it covers, so a layout can be checked
-    // for texts running into one another.
-    struct TPlacedText {
-        QRect Box;
-        QString Text;
-    };
+    // Every text the drawing wrote, with the rectangle it covers (the lines are the canvas's).
+    using TPlacedText = platform::TPlacedText;
     std::vector<TPlacedText> PlacedTexts;
+    // Where a control stands over the picture (the window's zoom button): no text goes under it.
+    QRect Covered;
 
     // Draws into a picture control sized to the control; an unknown kind leaves it as it is.
-    static void DrawToImage(QLabel* Image, const TLPData& Data, TDiagramKind Kind);
+    static void DrawToImage(
+        QLabel* Image, const TLPData& Data, TDiagramKind Kind, const QRect& Covered = QRect());
     // Draws into the bitmap at its size; an unknown kind leaves it as it is.
     static void DrawToBitmap(QImage& Bitmap, const TLPData& Data, TDiagramKind Kind);
     // The drawing kind for the model: dkConcreteSection resolved by the pile's shape.
@@ -141,8 +144,14 @@ public:
     static constexpr std::uint32_t kNoBackground = 0x1FFFFFFF;
     void DrawLabel(int left, int top, int right, int bottom, const QString& text,
         std::uint32_t background = kNoBackground, bool frame = false, int alignment = 0);
-    // A centred label in a red frame pointing into a section sketch, kept inside the picture.
-    void DrawCallout(int left, int top, int right, int bottom, const QString& text);
+    // A section sketch's callout: a label centred in a frame of the given height (its text as
+    // large as the frame allows), the frame's outer corner (pen included) at `at`. CalloutSize
+    // is the outer size it takes; DrawCallout returns where it went.
+    QSize CalloutSize(const QString& text, int height);
+    QRect DrawCallout(QPoint at, int height, const QString& text);
+    // Where a leader from a frame toward the target starts: on the line from the frame's centre,
+    // just clear of the frame with the current pen.
+    QPoint LeaderStart(const QRect& frame, QPoint target) const;
     // Where DrawLabel writes the text (without a frame); leaves the canvas font at its size.
     QRect LabelBox(int left, int top, int right, int bottom, const QString& text, int alignment);
     // Writes text at (x, y) with each character after "^" raised.
@@ -150,6 +159,12 @@ public:
     void DrawArrowHead(int x, int y, int size, double angle);
     void DrawArrow(int x0, int y0, int x1, int y1, int size, bool headAtStart, bool headAtEnd);
     void DrawDimension(int x0, int y0, int x1, int y1, const QString& text, bool outside, int position);
+    // Whether a dimension's text fits between its arrows, and where DrawDimension writes it.
+    bool DimensionFitsInside(int x0, int y0, int x1, int y1, const QString& text, bool outside);
+    QRect DimensionTextBox(int x0, int y0, int x1, int y1, const QString& text, bool outside, int position);
+    // How far beyond the end of a dimension its text starts when the arrows point from outside:
+    // past the arrow, clear of its pen.
+    int DimensionTextOffset() const { return 2 * ArrowSize() + LineWidth() / 2 + 2; }
     void DrawOctagon(int left, int top, int right, int bottom);
 
     void DrawSoilProfile();
@@ -172,6 +187,17 @@ private:
     void beginDrawing();
     // The finished picture, cut to UsedWidth.
     QImage usedPicture();
+
+    // A dimension of a steel section: its line, text, arrows and the end its text goes beyond
+    // when the arrows point from outside.
+    struct TSketchDimension {
+        QLine at;
+        QString text;
+        bool outside = false;
+        int position = 1;
+    };
+    void placeDimensionTexts(std::vector<TSketchDimension>& dims, const std::vector<QLine>& extensions,
+        const std::vector<QRect>& keepOff);
 
     // The soil profile's steps, in drawing order.
     struct TSoilProfile;

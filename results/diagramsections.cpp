@@ -68,7 +68,109 @@ QString tieText(const TLPData& d, const QString& barUnit)
 
 } // namespace
 
+// ---- callouts ------------------------------------------------------------------------------
+
+namespace {
+
+// Texts keep this far from the picture's edges: the report paints its pictures' outermost
+// pixels white.
+constexpr int kEdge = 2;
+
+} // namespace
+
+QSize TDiagramDraw::CalloutSize(const QString& text, int height)
+{
+    m_canvas.SetFontHeight(height - 2);
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    return QSize(framedRight(0, 0, supTextWidth(text)) + m_canvas.PenWidth + 2 * pen, height + 2 * pen);
+}
+
+QRect TDiagramDraw::DrawCallout(QPoint at, int height, const QString& text)
+{
+    const QSize size = CalloutSize(text, height);
+    const int pen = (m_canvas.PenWidth + 1) / 2;
+    const int left = at.x() + pen, top = at.y() + pen;
+    DrawLabel(left, top, left, top + height, text, kNoBackground, true, 2);
+    return QRect(at, size);
+}
+
+QPoint TDiagramDraw::LeaderStart(const QRect& frame, QPoint target) const
+{
+    // Straight down or up to a target below or above the frame, straight across to one beside
+    // it, else along the line from the frame's centre; from the frame grown by more than half the
+    // pen, so that the leader's stroke stops short of the frame.
+    const int k = (m_canvas.PenWidth + 1) / 2 + 1;
+    if (target.x() >= frame.left() && target.x() <= frame.right())
+        return QPoint(target.x(), target.y() > frame.bottom() ? frame.bottom() + k : frame.top() - k);
+    if (target.y() >= frame.top() && target.y() <= frame.bottom())
+        return QPoint(target.x() > frame.right() ? frame.right() + k : frame.left() - k, target.y());
+    const double left = frame.left() - k, right = frame.right() + k;
+    const double top = frame.top() - k, bottom = frame.bottom() + k;
+    const double cx = (frame.left() + frame.right()) / 2.0, cy = (frame.top() + frame.bottom()) / 2.0;
+    const double dx = target.x() - cx, dy = target.y() - cy;
+    double t = 1;
+    if (dx != 0)
+        t = std::min(t, ((dx > 0 ? right : left) - cx) / dx);
+    if (dy != 0)
+        t = std::min(t, ((dy > 0 ? bottom : top) - cy) / dy);
+    return QPoint(rnd(cx + dx * t), rnd(cy + dy * t));
+}
+
 // ---- reinforced concrete ----------------------------------------------------------------------
+
+namespace {
+
+// The right end of a row of callouts from y down `height` pixels: the picture's edge, or short of
+// a control standing over the picture there.
+int rowRight(const QRect& covered, int width, int y, int height, int gap)
+{
+    if (covered.isValid() && y <= covered.bottom() && y + height > covered.top())
+        return std::min(width - 1 - kEdge, covered.left() - 1 - gap);
+    return width - 1 - kEdge;
+}
+
+// A concrete section's callouts measured at the drawing's size, before the section is placed:
+// their texts, each frame's outer size, and the rows they stand in.
+struct ConcreteCallouts {
+    int height = 0; // of a callout's text box
+    QString bars, cover, tie;
+    QSize barsSize, coverSize, tieSize;
+    int rowH = 0; // a row's height, frames included
+    int gap = 0; // between rows, and between a row and the section: more than the ticks reach
+    int roomBelow = 0; // for the tie's row, and a pixel for the section's rounded half sizes
+};
+
+ConcreteCallouts concreteCallouts(TDiagramDraw& draw, const TLPData& d, const QString& barUnit)
+{
+    TDrawCanvas& c = draw.Canvas();
+    c.PenColor = kCallout;
+    c.PenWidth = draw.LineWidth();
+    c.BrushStyle = bsClear;
+    ConcreteCallouts k;
+    k.height = rnd(1.5 * draw.FontSize());
+    k.bars = QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str());
+    k.cover = coverText(d, barUnit);
+    k.tie = tieText(d, barUnit);
+    k.barsSize = draw.CalloutSize(k.bars, k.height);
+    k.coverSize = draw.CalloutSize(k.cover, k.height);
+    k.tieSize = draw.CalloutSize(k.tie, k.height);
+    k.rowH = k.barsSize.height();
+    k.gap = draw.FontSize() / 2 + draw.LineWidth() + 1;
+    k.roomBelow = k.gap + k.rowH + kEdge + 1;
+    return k;
+}
+
+// The point at `radius` from the centre on the line from the centre to p.
+QPoint towardCentre(QPoint centre, QPoint p, double radius)
+{
+    const double dx = p.x() - centre.x(), dy = p.y() - centre.y();
+    const double dist = std::hypot(dx, dy);
+    if (!(dist > 0))
+        return centre;
+    return QPoint(rnd(centre.x() + dx * radius / dist), rnd(centre.y() + dy * radius / dist));
+}
+
+} // namespace
 
 void TDiagramDraw::DrawRoundRCSection()
 {
@@ -84,24 +186,40 @@ void TDiagramDraw::DrawRoundRCSection()
     const bool si = d.Units == kUnitsSI;
     const QString barUnit = si ? QStringLiteral("mm") : QStringLiteral("in");
     const QString lengthUnit = si ? QStringLiteral("m") : QStringLiteral("ft");
-    const int w2 = 2 * c.TextWidth(QStringLiteral("XXXX"));
 
-    int left = w2;
-    int right = Width - w2;
-    int top = 2 * FS;
-    int side = right - left;
-    int bottom;
-    if (Height >= top + side) {
-        top = (Height - side) / 2;
-        bottom = top + side;
-    } else {
-        bottom = Height - 2 * FS;
-        side = bottom - top;
-        left = (Width - side) / 2;
-        right = left + side;
+    // The callouts are measured first: the section takes the room they leave. The bars' and the
+    // cover's stand above the section, side by side where they fit and else one above the
+    // other; the tie's below it, the diameter's right of it.
+    const ConcreteCallouts k = concreteCallouts(*this, d, barUnit);
+    const int calloutHeight = k.height, rowH = k.rowH, gap = k.gap;
+    const QString widthText = FormatValue(FieldLimitOf(2).Decimals, lengthUnit, d.Width);
+    const QSize barsSize = k.barsSize, coverSize = k.coverSize, tieSize = k.tieSize;
+    const QSize widthSize = CalloutSize(widthText, calloutHeight);
+    const int roomLeft = kEdge + FS / 2 + LineWidth();
+    const int roomRight = FS + widthSize.width() + kEdge;
+    const int roomBelow = k.roomBelow;
+    int left = 0, top = 0, side = 0;
+    QRect barsFrame, coverFrame;
+    for (int rows = 1; rows <= 2; ++rows) {
+        const int roomAbove = kEdge + rows * (rowH + gap) + 1; // a pixel for rounding, as below
+        side = std::min(Width - roomLeft - roomRight, Height - roomAbove - roomBelow);
+        if (side <= 0)
+            return;
+        left = roomLeft + (Width - roomLeft - roomRight - side) / 2;
+        top = roomAbove + (Height - roomAbove - roomBelow - side) / 2;
+        const int cx = left + side / 2;
+        const int nearRow = top - gap - rowH;
+        const int barsRow = rows == 1 ? nearRow : nearRow - gap - rowH;
+        barsFrame = QRect(QPoint(std::max(kEdge, cx - gap / 2 - barsSize.width()), barsRow), barsSize);
+        const int right = rowRight(Covered, Width, nearRow, rowH, gap);
+        const int coverLeft
+            = rows == 1 ? std::max(cx + gap / 2, barsFrame.right() + 1 + gap) : right + 1 - coverSize.width();
+        coverFrame = QRect(QPoint(coverLeft, nearRow), coverSize);
+        if (coverFrame.right() <= right)
+            break;
     }
-    if (side <= 0)
-        return;
+    const int right = left + side;
+    const int bottom = top + side;
     const double s = side / toDouble(d.Width) / (si ? 1000.0 : 12.0);
 
     // concrete
@@ -131,6 +249,7 @@ void TDiagramDraw::DrawRoundRCSection()
     const double R = side / 2.0 - cover - t - r;
     const int cx = left + side / 2;
     const int cy = top + side / 2;
+    const QPoint centre(cx, cy);
     c.PenColor = Qt::black;
     c.PenWidth = 1;
     c.BrushColor = Qt::black;
@@ -139,58 +258,47 @@ void TDiagramDraw::DrawRoundRCSection()
     const int count = std::max(0, d.BarCount);
     for (int i = 0; i < count; ++i) {
         const double theta = i * 2 * std::numbers::pi / count;
-        const QPoint centre(rnd(cx + std::sin(theta) * R), rnd(cy - std::cos(theta) * R));
+        const QPoint at(rnd(cx + std::sin(theta) * R), rnd(cy - std::cos(theta) * R));
         if (i == 0)
-            firstBar = centre;
+            firstBar = at;
         const int rr = rnd(r);
-        c.Ellipse(centre.x() - rr, centre.y() - rr, centre.x() + rr + 1, centre.y() + rr + 1);
+        c.Ellipse(at.x() - rr, at.y() - rr, at.x() + rr + 1, at.y() + rr + 1);
     }
 
-    // callouts
+    // callouts, each leader from its frame
     c.PenColor = kCallout;
     c.PenWidth = LineWidth();
     c.BrushStyle = bsClear;
-    c.SetFontHeight(FS);
-    c.Line(left - w2 / 2, top - rnd(0.75 * FS), firstBar.x(), firstBar.y());
-    DrawCallout(left - w2, top - rnd(1.5 * FS), left, top,
-        QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str()));
+    const auto leader = [&](QPoint from, QPoint to) { c.Line(from.x(), from.y(), to.x(), to.y()); };
+    DrawCallout(barsFrame.topLeft(), calloutHeight, k.bars);
+    leader(LeaderStart(barsFrame, firstBar), firstBar);
 
-    // cover: from its box toward the centre, ticked at the surface and at the tie
+    // cover: toward the centre, ticked at the surface and at the tie, where it ends
+    DrawCallout(coverFrame.topLeft(), calloutHeight, k.cover);
     {
-        const double sx = right - w2 / 4.0;
-        const double sy = top - rnd(0.75 * FS);
-        const double dx = cx - sx, dy = cy - sy;
-        const double dist = std::hypot(dx, dy);
-        const auto along = [&](double radius) {
-            const double k = (dist - radius) / dist;
-            return QPoint(rnd(sx + dx * k), rnd(sy + dy * k));
-        };
-        const QPoint surface = along(side / 2.0);
-        const QPoint tie = along(side / 2.0 - cover);
-        c.Line(rnd(sx), rnd(sy), tie.x(), tie.y());
-        // The leader always runs down and to the left, so the ticks lean the other way to cross it.
+        const QPoint from = LeaderStart(coverFrame, centre);
+        const QPoint surface = towardCentre(centre, from, side / 2.0);
+        const QPoint tie = towardCentre(centre, from, side / 2.0 - cover);
+        leader(from, tie);
+        // The leader runs down and to the left, so the ticks lean the other way to cross it.
         for (const QPoint& p : { surface, tie })
             c.Line(p.x() - FS / 4, p.y() - FS / 4, p.x() + FS / 4, p.y() + FS / 4);
-        DrawCallout(right - w2 / 2, top - rnd(1.5 * FS), right + w2 / 2, top, coverText(d, barUnit));
     }
 
     // diameter across the centre
     c.Line(left, cy, right, cy);
     for (int x : { left, right })
         c.Line(x - FS / 2, cy - FS / 2, x + FS / 2, cy + FS / 2);
-    DrawCallout(right + FS, cy - rnd(0.75 * FS), right + w2 / 2, cy + rnd(0.75 * FS),
-        FormatValue(FieldLimitOf(2).Decimals, lengthUnit, d.Width));
+    DrawCallout(QPoint(right + FS, cy - rowH / 2), calloutHeight, widthText);
 
     // tie callout, ending on the tie circle
     {
-        const double sx = right - w2 / 2.0;
-        const double sy = bottom + 1 + rnd(0.75 * FS);
-        const double dx = cx - sx, dy = cy - sy;
-        const double dist = std::hypot(dx, dy);
-        const double radius = side / 2.0 - cover - rnd(tieBar.Diameter / 2 * s);
-        const double k = (dist - radius) / dist;
-        c.Line(rnd(sx), rnd(sy), rnd(sx + dx * k), rnd(sy + dy * k));
-        DrawCallout(right - w2, bottom + 1, right, bottom + 1 + rnd(1.5 * FS), tieText(d, barUnit));
+        const int y = bottom + gap;
+        const int tieLeft = std::max(
+            kEdge, std::min(cx + gap, rowRight(Covered, Width, y, rowH, gap) + 1 - tieSize.width()));
+        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, k.tie);
+        const QPoint from = LeaderStart(frame, centre);
+        leader(from, towardCentre(centre, from, side / 2.0 - cover - rnd(tieBar.Diameter / 2 * s)));
     }
 }
 
@@ -207,17 +315,49 @@ void TDiagramDraw::DrawRectRCSection()
     const int FS = FontSize();
     const bool si = d.Units == kUnitsSI;
     const QString barUnit = si ? QStringLiteral("mm") : QStringLiteral("in");
-    const int w2 = 2 * c.TextWidth(QStringLiteral("XXXX"));
 
-    const double freeW = Width - 2.0 * w2;
-    const double freeH = Height - 4.0 * FS;
-    const double scale = std::min(freeW / toDouble(d.Width), freeH / toDouble(d.Width2));
-    if (!(scale > 0))
-        return;
-    const int left = Width / 2 - rnd(toDouble(d.Width) * scale / 2);
-    const int right = Width / 2 + rnd(toDouble(d.Width) * scale / 2);
-    const int top = Height / 2 - rnd(toDouble(d.Width2) * scale / 2);
-    const int bottom = Height / 2 + rnd(toDouble(d.Width2) * scale / 2);
+    // The callouts are measured first: the section takes the room they leave. The cover's stands
+    // above the middle of the section with the bars' beside it where it fits, else above it; the
+    // tie's below the middle.
+    const ConcreteCallouts k = concreteCallouts(*this, d, barUnit);
+    const int calloutHeight = k.height, rowH = k.rowH, gap = k.gap;
+    const QSize barsSize = k.barsSize, coverSize = k.coverSize, tieSize = k.tieSize;
+    const int roomSide = kEdge + Margin();
+    const int roomBelow = k.roomBelow;
+    const int freeW = Width - 2 * roomSide;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    double scale = 0;
+    QRect barsFrame, coverFrame;
+    for (int rows = 1; rows <= 2; ++rows) {
+        const int roomAbove = kEdge + rows * (rowH + gap) + 1; // a pixel for rounding, as below
+        const int freeH = Height - roomAbove - roomBelow;
+        scale = std::min(freeW / toDouble(d.Width), freeH / toDouble(d.Width2));
+        if (!(scale > 0))
+            return;
+        const int xm = roomSide + freeW / 2, ym = roomAbove + freeH / 2;
+        left = xm - rnd(toDouble(d.Width) * scale / 2);
+        right = xm + rnd(toDouble(d.Width) * scale / 2);
+        top = ym - rnd(toDouble(d.Width2) * scale / 2);
+        bottom = ym + rnd(toDouble(d.Width2) * scale / 2);
+        const int nearRow = top - gap - rowH;
+        const int coverRight = rowRight(Covered, Width, nearRow, rowH, gap);
+        // A row above the cover's keeps the bars' leader, down to the corner bar, left of it.
+        const SectionBars sb = sectionBars(d, scale / (si ? 1000.0 : 12.0));
+        const int barX = left + sb.cover + sb.tieWidth + 1
+            + rnd(atLeast(sb.bar.Diameter / 2 * scale / (si ? 1000.0 : 12.0), 1.0));
+        const int coverLeft
+            = rows == 1 ? xm - coverSize.width() / 2 : std::max(xm - coverSize.width() / 2, barX + gap);
+        coverFrame
+            = QRect(QPoint(std::max(kEdge, std::min(coverLeft, coverRight + 1 - coverSize.width())), nearRow),
+                coverSize);
+        const int barsRow = rows == 1 ? nearRow : nearRow - gap - rowH;
+        const int barsRight
+            = rows == 1 ? coverFrame.left() - 1 - gap : rowRight(Covered, Width, barsRow, rowH, gap);
+        barsFrame = QRect(
+            QPoint(std::max(kEdge, std::min(left, barsRight + 1 - barsSize.width())), barsRow), barsSize);
+        if (barsFrame.right() <= barsRight)
+            break;
+    }
     const double s = scale / (si ? 1000.0 : 12.0);
 
     c.BrushColor = kConcrete;
@@ -277,23 +417,33 @@ void TDiagramDraw::DrawRectRCSection()
     c.PenColor = kCallout;
     c.PenWidth = LineWidth();
     c.BrushStyle = bsClear;
-    c.SetFontHeight(FS);
     const int xm = (left + right) / 2;
-    const int aboveTop = top - rnd(1.8 * FS), aboveBottom = top - rnd(0.3 * FS);
-    const int belowTop = bottom + 1 + rnd(0.3 * FS), belowBottom = bottom + 1 + rnd(1.8 * FS);
+    const auto leader = [&](QPoint from, QPoint to) { c.Line(from.x(), from.y(), to.x(), to.y()); };
 
-    c.Line(left - w2 / 2, top - rnd(0.75 * FS), xl, yt);
-    const int barsLeft = std::max(2, left - w2);
-    DrawCallout(barsLeft, aboveTop, barsLeft + w2, aboveBottom,
-        QString::asprintf("%d %s vert. bars", d.BarCount, d.BarName(d.BarSize).c_str()));
+    DrawCallout(barsFrame.topLeft(), calloutHeight, k.bars);
+    leader(LeaderStart(barsFrame, QPoint(xl, yt)), QPoint(xl, yt));
 
-    c.Line(xm, top - rnd(0.75 * FS), xm, top + cover + rnd(0.75 * FS));
-    for (int y : { top, top + cover })
-        c.Line(xm - FS / 2, y - FS / 2, xm + FS / 2, y + FS / 2);
-    DrawCallout(xm + FS, aboveTop, xm + FS + w2, aboveBottom, coverText(d, barUnit));
+    // cover: down from its frame past the concrete surface and the tie, ticked at both
+    DrawCallout(coverFrame.topLeft(), calloutHeight, k.cover);
+    {
+        const QPoint end(xm, top + cover + rnd(0.75 * FS));
+        const QPoint from = LeaderStart(coverFrame, end);
+        leader(from, end);
+        for (int y : { top, top + cover }) {
+            const double k = end.y() == from.y() ? 0 : double(y - from.y()) / (end.y() - from.y());
+            const int x = rnd(from.x() + k * (end.x() - from.x()));
+            c.Line(x - FS / 2, y - FS / 2, x + FS / 2, y + FS / 2);
+        }
+    }
 
-    c.Line(xm, bottom + 1 + rnd(0.75 * FS), xm, bottom - cover);
-    DrawCallout(xm - w2 / 2, belowTop, xm + w2 / 2, belowBottom, tieText(d, barUnit));
+    {
+        const int y = bottom + gap;
+        const int tieLeft = std::max(kEdge,
+            std::min(xm - tieSize.width() / 2, rowRight(Covered, Width, y, rowH, gap) + 1 - tieSize.width()));
+        const QRect frame = DrawCallout(QPoint(tieLeft, y), calloutHeight, k.tie);
+        const QPoint end(xm, bottom - cover);
+        leader(LeaderStart(frame, end), end);
+    }
 }
 
 // ---- steel ----------------------------------------------------------------------------------
@@ -353,28 +503,95 @@ void TDiagramDraw::DrawWSection()
     c.BrushColor = Qt::white;
     c.SetFontHeight(FontSize());
     const int ext = rnd(1.5 * LS);
-    // flange width
-    c.Line(fl, bottom, fl, bottom + ext);
-    c.Line(fr, bottom, fr, bottom + ext);
-    DrawDimension(fl, bottom + LS, fr, bottom + LS, FormatValue(2, unit, bf / unitDiv), false, 2);
-    // depth
-    c.Line(fr, top, fr + ext, top);
-    c.Line(fr, bottom, fr + ext, bottom);
-    DrawDimension(fr + LS, top, fr + LS, bottom, FormatValue(2, unit, dd / unitDiv), false, 2);
-    // flange thickness
-    const int xt = fl + rnd((wl - fl) / 3.0);
-    DrawDimension(xt, top, xt, top + tfp, FormatValue(2, unit, tf / unitDiv), true, 1);
-    // web thickness
-    const int yw = bottom - rnd((bottom - top) / 4.0);
-    DrawDimension(wl, yw, wr, yw, FormatValue(2, unit, tw / unitDiv), true, 1);
-    // the pile's width above, unless the pile is square
+    // The dimensions: flange width below, depth right, flange thickness and web thickness with
+    // outside arrows, and the pile's width above unless the pile is square.
+    std::vector<TSketchDimension> dims {
+        { QLine(fl, bottom + LS, fr, bottom + LS), FormatValue(2, unit, bf / unitDiv), false, 2 },
+        { QLine(fr + LS, top, fr + LS, bottom), FormatValue(2, unit, dd / unitDiv), false, 2 },
+        { QLine(QPoint(fl + rnd((wl - fl) / 3.0), top), QPoint(fl + rnd((wl - fl) / 3.0), top + tfp)),
+            FormatValue(2, unit, tf / unitDiv), true, 1 },
+        { QLine(wl, bottom - rnd((bottom - top) / 4.0), wr, bottom - rnd((bottom - top) / 4.0)),
+            FormatValue(2, unit, tw / unitDiv), true, 1 },
+    };
+    std::vector<QLine> extensions { QLine(fl, bottom, fl, bottom + ext), QLine(fr, bottom, fr, bottom + ext),
+        QLine(fr, top, fr + ext, top), QLine(fr, bottom, fr + ext, bottom) };
     if (d.Shape != psSquare) {
+        // Above the pile, and above the section where the pile is the shallower.
         const int pl = cx - rnd(toDouble(d.Width) * Scale / 2), pr = cx + rnd(toDouble(d.Width) * Scale / 2);
         const int pt = cy - rnd(toDouble(d.Width2) * Scale / 2);
-        c.Line(pl, pt, pl, pt - ext);
-        c.Line(pr, pt, pr, pt - ext);
-        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1);
+        const int y = std::min(pt, top) - LS;
+        extensions.push_back(QLine(pl, pt, pl, y + LS - ext));
+        extensions.push_back(QLine(pr, pt, pr, y + LS - ext));
+        dims.push_back({ QLine(pl, y, pr, y), FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1 });
     }
+    const std::vector<QRect> steel { QRect(QPoint(fl, top), QPoint(fr, top + tfp)),
+        QRect(QPoint(fl, bottom - tfp), QPoint(fr, bottom)), QRect(QPoint(wl, top), QPoint(wr, bottom)) };
+    placeDimensionTexts(dims, extensions, steel);
+    for (const QLine& line : extensions)
+        c.Line(line.x1(), line.y1(), line.x2(), line.y2());
+    for (const TSketchDimension& dim : dims)
+        DrawDimension(
+            dim.at.x1(), dim.at.y1(), dim.at.x2(), dim.at.y2(), dim.text, dim.outside, dim.position);
+}
+
+void TDiagramDraw::placeDimensionTexts(std::vector<TSketchDimension>& dims,
+    const std::vector<QLine>& extensions, const std::vector<QRect>& keepOff)
+{
+    // A text whose dimension cannot hold it stands beyond one end or the other: of the ways to
+    // choose, the first (in the order of the ends given) whose texts stay inside the picture,
+    // apart from one another and from the drawing's lines and shapes; else the one with the
+    // fewest clashes.
+    const int A = ArrowSize();
+    const int pen = m_canvas.PenWidth / 2 + 2;
+    // The band a line's stroke, and an arrow head's, takes.
+    const auto band = [&](QPoint a, QPoint b, int half) {
+        return QRect(QPoint(std::min(a.x(), b.x()) - half, std::min(a.y(), b.y()) - half),
+            QPoint(std::max(a.x(), b.x()) + half, std::max(a.y(), b.y()) + half));
+    };
+    const int head = std::max(pen, A / 4 + 1);
+    const QRect inside = QRect(0, 0, Width, Height).adjusted(kEdge, kEdge, -kEdge, -kEdge);
+    const std::size_t n = dims.size();
+    int best = -1, fewest = 0;
+    for (unsigned choice = 0; choice < (1u << n); ++choice) {
+        std::vector<QRect> boxes;
+        std::vector<std::pair<std::size_t, QRect>> lines; // the dimension drawing it, its band
+        for (std::size_t i = 0; i < n; ++i) {
+            const TSketchDimension& dim = dims[i];
+            const int position = (choice >> i) & 1 ? 3 - dim.position : dim.position;
+            const QPoint p0 = dim.at.p1(), p1 = dim.at.p2();
+            boxes.push_back(
+                DimensionTextBox(p0.x(), p0.y(), p1.x(), p1.y(), dim.text, dim.outside, position));
+            if (DimensionFitsInside(p0.x(), p0.y(), p1.x(), p1.y(), dim.text, dim.outside)) {
+                lines.push_back({ i, band(p0, p1, head) });
+            } else {
+                const QPoint along = p0.x() == p1.x() ? QPoint(0, 2 * A) : QPoint(2 * A, 0);
+                lines.push_back({ i, band(p0 - along, p0, head) });
+                lines.push_back({ i, band(p1, p1 + along, head) });
+            }
+        }
+        int clashes = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            clashes += !inside.contains(boxes[i]);
+            for (std::size_t j = i + 1; j < n; ++j)
+                clashes += boxes[i].intersects(boxes[j]);
+            for (const QRect& r : keepOff)
+                clashes += boxes[i].intersects(r);
+            for (const QLine& e : extensions)
+                clashes += boxes[i].intersects(band(e.p1(), e.p2(), pen));
+            // Another dimension's line (a dimension's own keeps clear of its text).
+            for (const auto& [owner, line] : lines)
+                clashes += owner != i && boxes[i].intersects(line);
+        }
+        if (best < 0 || clashes < fewest) {
+            best = int(choice);
+            fewest = clashes;
+        }
+        if (clashes == 0)
+            break;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if ((unsigned(best) >> i) & 1)
+            dims[i].position = 3 - dims[i].position;
 }
 
 void TDiagramDraw::DrawPipeSection()
@@ -391,11 +608,21 @@ void TDiagramDraw::DrawPipeSection()
     const double u = si ? 1000.0 : 12.0;
     const QString unit = si ? QStringLiteral("cm") : QStringLiteral("in");
     const int LS = LineSpacing();
-    const double freeW = Width - 4.0 * LS;
-    const double freeH = Height - 4.0 * LS;
-    const int cx = rnd(freeW / 2) + 2 * LS;
-    const int cy = rnd(freeH / 2) + 2 * LS;
+    const int FS = FontSize();
     const double tnom = toDouble(d.PipeShape.tnom), tdes = toDouble(d.PipeShape.tdes);
+    // The wall's label stands left of the pipe over its leader, in a box at least as wide as the
+    // text: the free area leaves it room.
+    const QString wallText = FormatValue(si ? 2 : 3, si ? QStringLiteral("mm") : QStringLiteral("in"), tnom);
+    const int labelTop = -rnd(1.7 * FS), labelBottom = -rnd(0.3 * FS); // from the leader
+    c.SetFontHeight(labelBottom - labelTop - 2);
+    const int labelWidth = std::max(EleventhsOfWidth(1), supTextWidth(wallText) + 2);
+    const int freeLeft
+        = std::max(2 * LS, kEdge - LabelBox(-labelWidth, labelTop, 0, labelBottom, wallText, 2).left());
+    c.SetFontHeight(FS);
+    const double freeW = Width - freeLeft - 2.0 * LS;
+    const double freeH = Height - 4.0 * LS;
+    const int cx = rnd(freeW / 2) + freeLeft;
+    const int cy = rnd(freeH / 2) + 2 * LS;
     // A user-defined pipe may leave its outside diameter at 0: the pile's width stands for it.
     double D = toDouble(d.PipeShape.OD);
     if (!(D > 0))
@@ -423,21 +650,30 @@ void TDiagramDraw::DrawPipeSection()
 
     c.PenColor = Qt::black;
     c.BrushColor = Qt::white;
-    c.SetFontHeight(FontSize());
     const int ext = rnd(1.5 * LS);
-    c.Line(xl, bottom, xl, bottom + ext);
-    c.Line(xr, bottom, xr, bottom + ext);
-    DrawDimension(xl, bottom + LS, xr, bottom + LS, FormatValue(2, unit, si ? D / 10 : D), false, 2);
+    // wall thickness, to the left at mid-height
+    c.Line(xl, cy, xl - ext, cy);
+    DrawLabel(xl - labelWidth, cy + labelTop, xl, cy + labelBottom, wallText, kNoBackground, false, 2);
+    c.SetFontHeight(FS);
+    // the outside diameter below, the pile's width above unless the pile is round
+    std::vector<TSketchDimension> dims { { QLine(xl, bottom + LS, xr, bottom + LS),
+        FormatValue(2, unit, si ? D / 10 : D), false, 2 } };
+    std::vector<QLine> extensions { QLine(xl, bottom, xl, bottom + ext),
+        QLine(xr, bottom, xr, bottom + ext) };
     if (d.Shape != psCircle) {
         const int pl = cx - rnd(toDouble(d.Width) * Scale / 2), pr = cx + rnd(toDouble(d.Width) * Scale / 2);
         const int pt = cy - rnd(toDouble(d.Width) * Scale / 2);
-        c.Line(pl, pt, pl, pt - ext);
-        c.Line(pr, pt, pr, pt - ext);
-        DrawDimension(pl, pt - LS, pr, pt - LS, FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1);
+        extensions.push_back(QLine(pl, pt, pl, pt - ext));
+        extensions.push_back(QLine(pr, pt, pr, pt - ext));
+        dims.push_back(
+            { QLine(pl, pt - LS, pr, pt - LS), FormatValue(2, unit, d.Width * (si ? 100 : 12)), false, 1 });
     }
-    // wall thickness, to the left at mid-height
-    c.Line(xl, cy, xl - ext, cy);
-    DrawLabel(xl - EleventhsOfWidth(1), cy - rnd(1.7 * FontSize()), xl, cy - rnd(0.3 * FontSize()),
-        FormatValue(si ? 2 : 3, si ? QStringLiteral("mm") : QStringLiteral("in"), tnom), kNoBackground, false,
-        2);
+    placeDimensionTexts(dims, extensions,
+        { QRect(QPoint(xl, top), QPoint(xr, bottom)), PlacedTexts.back().Box,
+            QRect(QPoint(xl - ext, cy - c.PenWidth), QPoint(xl, cy + c.PenWidth)) });
+    for (const QLine& line : extensions)
+        c.Line(line.x1(), line.y1(), line.x2(), line.y2());
+    for (const TSketchDimension& dim : dims)
+        DrawDimension(
+            dim.at.x1(), dim.at.y1(), dim.at.x2(), dim.at.y2(), dim.text, dim.outside, dim.position);
 }

@@ -17,9 +17,13 @@
 namespace {
 
 constexpr int kStatusBarHeight = 19;
-constexpr int kDesignedImageWidth = 244;
-constexpr int kDesignedImageHeight = 410;
 constexpr int kHitTolerance = 5;
+
+// How far a value mark's line reaches past the axis labels' edge.
+int valueMarkLength(const platform::TChartAxis& axis)
+{
+    return std::abs(static_cast<int>(RoundHalfEven(1.3 * axis.LabelsFont.pixelSize())));
+}
 
 QString fixed(double value, int decimals)
 {
@@ -299,6 +303,16 @@ TPictureBox* TfrmGraphs::ImageN(int n) const
     }
 }
 
+const std::vector<platform::TPlacedText>& TfrmGraphs::PlacedTexts(int n) const
+{
+    return m_placedTexts.at(static_cast<std::size_t>(n - 1));
+}
+
+const std::vector<platform::TDrawnLine>& TfrmGraphs::DrawnLines(int n) const
+{
+    return m_drawnLines.at(static_cast<std::size_t>(n - 1));
+}
+
 QImage TfrmGraphs::GraphPicture(int n) const
 {
     const TPictureBox* image = ImageN(n);
@@ -520,6 +534,22 @@ void TfrmGraphs::RenderChartToImage(TPictureBox* image)
     turned.setDevicePixelRatio(ratio);
     image->resize(chartH, chartW);
     image->SetPicture(turned);
+    // The chart's record turned as its picture was: the chart's (x, y) is the picture's
+    // (y, chart width - x).
+    const int chartWidth = image->height();
+    const auto turn = [chartWidth](QPoint p) { return QPoint(p.y(), chartWidth - p.x()); };
+    for (int n = 1; n <= 6; ++n) {
+        if (ImageN(n) != image)
+            continue;
+        auto& texts = m_placedTexts[static_cast<std::size_t>(n - 1)];
+        auto& lines = m_drawnLines[static_cast<std::size_t>(n - 1)];
+        texts.clear();
+        lines.clear();
+        for (const platform::TPlacedText& t : Chart1->PlacedTexts)
+            texts.push_back({ QRect(turn(t.Box.topRight()), turn(t.Box.bottomLeft())), t.Text });
+        for (const platform::TDrawnLine& l : Chart1->DrawnLines)
+            lines.push_back({ QLine(turn(l.Line.p1()), turn(l.Line.p2())), l.Width });
+    }
 }
 
 void TfrmGraphs::StoreHitPoints(TGraphHitList& list, const platform::TChartSeries& series, bool reset)
@@ -581,8 +611,9 @@ void TfrmGraphs::Chart1BeforeDrawAxes()
 {
     MinY = 2147483647.0;
     MaxY = -2147483647.0;
+    // A series without points (one left active from another graph) has no value to mark.
     for (const auto& s : Chart1->Series()) {
-        if (!s->Active)
+        if (!s->Active || s->Count() == 0)
             continue;
         if (s->MaxYValue() > MaxY)
             MaxY = s->MaxYValue();
@@ -613,8 +644,10 @@ void TfrmGraphs::Chart1GetAxisLabel(platform::TChartAxis& sender, QString& label
         = [&](const QString& text) { return turned ? metrics.horizontalAdvance(text) : metrics.height(); };
     const int spacing = metrics.horizontalAdvance(QLatin1Char(' '));
     const auto clashes = [&](double mark) {
-        const int apart = std::abs(sender.CalcPosValue(value) - sender.CalcPosValue(mark));
-        return 2 * apart < extent(labelText) + extent(ValueMarkText(mark)) + 2 * spacing;
+        const auto [lo, hi] = sender.ValueMarkSpan(mark, valueMarkLength(sender), ValueMarkText(mark));
+        const int at = sender.CalcPosValue(value);
+        const int half = extent(labelText) / 2 + spacing;
+        return at + half >= lo && at - half <= hi;
     };
     if ((MaxMarkOn && clashes(MaxY)) || (MinMarkOn && clashes(MinY)))
         labelText.clear();
@@ -640,21 +673,7 @@ QString TfrmGraphs::ValueMarkText(double value)
 
 void TfrmGraphs::DrawAxisValueMark(platform::TChartAxis& axis, double value)
 {
-    QPainter* canvas = Chart1->Canvas();
-    if (!canvas)
-        return;
-    canvas->setPen(QPen(axis.AxisPen.Color, axis.AxisPen.Width, axis.AxisPen.Style));
-    const int v = axis.CalcPosValue(value);
-    const int L = std::abs(static_cast<int>(RoundHalfEven(1.3 * axis.LabelsFont.pixelSize())));
-    if (axis.Horizontal())
-        canvas->drawLine(v, axis.PosAxis(), v, axis.PosLabels() + L);
-    else
-        canvas->drawLine(axis.PosAxis(), v, axis.PosLabels() + L, v);
-    canvas->setFont(axis.LabelsFont);
-    if (axis.Horizontal())
-        axis.DrawAxisLabel(v, axis.PosLabels() + L, axis.LabelsAngle, ValueMarkText(value));
-    else
-        axis.DrawAxisLabel(axis.PosLabels() + L, v, axis.LabelsAngle, ValueMarkText(value));
+    axis.DrawValueMark(value, valueMarkLength(axis), ValueMarkText(value));
 }
 
 // ---- window events --------------------------------------------------------------------------

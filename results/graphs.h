@@ -103,6 +103,10 @@ public:
     // The picture of Image1 .. Image6 (n = 1 .. 6); a null image for a picture not drawn.
     QImage GraphPicture(int n) const;
     TPictureBox* ImageN(int n) const;
+    // What the chart wrote into picture n and the lines it drew beside the plot (axis lines,
+    // ticks, value marks), in the picture's coordinates.
+    const std::vector<platform::TPlacedText>& PlacedTexts(int n) const;
+    const std::vector<platform::TDrawnLine>& DrawnLines(int n) const;
 
     void SetNiceIncrements();
     void RenderChartToImage(TPictureBox* Image);
@@ -139,6 +143,9 @@ private:
     std::array<TNodeResult, kNodeCount> m_nodes {};
     std::array<TInteractionPoint, kInteractionPointCount> m_points {};
     std::array<TGraphHitList, static_cast<std::size_t>(THitList::Count)> m_hits;
+    std::array<std::vector<platform::TPlacedText>, 6> m_placedTexts;
+    std::array<std::vector<platform::TDrawnLine>, 6> m_drawnLines;
+    // Each picture's size: as designed on screen, doubled for print.
     int m_imageWidth = 244;
     int m_imageHeight = 410;
     bool m_printing = false;

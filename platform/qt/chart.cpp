@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +45,12 @@ QSize turnedSize(const QFontMetrics& fm, const QString& text, int angle)
     if (a == 90 || a == 270)
         return QSize(h, w);
     return QSize(w, h);
+}
+
+// How far a value mark's text stands from the mark's line, clear of its stroke.
+int markClearance(const TChartAxis& axis)
+{
+    return std::max(kGap, axis.AxisPen.Width / 2 + 2);
 }
 
 // Writes text centred in box, turned by angle degrees counter-clockwise.
@@ -124,6 +131,18 @@ int TChartAxis::CalcPosValue(double value) const
     return static_cast<int>(std::lround(pos));
 }
 
+namespace {
+
+// Where a text written from (x, y) turned by angle degrees lands.
+QRect turnedBox(const QFont& font, int x, int y, int angle, const QString& text)
+{
+    const QFontMetrics fm(font);
+    return QTransform().translate(x, y).rotate(-angle).mapRect(
+        QRect(0, 0, fm.horizontalAdvance(text), fm.height()));
+}
+
+} // namespace
+
 void TChartAxis::DrawAxisLabel(int x, int y, int angle, const QString& text)
 {
     QPainter* p = m_chart.Canvas();
@@ -137,6 +156,47 @@ void TChartAxis::DrawAxisLabel(int x, int y, int angle, const QString& text)
     p->rotate(-angle);
     p->drawText(0, fm.ascent(), text);
     p->restore();
+    m_chart.PlacedTexts.push_back({ turnedBox(LabelsFont, x, y, angle, text), text });
+}
+
+QPoint TChartAxis::valueMarkAnchor(double value, int length, const QString& text) const
+{
+    const int v = CalcPosValue(value);
+    const int end = m_posLabels + length;
+    const QPoint at = Horizontal() ? QPoint(v, end) : QPoint(end, v);
+    // The text moves along the axis off the line, to the side it mostly stands on already.
+    const QRect box = turnedBox(LabelsFont, at.x(), at.y(), LabelsAngle, text);
+    const int clear = markClearance(*this);
+    const int lo = Horizontal() ? box.left() : box.top();
+    const int hi = Horizontal() ? box.right() : box.bottom();
+    const int shift = lo + hi >= 2 * v ? std::max(0, v + clear - lo) : std::min(0, v - clear - hi);
+    return at + (Horizontal() ? QPoint(shift, 0) : QPoint(0, shift));
+}
+
+void TChartAxis::DrawValueMark(double value, int length, const QString& text)
+{
+    QPainter* p = m_chart.Canvas();
+    if (!p)
+        return;
+    p->setPen(QPen(AxisPen.Color, AxisPen.Width, AxisPen.Style));
+    const int v = CalcPosValue(value);
+    const int end = m_posLabels + length;
+    if (Horizontal())
+        m_chart.drawLine(v, m_posAxis, v, end);
+    else
+        m_chart.drawLine(m_posAxis, v, end, v);
+    const QPoint at = valueMarkAnchor(value, length, text);
+    DrawAxisLabel(at.x(), at.y(), LabelsAngle, text);
+}
+
+std::pair<int, int> TChartAxis::ValueMarkSpan(double value, int length, const QString& text) const
+{
+    const int v = CalcPosValue(value);
+    const QPoint at = valueMarkAnchor(value, length, text);
+    const QRect box = turnedBox(LabelsFont, at.x(), at.y(), LabelsAngle, text);
+    const int half = AxisPen.Width / 2 + 1;
+    return Horizontal() ? std::pair { std::min(v - half, box.left()), std::max(v + half, box.right()) }
+                        : std::pair { std::min(v - half, box.top()), std::max(v + half, box.bottom()) };
 }
 
 bool TChartAxis::HasSeries() const
@@ -150,8 +210,7 @@ bool TChartAxis::HasSeries() const
 // ---- series ---------------------------------------------------------------------------------
 
 TChartSeries::TChartSeries(TChart& chart, TKind kind)
-    : m_chart(chart)
-    , m_kind(kind)
+    : m_kind(kind)
 {
     HorizAxis = &chart.BottomAxis;
     VertAxis = &chart.LeftAxis;
@@ -369,7 +428,7 @@ void TChart::layout(int width, int height)
             int whole = 0;
             for (double v : { axis->m_min, axis->m_max }) {
                 const QSize s = turnedSize(fm, QString::asprintf("%.2f", v), axis->LabelsAngle);
-                whole = std::max(whole, (axis->Horizontal() ? s.width() : s.height()) + kGap);
+                whole = std::max(whole, (axis->Horizontal() ? s.width() : s.height()) + markClearance(*axis));
             }
             const int angle = ((axis->LabelsAngle % 360) + 360) % 360;
             if (axis->Horizontal()) {
@@ -446,9 +505,9 @@ void TChart::drawAxis(TChartAxis& axis)
 
     p.setPen(QPen(axis.AxisPen.Color, axis.AxisPen.Width, axis.AxisPen.Style));
     if (axis.Horizontal())
-        p.drawLine(r.left(), axis.m_posAxis, r.right(), axis.m_posAxis);
+        drawLine(r.left(), axis.m_posAxis, r.right(), axis.m_posAxis);
     else
-        p.drawLine(axis.m_posAxis, r.top(), axis.m_posAxis, r.bottom());
+        drawLine(axis.m_posAxis, r.top(), axis.m_posAxis, r.bottom());
 
     p.setFont(axis.LabelsFont);
     const QFontMetrics fm(axis.LabelsFont);
@@ -457,9 +516,9 @@ void TChart::drawAxis(TChartAxis& axis)
         const int v = axis.CalcPosValue(l.value);
         p.setPen(QPen(axis.AxisPen.Color, 1));
         if (axis.Horizontal())
-            p.drawLine(v, axis.m_posAxis, v, axis.m_posAxis + out * kTickLength);
+            drawLine(v, axis.m_posAxis, v, axis.m_posAxis + out * kTickLength);
         else
-            p.drawLine(axis.m_posAxis, v, axis.m_posAxis + out * kTickLength, v);
+            drawLine(axis.m_posAxis, v, axis.m_posAxis + out * kTickLength, v);
         QString text = l.text;
         if (OnGetAxisLabel)
             OnGetAxisLabel(axis, text);
@@ -476,8 +535,13 @@ void TChart::drawAxis(TChartAxis& axis)
             const int left = out < 0 ? axis.m_posLabels - ts.width() : axis.m_posLabels;
             box = QRect(left, v - ts.height() / 2, ts.width(), ts.height());
         }
+        // Where two axes meet, a label that would run into another axis's is left out.
+        if (std::any_of(PlacedTexts.begin(), PlacedTexts.end(),
+                [&](const TPlacedText& t) { return t.Box.intersects(box); }))
+            continue;
         p.setPen(Qt::black);
         drawTurnedCentred(p, box, axis.LabelsAngle, text);
+        PlacedTexts.push_back({ box, text });
     }
     across = std::max(across, fm.height());
     if (axis.LabelsSize > 0)
@@ -497,6 +561,7 @@ void TChart::drawAxis(TChartAxis& axis)
             box = QRect(left, r.top() + (r.height() - ts.height()) / 2, ts.width(), ts.height());
         }
         drawTurnedCentred(p, box, axis.Title.Angle, axis.Title.Caption);
+        PlacedTexts.push_back({ box, axis.Title.Caption });
     }
 }
 
@@ -602,12 +667,22 @@ void TChart::drawLegend(int width, int height)
         p.setPen(Qt::black);
         p.drawText(
             QRect(x, top, fm.horizontalAdvance(s->Title) + 1, h), Qt::AlignVCenter | Qt::AlignLeft, s->Title);
+        PlacedTexts.push_back(
+            { QRect(x, top + (h - fm.height()) / 2, fm.horizontalAdvance(s->Title), fm.height()), s->Title });
         x += fm.horizontalAdvance(s->Title) + 4 * kGap;
     }
 }
 
+void TChart::drawLine(int x0, int y0, int x1, int y1)
+{
+    m_canvas->drawLine(x0, y0, x1, y1);
+    DrawnLines.push_back({ QLine(x0, y0, x1, y1), std::max(1, m_canvas->pen().width()) });
+}
+
 QImage TChart::RenderToImage(int width, int height, const QColor& background, qreal ratio)
 {
+    PlacedTexts.clear();
+    DrawnLines.clear();
     QImage image(std::max(1, int(std::lround(width * ratio))), std::max(1, int(std::lround(height * ratio))),
         QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);

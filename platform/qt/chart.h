@@ -7,6 +7,8 @@
 // Angles are in degrees counter-clockwise, as the window system measures text escapement: a label
 // at 270 degrees reads from top to bottom. Font "height" is the character height in pixels (the
 // font's pixel size).
+#include "platform/qt/placedtext.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -15,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -70,11 +73,19 @@ public:
     // Writes a text with its unrotated top-left corner at (x, y), turned by angle degrees,
     // in the labels font. Only while the chart draws.
     void DrawAxisLabel(int x, int y, int angle, const QString& text);
+    // Marks a value: a line in the axis pen across the label area at the value, from the axis
+    // line to `length` past the labels' edge, and the text at the line's end beside it, clear of
+    // its stroke. Only while the chart draws.
+    void DrawValueMark(double value, int length, const QString& text);
+    // The span along the axis such a mark takes, its line and its text: labels keep off it.
+    std::pair<int, int> ValueMarkSpan(double value, int length, const QString& text) const;
     // Whether any active series uses this axis.
     bool HasSeries() const;
 
 private:
     friend class TChart;
+    // Where a value mark's text is written from.
+    QPoint valueMarkAnchor(double value, int length, const QString& text) const;
     TChart& m_chart;
     TAxisPlacement m_placement;
     double m_min = 0;
@@ -123,7 +134,6 @@ public:
     int CalcYPos(int i) const;
 
 private:
-    TChart& m_chart;
     TKind m_kind;
     std::vector<double> m_x;
     std::vector<double> m_y;
@@ -169,6 +179,11 @@ public:
     QPainter* Canvas() const { return m_canvas; }
     // Plot area of the last render.
     QRect ChartRect() const { return m_chartRect; }
+    // What the last render wrote (axis labels and titles, legend, value marks), with the
+    // rectangle each text covers, and the lines it drew outside the plot (axis lines, ticks,
+    // value marks).
+    std::vector<TPlacedText> PlacedTexts;
+    std::vector<TDrawnLine> DrawnLines;
 
     // Text of an axis label value: up to three decimals, no trailing zeros, no group separators,
     // the locale's decimal separator.
@@ -182,6 +197,8 @@ private:
     void drawSeries(const TChartSeries& series);
     void drawLegend(int width, int height);
     int legendHeight() const;
+    // Draws a line with the canvas's pen and records it.
+    void drawLine(int x0, int y0, int x1, int y1);
 
     std::vector<std::unique_ptr<TChartSeries>> m_series;
     QPainter* m_canvas = nullptr;

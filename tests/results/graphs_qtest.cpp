@@ -29,6 +29,7 @@ private slots:
     void zeroRangeKeepsIncrement();
     void valueMarkTexts();
     void labelsNearTheMaximumAreBlanked();
+    void textsStandClear();
     void mouseReadOut();
     void firstStoredHitWins();
     void formShowKeepsWindowOnScreen();
@@ -220,42 +221,20 @@ void GraphsTest::valueMarkTexts()
 
 void GraphsTest::labelsNearTheMaximumAreBlanked()
 {
-    // A label outside the tenth of the maximum but close enough on the axis for its text to run
-    // into the mark's ("60" beside "67.00") is blanked too; no kept label touches the mark.
+    // A label outside the tenth of the maximum but close enough on the axis to run into the
+    // mark ("60" beside "67.00") is blanked too: no kept label touches the mark or its line.
     {
         auto data = LoadDemo(kUnitsUS);
         for (int k = 1; k <= kNodeCount; ++k)
             data->Node(k).Shear = 67.0L * (k - 1) / (kNodeCount - 1);
         TfrmGraphs g;
         g.ShowGraphs(*data, gkShear);
-        struct Label {
-            QString before, after;
-            int position;
-        };
-        std::vector<Label> labels;
-        platform::TChartAxis& axis = g.Chart1->RightAxis;
-        g.Chart1->OnGetAxisLabel = [&](platform::TChartAxis& sender, QString& text) {
-            const QString before = text;
-            g.Chart1GetAxisLabel(sender, text);
-            if (&sender == &axis)
-                labels.push_back({ before, text, axis.CalcPosValue(before.toDouble()) });
-        };
-        g.MaxMarkOn = true;
-        g.RenderChartToImage(g.Image1);
         QCOMPARE(g.MaxY, 67.0);
-        const QFontMetrics metrics(axis.LabelsFont);
-        const int markAt = axis.CalcPosValue(67.0);
-        const int markHalf = metrics.horizontalAdvance(QStringLiteral("67.00")) / 2;
-        bool sixty = false;
-        for (const Label& l : labels) {
-            sixty = sixty || l.before == QLatin1String("60");
-            if (l.before == QLatin1String("60"))
-                QVERIFY(l.after.isEmpty());
-            if (!l.after.isEmpty())
-                QVERIFY2(std::abs(l.position - markAt) > markHalf + metrics.horizontalAdvance(l.after) / 2,
-                    qPrintable(l.after));
-        }
-        QVERIFY(sixty);
+        const auto& texts = g.PlacedTexts(1);
+        QVERIFY(std::any_of(
+            texts.begin(), texts.end(), [](const auto& t) { return t.Text == QLatin1String("67.00"); }));
+        const QStringList faults = LayoutFaults(texts, g.DrawnLines(1), g.GraphPicture(1).rect());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
 
     TfrmGraphs g;
@@ -283,6 +262,49 @@ void GraphsTest::labelsNearTheMaximumAreBlanked()
     QCOMPARE(label(y, "55"), QStringLiteral("55"));
     g.MaxMarkOn = false;
     QCOMPARE(label(y, "50"), QStringLiteral("50"));
+}
+
+// Every graph kind on screen and for print, for each baseline project and pile shape: no text
+// (axis labels and titles, legend, value marks) reaches the picture's edge, meets another or is
+// struck by a line (axis lines, ticks, the value marks' lines), and each marked graph writes its
+// marks.
+void GraphsTest::textsStandClear()
+{
+    QStringList faults;
+    int pictures = 0, marks = 0;
+    for (BaselineProject& project : BaselineProjects()) {
+        for (TPileShape shape : { psSquare, psCircle }) {
+            ReshapePile(*project.data, shape, piRoughConcrete);
+            for (int kind = gkAllLateral; kind <= gkEffectiveStress; ++kind)
+                for (bool print : { false, true }) {
+                    TfrmGraphs g;
+                    if (print)
+                        g.PrepareForPrint();
+                    g.ShowGraphs(*project.data, TGraphKind(kind));
+                    for (int n = 1; n <= 6; ++n) {
+                        if (g.ImageN(n)->isHidden())
+                            continue;
+                        ++pictures;
+                        const QImage picture = g.GraphPicture(n);
+                        for (const platform::TPlacedText& t : g.PlacedTexts(n))
+                            marks += t.Text == TfrmGraphs::ValueMarkText(g.MaxY);
+                        for (const QString& fault :
+                            LayoutFaults(g.PlacedTexts(n), g.DrawnLines(n), picture.rect()))
+                            faults << QStringLiteral("\n%1 shape %2 kind %3%4 Image%5: %6")
+                                          .arg(QLatin1String(project.name))
+                                          .arg(int(shape))
+                                          .arg(kind)
+                                          .arg(print ? QStringLiteral(" print") : QString())
+                                          .arg(n)
+                                          .arg(fault);
+                    }
+                }
+        }
+    }
+    QVERIFY(pictures > 200);
+    QVERIFY(marks > 50);
+    QVERIFY2(
+        faults.isEmpty(), qPrintable(QString::number(faults.size()) + faults.mid(0, 20).join(QString())));
 }
 
 void GraphsTest::mouseReadOut()

@@ -3,10 +3,14 @@
 // them, and pixel probes.
 #include "bench/analysis/project13.h"
 #include "model/lpclasses.h"
+#include "platform/qt/placedtext.h"
 
 #include <QColor>
 #include <QImage>
+#include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,9 +58,11 @@ inline std::vector<BaselineProject> BaselineProjects()
 }
 
 // The project with another pile shape (a rectangle half as deep again as wide) and interface;
-// a steel pile takes the first section of its family.
+// a steel pile takes the first section of its family. The section tables and field limits are
+// the project's own, as when it is opened (another project loaded since may have changed them).
 inline void ReshapePile(TLPData& data, TPileShape shape, TPileInterface face)
 {
+    data.SetUnits(data.Units);
     data.Shape = shape;
     data.Width2 = shape == psRectangle ? data.Width * 1.5L : data.Width;
     data.Interface = face;
@@ -94,4 +100,66 @@ inline bool ColourNear(const QImage& image, int x, int y, const QColor& colour, 
                 return true;
         }
     return false;
+}
+
+// The distance from a line to a rectangle (0 where they meet).
+inline double DistanceToBox(const QLine& line, const QRect& box)
+{
+    const double x0 = line.x1(), y0 = line.y1(), dx = line.dx(), dy = line.dy();
+    double t0 = 0, t1 = 1;
+    const auto clip = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double t = q / p;
+        if (p < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        return t0 <= t1;
+    };
+    if (clip(-dx, x0 - box.left()) && clip(dx, box.right() - x0) && clip(-dy, y0 - box.top())
+        && clip(dy, box.bottom() - y0))
+        return 0;
+    const auto pointToBox = [&](double x, double y) {
+        return std::hypot(std::max({ box.left() - x, 0.0, x - box.right() }),
+            std::max({ box.top() - y, 0.0, y - box.bottom() }));
+    };
+    const auto pointToLine = [&](double x, double y) {
+        const double length = dx * dx + dy * dy;
+        const double t = length > 0 ? std::clamp(((x - x0) * dx + (y - y0) * dy) / length, 0.0, 1.0) : 0.0;
+        return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy));
+    };
+    return std::min({ pointToBox(line.x1(), line.y1()), pointToBox(line.x2(), line.y2()),
+        pointToLine(box.left(), box.top()), pointToLine(box.right(), box.top()),
+        pointToLine(box.left(), box.bottom()), pointToLine(box.right(), box.bottom()) });
+}
+
+// What is wrong with where a picture's texts went: a text that reaches the picture's outermost
+// pixels (the report paints them over), lies under the covered rectangle (a control drawn over
+// the picture), meets another text, or is struck by a line (a line's stroke keeps clear of every
+// text).
+inline QStringList LayoutFaults(const std::vector<platform::TPlacedText>& texts,
+    const std::vector<platform::TDrawnLine>& lines, const QRect& picture, const QRect& covered = QRect())
+{
+    QStringList faults;
+    const QRect inside = picture.adjusted(2, 2, -2, -2);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const platform::TPlacedText& text = texts[i];
+        if (!inside.contains(text.Box))
+            faults << text.Text + QStringLiteral(" reaches the edge");
+        if (covered.isValid() && covered.intersects(text.Box))
+            faults << text.Text + QStringLiteral(" lies under a control");
+        for (std::size_t j = i + 1; j < texts.size(); ++j)
+            if (text.Box.intersects(texts[j].Box))
+                faults << text.Text + QStringLiteral(" meets ") + texts[j].Text;
+        for (const platform::TDrawnLine& line : lines)
+            if (DistanceToBox(line.Line, text.Box) <= line.Width / 2.0)
+                faults << text.Text
+                        + QStringLiteral(" struck by the line %1,%2-%3,%4")
+                              .arg(line.Line.x1())
+                              .arg(line.Line.y1())
+                              .arg(line.Line.x2())
+                              .arg(line.Line.y2());
+    }
+    return faults;
 }

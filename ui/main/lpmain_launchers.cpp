@@ -55,19 +55,24 @@ void TfrmLPMain::drawProfiles()
 {
     m_profilesAsked = false;
     const TLPData& d = *LPData;
-    TDiagramDraw::DrawToImage(Image1, d, dkSoilProfile);
+    // Each picture's zoom button stands over its top-right corner: the drawing keeps it clear.
+    const auto draw = [&](QLabel* image, const QToolButton* zoom, TDiagramKind kind) {
+        TDiagramDraw::DrawToImage(
+            image, d, kind, QRect(zoom->geometry().topLeft() - image->geometry().topLeft(), zoom->size()));
+    };
+    draw(Image1, SpeedButton1, dkSoilProfile);
     if (Image2->size() == Image1->size())
         Image2->setPixmap(Image1->pixmap());
     else
-        TDiagramDraw::DrawToImage(Image2, d, dkSoilProfile);
+        draw(Image2, SpeedButton3, dkSoilProfile);
     // A section that cannot be drawn leaves its picture as it was.
     try {
         if (tabShown(TabSheet4))
-            TDiagramDraw::DrawToImage(Image3, d, dkWSection);
+            draw(Image3, SpeedButton9, dkWSection);
         if (tabShown(TabSheet5))
-            TDiagramDraw::DrawToImage(Image4, d, dkPipeSection);
+            draw(Image4, SpeedButton10, dkPipeSection);
         if (tabShown(TabSheet6))
-            TDiagramDraw::DrawToImage(Image9, d, dkConcreteSection);
+            draw(Image9, SpeedButton14, dkConcreteSection);
     } catch (const std::exception&) {
     }
 }
