@@ -16,6 +16,7 @@ set(FENDRIX_ALLOWED_theming "platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_results "model;imaging;platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_report "results;model;imaging;platform_core;platform_qt;Qt::*")
 set(FENDRIX_ALLOWED_update "model;platform_core;platform_qt;Qt::*")
+set(FENDRIX_ALLOWED_docs "model;Qt::*")
 set(FENDRIX_ALLOWED_ui_main "*")
 set(FENDRIX_ALLOWED_ui_dialogs "*")
 

@@ -212,12 +212,36 @@ void TLPReport::PrintTitleBlock()
     r.ClearTabStops();
 
     BodyFont();
+    // The logo stands beside the five lines of the block, whatever lines the values take.
+    m_logoBottom = r.GetCursorY() + 5 * r.GetLineHeight();
+    const bool logo = m_data.Logo && !m_data.Logo->GetEmpty();
+    double logoLeft = r.GetPageWidth() - r.MarginRight();
+    if (logo) {
+        // The logo keeps the shape of its box on screen; without one, its own.
+        const TReportControl& box = m_texts["Logo"];
+        const double aspect = box.Width > 0 && box.Height > 0
+            ? double(box.Width) / box.Height
+            : double(m_data.Logo->GetWidth()) / m_data.Logo->GetHeight();
+        logoLeft = r.GetPageWidth() - r.MarginLeft() - (m_logoBottom - m_logoTop) * aspect;
+    }
+    // A value takes the room up to the logo (or the margin) and goes on below when that is not
+    // enough: none is cut.
+    constexpr double kValueLeft = 2.0;
+    constexpr double kGapBeforeLogo = 0.1;
+    const double valueWidth = logoLeft - (logo ? kGapBeforeLogo : 0) - kValueLeft;
     r.AddTabStop(1.0, platform::pjLeft, 1.0, 0, 0, 0);
-    r.AddTabStop(2.0, platform::pjLeft, 2.0, 0, 0, 0);
+    r.AddTabStop(kValueLeft, platform::pjLeft, valueWidth, 0, 0, 0);
     const auto line = [&](const char* label, const QString& value) {
         r.PrintInNextTab(q(m_texts.Text(label)) + QStringLiteral(": "));
         r.SetBold(true);
-        r.PrintInNextTab(value);
+        const QStringList lines = r.WrapToWidth(value, valueWidth);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0) {
+                r.AdvanceLine();
+                r.PrintInNextTab({});
+            }
+            r.PrintInNextTab(lines[i]);
+        }
         r.SetBold(false);
         r.AdvanceLine();
     };
@@ -226,26 +250,17 @@ void TLPReport::PrintTitleBlock()
     line("Label19", q(m_texts.Text("Edit9")));
     line("Label22", q(m_texts.Text("Edit11")));
     line("Label20", dateText(m_texts.Date));
-    m_logoBottom = r.GetCursorY();
     r.AdvanceLine();
     r.ClearTabStops();
 
-    if (m_data.Logo && !m_data.Logo->GetEmpty()) {
+    if (logo) {
         platform::TMemoryStream stream;
         m_data.Logo->SaveToStream(stream);
         stream.SetPosition(0);
         const QByteArray bytes(
             reinterpret_cast<const char*>(stream.Memory()), static_cast<qsizetype>(stream.Size()));
-        // The logo keeps the shape of its box on screen; without one, its own.
-        const TReportControl& box = m_texts["Logo"];
-        double aspect = box.Width > 0 && box.Height > 0
-            ? double(box.Width) / box.Height
-            : double(m_data.Logo->GetWidth()) / m_data.Logo->GetHeight();
-        const double x2 = r.GetPageWidth() - r.MarginLeft();
-        const double y1 = m_logoTop;
-        const double y2 = m_logoBottom;
-        const double x1 = x2 - (y2 - y1) * aspect;
-        r.DrawImageStreamInRect(x1, y1, x2, y2, bytes, QStringLiteral("JPG"));
+        r.DrawImageStreamInRect(logoLeft, m_logoTop, r.GetPageWidth() - r.MarginLeft(), m_logoBottom, bytes,
+            QStringLiteral("JPG"));
     }
 }
 

@@ -47,9 +47,15 @@ TfrmTable::TfrmTable(QWidget* owner, int UnitSelection)
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
-    // Grid lines between the cells, as a report-style list shows them.
+    // The columns keep their designed widths, the narrow first one too: the style's minimum
+    // would widen it and push the last column past the window's edge.
+    ListView1->header()->setMinimumSectionSize(0);
+    // Grid lines between the cells, as a report-style list shows them. Styling the items takes
+    // their selection out of the style's hands, so the selected row is given the highlight and
+    // its text colour here; without them it shows a pale band with the text drawn white on it.
     ListView1->setStyleSheet(QStringLiteral(
-        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"));
+        "QTreeView::item { border-right: 1px solid #d8d8d8; border-bottom: 1px solid #d8d8d8; }"
+        "QTreeView::item:selected { background: palette(highlight); color: palette(highlighted-text); }"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(ListView1);

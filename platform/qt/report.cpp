@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QTextLayout>
 
 #include <cmath>
 #include <exception>
@@ -120,6 +121,29 @@ double TBaseReport::TextWidth(const QString& text) const
 {
     const double size = m_font.superscript ? m_font.size * kSuperscriptScale : m_font.size;
     return textWidthInches(makeFont(m_font.name, size, m_font.bold), text);
+}
+
+QStringList TBaseReport::WrapToWidth(const QString& text, double width) const
+{
+    const double size = m_font.superscript ? m_font.size * kSuperscriptScale : m_font.size;
+    QTextLayout layout(text, makeFont(m_font.name, size, m_font.bold), &measureDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(0.0, width) * kMeasureDpi);
+        QString part = text.mid(line.textStart(), line.textLength());
+        // The blank a line breaks at stays with it; it takes no room on paper.
+        while (!part.isEmpty() && part.back().isSpace())
+            part.chop(1);
+        lines << part;
+    }
+    layout.endLayout();
+    if (lines.isEmpty())
+        lines << QString();
+    return lines;
 }
 
 void TBaseReport::record(TReportItem item)

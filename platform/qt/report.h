@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -124,6 +125,10 @@ public:
 
     // The width of a text in the current font, in inches.
     double TextWidth(const QString& text) const;
+    // The lines a text takes in a column of the given width in the current font: broken between
+    // words, and inside a word only where the word alone is wider than the column. Each line fits
+    // the column, so PrintInNextTab prints it whole; an empty text is one empty line.
+    QStringList WrapToWidth(const QString& text, double width) const;
 
 private:
     friend class TReportSystem;

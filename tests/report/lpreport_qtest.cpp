@@ -709,27 +709,77 @@ private slots:
         QVERIFY(!units.join(QLatin1Char(' ')).contains(QLatin1Char(',')));
     }
 
-    void logoKeepsTheShapeOfItsBox()
+    void titleBlockKeepsWholeValuesBesideTheLogo()
     {
-        auto m = demo(kEnglishDemo);
-        m->LoadImageFromFile(std::string(FENDRIX_TEST_DATA) + "/jpeg/ycbcr_cjpeg.jpg");
-        QVERIFY(m->Logo);
-        const TReportTexts texts = reporttest::WindowTexts(m);
-        const Generated g = generate(*m, texts);
-        const auto pictures = items(g, TReportItem::Kind::ImageStream, 0);
-        QCOMPARE(pictures.size(), std::size_t(1));
-        const TReportItem* logo = pictures[0];
-        QCOMPARE(logo->ImageType, QStringLiteral("JPG"));
-        QCOMPARE(logo->X2, 8.5 - 1.0);
-        QVERIFY(logo->Y2 > logo->Y1);
-        const double box = double(texts["Logo"].Width) / texts["Logo"].Height;
-        QVERIFY(std::abs((logo->X2 - logo->X1) / (logo->Y2 - logo->Y1) - box) < 1e-9);
-        // Between the title line and the line after the date.
-        QVERIFY(logo->Y1 < findText(g.pages[0], QStringLiteral("Organization: "))->Y1);
-        QVERIFY(logo->Y2 > findText(g.pages[0], QStringLiteral("Date: "))->Y1);
-        QImage decoded;
-        TLPReport::DecodeImage(logo->Stream, logo->ImageType, decoded);
-        QCOMPARE(decoded.size(), QSize(m->Logo->GetWidth(), m->Logo->GetHeight()));
+        // Project texts as long as the file keeps them (255 characters), one a single word.
+        const auto upTo255 = [](const QString& words) {
+            QString text;
+            while (text.size() + words.size() < 255)
+                text += words;
+            return (text + words).left(255).toStdString();
+        };
+        for (const bool withLogo : { false, true }) {
+            auto m = demo(kEnglishDemo);
+            m->Organization = upTo255(QStringLiteral("Harbour Works and Marine Structures "));
+            m->ProjectName = upTo255(QStringLiteral("Pier 4 Fender Pile Replacement "));
+            m->JobNumber = std::string(255, 'J');
+            m->DesignBy = upTo255(QStringLiteral("Alexandra Engineer-Longname "));
+            if (withLogo)
+                m->LoadImageFromFile(std::string(FENDRIX_TEST_DATA) + "/jpeg/ycbcr_cjpeg.jpg");
+            const TReportTexts texts = reporttest::WindowTexts(m);
+            const Generated g = generate(*m, texts);
+            const TReportPage& page = g.pages.at(0);
+            const auto pictures = items(g, TReportItem::Kind::ImageStream, 0);
+            QCOMPARE(pictures.size(), std::size_t(withLogo));
+            double right = 8.5 - 1.0;
+            if (withLogo) {
+                const TReportItem* logo = pictures[0];
+                QCOMPARE(logo->ImageType, QStringLiteral("JPG"));
+                QCOMPARE(logo->X2, 8.5 - 1.0);
+                const double box = double(texts["Logo"].Width) / texts["Logo"].Height;
+                QVERIFY(std::abs((logo->X2 - logo->X1) / (logo->Y2 - logo->Y1) - box) < 1e-9);
+                // From the title line down beside the block.
+                const double organization = findText(page, QStringLiteral("Organization: "))->Y1;
+                QVERIFY(logo->Y1 < organization && logo->Y2 > organization);
+                QImage decoded;
+                TLPReport::DecodeImage(logo->Stream, logo->ImageType, decoded);
+                QCOMPARE(decoded.size(), QSize(m->Logo->GetWidth(), m->Logo->GetHeight()));
+                right = logo->X1;
+            }
+
+            // Each value's lines, from its label's line down to the next label: together the whole
+            // value, each line in the value column, left of the logo.
+            const char* const fields[][2] = { { "Label21", "Edit10" }, { "Label61", "Edit31" },
+                { "Label19", "Edit9" }, { "Label22", "Edit11" }, { "Label20", nullptr } };
+            const double end = findText(page, QStringLiteral("Loading"))->Y1;
+            TBaseReport measure(8.5, 11);
+            for (std::size_t f = 0; f < std::size(fields); ++f) {
+                const double top = findText(page, q(texts.Text(fields[f][0])) + QStringLiteral(": "))->Y1;
+                const double bottom = f + 1 < std::size(fields)
+                    ? findText(page, q(texts.Text(fields[f + 1][0])) + QStringLiteral(": "))->Y1
+                    : end;
+                QString shown;
+                int lines = 0;
+                for (const TReportItem& item : page.Items) {
+                    if (item.What != TReportItem::Kind::Text || item.Y1 < top - 1e-6
+                        || item.Y1 > bottom - 1e-6 || item.X1 < 1.5)
+                        continue;
+                    QVERIFY(item.Bold);
+                    QCOMPARE(item.X1, 2.0);
+                    measure.SelectFont(item.FontName, item.FontSize);
+                    measure.SetBold(true);
+                    QVERIFY2(item.X1 + measure.TextWidth(item.Text) <= right + 1e-9, qPrintable(item.Text));
+                    shown += item.Text;
+                    ++lines;
+                }
+                const QString value
+                    = fields[f][1] ? q(texts.Text(fields[f][1])) : QStringLiteral("March 07, 2024");
+                QCOMPARE(shown.remove(QLatin1Char(' ')), QString(value).remove(QLatin1Char(' ')));
+                QVERIFY(lines > (fields[f][1] ? 2 : 0));
+            }
+            if (withLogo)
+                keepPages(*m, texts, QStringLiteral("long-header"), 1, 1);
+        }
     }
 
     void picturesDecodeOnlyByTheirExactType()

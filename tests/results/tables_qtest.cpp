@@ -1,9 +1,11 @@
 // The result tables filled from the demo projects: the model's values
-// with each column's decimals, "N.A." for undefined results, the red soil-pressure cells and the
-// row sets of the steel check and the interaction points.
+// with each column's decimals, "N.A." for undefined results, the red soil-pressure cells, the row
+// sets of the steel check and the interaction points, and the lateral table on screen.
 #include "results/tables.h"
 #include "resultstest.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -35,6 +37,53 @@ QColor cellColour(const TfrmTable& t, int row, int column)
 
 const QColor kRed(255, 0, 0);
 
+double luminance(QRgb pixel)
+{
+    const auto linear = [](int c) {
+        const double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Whether every cell of a row, as drawn on screen, shows its text against the row's own
+// background: enough pixels of at least twice its luminance contrast (white on the highlight
+// is about 3:1; text drawn white on a pale band, or red on the highlight, about 1.1:1).
+bool rowReadable(const TfrmTable& t, int row)
+{
+    QTreeWidget* view = t.ListView1;
+    const QImage shot = view->viewport()->grab().toImage();
+    QTreeWidgetItem* item = view->topLevelItem(row);
+    for (int column = 1; column < t.ColumnCount(); ++column) {
+        const QRect cell = view->visualItemRect(item).intersected(
+            QRect(view->header()->sectionViewportPosition(column) + 2, 0, t.ColumnWidth(column) - 4,
+                shot.height()));
+        QMap<QRgb, int> counts;
+        for (int y = cell.top() + 2; y < cell.bottom() - 1; ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                ++counts[shot.pixel(x, y)];
+        const QRgb background
+            = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                  return a.second < b.second;
+              })->first;
+        int text = 0;
+        for (auto [pixel, n] : counts.asKeyValueRange())
+            text += contrast(pixel, background) >= 2 ? n : 0;
+        if (text < 10) {
+            qWarning(
+                "row %d column %d (%s) shows no readable text", row, column, qPrintable(item->text(column)));
+            return false;
+        }
+    }
+    return true;
+}
+
 bool showsWithUnit(const QString& text, Extended value, int decimals, const char* unit)
 {
     const QString u = QString::fromLatin1(unit).mid(1); // the unit word begins with a blank
@@ -60,6 +109,7 @@ private slots:
     void negativeSkinFrictionIsTheSameInBothVerticalTables();
     void steelCheckRows();
     void interactionPointRows();
+    void lateralTableOnScreen();
 };
 
 void TablesTest::lateralTableShowsTheNodes()
@@ -229,6 +279,50 @@ void TablesTest::interactionPointRows()
     round.FillSectionTable(*data);
     QCOMPARE(round.RowCount(), 17);
     QVERIFY(shows(round.SubItem(7, 5), data->InteractionPoints[4].Theta, 2));
+}
+
+void TablesTest::lateralTableOnScreen()
+{
+    auto nodes = LoadDemo(kUnitsUS)->Nodes;
+    nodes[5].AllowSoilPressure = nodes[5].SoilPressure / 2; // a red row
+    TfrmTable t(nullptr, 0);
+    t.FillLateralTable(nodes);
+    t.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&t));
+    QTreeWidget* view = t.ListView1;
+
+    // The columns fit the window: no horizontal scroll bar for them.
+    int total = 0;
+    for (int c = 0; c < t.ColumnCount(); ++c)
+        total += t.ColumnWidth(c);
+    QVERIFY(total <= view->viewport()->width());
+    QVERIFY(!view->horizontalScrollBar()->isVisible());
+
+    // The red rule shows on screen ...
+    QVERIFY(rowReadable(t, 5));
+    const QImage shot = view->viewport()->grab().toImage();
+    const QRect red = view->visualItemRect(view->topLevelItem(5))
+                          .intersected(QRect(view->header()->sectionViewportPosition(7), 0, t.ColumnWidth(7),
+                              shot.height()));
+    int redPixels = 0;
+    for (int y = red.top(); y <= red.bottom(); ++y)
+        for (int x = red.left(); x <= red.right(); ++x)
+            redPixels += qRed(shot.pixel(x, y)) > 200 && qGreen(shot.pixel(x, y)) < 90
+                && qBlue(shot.pixel(x, y)) < 90;
+    QVERIFY(redPixels > 5);
+
+    // ... and a selected row keeps every value readable, chosen with the mouse or the keys.
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {}, view->visualItemRect(view->topLevelItem(5)).center());
+    QCOMPARE(view->currentItem(), view->topLevelItem(5));
+    QVERIFY(view->topLevelItem(5)->isSelected());
+    QVERIFY(rowReadable(t, 5));
+    QTest::keyClick(view, Qt::Key_End);
+    QVERIFY(view->topLevelItem(kNodeCount - 1)->isSelected());
+    QVERIFY(rowReadable(t, kNodeCount - 1));
+    QTest::keyClick(view, Qt::Key_Up);
+    QVERIFY(view->topLevelItem(kNodeCount - 2)->isSelected());
+    QVERIFY(rowReadable(t, kNodeCount - 2));
 }
 
 QTEST_MAIN(TablesTest)

@@ -1,16 +1,26 @@
 // The manuals beside the program: both PDFs are built on US Letter, every chapter and section
-// stands on the page the contents give and every paragraph of the sources reaches the pages, the
-// worked example quotes what the program shows for the demo project, and Help opens the manual
-// and Equations the equations document through the shell.
+// stands on the page the contents give and every paragraph of the sources reaches the pages, no
+// table row is split over two pages and a table that goes on over a page repeats its header
+// there, the worked example quotes what the program shows for the demo project, and Help opens
+// the manual and Equations the equations document through the shell.
 #include "mainwindowtesting.h"
 
+#include "docs/document.h"
 #include "platform/qt/shell.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextFrame>
+#include <QTextTable>
+
+#include <cmath>
+#include <limits>
 
 using namespace testing_window;
 
@@ -49,6 +59,14 @@ QString pdfText(const QString& pdf, int first = 0, int last = 0)
 struct Heading {
     QString title; // with its number, as the document shows it
 };
+
+QString cellText(const QTextTable& table, int row, int column)
+{
+    const QTextTableCell cell = table.cellAt(row, column);
+    QTextCursor c = cell.firstCursorPosition();
+    c.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+    return plain(c.selectedText());
+}
 
 // Chapters and sections of a source, numbered as the documents number them, and the first words
 // of every paragraph of text (tables, lists, code, pictures and filled-in lines aside).
@@ -151,6 +169,75 @@ private slots:
         const QString all = pdfText(path);
         for (const QString& words : paragraphs)
             QVERIFY2(all.contains(words), qPrintable(QStringLiteral("the pages lack: ") + words));
+    }
+
+    void tablesKeepRowsWholeAndRepeatTheirHeader_data() { documentsHoldTheirChapters_data(); }
+
+    void tablesKeepRowsWholeAndRepeatTheirHeader()
+    {
+        QFETCH(QString, pdf);
+        QFETCH(QString, source);
+        // The body laid out as the build laid it out for the PDF beside the program.
+        QTemporaryDir dir;
+        QPdfWriter writer(dir.filePath(QStringLiteral("layout.pdf")));
+        const docgen::Body body = docgen::layOut(
+            QStringLiteral(FENDRIX_DOCS_DIR "/") + source, QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR), writer);
+        const QString path = QStringLiteral(FENDRIX_MANUAL_DIR "/") + pdf;
+        const int pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                              .match(run(QStringLiteral("pdfinfo"), { path }))
+                              .captured(1)
+                              .toInt();
+        const int firstBodyPage = pages - body.doc->pageCount() + 1;
+        QVERIFY(firstBodyPage > 2);
+        const qreal height = body.doc->pageSize().height();
+        const auto pageOf = [height](qreal y) { return static_cast<int>(std::floor(y / height)); };
+        QAbstractTextDocumentLayout* layout = body.doc->documentLayout();
+
+        int tables = 0, continued = 0;
+        for (QTextFrame* frame : body.doc->rootFrame()->childFrames()) {
+            auto* table = qobject_cast<QTextTable*>(frame);
+            if (!table)
+                continue;
+            ++tables;
+            int previousPage = -1;
+            for (int row = 0; row < table->rows(); ++row) {
+                qreal top = std::numeric_limits<qreal>::max(), bottom = -top;
+                for (int column = 0; column < table->columns(); ++column) {
+                    const QTextTableCell cell = table->cellAt(row, column);
+                    for (QTextBlock block = cell.firstCursorPosition().block();
+                         block.isValid() && block.position() <= cell.lastPosition(); block = block.next()) {
+                        const QRectF rect = layout->blockBoundingRect(block);
+                        top = std::min(top, rect.top());
+                        bottom = std::max(bottom, rect.bottom());
+                    }
+                }
+                const QString first = cellText(*table, row, 0);
+                QVERIFY2(pageOf(top) == pageOf(bottom - 1),
+                    qPrintable(QStringLiteral("a row split over two pages: ") + first));
+                if (row > 0 && pageOf(top) > previousPage) {
+                    // The table goes on on this page: its header comes first.
+                    ++continued;
+                    const QString text
+                        = pdfText(path, firstBodyPage + pageOf(top), firstBodyPage + pageOf(top));
+                    const QString above = text.left(text.indexOf(first));
+                    for (int column = 0; column < table->columns(); ++column)
+                        for (const QString& word : cellText(*table, 0, column).split(QLatin1Char(' ')))
+                            QVERIFY2(above.contains(word),
+                                qPrintable(QStringLiteral("page %1 goes on with \"%2\" without its header")
+                                               .arg(firstBodyPage + pageOf(top))
+                                               .arg(first)));
+                }
+                previousPage = pageOf(top);
+            }
+            // Where the table reaches onto the page below its last row, its header is not drawn there.
+            const int end = pageOf(layout->frameBoundingRect(table).bottom() - 1);
+            if (end > previousPage)
+                QVERIFY2(!pdfText(path, firstBodyPage + end, firstBodyPage + end)
+                              .startsWith(cellText(*table, 0, 0) + QLatin1Char(' ') + cellText(*table, 0, 1)),
+                    qPrintable(QStringLiteral("page %1 shows a header alone").arg(firstBodyPage + end)));
+        }
+        qInfo("%d tables, %d pages that a table goes on on", tables, continued);
+        QVERIFY(tables > 0);
     }
 
     void workedExampleShowsWhatTheProgramShows()
