@@ -641,7 +641,7 @@ bool TDiagramDraw::DimensionFitsInside(int x0, int y0, int x1, int y1, const QSt
 }
 
 QRect TDiagramDraw::DimensionTextBox(
-    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position)
+    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position, int along)
 {
     const QString text = QLatin1Char(' ') + caption + QLatin1Char(' ');
     const bool vertical = x0 == x1;
@@ -652,9 +652,9 @@ QRect TDiagramDraw::DimensionTextBox(
     int tx, ty; // top-left of the text's screen box
     if (vertical) {
         tx = x0 - th / 2;
-        ty = (y0 + y1) / 2 - tw / 2;
+        ty = (y0 + y1) / 2 - tw / 2 + along;
     } else {
-        tx = (x0 + x1) / 2 - tw / 2;
+        tx = (x0 + x1) / 2 - tw / 2 + along;
         ty = y0 - th / 2;
     }
     const int beyond = DimensionTextOffset();
@@ -679,12 +679,12 @@ QRect TDiagramDraw::DimensionTextBox(
 }
 
 void TDiagramDraw::DrawDimension(
-    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position)
+    int x0, int y0, int x1, int y1, const QString& caption, bool outside, int position, int along)
 {
     const QString text = QLatin1Char(' ') + caption + QLatin1Char(' ');
     const bool vertical = x0 == x1;
     const int A = ArrowSize();
-    const QRect box = DimensionTextBox(x0, y0, x1, y1, caption, outside, position);
+    const QRect box = DimensionTextBox(x0, y0, x1, y1, caption, outside, position, along);
     const int tx = box.left(), ty = box.top();
     const int tw = vertical ? box.height() : box.width();
     const int th = vertical ? box.width() : box.height();
@@ -963,6 +963,7 @@ struct TDiagramDraw::TSoilProfile {
     int momentLeft = 0;
     QString pileText, stiffnessText;
     QPoint description; // the first line's box; the second follows a row lower
+    bool describe = false;
 
     explicit TSoilProfile(const TLPData& data)
         : d(data)
@@ -1010,15 +1011,24 @@ void TDiagramDraw::DrawSoilProfile()
         drawLayerBand(p, bands.back());
         drawPileSegment(p, bands.back());
     }
-    drawDepthLabel(p, p.T, 0, Width - 2 * p.w + p.M);
-    if (!bands.empty())
+    if (!bands.empty() && p.describe)
         drawPileDescription(p);
+    std::vector<TDepthMark> depths { { p.T, 0, Width - 2 * p.w + p.M } };
     bool previousThin = false;
+    bool sizeDue = false;
+    std::vector<int> across; // the band lines and the size's arrows
     for (const TProfileBand& band : bands) {
-        drawLayerMarks(p, band, previousThin);
-        drawLayerTexts(p, band);
+        drawLayerMarks(p, band, previousThin, depths);
+        if (!band.last)
+            across.push_back(band.yBottom);
+        sizeDue = band.differs || sizeDue;
+        const int sizeAt = drawLayerTexts(p, band, sizeDue);
+        if (sizeAt >= 0)
+            across.push_back(sizeAt);
+        sizeDue = sizeDue && sizeAt < 0;
     }
-    drawPileLength(p);
+    drawDepthLabels(p, std::move(depths));
+    drawPileLength(p, bands, std::move(across));
     drawHeadLoads(p);
     m_canvas.BrushColor = Qt::white;
     m_canvas.BrushStyle = bsSolid;
@@ -1105,7 +1115,7 @@ void TDiagramDraw::placePileDescription(TSoilProfile& p)
         for (int line = 0; line < 2; ++line) {
             const QRect box = LabelBox(at.x(), at.y() + line * FS, Width, at.y() + (line + 1) * FS,
                 line == 0 ? p.pileText : p.stiffnessText, 0);
-            if (box.right() >= Width - M)
+            if (box.right() >= Width - M || (Covered.isValid() && box.intersects(Covered)))
                 return false;
             for (const QRect& load : loadBoxes)
                 if (box.adjusted(-M, 0, M, 0).intersects(load))
@@ -1117,6 +1127,8 @@ void TDiagramDraw::placePileDescription(TSoilProfile& p)
     for (QPoint at : { QPoint(M, T - p.LW - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
         if (!clear(p.description) && clear(at))
             p.description = at;
+    // With no room anywhere (a short, wide pile in a small picture) it is left out.
+    p.describe = clear(p.description);
 }
 
 TDiagramDraw::TProfileBand TDiagramDraw::profileBand(const TSoilProfile& p, int i) const
@@ -1177,7 +1189,8 @@ void TDiagramDraw::drawLayerBand(const TSoilProfile& p, const TProfileBand& band
     c.BrushColor = Qt::white;
 }
 
-void TDiagramDraw::drawLayerMarks(const TSoilProfile& p, const TProfileBand& band, bool& previousThin)
+void TDiagramDraw::drawLayerMarks(
+    const TSoilProfile& p, const TProfileBand& band, bool& previousThin, std::vector<TDepthMark>& depths)
 {
     // The layer's number beside its middle and its bottom depth beside its bottom line; thin
     // layers alternate them between two columns.
@@ -1190,22 +1203,52 @@ void TDiagramDraw::drawLayerMarks(const TSoilProfile& p, const TProfileBand& ban
     // drawn bottom is the tip.
     const int yMid
         = band.cutAtTip ? (band.yTop + band.yBottom) / 2 : p.yAt(layer.Top() + layer.Thickness / 2);
-    const int numberX = thin && band.i > 0 ? 0 : w;
-    DrawLabel(numberX, yMid - FS / 2, numberX + w, yMid - FS / 2 + FS, QStringLiteral("L%1").arg(band.i + 1),
-        kNoBackground, false, 2);
-    drawDepthLabel(p, band.yBottom, band.cutAtTip ? p.d.PileLength : std::min(layer.Bottom(), p.d.PileLength),
-        thin ? Width - w + p.M : Width - 2 * w + p.M);
+    const int numberX = thin ? 0 : w;
+    // A number that would meet another text takes the other column, or where that is taken too
+    // is left out: a layer that thin still shows its depth.
+    const QString number = QStringLiteral("L%1").arg(band.i + 1);
+    const int top = yMid - FS / 2;
+    for (int x : { numberX, w - numberX }) {
+        const QRect box = LabelBox(x, top, x + w, top + FS, number, 2);
+        if (std::none_of(PlacedTexts.begin(), PlacedTexts.end(),
+                [&](const TPlacedText& t) { return t.Box.intersects(box); })) {
+            DrawLabel(x, top, x + w, top + FS, number, kNoBackground, false, 2);
+            break;
+        }
+    }
+    depths.push_back(
+        { band.yBottom, band.cutAtTip ? p.d.PileLength : std::min(layer.Bottom(), p.d.PileLength),
+            thin ? Width - w + p.M : Width - 2 * w + p.M });
 }
 
-void TDiagramDraw::drawDepthLabel(const TSoilProfile& p, int y, Extended depth, int left)
+QRect TDiagramDraw::depthLabelBox(const TSoilProfile& p, const TDepthMark& mark)
 {
-    // Centred in its column; a depth wider than the column stays clear of the box's outline (where
-    // its colour would be taken from the outline) and inside the picture.
-    const QString text = FormatByTag(1, depth);
-    const int top = y - p.FS / 2, bottom = top + p.FS;
-    const QRect centred = LabelBox(left, top, left + p.w, bottom, text, 2);
-    const int x = std::max(std::min(centred.left(), Width - 1 - centred.width()), left + 1);
-    DrawLabel(x - 1, top, x - 1 + p.w, bottom, text, kNoBackground, false, 0);
+    // Centred in its column; a depth wider than the column reaches toward the box, but stays clear
+    // of its outline (where its colour would be taken from the outline) and off the picture's
+    // outermost pixels.
+    const QString text = FormatByTag(1, mark.depth);
+    const int top = mark.y - p.FS / 2, bottom = top + p.FS;
+    const QRect centred = LabelBox(mark.left, top, mark.left + p.w, bottom, text, 2);
+    const int x = std::max(std::min(centred.left(), Width - 2 - centred.width()), Width - 2 * p.w + p.M + 1);
+    return QRect(x, centred.top(), centred.width(), centred.height());
+}
+
+void TDiagramDraw::drawDepthLabels(const TSoilProfile& p, std::vector<TDepthMark> marks)
+{
+    // The tip's depth and the ground's come first; a depth that would meet one already written is
+    // left out (where layers are thinner than a line of text their depths crowd).
+    if (marks.size() > 2)
+        std::rotate(marks.begin() + 1, marks.end() - 1, marks.end());
+    std::vector<QRect> placed;
+    for (const TDepthMark& mark : marks) {
+        const QRect box = depthLabelBox(p, mark);
+        if (std::any_of(placed.begin(), placed.end(), [&](const QRect& r) { return r.intersects(box); }))
+            continue;
+        placed.push_back(box);
+        const int top = mark.y - p.FS / 2;
+        DrawLabel(box.left() - 1, top, box.left() - 1 + p.w, top + p.FS, FormatByTag(1, mark.depth),
+            kNoBackground, false, 0);
+    }
 }
 
 void TDiagramDraw::drawPileSegment(const TSoilProfile& p, const TProfileBand& band)
@@ -1247,13 +1290,15 @@ void TDiagramDraw::drawPileDescription(const TSoilProfile& p)
     DrawLabel(x, y + p.FS, right, y + 2 * p.FS, p.stiffnessText, kNoBackground, false, 0);
 }
 
-void TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& band)
+int TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& band, bool sizeDue)
 {
     // The layer's texts, in rows FS high from just below its top: the soil's values left of the
     // pile, its names right of it, and the pile's size (where it changes) beside the names just
     // right of the pile. A row too long for its side goes on in the next row, broken after a
     // comma or the range's dash, so that nothing runs under the pile, the arrows of its size or
-    // another text.
+    // another text. Rows that would run into the next band are left out: there they would stand
+    // on its texts and be read as its own. A size with no row in the band waits for the next
+    // band of the same pile.
     TDrawCanvas& c = m_canvas;
     const TLayer& layer = *band.layer;
     const int FS = p.FS, M = p.M, cx = p.cx, h = band.h;
@@ -1261,6 +1306,8 @@ void TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& ban
     c.SetFontHeight(rowText);
     const int rowHeight = c.TextHeight(QStringLiteral("X"));
     const int y1 = band.yTop + p.LW;
+    const auto fits
+        = [&](std::size_t row) { return 2 * (band.yBottom - (y1 + int(row) * FS + rowHeight - 1)) > p.LW; };
     const int rightEnd = Width - 2 * p.w - M;
     const QString sizeText = QStringLiteral("D = ") + FormatByTag(1, layer.PileWidth()) + QLatin1Char(' ')
         + p.uLength + QStringLiteral(", ") + QStringLiteral("A = ") + FormatByTag(30, layer.PileArea())
@@ -1278,54 +1325,65 @@ void TDiagramDraw::drawLayerTexts(const TSoilProfile& p, const TProfileBand& ban
         flowRows(rightRows, rowPieces(enumText(TLayerEnum::MaterialType, layer.MatType)), width, room);
         flowRows(rightRows, rowPieces(uscs), width, room);
     }
-    const int sizeRow = band.differs ? pileSizeRow(p, band, rightRows, sizeText, rowHeight) : 1;
+    int sizeRow = sizeDue ? pileSizeRow(p, band, rightRows, sizeText, rowHeight) : -1;
+    if (sizeRow >= 0 && !fits(std::size_t(sizeRow)))
+        sizeRow = -1;
     if (hasTexts) {
         std::vector<QString> leftRows;
         const int leftStart = 2 * p.w + M;
+        // The lateral load's arrow runs along the first layer's top row toward the pile.
+        const int arrowTail = cx - p.half - 2 * p.w - M;
         const auto leftRoom = [&](int row) {
-            return cx - h - M - (band.differs && row == sizeRow ? 2 * ArrowSize() : 0) - (leftStart + 1);
+            const int right = band.i == 0 && row == 0 ? std::min(arrowTail, cx - h - M)
+                                                      : cx - h - M - (row == sizeRow ? 2 * ArrowSize() : 0);
+            return right - (leftStart + 1);
         };
-        flowRows(leftRows,
-            rowPieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop) + QStringLiteral(" - ")
-                + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + p.uSubgrade),
-            width, leftRoom);
+        const QStringList kh = rowPieces(QStringLiteral("Kh = ") + FormatByTag(10, layer.SGReactTop)
+            + QStringLiteral(" - ") + FormatByTag(10, layer.SGReactBottom) + QLatin1Char(' ') + p.uSubgrade);
+        if (width(kh.first()) > leftRoom(0))
+            leftRows.emplace_back();
+        flowRows(leftRows, kh, width, leftRoom);
         flowRows(leftRows,
             rowPieces(QStringLiteral("Phi = ") + FormatByTag(10, layer.EstimatedFrictionAngle())
                 + QStringLiteral(" deg, ") + QStringLiteral("C = ") + FormatByTag(25, layer.Cohesion)
                 + QLatin1Char(' ') + p.uStress + QStringLiteral(", ") + QStringLiteral("Gamma = ")
                 + FormatByTag(28, layer.Gamma) + QLatin1Char(' ') + p.uWeight),
             width, leftRoom);
-        // Rows that would run into the next band are left out: there they would stand on its
-        // texts and be read as its own.
-        const auto fits = [&](std::size_t row) { return y1 + int(row) * FS + rowHeight <= band.yBottom; };
         for (std::size_t row = 0; row < rightRows.size() && fits(row); ++row) {
             const int y = y1 + int(row) * FS;
             DrawLabel(leftStart, y, rightEnd, y + FS, rightRows[row], kNoBackground, false, 1);
         }
         for (std::size_t row = 0; row < leftRows.size() && fits(row); ++row) {
             const int y = y1 + int(row) * FS;
-            DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
+            if (!leftRows[row].isEmpty())
+                DrawLabel(leftStart, y, rightEnd, y + FS, leftRows[row], kNoBackground, false, 0);
         }
     }
-    if (band.differs) {
-        c.SetFontHeight(rowText);
-        c.PenColor = Qt::black;
-        c.PenWidth = p.LW;
-        const int y = y1 + sizeRow * FS + rowHeight / 2;
-        DrawDimension(cx - band.hh, y, cx + band.hh, y, sizeText, true, 2);
-    }
+    if (sizeRow < 0)
+        return -1;
+    c.SetFontHeight(rowText);
+    c.PenColor = Qt::black;
+    c.PenWidth = p.LW;
+    const int y = y1 + sizeRow * FS + rowHeight / 2;
+    // However thin the pile, its size's arrows point across it.
+    const int hh = std::max(band.hh, 1);
+    DrawDimension(cx - hh, y, cx + hh, y, sizeText, true, 2);
+    return y;
 }
 
 int TDiagramDraw::pileSizeRow(const TSoilProfile& p, const TProfileBand& band,
     const std::vector<QString>& nameRows, const QString& sizeText, int rowHeight) const
 {
-    // The first row where the size fits beside the names (the top row holds the lateral load's
-    // arrow); when none has room, the first row below the names.
+    // The first row where the size fits beside the names (the first layer's top row holds the
+    // lateral load's arrow); when none has room, the first row below the names; none where the
+    // size would run past the box.
     const int rowsInLayer = std::max(2, (band.yBottom - (band.yTop + p.LW) - rowHeight) / p.FS + 1);
     const int rightEnd = Width - 2 * p.w - p.M;
-    const int sizeLeft = p.cx + band.hh + DimensionTextOffset();
+    const int sizeLeft = p.cx + std::max(band.hh, 1) + DimensionTextOffset();
     const int sizeWidth = supTextWidth(QLatin1Char(' ') + sizeText + QLatin1Char(' '));
-    for (int row = 1; row < rowsInLayer; ++row) {
+    if (sizeLeft + sizeWidth > rightEnd)
+        return -1;
+    for (int row = band.i == 0 ? 1 : 0; row < rowsInLayer; ++row) {
         const int namesLeft
             = row < int(nameRows.size()) ? rightEnd - 1 - supTextWidth(nameRows[std::size_t(row)]) : rightEnd;
         if (sizeLeft + sizeWidth + p.M <= namesLeft)
@@ -1334,13 +1392,43 @@ int TDiagramDraw::pileSizeRow(const TSoilProfile& p, const TProfileBand& band,
     return std::max(1, int(nameRows.size()));
 }
 
-void TDiagramDraw::drawPileLength(const TSoilProfile& p)
+void TDiagramDraw::drawPileLength(
+    const TSoilProfile& p, const std::vector<TProfileBand>& bands, std::vector<int> across)
 {
+    // The length's text stands on the pile on its own background. Where it is wider than the
+    // pile, it moves along the pile, nearest the middle, to where no band's line or size arrow
+    // crosses it, or where there is no such place it is left out.
     TDrawCanvas& c = m_canvas;
     c.SetFontHeight(p.FS);
     c.PenColor = Qt::black;
     c.PenWidth = p.LW;
-    DrawDimension(p.cx, p.T, p.cx, p.B, FormatValue(2, p.uLength, p.d.PileLength), false, 2);
+    const QString text = FormatValue(2, p.uLength, p.d.PileLength);
+    const QRect centred = DimensionTextBox(p.cx, p.T, p.cx, p.B, text, false, 2);
+    int narrowest = p.half;
+    for (const TProfileBand& band : bands)
+        narrowest = std::min(narrowest, band.h);
+    const bool onPile
+        = centred.left() >= p.cx - narrowest + p.LW && centred.right() <= p.cx + narrowest - 1 - p.LW;
+    if (onPile || !DimensionFitsInside(p.cx, p.T, p.cx, p.B, text, false)) {
+        DrawDimension(p.cx, p.T, p.cx, p.B, text, false, 2);
+        return;
+    }
+    // Clear of the lines' pens and the size arrows' heads, and of the head loads' arrows.
+    const int reach = p.LW + rnd(ArrowSize() * std::sin(std::numbers::pi / 14)) + 1;
+    across.push_back(p.T + 2 * p.M + ArrowSize());
+    const int lowest = p.T + ArrowSize(), highest = p.B - ArrowSize() - centred.height();
+    const auto clear = [&](int top) {
+        return top >= lowest && top <= highest && std::none_of(across.begin(), across.end(), [&](int y) {
+            return y >= top - reach && y <= top + centred.height() - 1 + reach;
+        });
+    };
+    for (int shift = 0; centred.top() - shift >= lowest || centred.top() + shift <= highest; ++shift)
+        for (int along : { shift, -shift })
+            if (clear(centred.top() + along)) {
+                DrawDimension(p.cx, p.T, p.cx, p.B, text, false, 2, along);
+                return;
+            }
+    DrawArrow(p.cx, p.T, p.cx, p.B, ArrowSize(), true, true);
 }
 
 void TDiagramDraw::drawHeadLoads(const TSoilProfile& p)

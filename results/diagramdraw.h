@@ -158,10 +158,13 @@ public:
     void TextOutSup(int x, int y, const QString& text);
     void DrawArrowHead(int x, int y, int size, double angle);
     void DrawArrow(int x0, int y0, int x1, int y1, int size, bool headAtStart, bool headAtEnd);
-    void DrawDimension(int x0, int y0, int x1, int y1, const QString& text, bool outside, int position);
+    // `along` moves a text centred between the arrows that many pixels toward the end.
+    void DrawDimension(
+        int x0, int y0, int x1, int y1, const QString& text, bool outside, int position, int along = 0);
     // Whether a dimension's text fits between its arrows, and where DrawDimension writes it.
     bool DimensionFitsInside(int x0, int y0, int x1, int y1, const QString& text, bool outside);
-    QRect DimensionTextBox(int x0, int y0, int x1, int y1, const QString& text, bool outside, int position);
+    QRect DimensionTextBox(
+        int x0, int y0, int x1, int y1, const QString& text, bool outside, int position, int along = 0);
     // How far beyond the end of a dimension its text starts when the arrows point from outside:
     // past the arrow, clear of its pen.
     int DimensionTextOffset() const { return 2 * ArrowSize() + LineWidth() / 2 + 2; }
@@ -207,15 +210,28 @@ private:
     void placePileDescription(TSoilProfile& p);
     TProfileBand profileBand(const TSoilProfile& p, int i) const;
     void drawLayerBand(const TSoilProfile& p, const TProfileBand& band);
-    void drawLayerMarks(const TSoilProfile& p, const TProfileBand& band, bool& previousThin);
-    void drawDepthLabel(const TSoilProfile& p, int y, Extended depth, int left);
+    // A depth beside the box: its line's y and the column's left.
+    struct TDepthMark {
+        int y = 0;
+        Extended depth = 0;
+        int left = 0;
+    };
+    void drawLayerMarks(
+        const TSoilProfile& p, const TProfileBand& band, bool& previousThin, std::vector<TDepthMark>& depths);
+    QRect depthLabelBox(const TSoilProfile& p, const TDepthMark& mark);
+    // The ground's depth first, then the layers' from the top.
+    void drawDepthLabels(const TSoilProfile& p, std::vector<TDepthMark> marks);
     void drawPileSegment(const TSoilProfile& p, const TProfileBand& band);
     void drawPileDescription(const TSoilProfile& p);
-    void drawLayerTexts(const TSoilProfile& p, const TProfileBand& band);
-    // The row of the layer's texts where the pile's size stands.
+    // Writes the layer's texts, and the pile's size when due; the y of the size's arrows, or -1
+    // where it found no room.
+    int drawLayerTexts(const TSoilProfile& p, const TProfileBand& band, bool sizeDue);
+    // The row of the layer's texts where the pile's size stands; -1 where it finds none.
     int pileSizeRow(const TSoilProfile& p, const TProfileBand& band, const std::vector<QString>& nameRows,
         const QString& sizeText, int rowHeight) const;
-    void drawPileLength(const TSoilProfile& p);
+    // The pile's length along its axis; `across` are the y of the lines that cross the pile.
+    void drawPileLength(
+        const TSoilProfile& p, const std::vector<TProfileBand>& bands, std::vector<int> across);
     void drawHeadLoads(const TSoilProfile& p);
 
     TDrawCanvas m_canvas;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -137,9 +138,10 @@ inline double DistanceToBox(const QLine& line, const QRect& box)
 // What is wrong with where a picture's texts went: a text that reaches the picture's outermost
 // pixels (the report paints them over), lies under the covered rectangle (a control drawn over
 // the picture), meets another text, or is struck by a line (a line's stroke keeps clear of every
-// text).
+// text, unless `sitsOn` says the text is meant to stand on that line).
 inline QStringList LayoutFaults(const std::vector<platform::TPlacedText>& texts,
-    const std::vector<platform::TDrawnLine>& lines, const QRect& picture, const QRect& covered = QRect())
+    const std::vector<platform::TDrawnLine>& lines, const QRect& picture, const QRect& covered = QRect(),
+    const std::function<bool(const platform::TPlacedText&, const platform::TDrawnLine&)>& sitsOn = {})
 {
     QStringList faults;
     const QRect inside = picture.adjusted(2, 2, -2, -2);
@@ -153,7 +155,7 @@ inline QStringList LayoutFaults(const std::vector<platform::TPlacedText>& texts,
             if (text.Box.intersects(texts[j].Box))
                 faults << text.Text + QStringLiteral(" meets ") + texts[j].Text;
         for (const platform::TDrawnLine& line : lines)
-            if (DistanceToBox(line.Line, text.Box) <= line.Width / 2.0)
+            if (DistanceToBox(line.Line, text.Box) <= line.Width / 2.0 && !(sitsOn && sitsOn(text, line)))
                 faults << text.Text
                         + QStringLiteral(" struck by the line %1,%2-%3,%4")
                               .arg(line.Line.x1())
