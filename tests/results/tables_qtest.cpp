@@ -3,6 +3,7 @@
 // sets of the steel check and the interaction points, and the lateral table on screen.
 #include "results/tables.h"
 #include "resultstest.h"
+#include "tests/results/contrast.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -37,20 +38,7 @@ QColor cellColour(const TfrmTable& t, int row, int column)
 
 const QColor kRed(255, 0, 0);
 
-double luminance(QRgb pixel)
-{
-    const auto linear = [](int c) {
-        const double v = c / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) + 0.0722 * linear(qBlue(pixel));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+using testing_contrast::contrast;
 
 // Whether every cell of a row, as drawn on screen, shows its text against the row's own
 // background: enough pixels of at least twice its luminance contrast (white on the highlight

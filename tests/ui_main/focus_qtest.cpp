@@ -1,6 +1,7 @@
 // Seeing and reaching the main window's controls on a screen of 1024 x 768: the first window fits
 // it, and every stop of the Tab chain, on every tab and every layer row colour, shows the focus.
 #include "mainwindowtesting.h"
+#include "tests/results/contrast.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -13,21 +14,7 @@ using namespace testing_window;
 
 namespace {
 
-// Relative luminance and contrast ratio of two colours, as accessibility guidelines define them.
-double luminance(QRgb c)
-{
-    const auto linear = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
+using testing_contrast::contrast;
 
 // Pixels of the control that the focus changed to a colour contrasting at least 3:1 with what
 // they show without it: a tint of the highlight colour counts nothing.
