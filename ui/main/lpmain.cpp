@@ -942,7 +942,7 @@ void TfrmLPMain::FormResize()
     const int below = centralWidget()->height() - Panel2->y() - Panel2->height();
     Panel1->setFixedHeight(std::max(below / 2, m_panel1Height));
     if (LPData)
-        requestProfiles();
+        requestProfilesAfterLayout();
 }
 
 void TfrmLPMain::FormKeyPress(QObject* /*Sender*/, QChar& Key)
@@ -1038,9 +1038,9 @@ void TfrmLPMain::showEvent(QShowEvent* event)
         m_shownOnce = true;
         platform::runGuarded([this] { FormShow(); });
         // The show handler's New draws the pictures held back until now; should it not get that
-        // far, they are drawn here all the same.
+        // far, they are drawn all the same, at the sizes the showing lays them out at.
         if (m_profilesAsked)
-            platform::runGuarded([this] { requestProfiles(); });
+            requestProfilesAfterLayout();
     }
 }
 

@@ -696,6 +696,8 @@ private:
     void drawProfiles();
     // drawProfiles now, or once the running form pass has ended and the window has been shown.
     void requestProfiles();
+    // requestProfiles once the layout has settled: for the pictures' new sizes.
+    void requestProfilesAfterLayout();
     void writeConcreteRows();
     void writeTimberBoxes();
     void writeSteelResults();
@@ -724,6 +726,7 @@ private:
     std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass
     int m_passDepth = 0; // a form pass is running: focus moves it causes commit nothing
     bool m_profilesAsked = false; // drawProfiles is due when the pass ends or the window shows
+    bool m_profilesQueued = false; // requestProfilesAfterLayout's call is on its way
     bool m_newProjectUntouched = false; // New has run; no form pass and no change since
     std::shared_ptr<TJpegGraphic> m_logoPicture;
     std::unique_ptr<TFileDialog> m_od;

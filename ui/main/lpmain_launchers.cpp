@@ -4,6 +4,7 @@
 #include "ui/main/lpmain.h"
 
 #include "model/lpclasses.h"
+#include "platform/qt/application.h"
 #include "platform/qt/shell.h"
 #include "results/diagramdraw.h"
 #include "results/graphs.h"
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -49,6 +51,22 @@ void TfrmLPMain::requestProfiles()
         m_profilesAsked = true;
     else
         drawProfiles();
+}
+
+void TfrmLPMain::requestProfilesAfterLayout()
+{
+    // Showing and resizing the window resize its blocks one after another, each a new size for
+    // the pictures: they are drawn once, when the layout has done, at the sizes it ends with
+    // (unless a pass has drawn them meanwhile).
+    m_profilesAsked = true;
+    if (m_profilesQueued)
+        return;
+    m_profilesQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_profilesQueued = false;
+        if (m_profilesAsked)
+            platform::runGuarded([this] { requestProfiles(); });
+    });
 }
 
 void TfrmLPMain::drawProfiles()
