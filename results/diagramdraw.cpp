@@ -268,12 +268,6 @@ void TDrawCanvas::fillPixel(int x, int y)
     reinterpret_cast<QRgb*>(m_image.scanLine(y))[x] = BrushColor.rgb();
 }
 
-void TDrawCanvas::FloodFill(
-    int x, int y, QColor border, const std::vector<QRect>& keepOut, const QRect& bounds)
-{
-    FloodFill({ QPoint(x, y) }, border, keepOut, bounds);
-}
-
 void TDrawCanvas::FloodFill(std::initializer_list<QPoint> seeds, QColor border,
     const std::vector<QRect>& keepOut, const QRect& bounds)
 {

@@ -57,12 +57,9 @@ public:
     // Counter-clockwise arc of the ellipse in the rectangle, from the ray through (x3, y3) to
     // the ray through (x4, y4).
     void Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
-    // Fills the 4-connected area around (x, y) up to pixels of the border colour with the brush.
-    // Pixels inside any of the keep-out rectangles, or outside the bounds (a null rectangle: the
-    // whole picture), are neither filled nor crossed.
-    void FloodFill(
-        int x, int y, QColor border, const std::vector<QRect>& keepOut = {}, const QRect& bounds = {});
-    // The same around each of the seeds.
+    // Fills the 4-connected areas around the seeds up to pixels of the border colour with the
+    // brush. Pixels inside any of the keep-out rectangles, or outside the bounds (a null
+    // rectangle: the whole picture), are neither filled nor crossed.
     void FloodFill(std::initializer_list<QPoint> seeds, QColor border, const std::vector<QRect>& keepOut = {},
         const QRect& bounds = {});
     // Writes text with its cell's top-left at (x, y), transparently, in the font colour.
