@@ -1118,11 +1118,13 @@ void TDiagramDraw::placePileDescription(TSoilProfile& p)
         return true;
     };
     const int rightOfHead = p.freeHead ? p.momentLeft : cx + half + 3 * M;
-    for (QPoint at : { QPoint(M, T - p.LW - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
-        if (!clear(p.description) && clear(at))
-            p.description = at;
     // With no room anywhere (a short, wide pile in a small picture) it is left out.
     p.describe = clear(p.description);
+    for (QPoint at : { QPoint(M, T - p.LW - 2 * FS), QPoint(rightOfHead, T - rnd(2.9 * FS) - M) })
+        if (!p.describe && clear(at)) {
+            p.description = at;
+            p.describe = true;
+        }
 }
 
 TDiagramDraw::TProfileBand TDiagramDraw::profileBand(const TSoilProfile& p, int i) const
