@@ -556,9 +556,8 @@ void TDiagramDraw::DrawLabel(int left, int top, int right, int bottom, const QSt
         m_canvas.BrushColor = saved;
         m_canvas.BrushStyle = savedStyle;
     }
-    const int tw = supTextWidth(text);
     if (frame) {
-        right = framedRight(left, right, tw);
+        right = framedRight(left, right, supTextWidth(text));
         const TBrushStyle savedStyle = m_canvas.BrushStyle;
         m_canvas.BrushStyle = bsClear;
         m_canvas.Rectangle(left, top, right + m_canvas.PenWidth, bottom);
