@@ -362,16 +362,20 @@ private slots:
     {
         auto w = openWindow();
         enterPile(w.get());
+        // The design is on before the pile turns to steel (the editors' test turns it on after):
+        // the section tab opens on the model's table section, not on an empty list.
+        click(w->chkUseReinforcement);
         choose(w->ComboBox3, piRoughSteel);
         QVERIFY(!w->ComboBox18->isHidden());
         QVERIFY(w->ComboBox5->isHidden());
         QCOMPARE(w->ComboBox18->currentIndex(), 0); // I/H Shape
         QCOMPARE(w->LPData->Shape, psRectangle);
-        click(w->chkUseReinforcement);
         QVERIFY(w->PageControl1->isTabVisible(w->PageControl1->indexOf(w->TabSheet4)));
         QVERIFY(!w->pnlResSteel->isHidden());
         QVERIFY(w->ComboBox8->count() > 1);
         QCOMPARE(w->ComboBox8->itemText(w->ComboBox8->count() - 1), QStringLiteral("User Defined"));
+        QCOMPARE(w->ComboBox8->currentText(), QString::fromStdString(w->LPData->GetIShapes()[0].Name));
+        QVERIFY(w->SpeedButton12->isHidden());
         // The pile is the section: flange width and depth from inches to feet, read-only.
         const TIShape& s = w->LPData->IShape;
         QCOMPARE(w->LPData->Width, s.bf / 12);

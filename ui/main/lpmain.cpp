@@ -20,7 +20,6 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QFileInfo>
-#include <QFocusEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -1090,11 +1089,10 @@ bool TfrmLPMain::eventFilter(QObject* watched, QEvent* event)
             commitTyping();
         return false;
     }
-    // The field hint belongs to the control the focus leaves, whether or not it commits.
+    // The field hint belongs to the control the focus leaves, whether or not it commits, also
+    // for a menu or another window (a command's dialog), which it would stand over.
     if (event->type() == QEvent::FocusOut && m_hintWindow && isInsideWindow(watched)) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-            m_hintWindow->hide();
+        m_hintWindow->hide();
         return false;
     }
     if (event->type() == QEvent::KeyPress) {

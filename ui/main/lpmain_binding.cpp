@@ -91,6 +91,7 @@ void TfrmLPMain::FormToData()
     const PassScope pass(*this);
     m_newProjectUntouched = false;
     const bool wasModified = Modified;
+    const bool iSectionShown = tabShown(TabSheet4), pipeSectionShown = tabShown(TabSheet5);
     TLPData& d = *LPData;
 
     // Project block.
@@ -268,6 +269,11 @@ void TfrmLPMain::FormToData()
     Modified = wasModified;
     if (Modified)
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+    // A section tab this pass brought up (the pile turned to steel with the design on) lists the
+    // section the model is to take: it is read now, so that the pile's size and the results are
+    // the section's, and an edit of the user's section is not overwritten by the next commit.
+    if ((!iSectionShown && tabShown(TabSheet4)) || (!pipeSectionShown && tabShown(TabSheet5)))
+        FormToData();
 }
 
 void TfrmLPMain::showAndCommit()

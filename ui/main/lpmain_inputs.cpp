@@ -102,7 +102,6 @@ void TfrmLPMain::ComboBox1Exit(QObject* Sender)
     // Focus moves caused by a pass itself (rows rebuilt, tabs hidden) commit nothing.
     if (passRunning())
         return;
-    m_hintWindow->hide();
     FormToData();
     if (Sender == ComboBox12) {
         LPData->RebarStandard = static_cast<TRebarStandard>(std::max(ComboBox12->currentIndex(), 0));
