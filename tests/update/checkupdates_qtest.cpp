@@ -101,6 +101,14 @@ void runDialog(bool silent, const QString& url, const std::function<void(TfrmChe
     ShowCheckUpdates(silent, url);
 }
 
+// Version 2.1.8 as an archive whose one program, started, writes the marker file.
+void offerSetup(LoopbackServer& server)
+{
+    server.offer(kPage, "2.1.8", "u.zip",
+        LoopbackServer::file(
+            makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+}
+
 QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -331,9 +339,7 @@ private slots:
     void updateAbandonedBeforeAnythingStarts()
     {
         LoopbackServer server;
-        server.offer(kPage, "2.1.8", "u.zip",
-            LoopbackServer::file(
-                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        offerSetup(server);
         int asked = 0;
         int terminated = 0;
         // The save question answered Cancel (or a save that failed).
@@ -463,9 +469,7 @@ private slots:
     void questionLeftOpenAfterTheBodyEndedKeepsTheDownload()
     {
         LoopbackServer server;
-        server.offer(kPage, "2.1.8", "u.zip",
-            LoopbackServer::file(
-                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        offerSetup(server);
         int terminated = 0;
         SetUpdateTerminateHook({}, [&terminated] {
             ++terminated;
