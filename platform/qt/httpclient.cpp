@@ -82,7 +82,7 @@ struct HttpGet::Impl {
     // The response, as the head callback sees it.
     qint64 headBytes = 0; // of the current response and the interim answers before it
     QByteArray statusLine;
-    bool hasLocation = false;
+    QByteArray location; // of the current response; libcurl follows a 3xx that names one
     bool headDone = false;
     int status = 0;
     std::optional<qint64> contentLength;
@@ -158,7 +158,6 @@ struct HttpGet::Impl {
             error = QStringLiteral("Cannot start a transfer.");
             return;
         }
-        const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
         headerList = lib.curl_slist_append(headerList, "Cache-Control: no-cache");
         headerList = lib.curl_slist_append(headerList, "Pragma: no-cache");
         const QByteArray address = url.toEncoded();
@@ -172,7 +171,8 @@ struct HttpGet::Impl {
         };
         set(CURLOPT_URL, address.constData());
         set(CURLOPT_PROTOCOLS_STR, "http,https");
-        set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+        // Which of them a redirection may lead to depends on the hop it leaves: see onHead.
+        set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, long(options.maxRedirects));
         set(CURLOPT_USERAGENT, options.userAgent.constData());
@@ -231,12 +231,10 @@ struct HttpGet::Impl {
             if (message->msg != CURLMSG_DONE)
                 continue;
             const CURLcode result = message->data.result;
-            if (result == CURLE_OK && error.isEmpty() && !aborted) {
+            if (result == CURLE_OK && error.isEmpty() && !aborted)
                 bodyEnded = true;
-                headDone = true;
-            } else if (error.isEmpty() && !aborted) {
+            else if (error.isEmpty() && !aborted)
                 error = describe(result);
-            }
             detach();
             wake();
         }
@@ -249,6 +247,14 @@ struct HttpGet::Impl {
         if (result == CURLE_UNSUPPORTED_PROTOCOL)
             return QStringLiteral("Redirected to an address that is refused: %1").arg(detail);
         return detail;
+    }
+
+    // The address now answering (the last one a redirection led to) is an https one.
+    bool overTls() const
+    {
+        const char* scheme = nullptr;
+        lib.curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+        return scheme && qstricmp(scheme, "https") == 0;
     }
 
     static size_t onHead(char* data, size_t size, size_t count, void* user)
@@ -264,17 +270,26 @@ struct HttpGet::Impl {
         const QByteArray line = QByteArray(data, qsizetype(length)).trimmed();
         if (line.startsWith("HTTP/")) {
             d.statusLine = line;
-            d.hasLocation = false;
+            d.location.clear();
         } else if (line.toLower().startsWith("location:")) {
-            d.hasLocation = true;
+            d.location = line.mid(9).trimmed();
         } else if (line.isEmpty()) {
             long code = 0;
             d.lib.curl_easy_getinfo(d.easy, CURLINFO_RESPONSE_CODE, &code);
             // Interim answers (100 Continue) count towards the head of the answer they precede.
             if (code >= 200) {
                 d.headBytes = 0;
+                const bool redirection = code >= 300 && code < 400 && !d.location.isEmpty();
+                // Once on https, never back to http; a relative address keeps the scheme. (QUrl
+                // gives the scheme in lower case.)
+                if (redirection && d.overTls()
+                    && QUrl::fromEncoded(d.location).scheme() == QLatin1String("http")) {
+                    d.error = QStringLiteral("Redirected from https to an address in clear: %1")
+                                  .arg(QString::fromLatin1(d.location));
+                    return 0;
+                }
                 // A redirection's head is not the final one: libcurl follows it.
-                if (!(code >= 300 && code < 400 && d.hasLocation)) {
+                if (!redirection) {
                     d.headDone = true;
                     d.status = int(code);
                     curl_off_t announced = -1;
@@ -302,7 +317,6 @@ struct HttpGet::Impl {
             d.paused = true;
             return CURL_WRITEFUNC_PAUSE;
         }
-        d.headDone = true;
         d.body.append(data, qsizetype(length));
         d.received += qint64(length);
         d.windowBytes += qint64(length); // the body's bytes: a head dripping in is no progress

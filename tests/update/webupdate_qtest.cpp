@@ -515,13 +515,17 @@ private slots:
         }
         QVERIFY(plain.requests().isEmpty());
         // Nor does an HTTP redirection lead from https to http.
-        tls.setReply("/down.html", LoopbackServer::redirect(plain.url("/next.html")));
+        tls.setReply("/down.html", LoopbackServer::redirect(plain.url("/next.html").replace("http", "HTTP")));
         QVERIFY(!w.DownloadFile(tls.url("/down.html"), false, false));
         QVERIFY(plain.requests().isEmpty());
         // An https URL against a server speaking plain HTTP fails rather than going in clear.
         QVERIFY(!w.DownloadFile(plain.url("/next.html").replace("http://", "https://"), false, false));
         QVERIFY(plain.requests().isEmpty());
-        QCOMPARE(rec.errors, 6);
+        // An http address redirected to https: the way back to http is closed as well.
+        plain.setReply("/up.html", LoopbackServer::redirect(tls.url("/down.html")));
+        QVERIFY(!w.DownloadFile(plain.url("/up.html"), false, false));
+        QCOMPARE(plain.hits("/next.html"), 0);
+        QCOMPARE(rec.errors, 7);
 
         // Without SSL_CERT_FILE the system's store decides, and it does not know the test's
         // authority.
@@ -535,7 +539,7 @@ private slots:
         QVERIFY(!w.DownloadFile(elsewhere.url("/p.html"), false, false));
         QVERIFY2(w.ErrorReason().contains("host name", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
         QVERIFY(elsewhere.requests().isEmpty());
-        QCOMPARE(rec.errors, 8);
+        QCOMPARE(rec.errors, 9);
     }
 
     void credentialsGoToTheirOwnHostOnly()
