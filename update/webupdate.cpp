@@ -143,7 +143,6 @@ void TupWebUpdate::GetInfo()
         }
         if (!DownloadFile(url, false, false))
             return;
-        m_pageSecure = isSecureURL(url);
         ParseInfo();
         if (m_page.Redirection.isEmpty())
             return;
@@ -386,6 +385,9 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         if (broken.isEmpty() && m_downloaded == 0)
             broken = QStringLiteral("The update page is empty.");
         m_pageLines = broken.isEmpty() ? SplitPageLines(QString::fromUtf8(text)) : QStringList();
+        // Where it came from in the end: an http address redirected to an https one gives an
+        // https page, which names only https addresses like any other.
+        m_pageSecure = transfer.cameOverTls();
     }
     if (!broken.isEmpty())
         return fail(broken);

@@ -493,6 +493,11 @@ qint64 HttpGet::read(char* data, qint64 maxSize)
     return n;
 }
 
+bool HttpGet::cameOverTls() const
+{
+    return m_impl->easy && m_impl->overTls();
+}
+
 bool HttpGet::failed() const
 {
     return m_impl->aborted || !m_impl->error.isEmpty();

@@ -54,6 +54,8 @@ public:
     QString reasonPhrase() const;
     // The Content-Length of the final response, when it carried one.
     std::optional<qint64> contentLength() const;
+    // The final response came over https, wherever the request began.
+    bool cameOverTls() const;
 
     // Up to maxSize bytes of the body, waiting with the event loop running while none are
     // buffered. 0: the body ended normally; -1: the transfer failed or was aborted.
