@@ -321,7 +321,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     if (!transfer.isSuccessStatus())
         return fail(
             QStringLiteral("HTTP %1 %2").arg(transfer.status()).arg(transfer.reasonPhrase()).trimmed());
-    const qint64 limit = ToFile ? kMaxFileBytes : kMaxPageBytes;
+    const qint64 limit = options.maxBodyBytes;
     const std::optional<qint64> length = transfer.contentLength();
     m_total = length.value_or(0);
     const QString tooLarge
@@ -349,8 +349,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         const qint64 n = transfer.read(buffer.data(), kChunkSize);
         if (n <= 0) {
             if (n < 0 && !m_aborted)
-                broken = transfer.errorString().isEmpty() ? QStringLiteral("The transfer broke off.")
-                                                          : transfer.errorString();
+                broken = transfer.errorString();
             break;
         }
         if (ToFile) {
