@@ -92,7 +92,9 @@ struct HttpGet::Impl {
     bool paused = false; // the buffer was full: libcurl holds the rest back
     bool bodyEnded = false;
 
-    // Time spent waiting for the server, counted only while the reader waits.
+    // Time spent waiting for the server, counted only while the reader waits and the transfer
+    // is not paused: a question to the user opened while the reader waits holds the reader back,
+    // and once the buffer is full the server cannot send more.
     QTimer watchdog;
     QElapsedTimer waitClock;
     qint64 windowWaitedMs = 0;
@@ -314,6 +316,7 @@ struct HttpGet::Impl {
             return CURL_WRITEFUNC_ERROR;
         }
         if (d.body.size() >= d.options.bufferSize) {
+            d.account();
             d.paused = true;
             return CURL_WRITEFUNC_PAUSE;
         }
@@ -369,6 +372,7 @@ struct HttpGet::Impl {
     {
         if (!paused || !attached || body.size() >= options.bufferSize)
             return;
+        account();
         paused = false;
         lib.curl_easy_pause(easy, CURLPAUSE_CONT);
         collect();
@@ -379,6 +383,8 @@ struct HttpGet::Impl {
         if (!waitClock.isValid())
             return;
         const qint64 elapsed = waitClock.restart();
+        if (paused)
+            return;
         windowWaitedMs += elapsed;
         totalWaitedMs += elapsed;
     }
