@@ -83,8 +83,7 @@ struct HttpGet::Impl {
     qint64 headBytes = 0; // of the current response and the interim answers before it
     QByteArray statusLine;
     QByteArray location; // of the current response; libcurl follows a 3xx that names one
-    bool headDone = false;
-    int status = 0;
+    int status = 0; // of the final response, once its head has ended
     std::optional<qint64> contentLength;
 
     QByteArray body; // waiting for the reader
@@ -292,7 +291,6 @@ struct HttpGet::Impl {
                 }
                 // A redirection's head is not the final one: libcurl follows it.
                 if (!redirection) {
-                    d.headDone = true;
                     d.status = int(code);
                     curl_off_t announced = -1;
                     d.lib.curl_easy_getinfo(d.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
@@ -462,17 +460,17 @@ HttpGet::~HttpGet() = default;
 
 void HttpGet::waitForHeaders()
 {
-    m_impl->waitUntil([this] { return m_impl->headDone; });
+    m_impl->waitUntil([this] { return m_impl->status != 0; });
 }
 
 int HttpGet::status() const
 {
-    return m_impl->headDone ? m_impl->status : 0;
+    return m_impl->status;
 }
 
 QString HttpGet::reasonPhrase() const
 {
-    if (!m_impl->headDone)
+    if (m_impl->status == 0)
         return {};
     // "HTTP/1.1 404 Not Found": what follows the code.
     const QList<QByteArray> parts = m_impl->statusLine.split(' ');
@@ -481,7 +479,7 @@ QString HttpGet::reasonPhrase() const
 
 std::optional<qint64> HttpGet::contentLength() const
 {
-    return m_impl->headDone ? m_impl->contentLength : std::nullopt;
+    return m_impl->contentLength;
 }
 
 qint64 HttpGet::read(char* data, qint64 maxSize)
