@@ -143,7 +143,6 @@ void TupWebUpdate::GetInfo()
         }
         if (!DownloadFile(url, false, false))
             return;
-        m_pageSecure = isSecureURL(url);
         ParseInfo();
         if (m_page.Redirection.isEmpty())
             return;
@@ -322,7 +321,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
     if (!transfer.isSuccessStatus())
         return fail(
             QStringLiteral("HTTP %1 %2").arg(transfer.status()).arg(transfer.reasonPhrase()).trimmed());
-    const qint64 limit = ToFile ? kMaxFileBytes : kMaxPageBytes;
+    const qint64 limit = options.maxBodyBytes;
     const std::optional<qint64> length = transfer.contentLength();
     m_total = length.value_or(0);
     const QString tooLarge
@@ -350,8 +349,7 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         const qint64 n = transfer.read(buffer.data(), kChunkSize);
         if (n <= 0) {
             if (n < 0 && !m_aborted)
-                broken = transfer.errorString().isEmpty() ? QStringLiteral("The transfer broke off.")
-                                                          : transfer.errorString();
+                broken = transfer.errorString();
             break;
         }
         if (ToFile) {
@@ -386,6 +384,9 @@ bool TupWebUpdate::DownloadFile(const QString& URL, bool ToFile, bool RequireLen
         if (broken.isEmpty() && m_downloaded == 0)
             broken = QStringLiteral("The update page is empty.");
         m_pageLines = broken.isEmpty() ? SplitPageLines(QString::fromUtf8(text)) : QStringList();
+        // Where it came from in the end: an http address redirected to an https one gives an
+        // https page, which names only https addresses like any other.
+        m_pageSecure = transfer.cameOverTls();
     }
     if (!broken.isEmpty())
         return fail(broken);

@@ -143,6 +143,6 @@ private:
     qint64 m_downloaded = 0;
     QStringList m_pageLines;
     TupPageValues m_page;
-    bool m_pageSecure = false; // m_page came over https
+    bool m_pageSecure = false; // m_pageLines (and so m_page) came over https
     platform::HttpGet* m_transfer = nullptr;
 };

@@ -82,9 +82,8 @@ struct HttpGet::Impl {
     // The response, as the head callback sees it.
     qint64 headBytes = 0; // of the current response and the interim answers before it
     QByteArray statusLine;
-    bool hasLocation = false;
-    bool headDone = false;
-    int status = 0;
+    QByteArray location; // of the current response; libcurl follows a 3xx that names one
+    int status = 0; // of the final response, once its head has ended
     std::optional<qint64> contentLength;
 
     QByteArray body; // waiting for the reader
@@ -92,7 +91,9 @@ struct HttpGet::Impl {
     bool paused = false; // the buffer was full: libcurl holds the rest back
     bool bodyEnded = false;
 
-    // Time spent waiting for the server, counted only while the reader waits.
+    // Time spent waiting for the server, counted only while the reader waits and the transfer
+    // is not paused: a question to the user opened while the reader waits holds the reader back,
+    // and once the buffer is full the server cannot send more.
     QTimer watchdog;
     QElapsedTimer waitClock;
     qint64 windowWaitedMs = 0;
@@ -158,7 +159,6 @@ struct HttpGet::Impl {
             error = QStringLiteral("Cannot start a transfer.");
             return;
         }
-        const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
         headerList = lib.curl_slist_append(headerList, "Cache-Control: no-cache");
         headerList = lib.curl_slist_append(headerList, "Pragma: no-cache");
         const QByteArray address = url.toEncoded();
@@ -172,7 +172,8 @@ struct HttpGet::Impl {
         };
         set(CURLOPT_URL, address.constData());
         set(CURLOPT_PROTOCOLS_STR, "http,https");
-        set(CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+        // Which of them a redirection may lead to depends on the hop it leaves: see onHead.
+        set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, long(options.maxRedirects));
         set(CURLOPT_USERAGENT, options.userAgent.constData());
@@ -231,12 +232,10 @@ struct HttpGet::Impl {
             if (message->msg != CURLMSG_DONE)
                 continue;
             const CURLcode result = message->data.result;
-            if (result == CURLE_OK && error.isEmpty() && !aborted) {
+            if (result == CURLE_OK && error.isEmpty() && !aborted)
                 bodyEnded = true;
-                headDone = true;
-            } else if (error.isEmpty() && !aborted) {
+            else if (error.isEmpty() && !aborted)
                 error = describe(result);
-            }
             detach();
             wake();
         }
@@ -249,6 +248,14 @@ struct HttpGet::Impl {
         if (result == CURLE_UNSUPPORTED_PROTOCOL)
             return QStringLiteral("Redirected to an address that is refused: %1").arg(detail);
         return detail;
+    }
+
+    // The address now answering (the last one a redirection led to) is an https one.
+    bool overTls() const
+    {
+        const char* scheme = nullptr;
+        lib.curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+        return scheme && qstricmp(scheme, "https") == 0;
     }
 
     static size_t onHead(char* data, size_t size, size_t count, void* user)
@@ -264,18 +271,26 @@ struct HttpGet::Impl {
         const QByteArray line = QByteArray(data, qsizetype(length)).trimmed();
         if (line.startsWith("HTTP/")) {
             d.statusLine = line;
-            d.hasLocation = false;
+            d.location.clear();
         } else if (line.toLower().startsWith("location:")) {
-            d.hasLocation = true;
+            d.location = line.mid(9).trimmed();
         } else if (line.isEmpty()) {
             long code = 0;
             d.lib.curl_easy_getinfo(d.easy, CURLINFO_RESPONSE_CODE, &code);
             // Interim answers (100 Continue) count towards the head of the answer they precede.
             if (code >= 200) {
                 d.headBytes = 0;
+                const bool redirection = code >= 300 && code < 400 && !d.location.isEmpty();
+                // Once on https, never back to http; a relative address keeps the scheme. (QUrl
+                // gives the scheme in lower case.)
+                if (redirection && d.overTls()
+                    && QUrl::fromEncoded(d.location).scheme() == QLatin1String("http")) {
+                    d.error = QStringLiteral("Redirected from https to an address in clear: %1")
+                                  .arg(QString::fromLatin1(d.location));
+                    return 0;
+                }
                 // A redirection's head is not the final one: libcurl follows it.
-                if (!(code >= 300 && code < 400 && d.hasLocation)) {
-                    d.headDone = true;
+                if (!redirection) {
                     d.status = int(code);
                     curl_off_t announced = -1;
                     d.lib.curl_easy_getinfo(d.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
@@ -299,10 +314,10 @@ struct HttpGet::Impl {
             return CURL_WRITEFUNC_ERROR;
         }
         if (d.body.size() >= d.options.bufferSize) {
+            d.account();
             d.paused = true;
             return CURL_WRITEFUNC_PAUSE;
         }
-        d.headDone = true;
         d.body.append(data, qsizetype(length));
         d.received += qint64(length);
         d.windowBytes += qint64(length); // the body's bytes: a head dripping in is no progress
@@ -355,6 +370,7 @@ struct HttpGet::Impl {
     {
         if (!paused || !attached || body.size() >= options.bufferSize)
             return;
+        account();
         paused = false;
         lib.curl_easy_pause(easy, CURLPAUSE_CONT);
         collect();
@@ -365,6 +381,8 @@ struct HttpGet::Impl {
         if (!waitClock.isValid())
             return;
         const qint64 elapsed = waitClock.restart();
+        if (paused)
+            return;
         windowWaitedMs += elapsed;
         totalWaitedMs += elapsed;
     }
@@ -442,17 +460,17 @@ HttpGet::~HttpGet() = default;
 
 void HttpGet::waitForHeaders()
 {
-    m_impl->waitUntil([this] { return m_impl->headDone; });
+    m_impl->waitUntil([this] { return m_impl->status != 0; });
 }
 
 int HttpGet::status() const
 {
-    return m_impl->headDone ? m_impl->status : 0;
+    return m_impl->status;
 }
 
 QString HttpGet::reasonPhrase() const
 {
-    if (!m_impl->headDone)
+    if (m_impl->status == 0)
         return {};
     // "HTTP/1.1 404 Not Found": what follows the code.
     const QList<QByteArray> parts = m_impl->statusLine.split(' ');
@@ -461,7 +479,7 @@ QString HttpGet::reasonPhrase() const
 
 std::optional<qint64> HttpGet::contentLength() const
 {
-    return m_impl->headDone ? m_impl->contentLength : std::nullopt;
+    return m_impl->contentLength;
 }
 
 qint64 HttpGet::read(char* data, qint64 maxSize)
@@ -477,6 +495,11 @@ qint64 HttpGet::read(char* data, qint64 maxSize)
     d.body.remove(0, n);
     d.resume();
     return n;
+}
+
+bool HttpGet::cameOverTls() const
+{
+    return m_impl->easy && m_impl->overTls();
 }
 
 bool HttpGet::failed() const

@@ -25,8 +25,9 @@ struct HttpGetOptions {
     qint64 bufferSize = 1 << 20; // bytes held in memory ahead of the reader
     qint64 maxHeadBytes = 64 * 1024; // the final response's head and the interim answers before it
     qint64 maxBodyBytes = -1; // >= 0: the transfer fails when the body grows beyond this
-    // The clocks run only while the reader waits for the server, not while the program is busy
-    // elsewhere (a question to the user), and stop once the body has ended.
+    // The clocks run only while the reader waits for the server and the server may send: not
+    // while the program is busy elsewhere (a question to the user), nor while a full buffer the
+    // reader has not emptied holds the server back. They stop once the body has ended.
     // > 0: each stretch of this long must bring minBytesPerStall bytes of the body, or the
     // transfer fails.
     int stallTimeoutMs = 0;
@@ -54,6 +55,8 @@ public:
     QString reasonPhrase() const;
     // The Content-Length of the final response, when it carried one.
     std::optional<qint64> contentLength() const;
+    // The final response came over https, wherever the request began.
+    bool cameOverTls() const;
 
     // Up to maxSize bytes of the body, waiting with the event loop running while none are
     // buffered. 0: the body ended normally; -1: the transfer failed or was aborted.

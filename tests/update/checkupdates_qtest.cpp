@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -99,6 +100,21 @@ void runDialog(bool silent, const QString& url, const std::function<void(TfrmChe
     });
     watchdog.start(20000);
     ShowCheckUpdates(silent, url);
+}
+
+// Version 2.1.8 as an archive whose program, started, writes the marker file; padding (1 MiB
+// that does not compress) makes it larger than the transfer's buffer, and release says how it
+// is sent.
+void offerSetup(LoopbackServer& server, bool padding = false, LoopbackServer::Reply release = {})
+{
+    QList<ZipItem> items = { { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } };
+    if (padding) {
+        QByteArray noise(1 << 20, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+        items.append({ "padding.dat", noise });
+    }
+    release.body = makeZip(items);
+    server.offer(kPage, "2.1.8", "u.zip", release);
 }
 
 QStringList entries(const QString& folder)
@@ -331,9 +347,7 @@ private slots:
     void updateAbandonedBeforeAnythingStarts()
     {
         LoopbackServer server;
-        server.offer(kPage, "2.1.8", "u.zip",
-            LoopbackServer::file(
-                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        offerSetup(server);
         int asked = 0;
         int terminated = 0;
         // The save question answered Cancel (or a save that failed).
@@ -460,12 +474,22 @@ private slots:
         QVERIFY(answerer.seen.isEmpty());
     }
 
-    void questionLeftOpenAfterTheBodyEndedKeepsTheDownload()
+    // The question "abort?" left open, then answered No, while nothing more can come: the body
+    // has ended, or the reader waits on the question with the buffer full so the transfer holds
+    // the server back. Neither is the server's silence.
+    void questionLeftOpenKeepsTheDownload_data()
     {
+        QTest::addColumn<bool>("bodyEnded");
+        QTest::newRow("body ended") << true;
+        QTest::newRow("buffer full") << false;
+    }
+
+    void questionLeftOpenKeepsTheDownload()
+    {
+        QFETCH(bool, bodyEnded);
         LoopbackServer server;
-        server.offer(kPage, "2.1.8", "u.zip",
-            LoopbackServer::file(
-                makeZip({ { "setup", "#!/bin/sh\necho x > \"$FENDRIX_UPDATE_MARKER\"\n", 0755 } })));
+        // Unless the body ends first, 128 KiB pieces fill the buffer while the question is open.
+        offerSetup(server, !bodyEnded, { .pieceSize = 131072, .pieceDelayMs = 60 });
         int terminated = 0;
         SetUpdateTerminateHook({}, [&terminated] {
             ++terminated;
@@ -473,27 +497,32 @@ private slots:
                 d->close();
         });
         // Yes to the update; No to "abort?", after the server's whole time without data has
-        // passed twice over (the bound is shortened for the test).
+        // passed three times over (the bound is shortened for the test).
         constexpr int kStallMs = 300;
-        Answerer answerer({ QMessageBox::Yes, QMessageBox::No }, 2 * kStallMs);
+        Answerer answerer({ QMessageBox::Yes, QMessageBox::No }, 3 * kStallMs);
         bool asked = false;
         runDialog(false, server.url(kPage), [&](TfrmCheckUpdates* d) {
             if (d->wupd->StallTimeoutMs == kStallMs)
                 return;
             d->wupd->StallTimeoutMs = kStallMs;
-            // Cancel from the progress of the release's last (only) piece: the transfer loop
-            // waits on the question.
-            d->wupd->OnDownload = [d, &asked, progress = d->wupd->OnDownload](
-                                      qint64 total, qint64 downloaded) {
-                progress(total, downloaded);
-                if (!asked && downloaded == total && d->Label2->text() == QLatin1String("Downloading...")) {
-                    asked = true;
-                    d->CloseBtn->click();
-                }
-            };
+            // Cancel from the progress of the release's last piece (the transfer loop waits on
+            // the question), or soon after its first (the reader waits for the next piece).
+            d->wupd->OnDownload
+                = [d, &asked, bodyEnded, progress = d->wupd->OnDownload](qint64 total, qint64 downloaded) {
+                      progress(total, downloaded);
+                      if (asked || d->Label2->text() != QLatin1String("Downloading..."))
+                          return;
+                      if (bodyEnded && downloaded == total) {
+                          asked = true;
+                          d->CloseBtn->click();
+                      } else if (!bodyEnded) {
+                          asked = true;
+                          QTimer::singleShot(20, d->CloseBtn, &QPushButton::click);
+                      }
+                  };
         });
         QVERIFY(asked);
-        QCOMPARE(answerer.seen.size(), 2);
+        QVERIFY2(answerer.seen.size() == 2, qPrintable(answerer.seen.last().text));
         QCOMPARE(answerer.seen[1].text, QStringLiteral("Are you sure you want to abort downloading?"));
         QCOMPARE(terminated, 1);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(m_marker).size() > 0, 5000);

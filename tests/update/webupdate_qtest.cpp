@@ -515,13 +515,24 @@ private slots:
         }
         QVERIFY(plain.requests().isEmpty());
         // Nor does an HTTP redirection lead from https to http.
-        tls.setReply("/down.html", LoopbackServer::redirect(plain.url("/next.html")));
+        tls.setReply("/down.html", LoopbackServer::redirect(plain.url("/next.html").replace("http", "HTTP")));
         QVERIFY(!w.DownloadFile(tls.url("/down.html"), false, false));
         QVERIFY(plain.requests().isEmpty());
         // An https URL against a server speaking plain HTTP fails rather than going in clear.
         QVERIFY(!w.DownloadFile(plain.url("/next.html").replace("http://", "https://"), false, false));
         QVERIFY(plain.requests().isEmpty());
-        QCOMPARE(rec.errors, 6);
+        // An http address redirected to https: the way back to http is closed as well, and the
+        // page it leads to is an https one.
+        plain.setReply("/up.html", LoopbackServer::redirect(tls.url("/down.html")));
+        QVERIFY(!w.DownloadFile(plain.url("/up.html"), false, false));
+        tls.setReply(
+            "/p.html", LoopbackServer::page(LoopbackServer::infoPage("2.1.8", plainRelease, "r.bin")));
+        plain.setReply("/up.html", LoopbackServer::redirect(tls.url("/p.html")));
+        w.ProductInfo.setURL(plain.url("/up.html"));
+        QVERIFY(w.CheckForUpdate());
+        QVERIFY2(w.ErrorReason().contains("insecure address"), qPrintable(w.ErrorReason()));
+        QCOMPARE(plain.hits("/next.html") + plain.hits("/r.bin"), 0);
+        QCOMPARE(rec.errors, 8);
 
         // Without SSL_CERT_FILE the system's store decides, and it does not know the test's
         // authority.
@@ -535,7 +546,7 @@ private slots:
         QVERIFY(!w.DownloadFile(elsewhere.url("/p.html"), false, false));
         QVERIFY2(w.ErrorReason().contains("host name", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
         QVERIFY(elsewhere.requests().isEmpty());
-        QCOMPARE(rec.errors, 8);
+        QCOMPARE(rec.errors, 10);
     }
 
     void credentialsGoToTheirOwnHostOnly()
