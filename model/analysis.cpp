@@ -534,18 +534,6 @@ void fillLoadLine(TLPData& d)
     }
 }
 
-void checkStructure(TLPData& d)
-{
-    if (!d.StructuralDesign)
-        return;
-    if (d.UsesIShape() || d.UsesPipeSection())
-        d.CheckSteelPile();
-    if (d.IsConcreteNow())
-        d.CalcReinforcedConcrete();
-    if (d.IsTimber())
-        d.CheckTimberPile();
-}
-
 } // namespace
 
 Extended TLPData::SubUnitFactor() const
@@ -555,10 +543,39 @@ Extended TLPData::SubUnitFactor() const
 
 void TLPData::Calculate()
 {
+    AnalysePile();
+    CheckSection();
+}
+
+void TLPData::AnalysePile()
+{
     placeNodes(*this);
     setLayerSoilProperties(*this);
     I = sectionInertia(*this);
     analyseNodes(*this);
     fillLoadLine(*this);
-    checkStructure(*this);
+}
+
+void TLPData::CheckSection()
+{
+    // Each check writes its own results only: a check that does not run now must not leave those
+    // of other inputs (a pile turned from concrete to timber keeps no allowable moments).
+    SteelResult = {};
+    TimberResult = {};
+    CombinedRatio = 0;
+    for (Extended* result :
+        { &Beta1, &SteelArea, &SteelPercent, &BarCircle, &SpacingLimit, &ShearCapacity, &TieSteelPerLength,
+            &P0, &TensionLimit, &RowOffset, &TopRowDepth, &RowArea, &PhiCompression, &M0 })
+        *result = 0;
+    InteractionPoints = {};
+    for (TLoadCase& c : LoadCases)
+        c.Mall = 0;
+    if (!StructuralDesign)
+        return;
+    if (UsesIShape() || UsesPipeSection())
+        CheckSteelPile();
+    if (IsConcreteNow())
+        CalcReinforcedConcrete();
+    if (IsTimber())
+        CheckTimberPile();
 }

@@ -380,6 +380,14 @@ Extended ParseFieldText(const std::string& text, const TNumberFormat& format)
     return TryParseFieldText(text, format).value_or(0);
 }
 
+Extended ShownFieldValue(int tag, Extended value, bool clamp)
+{
+    if (std::isnan(value))
+        return value;
+    // A value too large for fixed notation is shown in full precision: it stands as it is.
+    return TryParseFieldText(FormatFieldValue(tag, value, clamp)).value_or(value);
+}
+
 Extended ClampFieldValue(int tag, Extended value, double minOverride, double maxOverride)
 {
     if (IsFieldTag(tag) && minOverride == 0 && maxOverride == 0) {

@@ -49,6 +49,10 @@ std::string FormatGeneral(Extended value, const TNumberFormat& format = {});
 // `clamp` is false for read-only inputs and when the caller asks for no clamping.
 std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberFormat& format = {});
 
+// The number an input with this Tag shows for a value: clamped as FormatFieldValue clamps, and
+// rounded to the Tag's decimals; NaN stays NaN.
+Extended ShownFieldValue(int tag, Extended value, bool clamp);
+
 // Reads a number: the decimal separator honoured, blanks around it ignored, thousands
 // separators accepted only where they group the digits before the decimal separator by three
 // ("1,250.5", not "1,5"). Blank text is 0; text that is not a number gives nothing.

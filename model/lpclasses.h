@@ -500,9 +500,18 @@ public:
     void SaveToFile(const std::string& FileName);
     void LoadFromStream(platform::TStream& Stream);
     void SaveToStream(platform::TStream& Stream);
+    // The inputs as a project file holds them, without the logo: equal bytes, equal results.
+    std::vector<std::uint8_t> SavedInputs() const;
 
     // ---- analysis (analysis.cpp)
+    // AnalysePile then CheckSection.
     void Calculate();
+    // The nodes, the lateral response and the vertical capacity and settlement.
+    void AnalysePile();
+    // The structural check of the section (steel, reinforced concrete or timber) when the design
+    // is on. It reads the analysis and the design load cases: a case derived from the analysis is
+    // set between the two.
+    void CheckSection();
     // From the model's length unit to millimetres or inches.
     Extended SubUnitFactor() const;
 

@@ -716,6 +716,16 @@ void TLPData::SaveToStream(TStream& Stream)
     buffer.SaveToStream(Stream);
 }
 
+std::vector<std::uint8_t> TLPData::SavedInputs() const
+{
+    ProjectRecord r = ProjectRecord::of(*this);
+    platform::TMemoryStream buffer;
+    Writer io(buffer);
+    transferProject(io, r, kProjectFileVersion);
+    Layers.SaveToStream(buffer);
+    return buffer.Bytes();
+}
+
 void TLPData::LoadFromFile(const std::string& FileName)
 {
     platform::TFileStream file(FileName, platform::fmOpenRead);
