@@ -310,7 +310,7 @@ private slots:
     {
         QTest::addColumn<CohesionCase>("c");
         QTest::newRow("English ksf") << CohesionCase { false, "Cohesion, ksf", 0.1L, "2.9", 2, 0.1L };
-        QTest::newRow("SI kPa") << CohesionCase { true, "Cohesion, KPa", 25, "140", 100, 5 };
+        QTest::newRow("SI kPa") << CohesionCase { true, "Cohesion, KPa", 5, "140", 100, 5 };
     }
 
     void granularCohesion()

@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace {
 
 // The text SetEditValue last wrote into an edit: what a refused text gives way to.
 constexpr const char* kShownValue = "fendrixShownValue";
+// What an edit shows for a value that could not be computed.
+constexpr const char* kNotAvailable = "N.A.";
 
 // Items of a soil list: the ordinals 1..count-1 that `allowed` accepts, with their display texts.
 void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalSet* allowed, int selected,
@@ -47,7 +50,7 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
 {
     if (std::isnan(Value)) {
-        Edit->setText(QStringLiteral("N.A."));
+        Edit->setText(QLatin1String(kNotAvailable));
         Edit->setProperty(kShownValue, Edit->text());
         return;
     }
@@ -79,6 +82,19 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
     if (reading.Rewrite)
         SetEditValue(Edit, false, reading.Value);
     return reading.Value;
+}
+
+Extended GetShownEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
+{
+    // An edit that shows its value could not be computed holds that value, not a 0 read from it.
+    if (Edit->text() == QLatin1String(kNotAvailable)
+        && Edit->property(kShownValue).toString() == Edit->text())
+        return std::numeric_limits<Extended>::quiet_NaN();
+    const Extended value = GetEditValue(Edit, MinOverride, MaxOverride);
+    const Extended shown = ShownFieldValue(platform::controlTag(Edit), value, false);
+    if (shown != value)
+        SetEditValue(Edit, true, shown);
+    return shown;
 }
 
 void FillMaterialTypeCombo(QComboBox* Combo, const TLayer& Layer)

@@ -20,6 +20,12 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
 // edit when the value changed. Text that is not a number is refused: the edit goes back to the
 // value SetEditValue last showed in it (when it never showed one, the text reads 0).
 Extended GetEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
+// GetEditValue for an input that is read back from what it shows on every commit (the main
+// window's): the value is the number the edit shows, rounded to its decimals, so that the project
+// calculates with, keeps and saves what the user sees; "N.A." reads back as the undefined value it
+// shows. (A dialog that writes back only the values
+// typed into it keeps them as typed, beyond the decimals it shows.)
+Extended GetShownEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
 
 // A key typed into a numeric input: a "." where the decimal separator is "," is that separator,
 // as the decimal key of the number pad is. A user on such a desktop who types a point means a

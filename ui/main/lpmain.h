@@ -702,7 +702,17 @@ private:
     void writeTimberBoxes();
     void writeSteelResults();
     void writeResultLines();
+    // The inputs into the model (FormToData without the calculation and the refresh).
+    void readForm();
     void readConcreteInputs();
+    // The analysis, load case 1 where it follows it, and the section check.
+    void calculate();
+    // FormToData after a refresh that is no part of a commit when it changed the inputs since
+    // they were last calculated.
+    void commitIfInputsChanged();
+    // Load case 1 takes the factored values of the analysis in each of Pu, Mu and Vu that still
+    // holds what was last written into it; true when a value changed.
+    bool followLoadCase1();
     TLayer* layerOfSender(QObject* sender) const;
     // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
     // calculated as typed values are. One pass, so the pictures are drawn once.
@@ -728,6 +738,7 @@ private:
     bool m_profilesAsked = false; // drawProfiles is due when the pass ends or the window shows
     bool m_profilesQueued = false; // requestProfilesAfterLayout's call is on its way
     bool m_newProjectUntouched = false; // New has run; no form pass and no change since
+    std::vector<std::uint8_t> m_calculatedInputs; // the inputs (as saved) the results belong to
     std::shared_ptr<TJpegGraphic> m_logoPicture;
     std::unique_ptr<TFileDialog> m_od;
     std::unique_ptr<TFileDialog> m_sd;

@@ -91,7 +91,56 @@ void TfrmLPMain::FormToData()
     const PassScope pass(*this);
     m_newProjectUntouched = false;
     const bool wasModified = Modified;
-    const bool iSectionShown = tabShown(TabSheet4), pipeSectionShown = tabShown(TabSheet5);
+
+    // The refresh may still change what the inputs hold: a row's default, a value clamped to
+    // limits that changed, a section tab it brought up. The inputs are read again, and only when
+    // that changed the project is it calculated once more, so that what the window shows and
+    // keeps is always the calculation of the project as it stands (and as it would be saved).
+    constexpr int kMostSettlingPasses = 3;
+    readForm();
+    for (int settling = 0;; ++settling) {
+        calculate();
+        DataToForm();
+        if (settling == kMostSettlingPasses)
+            break;
+        readForm();
+        if (LPData->SavedInputs() == m_calculatedInputs)
+            break;
+    }
+
+    Modified = wasModified;
+    if (Modified)
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+}
+
+void TfrmLPMain::calculate()
+{
+    // What cannot be calculated shows as it stands; the refresh runs in any case. Load case 1,
+    // while it follows the analysis, takes its values before the section is checked with it.
+    TLPData& d = *LPData;
+    try {
+        d.AnalysePile();
+    } catch (const std::exception&) {
+    }
+    followLoadCase1();
+    try {
+        d.CheckSection();
+    } catch (const std::exception&) {
+    }
+    m_calculatedInputs = d.SavedInputs();
+}
+
+void TfrmLPMain::commitIfInputsChanged()
+{
+    // A refresh outside a commit (a tab chosen, rows refilled) may have changed an input: a row's
+    // list refilled after its class was chosen brings in another default. That is committed, so
+    // that the window never keeps results of inputs other than its own.
+    if (m_passDepth == 1 && LPData->SavedInputs() != m_calculatedInputs)
+        FormToData();
+}
+
+void TfrmLPMain::readForm()
+{
     TLPData& d = *LPData;
 
     // Project block.
@@ -123,7 +172,7 @@ void TfrmLPMain::FormToData()
 
     d.HeadCondition = static_cast<std::uint8_t>(std::max(ComboBox2->currentIndex(), 0));
     d.Interface = static_cast<TPileInterface>(std::max(ComboBox3->currentIndex(), 0));
-    d.PileLength = GetEditValue(Edit1);
+    d.PileLength = GetShownEditValue(Edit1);
 
     const bool steel = isSteelIndex(ComboBox3->currentIndex());
     ComboBox18->setVisible(steel);
@@ -154,15 +203,15 @@ void TfrmLPMain::FormToData()
             e, fromSection ? platform::colorFromBgr(platform::clSkyBlue) : platform::windowColor());
     }
     if (!fromSection) {
-        d.Width = GetEditValue(Edit2);
-        d.Width2 = Edit21->isHidden() ? d.Width : GetEditValue(Edit21);
+        d.Width = GetShownEditValue(Edit2);
+        d.Width2 = Edit21->isHidden() ? d.Width : GetShownEditValue(Edit21);
     }
 
     d.EFromFc = RadioButton1->isChecked();
-    d.Fc = GetEditValue(Edit3);
+    d.Fc = GetShownEditValue(Edit3);
     if (!Edit6->isReadOnly())
-        d.Area = GetEditValue(Edit6);
-    d.E = GetEditValue(Edit8);
+        d.Area = GetShownEditValue(Edit6);
+    d.E = GetShownEditValue(Edit8);
 
     d.StaticAnalysis = CheckBox1->isChecked();
     d.CyclicAnalysis = CheckBox2->isChecked();
@@ -173,30 +222,30 @@ void TfrmLPMain::FormToData()
     }
     d.TimberInput.Treatment = ComboBox17->currentIndex();
 
-    d.LateralLoad = GetEditValue(Edit4);
+    d.LateralLoad = GetShownEditValue(Edit4);
     if (!Edit5->isEnabled())
         SetEditValue(Edit5, false, 0);
-    d.MomentLoad = GetEditValue(Edit5);
-    d.AllowableDeflection = GetEditValue(Edit22);
-    d.UpliftLoad = GetEditValue(Edit78);
-    d.PassiveWedge = GetEditValue(Edit7);
-    d.DownwardLoad = GetEditValue(Edit13);
-    d.FSSide = GetEditValue(Edit14);
-    d.FSEnd = GetEditValue(Edit17);
-    d.OCR = GetEditValue(Edit18);
-    d.SuSigmaV = GetEditValue(Edit19);
-    d.Groundwater = GetEditValue(Edit20);
+    d.MomentLoad = GetShownEditValue(Edit5);
+    d.AllowableDeflection = GetShownEditValue(Edit22);
+    d.UpliftLoad = GetShownEditValue(Edit78);
+    d.PassiveWedge = GetShownEditValue(Edit7);
+    d.DownwardLoad = GetShownEditValue(Edit13);
+    d.FSSide = GetShownEditValue(Edit14);
+    d.FSEnd = GetShownEditValue(Edit17);
+    d.OCR = GetShownEditValue(Edit18);
+    d.SuSigmaV = GetShownEditValue(Edit19);
+    d.Groundwater = GetShownEditValue(Edit20);
 
     d.PileType = static_cast<TPileType>(std::max(ComboBox4->currentIndex(), 0));
     d.Shape = static_cast<TPileShape>(std::max(ComboBox5->currentIndex(), 0));
     const auto areaAndPerimeter = [&] {
         d.CalcAreaAndPerimeter();
         if (!Edit15->isReadOnly())
-            d.Perimeter = GetEditValue(Edit15);
+            d.Perimeter = GetShownEditValue(Edit15);
         if (Edit16->isReadOnly())
             d.TipArea = ComboBox1->currentIndex() == 0 ? d.Area / 144 : d.Area;
         else
-            d.TipArea = GetEditValue(Edit16);
+            d.TipArea = GetShownEditValue(Edit16);
     };
     areaAndPerimeter();
     const int shape = ComboBox5->currentIndex();
@@ -218,29 +267,29 @@ void TfrmLPMain::FormToData()
     if (tabShown(TabSheet4)) {
         readSection(ComboBox6, ComboBox7, ComboBox8);
         TSteelInput& s = d.SteelInput;
-        s.P = GetEditValue(Edit34);
-        s.Mx = GetEditValue(Edit23);
-        s.My = GetEditValue(Edit32);
-        s.Fy = GetEditValue(Edit33);
-        s.Kx = GetEditValue(Edit35);
-        s.Ky = GetEditValue(Edit36);
-        s.Lx = GetEditValue(Edit37, static_cast<double>(0.2L * length), static_cast<double>(length));
+        s.P = GetShownEditValue(Edit34);
+        s.Mx = GetShownEditValue(Edit23);
+        s.My = GetShownEditValue(Edit32);
+        s.Fy = GetShownEditValue(Edit33);
+        s.Kx = GetShownEditValue(Edit35);
+        s.Ky = GetShownEditValue(Edit36);
+        s.Lx = GetShownEditValue(Edit37, static_cast<double>(0.2L * length), static_cast<double>(length));
         s.Ly = s.Lx;
-        s.Lb = GetEditValue(Edit39, 0, static_cast<double>(length));
-        s.Cb = GetEditValue(Edit40);
-        s.Cmx = GetEditValue(Edit41);
+        s.Lb = GetShownEditValue(Edit39, 0, static_cast<double>(length));
+        s.Cb = GetShownEditValue(Edit40);
+        s.Cmx = GetShownEditValue(Edit41);
     }
     if (tabShown(TabSheet5)) {
         readSection(ComboBox9, ComboBox10, ComboBox11);
         TSteelInput& s = d.SteelInput;
         s.ConcreteFilled = CheckBox3->isChecked();
-        s.P = GetEditValue(Edit45);
-        s.Mx = GetEditValue(Edit42);
-        s.Fy = GetEditValue(Edit44);
-        s.Kx = GetEditValue(Edit46);
-        s.Lx = GetEditValue(Edit48, static_cast<double>(0.2L * length), static_cast<double>(length));
-        s.Fc = GetEditValue(Edit51);
-        s.Cmx = GetEditValue(Edit52);
+        s.P = GetShownEditValue(Edit45);
+        s.Mx = GetShownEditValue(Edit42);
+        s.Fy = GetShownEditValue(Edit44);
+        s.Kx = GetShownEditValue(Edit46);
+        s.Lx = GetShownEditValue(Edit48, static_cast<double>(0.2L * length), static_cast<double>(length));
+        s.Fc = GetShownEditValue(Edit51);
+        s.Cmx = GetShownEditValue(Edit52);
     }
     // A section chosen in this pass sizes the pile for this calculation, not one commit later.
     if (fromSection) {
@@ -250,30 +299,37 @@ void TfrmLPMain::FormToData()
     if (tabShown(TabSheet6))
         readConcreteInputs();
     if (tabShown(TabSheet7)) {
-        d.TimberInput.CD = GetEditValue(Edit61);
-        d.TimberInput.Fb = GetEditValue(Edit62);
-        d.TimberInput.Fv = GetEditValue(Edit63);
-        d.TimberInput.Fc = GetEditValue(Edit64);
+        d.TimberInput.CD = GetShownEditValue(Edit61);
+        d.TimberInput.Fb = GetShownEditValue(Edit62);
+        d.TimberInput.Fv = GetShownEditValue(Edit63);
+        d.TimberInput.Fc = GetShownEditValue(Edit64);
     }
 
     for (int i = 0; i < d.Layers.Count(); ++i)
         PanelToLayer(d.Layers[i]);
+}
 
-    // What cannot be calculated shows as it stands; the refresh runs in any case.
-    try {
-        d.Calculate();
-    } catch (const std::exception&) {
-    }
-    DataToForm();
-
-    Modified = wasModified;
-    if (Modified)
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
-    // A section tab this pass brought up (the pile turned to steel with the design on) lists the
-    // section the model is to take: it is read now, so that the pile's size and the results are
-    // the section's, and an edit of the user's section is not overwritten by the next commit.
-    if ((!iSectionShown && tabShown(TabSheet4)) || (!pipeSectionShown && tabShown(TabSheet5)))
-        FormToData();
+bool TfrmLPMain::followLoadCase1()
+{
+    // Load case 1 follows the analysis until the user types over it: a case still holding what
+    // was last written into it takes the new factored value, as its edit shows it, which is what
+    // the next pass reads back.
+    TLoadCase& first = LPData->LoadCases[0];
+    bool changed = false;
+    const auto follow = [&](Extended& value, Extended& copy, Extended factored, const QLineEdit* edit) {
+        // A value that could not be computed (NaN) is still the one written.
+        if (value == copy || (std::isnan(value) && std::isnan(copy))) {
+            const Extended shown = ShownFieldValue(platform::controlTag(edit), factored, !edit->isReadOnly());
+            changed = changed || !(shown == value || (std::isnan(shown) && std::isnan(value)));
+            value = shown;
+            copy = shown;
+        }
+    };
+    const TLoadCase factored = LPData->factoredLoadCase();
+    follow(first.Pu, m_case1Pu, factored.Pu, EditPu[0]);
+    follow(first.Mu, m_case1Mu, factored.Mu, EditMu[0]);
+    follow(first.Vu, m_case1Vu, factored.Vu, EditVu[0]);
+    return changed;
 }
 
 void TfrmLPMain::showAndCommit()
@@ -286,24 +342,24 @@ void TfrmLPMain::showAndCommit()
 void TfrmLPMain::readConcreteInputs()
 {
     TLPData& d = *LPData;
-    d.Fy = GetEditValue(Edit53);
-    d.Es = GetEditValue(Edit54);
+    d.Fy = GetShownEditValue(Edit53);
+    d.Es = GetShownEditValue(Edit54);
     d.TieType = std::max(ComboBox13->currentIndex(), 0);
     if (!Edit59->isHidden()) {
         const double fewest = d.TieType == kTieTypeSpiral ? 6 : 4;
-        d.BarCount = static_cast<std::int32_t>(RoundHalfEven(GetEditValue(Edit59, fewest, 0)));
+        d.BarCount = static_cast<std::int32_t>(RoundHalfEven(GetShownEditValue(Edit59, fewest, 0)));
     } else {
         d.BarCount = 4 + 2 * std::max(ComboBox16->currentIndex(), 0);
     }
-    d.Cover = GetEditValue(Edit58);
-    d.SpacingOverride = GetEditValue(Edit56);
+    d.Cover = GetShownEditValue(Edit58);
+    d.SpacingOverride = GetShownEditValue(Edit56);
     d.BarSize = GetSelectedBarSize(ComboBox14);
     d.TieBarSize = GetSelectedBarSize(ComboBox15);
-    d.LoadCaseCount = static_cast<std::int32_t>(RoundHalfEven(GetEditValue(Edit60)));
+    d.LoadCaseCount = static_cast<std::int32_t>(RoundHalfEven(GetShownEditValue(Edit60)));
     for (int n = 0; n < kLoadCaseCount; ++n) {
-        d.LoadCases[n].Pu = GetEditValue(EditPu[n]);
-        d.LoadCases[n].Mu = GetEditValue(EditMu[n]);
-        d.LoadCases[n].Vu = GetEditValue(EditVu[n]);
+        d.LoadCases[n].Pu = GetShownEditValue(EditPu[n]);
+        d.LoadCases[n].Mu = GetShownEditValue(EditMu[n]);
+        d.LoadCases[n].Vu = GetShownEditValue(EditVu[n]);
     }
 }
 
@@ -331,21 +387,13 @@ void TfrmLPMain::DataToForm()
     pnlResTimber->setVisible(tabShown(TabSheet7));
     SpeedButton11->setEnabled(d.Layers.Count() < kMaxLayers);
 
-    // Load case 1 follows the analysis until the user types over it: a case still holding what
-    // this pass last wrote into it takes the new factored value.
-    // The copy is the value as its edit shows it, which is what the next pass reads back.
-    TLoadCase& first = d.LoadCases[0];
-    const auto follow = [](Extended& value, Extended& copy, Extended factored, int tag) {
-        // A value that could not be computed (NaN) is still the one written.
-        if (value == copy || (std::isnan(value) && std::isnan(copy))) {
-            value = factored;
-            copy = std::isnan(value) ? value : ParseFieldText(FormatFieldValue(tag, value, false));
+    // A case 1 that now follows other results is checked with them.
+    if (followLoadCase1()) {
+        try {
+            d.CheckSection();
+        } catch (const std::exception&) {
         }
-    };
-    const TLoadCase factored = d.factoredLoadCase();
-    follow(first.Pu, m_case1Pu, factored.Pu, platform::controlTag(EditPu[0]));
-    follow(first.Mu, m_case1Mu, factored.Mu, platform::controlTag(EditMu[0]));
-    follow(first.Vu, m_case1Vu, factored.Vu, platform::controlTag(EditVu[0]));
+    }
 
     // Project block.
     Edit10->setText(QString::fromStdString(d.Organization));
@@ -467,6 +515,7 @@ void TfrmLPMain::DataToForm()
     RebuildLayerPanels();
 
     Modified = wasModified;
+    commitIfInputsChanged();
 }
 
 void TfrmLPMain::writeConcreteRows()

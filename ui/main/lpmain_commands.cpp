@@ -188,10 +188,7 @@ void TfrmLPMain::AOpenExecute()
         m_lastUnits = previousUnits;
         m_lastCyclic = previousCyclic;
         // The results are those of the same inputs again.
-        try {
-            LPData->Calculate();
-        } catch (const std::exception&) {
-        }
+        calculate();
         FileName = previousName;
         DataToForm();
         SetModified(previousModified);
@@ -294,7 +291,7 @@ void TfrmLPMain::Button2Click()
     }
     // A calculation that fails leaves the Results tab with what the last refresh wrote.
     try {
-        LPData->Calculate();
+        calculate();
         DataToForm();
         PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), true);
         PageControl1->setCurrentWidget(TabSheet3);

@@ -148,13 +148,13 @@ void TfrmLPMain::UpdateStrengthModulus(QObject* Source)
     }
     const bool si = LPData->Units == kUnitsSI;
     if (Source == Edit8) {
-        const Extended e = GetEditValue(Edit8);
+        const Extended e = GetShownEditValue(Edit8);
         const Extended fc = si ? std::pow(e / 4700.0L, 2.0L) : std::pow(e * 1000.0L / 57000.0L, 2.0L);
         SetEditValue(Edit3, false, fc);
         Source = Edit3;
     }
     if (Source == Edit3 && !Edit3->isHidden()) {
-        const Extended fc = GetEditValue(Edit3);
+        const Extended fc = GetShownEditValue(Edit3);
         const Extended e = si ? 4700.0L * std::sqrt(fc) : 57000.0L * std::sqrt(fc) / 1000.0L;
         SetEditValue(Edit8, false, e);
     }

@@ -215,6 +215,7 @@ void TfrmLPMain::RebuildLayerPanels()
             FillLayerPanel(layers[i], false);
     }
     showLessOrMoreData();
+    commitIfInputsChanged();
 }
 
 void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
@@ -258,9 +259,11 @@ void TfrmLPMain::FillLayerPanel(TLayer* Layer, bool KeepMaterialList)
             QString::fromStdString(EnumToDisplayText(TLayerEnum::Consistency, Layer->Consistency)));
     show("FSonKp", Layer->FSonKp);
     if (auto* cohesion = rowControl<QLineEdit>(panel, QStringLiteral("Cohesion"), n)) {
-        if ((Layer->MatType == lpmtGranularSoil || Layer->MatType == lpmtLimeStoneBedrock)
-            && Layer->Cohesion == 0)
-            Layer->Cohesion = m_lastUnits == kUnitsUS ? 0.1L : 25.0L;
+        // Sand takes the cohesion that choosing it gives (5 kPa, 0.1 ksf), however its row is
+        // first filled: a new or opened project's markers may never let that choice run.
+        const bool granular = Layer->MatType == lpmtGranularSoil;
+        if ((granular || Layer->MatType == lpmtLimeStoneBedrock) && Layer->Cohesion == 0)
+            Layer->Cohesion = m_lastUnits == kUnitsUS ? 0.1L : (granular ? 5.0L : 25.0L);
         SetEditValue(cohesion, false, Layer->Cohesion);
     }
     show("Gamma", Layer->Gamma);
@@ -300,10 +303,10 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
     if (n == layers.Count())
         Layer->Thickness = tipLayerThickness(*LPData);
     else if (QLineEdit* e = edit("Length"))
-        Layer->Thickness = GetEditValue(e);
+        Layer->Thickness = GetShownEditValue(e);
 
     if (QLineEdit* e = edit("SPTFieldN")) {
-        Layer->SPTFieldN = GetEditValue(e);
+        Layer->SPTFieldN = GetShownEditValue(e);
         Layer->SetConsistencyFromN();
         if (Layer->Consistency != Layer->LastCohesionConsistency && Layer->MatType != lpmtGranularSoil) {
             Layer->Cohesion = Layer->DefaultCohesion() / LPData->UnitValue(1, 1000);
@@ -316,10 +319,10 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
     // Only the first layer's top is entered; every other top is the bottom of the layer above.
     if (index == 0) {
         if (QLineEdit* e = edit("SGReactTop"))
-            Layer->SGReactTop = GetEditValue(e);
+            Layer->SGReactTop = GetShownEditValue(e);
     }
     if (QLineEdit* e = edit("SGReactBottom")) {
-        Layer->SGReactBottom = GetEditValue(e);
+        Layer->SGReactBottom = GetShownEditValue(e);
         if (n < layers.Count())
             layers[n]->SGReactTop = Layer->SGReactBottom;
     }
@@ -335,7 +338,7 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
             low = static_cast<double>(0.2L * c0);
             high = static_cast<double>(c0);
         }
-        Layer->Cohesion = GetEditValue(cohesionEdit, low, high);
+        Layer->Cohesion = GetShownEditValue(cohesionEdit, low, high);
     }
 
     const Extended phi = (Layer->MatType == lpmtCohesiveSoil ? 24 : 28) + Layer->SPTFieldN / 4;
@@ -343,9 +346,9 @@ void TfrmLPMain::PanelToLayer(TLayer* Layer)
     Layer->Kp = (1 + s) / (1 - s);
 
     if (QLineEdit* e = edit("FSonKp"))
-        Layer->FSonKp = GetEditValue(e);
+        Layer->FSonKp = GetShownEditValue(e);
     if (QLineEdit* e = edit("Gamma"))
-        Layer->Gamma = GetEditValue(e);
+        Layer->Gamma = GetShownEditValue(e);
 
     auto* nsf = rowControl<QCheckBox>(panel, QStringLiteral("NSF"), n);
     if (nsf) {
@@ -432,7 +435,7 @@ void TfrmLPMain::SGReactTop1Exit(QObject* Sender)
         return;
     Extended low = 0, high = 0;
     layer->subgradeReactionRange(low, high);
-    const Extended value = GetEditValue(edit);
+    const Extended value = GetShownEditValue(edit);
     if (value < low || value > high) {
         platform::messageDlg(QStringLiteral("The value must be between %1 and %2")
                                  .arg(QString::number(static_cast<double>(low), 'f', 0),
