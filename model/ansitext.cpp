@@ -107,3 +107,14 @@ std::string Utf8ToAnsi(std::string_view utf8, std::size_t maxChars)
         out += static_cast<char>(toAnsi(nextChar(utf8, i)));
     return out;
 }
+
+bool IsAnsiText(std::string_view utf8)
+{
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const char32_t c = nextChar(utf8, i);
+        if (c == 0 || (toAnsi(c) == '?' && c != '?'))
+            return false;
+    }
+    return true;
+}

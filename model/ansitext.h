@@ -11,3 +11,7 @@ std::string AnsiToUtf8(std::string_view ansi);
 // UTF-8 to Windows-1252, at most maxChars characters (the rest is cut). A character with no
 // Windows-1252 form, and every byte of a malformed UTF-8 sequence, becomes "?".
 std::string Utf8ToAnsi(std::string_view utf8, std::size_t maxChars = std::string::npos);
+
+// Whether every character of the UTF-8 text has a Windows-1252 form, so that the text comes back
+// from a project file as it stands. A zero character has none: a stored text ends at it.
+bool IsAnsiText(std::string_view utf8);

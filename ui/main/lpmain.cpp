@@ -7,6 +7,7 @@
 #include "platform/qt/shell.h"
 #include "theming/keycuefixunit.h"
 #include "ui/main/filedialog.h"
+#include "ui/main/projecttext.h"
 #include "update/checkupdates.h"
 
 #include <QAbstractButton>
@@ -871,6 +872,11 @@ void TfrmLPMain::bindInputHandlers()
         platform::controlEvents(w).onChange = change;
         platform::controlEvents(w).onExit = exitCommon;
     }
+    // What a project file cannot keep is refused as it is entered, with the reason beside the
+    // field, rather than changed without a word when the project is saved.
+    for (QLineEdit* e : { Edit9, Edit10, Edit11, Edit31 })
+        e->setValidator(
+            new TProjectTextValidator(e, [this, e](const QString& why) { ShowFieldHint(e, why); }));
     platform::controlEvents(SpeedButton8).onClick
         = [this](QObject*) { PageControl1->setCurrentIndex(PageControl1->currentIndex() + 1); };
     bindLayerRowHandlers();
