@@ -791,8 +791,11 @@ void TSkinCustomCheckBox::HandleMessage(TMessage& message)
 
 void TSkinCustomCheckBox::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && event->modifiers() == Qt::NoModifier && hasFocus()) {
+    // The keypad's Enter is Return too: only a shift key held with it keeps the key from clicking.
+    const Qt::KeyboardModifiers shiftKeys
+        = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && shiftKeys == Qt::NoModifier
+        && hasFocus()) {
         Click();
         event->accept();
         return;

@@ -15,13 +15,19 @@ using namespace platform;
 
 namespace {
 
-// A parent that counts the mouse presses its children pass on.
+// A parent that counts the mouse presses and the Return keys its children pass on.
 class Parent : public QWidget {
 public:
     int presses = 0;
+    int returns = 0;
 
 protected:
     void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            ++returns;
+    }
 };
 
 uint32_t pixel(const QImage& image, int x, int y)
@@ -122,6 +128,37 @@ private slots:
         box->SetShowAccelChar(false);
         QTest::keyClick(parent, Qt::Key_W, Qt::AltModifier);
         QCOMPARE(box->State(), cbChecked);
+    }
+
+    void keypadEnterIsReturn()
+    {
+        auto* box = new TqxSkinCheckBox(parent);
+        box->SetCaption("Box");
+        auto* radio = new TqxSkinRadioButton(parent);
+        radio->SetCaption("Radio");
+        radio->SetTabStop(true);
+        radio->move(0, 40);
+        box->show();
+        radio->show();
+        box->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(parent));
+        QTRY_VERIFY(box->hasFocus());
+        QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(box->State(), cbChecked);
+        QTest::keyClick(box, Qt::Key_Return, Qt::KeypadModifier);
+        QCOMPARE(box->State(), cbUnchecked);
+        // A shift key held with either leaves the box alone and passes the key on.
+        QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier | Qt::ShiftModifier);
+        QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(box->State(), cbUnchecked);
+        QCOMPARE(parent->returns, 2);
+        // The radio button leaves both keys to its window (its default button), alike.
+        radio->setFocus();
+        QTRY_VERIFY(radio->hasFocus());
+        QTest::keyClick(radio, Qt::Key_Return);
+        QTest::keyClick(radio, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(!radio->Checked());
+        QCOMPARE(parent->returns, 4);
     }
 
     void radioGroupsOnOneParent()
