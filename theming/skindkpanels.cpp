@@ -27,11 +27,6 @@ QRect qrect(const TRect& r)
     return QRect(r.Left, r.Top, r.Width(), r.Height());
 }
 
-TSkinPanelObject* panelAt(const QPoint& globalPos)
-{
-    return dynamic_cast<TSkinPanelObject*>(QApplication::widgetAt(globalPos));
-}
-
 } // namespace
 
 void TSkinControlMargins::set(int& field, int value)
@@ -221,9 +216,31 @@ void TSkinPanelObject::MouseLeave()
     update();
 }
 
+TSkinPanelObject* TSkinPanelObject::PanelUnder(const QPoint& globalPos)
+{
+    auto* panel = dynamic_cast<TSkinPanelObject*>(QApplication::widgetAt(globalPos));
+    if (panel && !panel->HitTest(panel->mapFromGlobal(globalPos)))
+        return nullptr; // the point passes to the parent
+    return panel;
+}
+
+void TSkinPanelObject::TrackHover(const QPoint& globalPos)
+{
+    const bool over = PanelUnder(globalPos) == this;
+    if (over && g_hovered != this) {
+        if (g_hovered)
+            g_hovered->MouseLeave();
+        g_hovered = this;
+        g_timer->start();
+        MouseEnter();
+    } else if (!over && m_mouseInControl) {
+        MouseLeave();
+    }
+}
+
 void TSkinPanelObject::TimerTick()
 {
-    if (g_hovered && panelAt(QCursor::pos()) != g_hovered)
+    if (g_hovered && PanelUnder(QCursor::pos()) != g_hovered)
         g_hovered->MouseLeave();
 }
 
@@ -258,6 +275,10 @@ bool TSkinPanelObject::event(QEvent* event)
         HandleMessage(*message);
         return true;
     }
+    // Hover starts with a move over the control (not when it appears under a resting pointer);
+    // leaving the window ends it at once rather than at the next tick of the hover timer.
+    if (event->type() == QEvent::Leave && m_mouseInControl)
+        MouseLeave();
     return QWidget::event(event);
 }
 
@@ -330,17 +351,8 @@ void TSkinPanelObject::mouseReleaseEvent(QMouseEvent* event)
 
 void TSkinPanelObject::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint pos = event->position().toPoint();
-    if (g_hovered != this && rect().contains(pos) && panelAt(event->globalPosition().toPoint()) == this) {
-        if (g_hovered)
-            g_hovered->MouseLeave();
-        g_hovered = this;
-        g_timer->start();
-        MouseEnter();
-    } else if (!rect().contains(pos) && event->buttons() != Qt::NoButton && m_mouseInControl) {
-        MouseLeave();
-    }
-    if (!HitTest(pos))
+    TrackHover(event->globalPosition().toPoint());
+    if (!HitTest(event->position().toPoint()))
         event->ignore();
 }
 

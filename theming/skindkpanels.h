@@ -106,6 +106,10 @@ protected:
 private:
     void MouseEnter();
     void MouseLeave();
+    // Hot where a click would reach the control, cold elsewhere.
+    void TrackHover(const QPoint& globalPos);
+    // The panel object a click at the screen point reaches, if any.
+    static TSkinPanelObject* PanelUnder(const QPoint& globalPos);
     static void TimerTick();
 
     TColor m_color = platform::clNone;

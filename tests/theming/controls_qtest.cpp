@@ -239,6 +239,34 @@ private slots:
         QCOMPARE(TSkinPanelObject::HoveredControl(), nullptr);
     }
 
+    void hotOnlyWhereAClickReaches()
+    {
+        auto* box = new TqxSkinCheckBox(parent);
+        box->SetCaption("Ab");
+        box->move(10, 10);
+        box->resize(250, box->height());
+        box->show();
+        const int middle = box->height() / 2;
+        const QPoint beside(240, middle);
+        const QPoint caption(box->CaptionBounds().Left + 2, middle);
+        const QPoint glyph(box->GlyphRect().Left + 6, middle);
+        QTest::mouseMove(box, beside);
+        QVERIFY(!box->MouseInControl());
+        QVERIFY(!(box->FrameState() & FCS_HOT));
+        QTest::mouseMove(box, caption);
+        QVERIFY(box->MouseInControl());
+        QCOMPARE(TSkinPanelObject::HoveredControl(), box);
+        // From the caption to the blank space: cold again.
+        QTest::mouseMove(box, beside);
+        QVERIFY(!box->MouseInControl());
+        QCOMPARE(TSkinPanelObject::HoveredControl(), nullptr);
+        QTest::mouseMove(box, glyph);
+        QVERIFY(box->FrameState() & FCS_HOT);
+        // Out of the control altogether.
+        QTest::mouseMove(parent, QPoint(5, 150));
+        QVERIFY(!box->MouseInControl());
+    }
+
     void heightOfOneLineAtLeast()
     {
         auto* box = new TqxSkinCheckBox(parent);
