@@ -132,7 +132,10 @@ void DrawFrameControl(QPainter& painter, const TRect& rect, int type, int state)
     case DFC_CAPTION: {
         if (!(state & DFCS_FLAT))
             style->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, nullptr);
-        const QIcon icon = style->standardIcon(QStyle::SP_TitleBarCloseButton);
+        // The low bits name the button as the classic frame control numbers them.
+        static const QStyle::StandardPixmap kinds[4] = { QStyle::SP_TitleBarCloseButton,
+            QStyle::SP_TitleBarMinButton, QStyle::SP_TitleBarMaxButton, QStyle::SP_TitleBarNormalButton };
+        const QIcon icon = style->standardIcon(kinds[state & 0x3]);
         const int side = qMax(1, qMin(rect.Width(), rect.Height()) - 4);
         icon.paint(&painter,
             QRect(rect.Left + (rect.Width() - side) / 2, rect.Top + (rect.Height() - side) / 2, side, side),

@@ -186,3 +186,23 @@ TEST_F(DefaultTheme, OtherPartsPaintInTheirColours)
     EXPECT_EQ(at(image, 35, 12), kBackground);
     EXPECT_EQ(at(image, 5, 15), kBtnFace);
 }
+
+// Each caption button of a child window shows its own kind (close, minimise, maximise, restore):
+// none of them is drawn as another's, the close button's cross above all.
+TEST_F(DefaultTheme, MDIButtonsShowTheirKind)
+{
+    const auto button = [this](int kind, bool pushed) {
+        QImage image(24, 24, QImage::Format_RGB32);
+        image.fill(q(kBackground));
+        QPainter dc(&image);
+        TSkinItemInfo info = item(0, 0, true);
+        info.Pushed = pushed;
+        theme->PaintMDIButton(dc, TRect { 0, 0, 24, 24 }, info, kind);
+        return image;
+    };
+    for (const bool pushed : { false, true }) {
+        for (int a = 0; a < 4; ++a)
+            for (int b = a + 1; b < 4; ++b)
+                EXPECT_NE(button(a, pushed), button(b, pushed)) << "kinds " << a << " and " << b;
+    }
+}
