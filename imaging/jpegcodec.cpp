@@ -28,24 +28,6 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX + 256];
 };
 
-// Warnings that mean image data was lost: the picture would come out damaged, so they end the
-// decode like an error. Others (an unknown JFIF revision, stray bytes between markers) are
-// harmless and ignored.
-bool isDataLossWarning(int code)
-{
-    switch (code) {
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_JPEG_EOF:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void errorExit(j_common_ptr cinfo)
 {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
@@ -54,15 +36,6 @@ void errorExit(j_common_ptr cinfo)
         err->messageSet = true;
     }
     longjmp(err->jump, 1);
-}
-
-void emitMessage(j_common_ptr cinfo, int level)
-{
-    if (level < 0) {
-        ++cinfo->err->num_warnings;
-        if (isDataLossWarning(cinfo->err->msg_code))
-            errorExit(cinfo);
-    }
 }
 
 void outputMessage(j_common_ptr /*cinfo*/)
@@ -74,17 +47,29 @@ void initErrorManager(ErrorManager& err)
 {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
-    err.pub.emit_message = emitMessage;
+    // Warnings (damaged or missing image data) keep the library's own handling: decoding goes
+    // on and fills in what is lost, as the library's own tools show such a picture.
     err.pub.output_message = outputMessage;
     err.messageSet = false;
     err.message[0] = '\0';
 }
 
-// Stores the text of a stream failure so that the library's error exit reports it.
-void keepStreamMessage(ErrorManager& err, const char* text)
+// Stores the text of a failure of our own so that the library's error exit reports it.
+void keepMessage(ErrorManager& err, const char* text)
 {
     std::snprintf(err.message, sizeof err.message, "%s", text);
     err.messageSet = true;
+}
+
+void monitorProgress(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor
+        && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) {
+        char text[64];
+        std::snprintf(text, sizeof text, "The JPEG picture has more than %d scans", kMaxJpegScans);
+        keepMessage(*reinterpret_cast<ErrorManager*>(cinfo->err), text);
+        errorExit(cinfo);
+    }
 }
 
 struct StreamSource {
@@ -92,6 +77,7 @@ struct StreamSource {
     platform::TStream* stream;
     ErrorManager* err;
     bool startOfFile;
+    bool ended; // the stream has no more: the buffer holds an inserted end marker
     JOCTET buffer[kBufferSize];
 };
 
@@ -104,7 +90,9 @@ struct StreamDestination {
 
 void initSource(j_decompress_ptr cinfo)
 {
-    reinterpret_cast<StreamSource*>(cinfo->src)->startOfFile = true;
+    auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    src->startOfFile = true;
+    src->ended = false;
 }
 
 // Returns the number of bytes read, or -1 after keeping the stream's error text.
@@ -113,9 +101,9 @@ long readStream(StreamSource* src)
     try {
         return static_cast<long>(src->stream->Read(src->buffer, kBufferSize));
     } catch (const std::exception& e) {
-        keepStreamMessage(*src->err, e.what());
+        keepMessage(*src->err, e.what());
     } catch (...) {
-        keepStreamMessage(*src->err, "Stream read error");
+        keepMessage(*src->err, "Stream read error");
     }
     return -1;
 }
@@ -126,15 +114,22 @@ boolean fillInputBuffer(j_decompress_ptr cinfo)
     const long n = readStream(src);
     if (n < 0)
         errorExit(reinterpret_cast<j_common_ptr>(cinfo));
+    src->pub.next_input_byte = src->buffer;
     if (n == 0) {
-        // A picture that ends early has lost data: refuse it instead of padding it out.
         if (src->startOfFile)
             ERREXIT(cinfo, JERR_INPUT_EMPTY);
-        ERREXIT(cinfo, JWRN_JPEG_EOF);
+        // A picture that ends early: as the library's own sources do, warn and put an end of
+        // image in place of the missing data. The decoder fills in the rest and stops there.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        src->pub.bytes_in_buffer = 2;
+        src->ended = true;
+        return TRUE;
     }
-    src->pub.next_input_byte = src->buffer;
     src->pub.bytes_in_buffer = static_cast<size_t>(n);
     src->startOfFile = false;
+    src->ended = false;
     return TRUE;
 }
 
@@ -146,6 +141,9 @@ void skipInputData(j_decompress_ptr cinfo, long numBytes)
     while (numBytes > static_cast<long>(src->pub.bytes_in_buffer)) {
         numBytes -= static_cast<long>(src->pub.bytes_in_buffer);
         fillInputBuffer(cinfo);
+        // Skipping beyond the end: the inserted end marker is what comes next.
+        if (src->ended)
+            return;
     }
     src->pub.next_input_byte += numBytes;
     src->pub.bytes_in_buffer -= static_cast<size_t>(numBytes);
@@ -154,7 +152,7 @@ void skipInputData(j_decompress_ptr cinfo, long numBytes)
 bool rewindUnread(StreamSource* src)
 {
     try {
-        if (src->pub.bytes_in_buffer > 0)
+        if (src->pub.bytes_in_buffer > 0 && !src->ended)
             src->stream->Seek(
                 -static_cast<int64_t>(src->pub.bytes_in_buffer), platform::TSeekOrigin::soCurrent);
         src->pub.bytes_in_buffer = 0;
@@ -183,9 +181,9 @@ bool writeStream(StreamDestination* dest, size_t count)
         dest->stream->WriteBuffer(dest->buffer, static_cast<int64_t>(count));
         return true;
     } catch (const std::exception& e) {
-        keepStreamMessage(*dest->err, e.what());
+        keepMessage(*dest->err, e.what());
     } catch (...) {
-        keepStreamMessage(*dest->err, "Stream write error");
+        keepMessage(*dest->err, "Stream write error");
     }
     return false;
 }
@@ -213,6 +211,7 @@ void termDestination(j_compress_ptr cinfo)
 struct TJpegDecompressor {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
+    jpeg_progress_mgr progress;
     StreamSource source;
     bool created;
 };
@@ -344,6 +343,9 @@ TJpegDecompressor* CreateJpegDecompressor()
         delete d;
         raise(err);
     }
+    // Set once created: creating clears everything but the error manager.
+    d->progress.progress_monitor = monitorProgress;
+    d->cinfo.progress = &d->progress;
     return d;
 }
 

@@ -24,6 +24,11 @@ enum TJpegColorSpace : int {
     jcsBgr = 100, // blue, green, red bytes: the order of a true-colour picture's pixels
 };
 
+// A picture of more scans is refused: each scan is decoded over the whole picture, and nothing
+// but the file's size limits how many there are, so a small file repeating one scan would keep
+// the decoder busy for hours. Encoders write a few dozen at most.
+inline constexpr int kMaxJpegScans = 1000;
+
 struct TJpegDecompressInfo {
     int imageWidth = 0;
     int imageHeight = 0;

@@ -171,6 +171,10 @@ struct HttpGet::Impl {
             ok = ok && lib.curl_easy_setopt(easy, option, value) == CURLE_OK;
         };
         set(CURLOPT_URL, address.constData());
+        // Asked in HTTP/1.0, a server has to announce the body's length or end the body by
+        // closing the connection; under HTTP/1.1 or HTTP/2 it may stream a release it will not
+        // size, and a release without a length is refused.
+        set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
         set(CURLOPT_PROTOCOLS_STR, "http,https");
         // Which of them a redirection may lead to depends on the hop it leaves: see onHead.
         set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

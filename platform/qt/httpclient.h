@@ -2,8 +2,9 @@
 // One HTTP(S) GET through libcurl whose body is read piece by piece on the GUI thread. libcurl
 // runs on the event loop's socket notifiers and timers, so while the caller waits for the
 // server, windows repaint and buttons (abort) work, and no window message is ever handled
-// inside a libcurl call. The server is untrusted: the response head, the body and the time
-// spent waiting are all bounded.
+// inside a libcurl call. The request is an HTTP/1.0 one, also over TLS: a server answers it
+// with the body's length or ends the body by closing, rather than streaming it in chunks. The
+// server is untrusted: the response head, the body and the time spent waiting are all bounded.
 //
 // The proxy comes from the environment as libcurl reads it (http_proxy, https_proxy,
 // no_proxy). Certificates are checked against the system's store, host names included; when

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 extern "C" {
@@ -57,34 +59,78 @@ struct Decoded {
     int densityUnit = 0, xDensity = 0;
     J_COLOR_SPACE stored = JCS_UNKNOWN;
     std::vector<uint8_t> samples;
+    long warnings = 0;
+    Pnm pixels() const { return Pnm { width, height, components, samples }; }
 };
 
-Decoded readWithLibrary(const std::vector<uint8_t>& bytes)
+struct LibraryErrors {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+};
+
+// Only the library's own frames lie between the setjmp and its jump back; d is reached through
+// a pointer the jump leaves alone.
+bool decodeGuarded(jpeg_decompress_struct* cinfo, const std::vector<uint8_t>* bytes, Decoded* d)
+{
+    if (setjmp(reinterpret_cast<LibraryErrors*>(cinfo->err)->jump))
+        return false;
+    jpeg_mem_src(cinfo, bytes->data(), static_cast<unsigned long>(bytes->size()));
+    jpeg_read_header(cinfo, TRUE);
+    d->progressive = cinfo->progressive_mode;
+    d->densityUnit = cinfo->density_unit;
+    d->xDensity = cinfo->X_density;
+    d->stored = cinfo->jpeg_color_space;
+    jpeg_start_decompress(cinfo);
+    d->width = static_cast<int>(cinfo->output_width);
+    d->height = static_cast<int>(cinfo->output_height);
+    d->components = cinfo->output_components;
+    d->samples.resize(static_cast<std::size_t>(d->width) * d->height * d->components);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JSAMPROW row
+            = d->samples.data() + static_cast<std::size_t>(cinfo->output_scanline) * d->width * d->components;
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+// The library's own decoding, damaged or missing data handled its way (the warnings counted,
+// not shown): nothing where it gives up with an error.
+std::optional<Decoded> readWithLibrary(const std::vector<uint8_t>& bytes)
 {
     jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
+    LibraryErrors err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = [](j_common_ptr c) { longjmp(reinterpret_cast<LibraryErrors*>(c->err)->jump, 1); };
+    err.pub.output_message = [](j_common_ptr) {};
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&cinfo, TRUE);
     Decoded d;
-    d.progressive = cinfo.progressive_mode;
-    d.densityUnit = cinfo.density_unit;
-    d.xDensity = cinfo.X_density;
-    d.stored = cinfo.jpeg_color_space;
-    jpeg_start_decompress(&cinfo);
-    d.width = static_cast<int>(cinfo.output_width);
-    d.height = static_cast<int>(cinfo.output_height);
-    d.components = cinfo.output_components;
-    d.samples.resize(static_cast<std::size_t>(d.width) * d.height * d.components);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row
-            = d.samples.data() + static_cast<std::size_t>(cinfo.output_scanline) * d.width * d.components;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
+    const bool decoded = decodeGuarded(&cinfo, &bytes, &d);
+    d.warnings = err.pub.num_warnings;
     jpeg_destroy_decompress(&cinfo);
+    if (!decoded)
+        return std::nullopt;
     return d;
+}
+
+// Offset of the first (or last) start-of-scan marker.
+std::size_t startOfScan(const std::vector<uint8_t>& bytes, bool last = false)
+{
+    std::size_t found = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) {
+            found = i;
+            if (!last)
+                break;
+        }
+    return found;
+}
+
+// Offset of the first scan's entropy-coded data, after the marker and its header.
+std::size_t firstScanData(const std::vector<uint8_t>& bytes)
+{
+    const std::size_t sos = startOfScan(bytes);
+    return sos + 2 + (std::size_t(bytes[sos + 2]) << 8 | bytes[sos + 3]);
 }
 
 std::vector<uint8_t> saveToBytes(TJpegGraphic& picture)
@@ -195,7 +241,7 @@ TEST(JpegSave, WidthOneWritesThreeBytesPerRow)
     p.NewImage(1, 20, ifTrueColor, nullptr, 0, 0);
     for (int y = 0; y < 20; ++y)
         p.SetPixelColor(0, y, y < 10 ? 0xFF0000 : 0x0000FF);
-    const Decoded d = readWithLibrary(saveToBytes(p));
+    const Decoded d = readWithLibrary(saveToBytes(p)).value();
     EXPECT_EQ(d.width, 1);
     EXPECT_EQ(d.height, 20);
     EXPECT_EQ(d.components, 3);
@@ -211,14 +257,14 @@ TEST(JpegSave, SettingsReachTheFile)
     testsupport::makeBlockPicture(p, ifTrueColor, 64, 48);
     p.SetXDotsPerInch(240);
     const auto baseline = saveToBytes(p);
-    Decoded d = readWithLibrary(baseline);
+    Decoded d = readWithLibrary(baseline).value();
     EXPECT_FALSE(d.progressive);
     EXPECT_EQ(d.densityUnit, 1);
     EXPECT_EQ(d.xDensity, 240);
     EXPECT_EQ(d.stored, JCS_YCbCr);
 
     p.SetProgressiveEncoding(true);
-    EXPECT_TRUE(readWithLibrary(saveToBytes(p)).progressive);
+    EXPECT_TRUE(readWithLibrary(saveToBytes(p)).value().progressive);
     p.SetProgressiveEncoding(false);
     p.SetOptimizeCoding(true);
     EXPECT_LT(saveToBytes(p).size(), baseline.size());
@@ -228,7 +274,7 @@ TEST(JpegSave, SettingsReachTheFile)
 
     TJpegGraphic gray;
     gray.NewImage(16, 16, ifGray256, nullptr, 0, 0);
-    EXPECT_EQ(readWithLibrary(saveToBytes(gray)).stored, JCS_GRAYSCALE);
+    EXPECT_EQ(readWithLibrary(saveToBytes(gray)).value().stored, JCS_GRAYSCALE);
 }
 
 TEST(JpegSave, OnlyGrayAndTrueColour)
@@ -335,30 +381,39 @@ TEST(JpegLoad, ProgressIsReported)
     EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
 }
 
-TEST(JpegBadInput, TruncatedAnywhereRaisesAndKeepsThePicture)
+TEST(JpegBadInput, CutAnywhereLoadsAsTheLibraryShowsItOrRaisesAndKeepsThePicture)
 {
+    // Cut in its headers, a picture cannot be decoded; cut in its scan data, the library fills in
+    // what is missing and shows the picture at its size.
     const auto good = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
+    const std::size_t headers = startOfScan(good), scanData = firstScanData(good);
     // Large enough for pixel memory of its own mapping, which the decoder hands on whole.
     constexpr int kWidth = 1200, kHeight = 1200;
     TJpegGraphic p;
     testsupport::makeBlockPicture(p, ifTrueColor, kWidth, kHeight);
     const uint32_t before = p.GetPixelColor(kWidth - 1, kHeight - 1);
-    int raised = 0;
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        SCOPED_TRACE(cut);
         std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
         platform::TMemoryStream stream;
         fillStream(stream, bytes);
+        if (const std::optional<Decoded> library = readWithLibrary(bytes)) {
+            EXPECT_GT(cut, headers);
+            TJpegGraphic shown;
+            ASSERT_NO_THROW(shown.LoadFromStream(stream));
+            ASSERT_EQ(maxDifference(shown, library->pixels()), 0);
+            continue;
+        }
+        EXPECT_LT(cut, scanData);
         try {
             p.LoadFromStream(stream);
-            ADD_FAILURE() << "a picture cut at " << cut << " loaded";
+            ADD_FAILURE() << "loaded";
         } catch (const EJpegError& e) {
-            ++raised;
             EXPECT_GT(std::string(e.what()).size(), 5u);
         }
         ASSERT_EQ(p.Width(), kWidth);
         ASSERT_EQ(p.GetPixelColor(kWidth - 1, kHeight - 1), before);
     }
-    EXPECT_EQ(raised, static_cast<int>(good.size()));
     // A large picture goes through the decoder whole; the picture still loads a good stream
     // afterwards.
     p.SetQuality(100);
@@ -388,17 +443,17 @@ TEST(JpegBadInput, CorruptDataAndForeignFiles)
         messageOf({ 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A }), "Not a JPEG file: starts with 0x89 0x50");
     EXPECT_EQ(messageOf({}), "Empty input file");
 
-    // The entropy-coded data ends early at a marker: image data is lost.
+    // The entropy-coded data ends early at a marker: the rest is filled in, as the library's
+    // own tools show it.
     auto cut = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
-    std::size_t sos = 0;
-    for (std::size_t i = 0; i + 1 < cut.size(); ++i)
-        if (cut[i] == 0xFF && cut[i + 1] == 0xDA)
-            sos = i;
+    const std::size_t sos = startOfScan(cut);
     ASSERT_GT(sos, 0u);
     std::vector<uint8_t> early(cut.begin(), cut.begin() + static_cast<std::ptrdiff_t>(sos + 40));
     early.push_back(0xFF);
     early.push_back(0xD9);
-    EXPECT_EQ(messageOf(early), "Corrupt JPEG data: premature end of data segment");
+    TJpegGraphic shown;
+    loadBytes(shown, early);
+    EXPECT_EQ(maxDifference(shown, readWithLibrary(early).value().pixels()), 0);
 
     // A frame header that claims an absurd size is refused before anything is allocated.
     auto huge = readFile(dataPath("jpeg/ycbcr_cjpeg.jpg"));
@@ -415,6 +470,64 @@ TEST(JpegBadInput, CorruptDataAndForeignFiles)
     fillStream(stream, huge);
     EXPECT_THROW(p.LoadFromStream(stream), platform::EOutOfResources);
     EXPECT_TRUE(p.Empty());
+}
+
+TEST(JpegBadInput, DamagedScanDataLoadsAsTheLibraryShowsIt)
+{
+    // Two bytes of the scan data overwritten with a long run of one bits, which no Huffman code
+    // is: the decoder warns, goes on and shows the rest as well as it can.
+    const struct {
+        const char* name;
+        std::size_t into; // how far into the first scan's data
+    } files[] = { { "ycbcr", 160 }, { "progressive", 20 } };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        auto bytes = readFile(dataPath(std::string("jpeg/") + file.name + "_cjpeg.jpg"));
+        const std::size_t at = firstScanData(bytes) + file.into;
+        bytes[at] = 0xFF;
+        bytes[at + 1] = 0x00;
+        const std::optional<Decoded> library = readWithLibrary(bytes);
+        ASSERT_TRUE(library);
+        ASSERT_GT(library->warnings, 0);
+        TJpegGraphic p;
+        loadBytes(p, bytes);
+        EXPECT_EQ(p.Width(), 48);
+        EXPECT_EQ(p.Height(), 32);
+        EXPECT_EQ(maxDifference(p, library->pixels()), 0);
+    }
+}
+
+TEST(JpegBadInput, ScansBeyondTheBoundAreRefused)
+{
+    // Every scan is decoded over the whole picture: a file repeating its last scan could keep
+    // the decoder busy without end. Up to the bound the repeats are only a damaged progression.
+    const auto good = readFile(dataPath("jpeg/progressive_cjpeg.jpg"));
+    int scans = 0;
+    for (std::size_t i = 0; i + 1 < good.size(); ++i)
+        scans += good[i] == 0xFF && good[i + 1] == 0xDA;
+    const std::size_t last = startOfScan(good, true), end = good.size() - 2;
+    ASSERT_EQ(good[end], 0xFF);
+    ASSERT_EQ(good[end + 1], 0xD9);
+    auto repeated = [&](int count) {
+        std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(end));
+        for (int i = scans; i < count; ++i)
+            bytes.insert(bytes.end(), good.begin() + static_cast<std::ptrdiff_t>(last),
+                good.begin() + static_cast<std::ptrdiff_t>(end));
+        bytes.insert(bytes.end(), { 0xFF, 0xD9 });
+        return bytes;
+    };
+    const auto most = repeated(kMaxJpegScans);
+    const Pnm shown = readWithLibrary(most).value().pixels();
+    TJpegGraphic p;
+    loadBytes(p, most);
+    EXPECT_EQ(maxDifference(p, shown), 0);
+    try {
+        loadBytes(p, repeated(kMaxJpegScans + 1));
+        ADD_FAILURE() << "loaded";
+    } catch (const EJpegError& e) {
+        EXPECT_NE(std::string(e.what()).find("scans"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(maxDifference(p, shown), 0);
 }
 
 TEST(JpegBadInput, StreamFailuresBecomeJpegErrors)

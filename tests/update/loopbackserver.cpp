@@ -96,6 +96,9 @@ private:
             m_shared->hits[path] += 1;
             m_reply = m_shared->replies.value(path, LoopbackServer::error(404, "<html>not here</html>"));
         }
+        if (m_reply.framing == LoopbackServer::Framing::ChunkedUnlessHttp10)
+            m_reply.framing = requestLine.value(2) == "HTTP/1.0" ? LoopbackServer::Framing::Length
+                                                                 : LoopbackServer::Framing::Chunked;
         if (m_reply.mute)
             return;
         if (!m_reply.basicAuth.isEmpty()

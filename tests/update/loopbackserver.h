@@ -21,7 +21,10 @@ public:
     enum class Framing {
         Length, // Content-Length: the body's size (or announcedLength)
         Close, // no length: the body ends when the connection closes
-        Chunked // Transfer-Encoding: chunked, one chunk per piece
+        Chunked, // Transfer-Encoding: chunked, one chunk per piece
+        // As a server streaming what it generates: Length to an HTTP/1.0 request, which cannot
+        // take chunks, Chunked to any later one.
+        ChunkedUnlessHttp10
     };
     struct Reply {
         int status = 200;

@@ -94,7 +94,8 @@ struct Round {
     TupWebUpdate w;
     Recorder rec { w };
 
-    explicit Round(TupUpdateOptions options = kRunAll)
+    explicit Round(TupUpdateOptions options = kRunAll, bool tls = false)
+        : server(tls)
     {
         w.ProductInfo.setURL(server.url(QStringLiteral("/p.html")));
         w.ProductInfo.Version = QStringLiteral("2.1.7");
@@ -611,7 +612,7 @@ private slots:
         qputenv("no_proxy", "localhost");
         QVERIFY(r.w.DownloadFile(QStringLiteral("http://updates.invalid/p.html"), false, false));
         QCOMPARE(proxy.requests().size(), 1);
-        QVERIFY(proxy.requests().first().startsWith("GET http://updates.invalid/p.html HTTP/1.1\r\n"));
+        QVERIFY(proxy.requests().first().startsWith("GET http://updates.invalid/p.html HTTP/1.0\r\n"));
         QVERIFY(proxy.requests().first().contains("\r\nHost: updates.invalid"));
         // Hosts in no_proxy are reached directly.
         QVERIFY(r.w.DownloadFile(
@@ -764,6 +765,32 @@ private slots:
         QCOMPARE(r.rec.terminated, starts ? 1 : 0);
         if (starts)
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_marker), 5000);
+    }
+
+    void releaseStreamedByTheServerArrivesWithItsLength_data()
+    {
+        QTest::addColumn<bool>("tls");
+        QTest::newRow("http") << false;
+        QTest::newRow("https") << true;
+    }
+
+    void releaseStreamedByTheServerArrivesWithItsLength()
+    {
+        // A server that streams to every client able to take chunks (and over TLS would offer
+        // HTTP/2): the release still comes with the length it must have, whole, and is started.
+        QFETCH(bool, tls);
+        Round r(kRunAll, tls);
+        const QByteArray release = markerScript() + "# " + QByteArray(5000, 'x') + "\n";
+        r.offer("3.0", "setup.run",
+            Reply { .body = release, .framing = Framing::ChunkedUnlessHttp10, .pieceSize = 1000 });
+        QVERIFY(r.w.CheckForUpdate());
+        QVERIFY2(r.w.Success(), qPrintable(r.w.ErrorReason()));
+        QCOMPARE(r.rec.errors, 0);
+        QCOMPARE(readAll(r.w.FileName()), release);
+        QCOMPARE(r.w.Total(), qint64(release.size()));
+        QCOMPARE(r.rec.cannotExecute, 0);
+        QCOMPARE(r.rec.terminated, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_marker), 5000);
     }
 
     void hostileArchiveIsRefused()
