@@ -80,8 +80,14 @@ TStoredLogo ReadStreamJPEG(platform::TStream& stream)
     auto bytes = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(length));
     stream.ReadBuffer(bytes->data(), length);
     TStoredLogo logo;
-    logo.Picture = decodeJpeg(*bytes);
-    logo.Bytes = std::move(bytes);
+    // The logo is optional decoration: a picture this program cannot show must not keep the user
+    // from the project's inputs.
+    try {
+        logo.Picture = decodeJpeg(*bytes);
+        logo.Bytes = std::move(bytes);
+    } catch (const platform::Exception& e) {
+        logo.Error = e.what();
+    }
     return logo;
 }
 

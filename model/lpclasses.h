@@ -328,6 +328,13 @@ double DateToday();
 
 // ---- the project model ----------------------------------------------------------------------
 
+// What reading a project file left out without refusing the file.
+struct TProjectLoadResult {
+    // Why the stored logo could not be read (the picture's error); empty when it was read or
+    // there was none.
+    std::string LogoError;
+};
+
 class TLPData {
 public:
     TLPData();
@@ -495,10 +502,12 @@ public:
 
     // ---- project files (projectfile.cpp)
     // Reading is all or nothing: "Wrong file format" and every read error leave the model
-    // unchanged. Saving writes beside the file and replaces it only once complete.
-    void LoadFromFile(const std::string& FileName);
+    // unchanged. The one exception is a stored logo that does not decode: the project is read
+    // without it and the result says why. Saving writes beside the file and replaces it only once
+    // complete.
+    TProjectLoadResult LoadFromFile(const std::string& FileName);
     void SaveToFile(const std::string& FileName);
-    void LoadFromStream(platform::TStream& Stream);
+    TProjectLoadResult LoadFromStream(platform::TStream& Stream);
     void SaveToStream(platform::TStream& Stream);
     // The inputs as a project file holds them, without the logo: equal bytes, equal results.
     std::vector<std::uint8_t> SavedInputs() const;

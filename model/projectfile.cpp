@@ -4,7 +4,8 @@
 // Reading is all or nothing: the project block is read into a copy of the model's stored fields
 // and the layers into a list of their own, and only once the whole file has been read do they
 // replace the model's. Every length and count read from a file is checked against the bytes
-// left before anything is allocated or looped over.
+// left before anything is allocated or looped over. Only a stored logo that is all there but does
+// not decode is left out instead of refusing the file (ReadStreamJPEG).
 #include "model/projectfile.h"
 
 #include "imaging/jpeggraphic.h"
@@ -662,7 +663,7 @@ void TLayerList::SaveToStream(TStream& Stream) const
 
 // ---- TLPData --------------------------------------------------------------------------------
 
-void TLPData::LoadFromStream(TStream& Stream)
+TProjectLoadResult TLPData::LoadFromStream(TStream& Stream)
 {
     const int V = readHeader(Stream);
     ProjectRecord r = ProjectRecord::of(*this);
@@ -697,6 +698,7 @@ void TLPData::LoadFromStream(TStream& Stream)
     // The bar table follows the project's standard and units too: a project read and calculated
     // without a window must not size its bars from the previous project's table.
     LoadRebarTable();
+    return { std::move(r.Logo.Error) };
 }
 
 void TLPData::SaveToStream(TStream& Stream)
@@ -726,7 +728,7 @@ std::vector<std::uint8_t> TLPData::SavedInputs() const
     return buffer.Bytes();
 }
 
-void TLPData::LoadFromFile(const std::string& FileName)
+TProjectLoadResult TLPData::LoadFromFile(const std::string& FileName)
 {
     platform::TFileStream file(FileName, platform::fmOpenRead);
     // Any other file is refused by its first bytes, before the whole of it is read.
@@ -736,7 +738,7 @@ void TLPData::LoadFromFile(const std::string& FileName)
     readHeader(head);
     platform::TMemoryStream contents;
     contents.LoadFromStream(file);
-    LoadFromStream(contents);
+    return LoadFromStream(contents);
 }
 
 void TLPData::SaveToFile(const std::string& FileName)

@@ -47,15 +47,18 @@ Extended StrToFloatDot(std::string_view text);
 std::string ReadStreamString(platform::TStream& stream);
 void WriteStreamString(platform::TStream& stream, std::string_view text);
 
-// The logo as a project file holds it: the picture and the JPEG bytes it was read from.
+// The logo as a project file holds it: the picture and the JPEG bytes it was read from. A stored
+// picture that does not decode leaves both empty and says why in Error.
 struct TStoredLogo {
     std::shared_ptr<TJpegGraphic> Picture;
     std::shared_ptr<const std::vector<std::uint8_t>> Bytes;
+    std::string Error;
 };
 
 // Pic: an 8-byte signed length, then a JPEG file; a length of 0 or less means no picture. A
 // length beyond the end of the stream raises the stream's read error before anything is
-// allocated; a picture that does not decode raises the picture's error.
+// allocated. Bytes that are all there but do not decode are no fault of the file: they come back
+// as no picture, with the picture's error.
 TStoredLogo ReadStreamJPEG(platform::TStream& stream);
 // Writes originalBytes when given, else the picture encoded as JPEG; eight zero bytes when there
 // is no picture.

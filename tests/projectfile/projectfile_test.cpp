@@ -22,6 +22,7 @@
 #include <fstream>
 #include <iterator>
 #include <locale>
+#include <random>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -56,10 +57,10 @@ platform::TMemoryStream streamOf(const std::vector<std::uint8_t>& bytes)
     return s;
 }
 
-void load(TLPData& m, const std::vector<std::uint8_t>& bytes)
+TProjectLoadResult load(TLPData& m, const std::vector<std::uint8_t>& bytes)
 {
     platform::TMemoryStream s = streamOf(bytes);
-    m.LoadFromStream(s);
+    return m.LoadFromStream(s);
 }
 
 std::vector<std::uint8_t> save(TLPData& m)
@@ -516,12 +517,101 @@ TEST_F(ProjectFile, AFailedLogoLoadKeepsTheCurrentLogo)
     EXPECT_EQ(m.Logo, before);
 }
 
-TEST_F(ProjectFile, AnUndecodableLogoRefusesTheFileAndChangesNothing)
+namespace {
+
+// Logos the picture reader refuses, each with what that reader says of it.
+struct UnreadableLogo {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+};
+
+std::vector<UnreadableLogo> unreadableLogos()
 {
+    auto huge = readFile(dataDir() / "logo.jpg");
+    // The start of frame: marker, length, precision, then height and width.
+    const std::uint8_t frame[] = { 0xFF, 0xC0 };
+    const auto at = std::search(huge.begin(), huge.end(), std::begin(frame), std::end(frame));
+    if (at != huge.end()) {
+        const std::uint8_t size[] = { 0xFF, 0xDC, 0xFF, 0xDC }; // 65500 x 65500
+        std::copy(std::begin(size), std::end(size), at + 5);
+    }
+    std::vector<std::uint8_t> noise(64);
+    std::mt19937 random(17);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(random());
+    std::vector<UnreadableLogo> logos = {
+        { "png", readFile(dataDir() / "logo.png"), "" },
+        { "noise", noise, "" },
+        { "one byte", { 0xFF }, "" },
+        { "a JFIF head alone", { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 }, "" },
+        { "huge frame", huge, "" },
+    };
+    for (auto& logo : logos) {
+        platform::TMemoryStream s = streamOf(logo.bytes);
+        try {
+            TJpegGraphic picture;
+            picture.LoadFromStream(s);
+        } catch (const std::exception& e) {
+            logo.reason = e.what();
+        }
+    }
+    return logos;
+}
+
+} // namespace
+
+TEST_F(ProjectFile, AnUnreadableLogoIsLeftOutAndEverythingElseLoads)
+{
+    for (const auto& logo : unreadableLogos()) {
+        SCOPED_TRACE(logo.what);
+        ASSERT_NE(logo.reason, "");
+        TLPData read;
+        read.LoadImageFromFile((dataDir() / "logo.jpg").string());
+        TProjectLoadResult result;
+        ASSERT_NO_THROW(result = load(read, golden::assemble({ .logo = logo.bytes })));
+        EXPECT_EQ(result.LogoError, logo.reason);
+        EXPECT_EQ(read.Logo, nullptr); // not the logo it held before either
+        expectProjectBlock(read, 100);
+        expectLayers(read, 100);
+        // Saved, it is the same project without a logo, which reads without a word.
+        const auto saved = save(read);
+        EXPECT_EQ(saved, golden::assemble({}));
+        TLPData again;
+        EXPECT_EQ(load(again, saved).LogoError, "");
+    }
+    EXPECT_EQ(load(m, golden::assemble({ .logo = readFile(dataDir() / "logo.jpg") })).LogoError, "");
+    EXPECT_EQ(load(m, golden::assemble({})).LogoError, "");
+}
+
+TEST_F(ProjectFile, AnUnreadableLogoLeavesEveryOtherFaultRefusingTheFile)
+{
+    const auto noise = unreadableLogos()[1].bytes;
+    const auto full = golden::assemble({ .logo = noise });
     m.ProjectName = "Mine";
-    EXPECT_NE(
-        loadError(m, golden::assemble({ .logo = { 0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8 } })), "");
-    EXPECT_EQ(m.ProjectName, "Mine");
+    const auto before = save(m);
+    // Cut anywhere, inside the logo's bytes too.
+    for (std::size_t n = 0; n < full.size(); ++n) {
+        const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
+        const std::string error = loadError(m, cut);
+        ASSERT_TRUE(error == "Stream read error" || error == kWrongFileFormat) << n << ": " << error;
+    }
+    // A logo length running one byte past the end of the file.
+    const std::size_t lengthAt = 64 + 2 + 10;
+    auto past = full;
+    putLE(past, lengthAt, full.size() - (lengthAt + 8) + 1, 8);
+    EXPECT_EQ(loadError(m, past), "Stream read error");
+    // An ordinal the program does not know, after the logo.
+    auto units = full;
+    const std::size_t unitsAt = lengthAt + 8 + noise.size() + 10 + 12 + 13 + 8;
+    ASSERT_EQ(units[unitsAt], 0);
+    units[unitsAt] = 2;
+    EXPECT_EQ(loadError(m, units), kWrongFileFormat);
+    // A wrong header.
+    auto header = full;
+    header[1] = 'b';
+    EXPECT_EQ(loadError(m, header), kWrongFileFormat);
+    EXPECT_EQ(save(m), before);
 }
 
 // ---- round trips ----------------------------------------------------------------------------
@@ -992,4 +1082,19 @@ TEST(DemoExamples, ResetStartsFromTheDemoBesideTheProgram)
     EXPECT_EQ(m.PileLength, 12);
     EXPECT_EQ(m.ProjectName, "");
     EXPECT_EQ(m.ProjectDate, DateToday());
+
+    // A demo whose logo does not decode is still the demo: a new project drops its logo anyway.
+    auto demo = readFile(source / names[0]);
+    const std::size_t logoAt = kProjectFileHeaderSize + 2 + (demo[64] | demo[65] << 8);
+    ASSERT_TRUE(std::all_of(demo.begin() + static_cast<std::ptrdiff_t>(logoAt),
+        demo.begin() + static_cast<std::ptrdiff_t>(logoAt + 8), [](std::uint8_t b) { return b == 0; }));
+    const auto png = readFile(dataDir() / "logo.png");
+    putLE(demo, logoAt, png.size(), 8);
+    demo.insert(demo.begin() + static_cast<std::ptrdiff_t>(logoAt + 8), png.begin(), png.end());
+    writeFile(here / names[0], demo);
+    m.SetUnits(kUnitsUS);
+    m.Reset(false);
+    EXPECT_EQ(m.PileLength, 40);
+    EXPECT_EQ(m.Layers.Count(), 4);
+    EXPECT_EQ(m.Logo, nullptr);
 }

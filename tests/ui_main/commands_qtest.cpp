@@ -1,14 +1,16 @@
 // The project commands driven through the real window: Save As, Save and Open round trips
 // through the file dialogs' code paths (answered by the test), "Wrong file format" on open, the
-// save question on New, Open and Calculate Results, Print's question, the logo buttons and the
-// demo project's results.
+// save question on New, Open and Calculate Results, Print's question, the logo buttons, a project
+// whose logo cannot be read, and the demo project's results.
 #include "mainwindowtesting.h"
 
 #include "imaging/jpeggraphic.h"
 #include "model/lpclasses.h"
+#include "platform/core/stream.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -33,6 +35,36 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A picture's 8-byte length in a project file, little-endian.
+QByteArray storedLength(qint64 n)
+{
+    QByteArray bytes(8, '\0');
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = char(quint64(n) >> (8 * i));
+    return bytes;
+}
+
+// What the picture reader says of the bytes; empty when they decode.
+QString pictureError(const QByteArray& bytes)
+{
+    platform::TMemoryStream stream;
+    stream.WriteBuffer(bytes.constData(), bytes.size());
+    stream.SetPosition(0);
+    try {
+        TJpegGraphic picture;
+        picture.LoadFromStream(stream);
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
 }
 
 } // namespace
@@ -516,6 +548,89 @@ private slots:
         typeAndLeave(w.get(), w->Edit4, QStringLiteral("70"));
         QCOMPARE(w->LPData->Fc, 35.0L);
         QCOMPARE(w->LPData->LateralLoad, 70.0L);
+    }
+
+    // A logo the picture reader refuses costs the project its logo, not its inputs: it opens with
+    // one message that says why, unmodified, and Save writes it without the logo.
+    void aProjectWhoseLogoCannotBeReadOpensWithoutIt()
+    {
+        QTemporaryDir dir;
+        const QByteArray jpeg = readFile(QStringLiteral(FENDRIX_TEST_DATA "/projectfile/logo.jpg"));
+        QByteArray huge = jpeg;
+        // The start of frame: marker, length, precision, then height and width.
+        const qsizetype frame = huge.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(frame > 0);
+        huge.replace(frame + 5, 4, QByteArray("\xFF\xDC\xFF\xDC", 4)); // 65500 x 65500
+        const struct {
+            const char* what;
+            QByteArray logo;
+        } logos[] = {
+            { "png", readFile(QStringLiteral(FENDRIX_TEST_DATA "/projectfile/logo.png")) },
+            { "text", QByteArray("These bytes are no picture of any kind.") },
+            { "one byte", QByteArray(1, '\xFF') },
+            { "huge frame", huge },
+        };
+
+        auto w = openWindow();
+        {
+            FileScript answer({ QStringLiteral(FENDRIX_TEST_DATA "/projectfile/logo.jpg") });
+            click(w->Button1);
+        }
+        typeAndLeave(w.get(), w->Edit1, QStringLiteral("37"));
+        typeAndLeave(w.get(), w->Edit4, QStringLiteral("12.5"));
+        typeAndLeave(w.get(), w->Edit31, QStringLiteral("Quay wall"));
+        const QString good = dir.filePath(QStringLiteral("good.fdx"));
+        runWithFile(w->ASaveAs, good);
+        const int layers = w->LPData->Layers.Count();
+        const QByteArray saved = readFile(good);
+        const qsizetype logoAt = saved.indexOf(storedLength(jpeg.size()) + jpeg);
+        QVERIFY(logoAt > 0);
+
+        for (const auto& bad : logos) {
+            const QByteArray where(bad.what);
+            const QString reason = pictureError(bad.logo);
+            QVERIFY2(!reason.isEmpty(), where);
+            QByteArray damaged = saved;
+            damaged.replace(logoAt, 8 + jpeg.size(), storedLength(bad.logo.size()) + bad.logo);
+            const QString file = dir.filePath(QLatin1String(bad.what) + QStringLiteral(".fdx"));
+            QVERIFY(writeFile(file, damaged));
+            w->ANew->trigger();
+            QVERIFY2(w->LPData->PileLength != 37, where);
+
+            const auto expectOpened = [&](const QString& path) {
+                QVERIFY2(w->LPData->PileLength == 37, where);
+                QCOMPARE(w->Edit1->text(), QStringLiteral("37.00"));
+                QVERIFY2(w->LPData->LateralLoad == 12.5L, where);
+                QCOMPARE(w->Edit31->text(), QStringLiteral("Quay wall"));
+                QVERIFY2(w->LPData->Layers.Count() == layers, where);
+                QVERIFY2(!w->LPData->Logo, where);
+                QVERIFY2(w->Logo->pixmap().isNull(), where);
+                QVERIFY2(!w->Button3->isEnabled(), where);
+                QVERIFY2(!w->Modified, where);
+                QCOMPARE(w->FileName, path);
+                QCOMPARE(w->windowTitle(),
+                    QStringLiteral("Braxholm Fendrix Professional - ") + QFileInfo(path).fileName());
+            };
+            {
+                MessageScript ok({ QMessageBox::Ok });
+                runWithFile(w->AOpen, file);
+                QVERIFY2(ok.asked.size() == 1, qPrintable(ok.asked.join(QLatin1Char('|'))));
+                QVERIFY2(ok.asked.first().contains(QStringLiteral("logo")), qPrintable(ok.asked.first()));
+                QVERIFY2(ok.asked.first().contains(reason), qPrintable(ok.asked.first()));
+            }
+            expectOpened(file);
+
+            // Saved, the project has no logo and opens without a word.
+            {
+                FileScript none({});
+                w->ASave->trigger();
+                QVERIFY(none.titles.isEmpty());
+            }
+            w->ANew->trigger();
+            runWithFile(w->AOpen, file);
+            expectOpened(file);
+            QCOMPARE(readFile(file).size(), saved.size() - jpeg.size());
+        }
     }
 
     void logoButtons()

@@ -153,47 +153,57 @@ void TfrmLPMain::AOpenExecute()
     m_lastCyclic = LPData->CyclicAnalysis;
     DataToForm();
     FileName = OD().FileName;
-    // The first tab and the caption follow whether or not the file could be read.
-    const platform::ScopeExit finally([this] {
-        if (isVisible())
-            showFirstInput();
-        else
-            PageControl1->setCurrentIndex(0);
-        UpdateCaption();
-    });
-    try {
-        LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
-        // The read project's values stand as stored (its reactions are already cyclic ones).
-        m_lastUnits = LPData->Units;
-        m_lastCyclic = LPData->CyclicAnalysis;
-        for (QComboBox* family : { ComboBox6, ComboBox9 })
-            family->setCurrentIndex(-1);
-        if (LPData->IsConcrete())
-            LPData->CalcReinforcedConcrete();
-        // A stored value outside its field's limits is shown clamped: the model takes what the
-        // window shows, so that the calculation and the report use the same inputs.
-        showAndCommit();
-        SetModified(false);
-        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
-        showLessOrMoreData();
-    } catch (...) {
-        previous.SetPosition(0);
-        LPData->LoadFromStream(previous);
-        for (int i = 0; i < LPData->Layers.Count() && i < static_cast<int>(markers.size()); ++i) {
-            TLayer* layer = LPData->Layers[i];
-            layer->LastNSFConsistency = markers[i].nsf;
-            layer->LastCohesionConsistency = markers[i].consistency;
-            layer->LastCohesionMatType = markers[i].material;
+    TProjectLoadResult loaded;
+    {
+        // The first tab and the caption follow whether or not the file could be read.
+        const platform::ScopeExit finally([this] {
+            if (isVisible())
+                showFirstInput();
+            else
+                PageControl1->setCurrentIndex(0);
+            UpdateCaption();
+        });
+        try {
+            loaded = LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
+            // The read project's values stand as stored (its reactions are already cyclic ones).
+            m_lastUnits = LPData->Units;
+            m_lastCyclic = LPData->CyclicAnalysis;
+            for (QComboBox* family : { ComboBox6, ComboBox9 })
+                family->setCurrentIndex(-1);
+            if (LPData->IsConcrete())
+                LPData->CalcReinforcedConcrete();
+            // A stored value outside its field's limits is shown clamped: the model takes what
+            // the window shows, so that the calculation and the report use the same inputs.
+            showAndCommit();
+            SetModified(false);
+            PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
+            showLessOrMoreData();
+        } catch (...) {
+            previous.SetPosition(0);
+            LPData->LoadFromStream(previous);
+            for (int i = 0; i < LPData->Layers.Count() && i < static_cast<int>(markers.size()); ++i) {
+                TLayer* layer = LPData->Layers[i];
+                layer->LastNSFConsistency = markers[i].nsf;
+                layer->LastCohesionConsistency = markers[i].consistency;
+                layer->LastCohesionMatType = markers[i].material;
+            }
+            m_lastUnits = previousUnits;
+            m_lastCyclic = previousCyclic;
+            // The results are those of the same inputs again.
+            calculate();
+            FileName = previousName;
+            DataToForm();
+            SetModified(previousModified);
+            throw;
         }
-        m_lastUnits = previousUnits;
-        m_lastCyclic = previousCyclic;
-        // The results are those of the same inputs again.
-        calculate();
-        FileName = previousName;
-        DataToForm();
-        SetModified(previousModified);
-        throw;
     }
+    // Said once the opened project is shown. It is not marked modified: the user changed nothing,
+    // and the file keeps its picture until the project is saved.
+    if (!loaded.LogoError.empty())
+        platform::messageDlg(
+            QStringLiteral("The logo stored in the project could not be read and was left out: %1")
+                .arg(QString::fromStdString(loaded.LogoError)),
+            platform::MessageKind::Warning, QMessageBox::Ok, this);
 }
 
 void TfrmLPMain::ASaveExecute()
