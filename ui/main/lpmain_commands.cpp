@@ -148,13 +148,16 @@ void TfrmLPMain::AOpenExecute()
     const std::uint8_t previousUnits = m_lastUnits;
     const std::uint8_t previousCyclic = m_lastCyclic;
 
-    LPData->Reset(false);
-    m_lastUnits = LPData->Units;
-    m_lastCyclic = LPData->CyclicAnalysis;
-    DataToForm();
-    FileName = OD().FileName;
     TProjectLoadResult loaded;
     {
+        // One pass: the new project shown while the file is read is not the user's and is not
+        // committed, and the pictures are drawn once, for the project that is then shown.
+        const PassScope pass(*this);
+        LPData->Reset(false);
+        m_lastUnits = LPData->Units;
+        m_lastCyclic = LPData->CyclicAnalysis;
+        DataToForm();
+        FileName = OD().FileName;
         // The first tab and the caption follow whether or not the file could be read.
         const platform::ScopeExit finally([this] {
             if (isVisible())
