@@ -168,6 +168,11 @@ private slots:
         QCOMPARE(edit.text(), QStringLiteral("1000.00"));
         SetEditValue(&edit, false, std::numeric_limits<Extended>::quiet_NaN());
         QCOMPARE(edit.text(), QStringLiteral("N.A."));
+        // What could not be computed reads back as such, also after a refused text, not as 0.
+        QVERIFY(std::isnan(GetEditValue(&edit)));
+        edit.setText(QStringLiteral("abc"));
+        QVERIFY(std::isnan(GetEditValue(&edit)));
+        QCOMPARE(edit.text(), QStringLiteral("N.A."));
         // ...but reading clamps them.
         edit.setText(QStringLiteral("1000"));
         QCOMPARE(double(GetEditValue(&edit)), 450.0);

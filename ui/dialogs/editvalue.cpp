@@ -79,6 +79,9 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
         reading
             = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
     }
+    // An edit that shows its value could not be computed holds that value, not a 0 read from it.
+    if (reading.NotANumber && shown.isValid() && shown.toString() == QLatin1String(kNotAvailable))
+        return std::numeric_limits<Extended>::quiet_NaN();
     if (reading.Rewrite)
         SetEditValue(Edit, false, reading.Value);
     return reading.Value;
@@ -86,13 +89,9 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 
 Extended GetShownEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 {
-    // An edit that shows its value could not be computed holds that value, not a 0 read from it.
-    if (Edit->text() == QLatin1String(kNotAvailable)
-        && Edit->property(kShownValue).toString() == Edit->text())
-        return std::numeric_limits<Extended>::quiet_NaN();
     const Extended value = GetEditValue(Edit, MinOverride, MaxOverride);
     const Extended shown = ShownFieldValue(platform::controlTag(Edit), value, false);
-    if (shown != value)
+    if (shown != value && !std::isnan(value))
         SetEditValue(Edit, true, shown);
     return shown;
 }

@@ -18,12 +18,12 @@ void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value);
 // Reads Edit's number (thousands separators only where they group digits by three), clamps it
 // to its Tag's row when both overrides are 0, else to the non-zero overrides, and rewrites the
 // edit when the value changed. Text that is not a number is refused: the edit goes back to the
-// value SetEditValue last showed in it (when it never showed one, the text reads 0).
+// value SetEditValue last showed in it (when it never showed one, the text reads 0), and one
+// that shows "N.A." reads back as the undefined value it shows.
 Extended GetEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
 // GetEditValue for an input that is read back from what it shows on every commit (the main
 // window's): the value is the number the edit shows, rounded to its decimals, so that the project
-// calculates with, keeps and saves what the user sees; "N.A." reads back as the undefined value it
-// shows. (A dialog that writes back only the values
+// calculates with, keeps and saves what the user sees. (A dialog that writes back only the values
 // typed into it keeps them as typed, beyond the decimals it shows.)
 Extended GetShownEditValue(QLineEdit* Edit, double MinOverride = 0, double MaxOverride = 0);
 
