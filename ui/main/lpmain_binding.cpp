@@ -316,11 +316,12 @@ bool TfrmLPMain::followLoadCase1()
     // the next pass reads back.
     TLoadCase& first = LPData->LoadCases[0];
     bool changed = false;
+    // A value that could not be computed (NaN) is still the one written.
+    const auto same = [](Extended a, Extended b) { return a == b || (std::isnan(a) && std::isnan(b)); };
     const auto follow = [&](Extended& value, Extended& copy, Extended factored, const QLineEdit* edit) {
-        // A value that could not be computed (NaN) is still the one written.
-        if (value == copy || (std::isnan(value) && std::isnan(copy))) {
+        if (same(value, copy)) {
             const Extended shown = ShownFieldValue(platform::controlTag(edit), factored, !edit->isReadOnly());
-            changed = changed || !(shown == value || (std::isnan(shown) && std::isnan(value)));
+            changed = changed || !same(shown, value);
             value = shown;
             copy = shown;
         }
