@@ -559,14 +559,17 @@ void TLPData::AnalysePile()
 void TLPData::CheckSection()
 {
     // Each check writes its own results only: a check that does not run now must not leave those
-    // of other inputs (a pile turned from concrete to timber keeps no allowable moments).
+    // of other inputs (a pile turned from concrete to timber keeps no allowable moments). The
+    // spacing limit stays: it is the concrete check's memory of the limit it last set, which tells
+    // a spacing left at that limit (and so following it) from one the user typed.
     SteelResult = {};
     TimberResult = {};
     CombinedRatio = 0;
     for (Extended* result :
-        { &Beta1, &SteelArea, &SteelPercent, &BarCircle, &SpacingLimit, &ShearCapacity, &TieSteelPerLength,
-            &P0, &TensionLimit, &RowOffset, &TopRowDepth, &RowArea, &PhiCompression, &M0 })
+        { &Beta1, &SteelArea, &SteelPercent, &BarCircle, &ShearCapacity, &TieSteelPerLength, &P0,
+            &TensionLimit, &RowOffset, &TopRowDepth, &RowArea, &PhiCompression, &M0 })
         *result = 0;
+    CaseShearCapacity = {};
     InteractionPoints = {};
     for (TLoadCase& c : LoadCases)
         c.Mall = 0;

@@ -215,14 +215,10 @@ void TLPData::CalcReinforcedConcrete()
     if (RoundHalfEven(10 * previousLimit) == RoundHalfEven(10 * SpacingOverride) || SpacingOverride == 0)
         SpacingOverride = SpacingLimit;
 
-    const Extended pu1 = LoadCases[0].Pu;
-    if (s.round) {
-        ShearCapacity = s.si ? 0.8L * s.b * s.b * 0.1275L * std::sqrt(fc) / 1000
-                             : 0.8L * s.b * s.b * 1.5L * std::sqrt(1000 * fc) / 1000;
-    } else {
-        ShearCapacity = s.si ? 0.1275L * Ag * (1 + 1000 * pu1 / (14 * Ag)) * std::sqrt(fc) / 1000
-                             : 1.5L * Ag * (1 + pu1 / (2 * Ag)) * std::sqrt(1000 * fc) / 1000;
-    }
+    // Each case's shear acts with its own axial load; the capacity kept and printed is case 1's.
+    for (int i = 0; i < kLoadCaseCount; ++i)
+        CaseShearCapacity[static_cast<std::size_t>(i)] = ConcreteShearCapacity(LoadCases[i].Pu);
+    ShearCapacity = CaseShearCapacity[0];
     {
         const Extended t = std::tan(kPi / 4);
         // A zero spacing has no steel per length: "N.A." rather than an infinity.
@@ -242,12 +238,14 @@ void TLPData::CalcReinforcedConcrete()
 
     auto& pts = InteractionPoints;
 
-    if (!(s.b > 0 && s.h > 0)) {
-        // No concrete to build a curve on: every curve result is "N.A." (and the searches below
-        // would only turn garbage into plausible-looking numbers).
+    if (!(s.b > 0 && s.h > 0) || !(ClearCoverLimit() > Cover)) {
+        // No concrete, or bar rows that would lie on or past the centre (the cover, tie and bar
+        // leave them no room): the section cannot exist, and nothing of its check is a number
+        // (the searches below would only turn garbage into plausible-looking ones).
         for (TInteractionPoint& p : pts)
             p = notApplicablePoint();
-        M0 = kNaN;
+        M0 = P0 = TensionLimit = ShearCapacity = kNaN;
+        CaseShearCapacity.fill(kNaN);
         for (int i = 1; i <= kLoadCaseCount; ++i)
             LoadCases[i - 1].Mall = i <= LoadCaseCount ? kNaN : 0;
         SteelResult.PRatio = SteelResult.MxRatio = CombinedRatio = kNaN;
@@ -338,6 +336,28 @@ void TLPData::CalcReinforcedConcrete()
     const Extended pr = SteelResult.PRatio;
     const Extended mr = SteelResult.MxRatio;
     CombinedRatio = pr > 0.2L ? pr + 8.0L / 9.0L * mr : pr / 2 + mr;
+}
+
+Extended TLPData::ConcreteShearCapacity(Extended Pu) const
+{
+    const Section s = sectionOf(*this);
+    const Extended fc = s.fc;
+    if (s.round) {
+        return s.si ? 0.8L * s.b * s.b * 0.1275L * std::sqrt(fc) / 1000
+                    : 0.8L * s.b * s.b * 1.5L * std::sqrt(1000 * fc) / 1000;
+    }
+    const Extended Ag = s.b * s.h;
+    return s.si ? 0.1275L * Ag * (1 + 1000 * Pu / (14 * Ag)) * std::sqrt(fc) / 1000
+                : 1.5L * Ag * (1 + Pu / (2 * Ag)) * std::sqrt(1000 * fc) / 1000;
+}
+
+Extended TLPData::ClearCoverLimit() const
+{
+    TRebar bar;
+    TRebar tie;
+    GetRebar(BarSize, bar);
+    GetRebar(TieBarSize, tie);
+    return sectionOf(*this).r - tie.Diameter - 0.5L * bar.Diameter;
 }
 
 Extended TLPData::InterpolateAllowableMoment(Extended Pu) const

@@ -332,6 +332,9 @@ TLPData::~TLPData() = default;
 
 void TLPData::Reset(bool UseBuiltInDefaults)
 {
+    // A new project has no spacing limit yet: a spacing it brings is its own, whatever limit the
+    // project before it had.
+    SpacingLimit = 0;
     if (!UseBuiltInDefaults) {
         // The unit system in force before the reset chooses the demo project.
         const char* demo = Units == 0 ? "ENGLISH UNITS DEMO EXAMPLE.fdx" : "SI UNITS DEMO EXAMPLE.fdx";

@@ -410,8 +410,12 @@ public:
     Extended SteelArea = 0;
     Extended SteelPercent = 0;
     Extended BarCircle = 0;
+    // The limit the check last set: a spacing equal to it follows the next one. It is kept
+    // while no concrete check runs and starts at 0 with a new or opened project.
     Extended SpacingLimit = 0;
-    Extended ShearCapacity = 0;
+    Extended ShearCapacity = 0; // at load case 1's axial load
+    // The shear capacity at each load case's own axial load (CaseShearCapacity[i - 1] is case i).
+    std::array<Extended, kLoadCaseCount> CaseShearCapacity {};
     Extended TieSteelPerLength = 0;
     Extended P0 = 0;
     Extended TensionLimit = 0;
@@ -531,6 +535,13 @@ public:
     void CalcReinforcedConcrete();
     void CalcConcreteSteelStresses(TInteractionPoint& Point);
     Extended InterpolateAllowableMoment(Extended Pu) const;
+    // The concrete shear capacity of the section with the axial load Pu acting (round sections
+    // take no axial term).
+    Extended ConcreteShearCapacity(Extended Pu) const;
+    // The clear cover beyond which the bar rows no longer lie inside the concrete section (its
+    // half depth less the tie and half a bar), in inches or millimetres; 0 or less when no cover
+    // leaves room for the bars.
+    Extended ClearCoverLimit() const;
     void CheckTimberPile();
 
 private:

@@ -590,3 +590,87 @@ TEST(ConcreteSection, FullyCompressedCircleActsAtItsCentre)
     EXPECT_EQ(p.Phi, 0.75L); // spiral, compression controlled
     EXPECT_NEAR(double(p.PhiMn), double(0.75L * M / 12), 1e-9);
 }
+
+// ---- the check as the project runs it --------------------------------------------------------
+
+TEST(ConcreteSectionInput, SpacingFollowsItsLimitThroughTheWholeCalculation)
+{
+    // The project's calculation clears the results of checks that do not run; the previous limit
+    // is no such result, and a new or opened project starts without one.
+    SquarePile d;
+    d.PileLength = 30;
+    d.Calculate();
+    ASSERT_EQ(d.SpacingLimit, 16);
+    ASSERT_EQ(d.SpacingOverride, 16);
+    d.BarSize = 6;
+    d.Calculate();
+    EXPECT_EQ(d.SpacingLimit, 12);
+    EXPECT_EQ(d.SpacingOverride, 12);
+    // Through a stint as timber and back, a spacing left at the limit still follows it.
+    d.Interface = piTimber;
+    d.Calculate();
+    d.Interface = piRoughConcrete;
+    d.BarSize = 8;
+    d.Calculate();
+    EXPECT_EQ(d.SpacingOverride, 16);
+
+    d.Reset(true);
+    EXPECT_EQ(d.SpacingLimit, 0);
+}
+
+TEST(ConcreteSectionInput, EachCaseShearsAtItsOwnAxialLoad)
+{
+    SquarePile d;
+    d.LoadCaseCount = 4;
+    const long double pu[] = { 400, 100, 20, 250 };
+    for (int i = 0; i < 4; ++i)
+        d.LoadCases[i].Pu = pu[i];
+    d.CalcReinforcedConcrete();
+    for (int i = 0; i < 4; ++i) {
+        // 24 in square, 4000 psi: Ag = 576 in^2.
+        EXPECT_NEAR(double(d.CaseShearCapacity[i]),
+            1.5 * 576 * (1 + double(pu[i]) / (2 * 576)) * std::sqrt(4000.0) / 1000, 1e-9)
+            << i;
+    }
+    EXPECT_EQ(d.ShearCapacity, d.CaseShearCapacity[0]);
+    EXPECT_GT(d.CaseShearCapacity[0], d.CaseShearCapacity[3]);
+
+    // A round section has no axial term: one capacity for all.
+    CirclePile round(kTieTypeTie);
+    round.LoadCaseCount = 2;
+    round.LoadCases[1].Pu = 3 * round.LoadCases[0].Pu + 50;
+    round.CalcReinforcedConcrete();
+    EXPECT_EQ(round.CaseShearCapacity[0], round.CaseShearCapacity[1]);
+}
+
+TEST(ConcreteSectionInput, ASectionWhoseBarsCannotLieInsideItHasNoAnswer)
+{
+    // An 18 in square with #7 bars and #3 ties: the rows stay inside while the cover is less than
+    // 9 - 0.375 - 0.4375 = 8.1875 in.
+    SquarePile d;
+    d.Width = d.Width2 = 1.5L;
+    d.BarSize = 7;
+    d.TieBarSize = 3;
+    d.LoadCaseCount = 2;
+    d.LoadCases[1].Pu = 50;
+    EXPECT_NEAR(double(d.ClearCoverLimit()), 8.1875, 1e-12);
+    d.Cover = 8;
+    d.CalcReinforcedConcrete();
+    EXPECT_TRUE(std::isfinite(d.LoadCases[0].Mall));
+    EXPECT_TRUE(std::isfinite(d.CombinedRatio));
+
+    for (const long double cover : { 8.1875L, 9.0L, 75.0L }) {
+        d.Cover = cover;
+        d.CalcReinforcedConcrete();
+        for (const long double value :
+            { d.P0, d.TensionLimit, d.ShearCapacity, d.M0, d.LoadCases[0].Mall, d.LoadCases[1].Mall,
+                d.CaseShearCapacity[1], d.SteelResult.PRatio, d.SteelResult.MxRatio, d.CombinedRatio })
+            EXPECT_TRUE(std::isnan(value)) << double(cover);
+        EXPECT_EQ(d.LoadCases[2].Mall, 0); // a case not in use stays empty
+    }
+
+    // A bar larger than the section leaves no room whatever the cover.
+    d.Width = d.Width2 = 0.1L;
+    d.BarSize = 18;
+    EXPECT_LT(d.ClearCoverLimit(), 0);
+}
