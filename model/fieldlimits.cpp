@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -92,10 +93,13 @@ constexpr LimitRow kLimitRows[kFieldLimitCount] = {
     { 0, 2147483647, 0, 0, 0, 0 }, // 68
     { 0, 0, 1, 0, 0, 1 }, // 69 calculated tie spacing
     { 0, 0, 2, 0, 0, 2 }, // 70 reinforcement percentage
-    { 0, 0, 1, 0, 0, 1 }, // 71 load duration factor
-    { 0, 0, 0, 0, 0, 0 }, // 72 timber bending value
-    { 0, 0, 0, 0, 0, 0 }, // 73 timber shear value
-    { 0, 0, 0, 0, 0, 0 }, // 74 timber compression value
+    // The load duration factors are 0.9, 1.0, 1.15, 1.25, 1.6 and 2.0: two decimals keep them.
+    // Reference stresses in MPa are tabled to two decimals (a shear value of 0.76 MPa is not 1);
+    // those in psi are whole.
+    { 0, 0, 2, 0, 0, 2 }, // 71 load duration factor
+    { 0, 0, 0, 0, 0, 2 }, // 72 timber bending value
+    { 0, 0, 0, 0, 0, 2 }, // 73 timber shear value
+    { 0, 0, 0, 0, 0, 2 }, // 74 timber compression value
     { 0, 0, 3, 0, 0, 3 }, // 75 timber results
     { 0, 7000, 2, 0, 30000, 2 }, // 76 uplift load
     { 2.5L, 12, 1, 15, 110, 1 }, // 77 concrete-fill f'c
@@ -386,6 +390,42 @@ Extended ShownFieldValue(int tag, Extended value, bool clamp)
         return value;
     // A value too large for fixed notation is shown in full precision: it stands as it is.
     return TryParseFieldText(FormatFieldValue(tag, value, clamp)).value_or(value);
+}
+
+Extended ShownFieldReading(int tag, Extended value, double minOverride, double maxOverride)
+{
+    const Extended shown = ShownFieldValue(tag, value, false);
+    if (std::isnan(value) || shown == value)
+        return shown;
+    // The range the reading was clamped to.
+    Extended low = -std::numeric_limits<Extended>::infinity();
+    Extended high = std::numeric_limits<Extended>::infinity();
+    if (minOverride == 0 && maxOverride == 0) {
+        const TFieldLimit row = FieldLimitOf(tag);
+        if (IsFieldTag(tag) && row.HasRange()) {
+            low = row.MinValue;
+            high = row.MaxValue;
+        }
+    } else {
+        if (minOverride != 0)
+            low = minOverride;
+        if (maxOverride != 0)
+            high = maxOverride;
+    }
+    // A bound is met when it differs only by the representation of its decimals (a bound of 0.3
+    // passed in double precision is not the 0.3 an input shows).
+    const int decimals = FieldLimitOf(tag).Decimals;
+    const Extended step = std::pow(Extended(10), -Extended(decimals));
+    const Extended tolerance = step * 1e-6L;
+    const auto within = [&](Extended x) { return x >= low - tolerance && x <= high + tolerance; };
+    if (within(shown))
+        return shown;
+    // Rounding crossed a bound that is no multiple of the last shown decimal: the next shown value
+    // inside it, or, in a range too narrow for any, the value itself.
+    const Extended inside
+        = TryParseFieldText(FormatFixed(shown > high ? shown - step : shown + step, decimals))
+              .value_or(value);
+    return within(inside) ? inside : value;
 }
 
 Extended ClampFieldValue(int tag, Extended value, double minOverride, double maxOverride)

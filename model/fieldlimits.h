@@ -53,6 +53,12 @@ std::string FormatFieldValue(int tag, Extended value, bool clamp, const TNumberF
 // rounded to the Tag's decimals; NaN stays NaN.
 Extended ShownFieldValue(int tag, Extended value, bool clamp);
 
+// The number an input shows for a value read from it (clamped as ClampFieldValue clamps with the
+// same overrides): rounded to the Tag's decimals, and still within the range it was clamped to
+// where rounding would take it past a bound that has more decimals than the input shows (a pile
+// of 12.355 m allows no unbraced length of 12.36).
+Extended ShownFieldReading(int tag, Extended value, double minOverride = 0, double maxOverride = 0);
+
 // Reads a number: the decimal separator honoured, blanks around it ignored, thousands
 // separators accepted only where they group the digits before the decimal separator by three
 // ("1,250.5", not "1,5"). Blank text is 0; text that is not a number gives nothing.

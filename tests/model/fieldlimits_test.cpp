@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -182,4 +183,40 @@ TEST_F(FieldLimitTest, LayerCombosOfferWhatTheSoilDefaultsHoldForTheMaterial)
     EXPECT_EQ(LayerComboOrdinals(TLayerEnum::Consistency, *l), (std::vector<int> { lpconDense }));
     l->MatType = lpmtNone;
     EXPECT_TRUE(LayerComboOrdinals(TLayerEnum::USCS, *l).empty());
+}
+
+TEST_F(FieldLimitTest, AShownReadingStaysWithinTheRangeItWasClampedTo)
+{
+    // A pile of 12.355 m: unbraced lengths from 0.2 L = 2.471 to L, shown with two decimals.
+    const double length = 12.355, shortest = 0.2 * length;
+    EXPECT_EQ(ShownFieldReading(55, ClampFieldValue(55, 20, shortest, length), shortest, length), 12.35L);
+    EXPECT_EQ(ShownFieldReading(55, ClampFieldValue(55, 0.1L, shortest, length), shortest, length), 2.48L);
+    EXPECT_EQ(ShownFieldReading(55, ClampFieldValue(55, 20, 0, length), 0, length), 12.35L);
+    // Inside the range the shown value is the rounded one, halves to even as the edit shows them.
+    EXPECT_EQ(ShownFieldReading(55, 7.125L, shortest, length), 7.12L);
+    // A bound given in double precision is met by the decimal it stands for.
+    EXPECT_EQ(ShownFieldReading(25, ClampFieldValue(25, 2.9L, 0.06, 0.3), 0.06, 0.3), 0.3L);
+    // A range narrower than a shown step keeps the value read.
+    EXPECT_EQ(ShownFieldReading(55, 2.4715L, 2.471, 2.479), 2.4715L);
+    // The rows' own limits are multiples of their decimals: rounding keeps them.
+    EXPECT_EQ(ShownFieldReading(1, ClampFieldValue(1, 500)), 450);
+    EXPECT_TRUE(std::isnan(ShownFieldReading(55, NaN, shortest, length)));
+}
+
+TEST_F(FieldLimitTest, TimberValuesKeepTheirMeaningfulDecimals)
+{
+    // Load duration factors of 1.15 and 1.25 in both systems; reference stresses whole in psi and
+    // to two decimals in MPa.
+    for (const auto units : { kUnitsUS, kUnitsSI }) {
+        m.SetUnits(units);
+        EXPECT_EQ(FormatFieldValue(71, 1.15L, true), "1.15");
+        EXPECT_EQ(ShownFieldValue(71, 1.25L, true), 1.25L);
+    }
+    m.SetUnits(kUnitsUS);
+    for (const int tag : { 72, 73, 74 })
+        EXPECT_EQ(FormatFieldValue(tag, 1200.4L, true), "1200");
+    m.SetUnits(kUnitsSI);
+    EXPECT_EQ(ShownFieldValue(73, 0.76L, true), 0.76L);
+    EXPECT_EQ(FormatFieldValue(72, 11.5L, true), "11.50");
+    EXPECT_EQ(FormatFieldValue(74, 8.3L, true), "8.30");
 }

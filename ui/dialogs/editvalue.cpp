@@ -90,7 +90,7 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 Extended GetShownEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
 {
     const Extended value = GetEditValue(Edit, MinOverride, MaxOverride);
-    const Extended shown = ShownFieldValue(platform::controlTag(Edit), value, false);
+    const Extended shown = ShownFieldReading(platform::controlTag(Edit), value, MinOverride, MaxOverride);
     if (shown != value && !std::isnan(value))
         SetEditValue(Edit, true, shown);
     return shown;
