@@ -347,9 +347,11 @@ void setControlColor(QWidget* control, const QColor& color)
 void setFontColor(QWidget* control, const QColor& color)
 {
     QPalette pal = control->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::Text, color);
-    pal.setColor(QPalette::ButtonText, color);
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
+        pal.setColor(group, QPalette::WindowText, color);
+        pal.setColor(group, QPalette::Text, color);
+        pal.setColor(group, QPalette::ButtonText, color);
+    }
     control->setPalette(pal);
 }
 

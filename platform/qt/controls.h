@@ -70,7 +70,8 @@ constexpr quint32 clWhite = 0xFFFFFF;
 constexpr quint32 clBlue = 0xFF0000;
 constexpr quint32 clSkyBlue = 0xF0CAA6;
 
-// Background of an edit, list or panel; text colour of any control.
+// Background of an edit, list or panel; text colour of any control. A disabled control keeps
+// the disabled look whatever its font colour: its text is drawn grey as every disabled control's.
 void setControlColor(QWidget* control, const QColor& color);
 void setFontColor(QWidget* control, const QColor& color);
 // The platform's own colours for the two cases the windows name.
