@@ -562,6 +562,8 @@ public:
     void ComboBox1Exit(QObject* Sender);
     void ComboBox3Exit(QObject* Sender);
     void Edit3Exit(QObject* Sender);
+    // The clear cover: one that leaves the bars no room inside the section is refused.
+    void Edit58Exit(QObject* Sender);
     void RadioButton1Click(QObject* Sender);
     void chkUseReinforcementClick(QObject* Sender);
     void ShowFieldHint(QWidget* Control, const QString& Text);
@@ -699,6 +701,9 @@ private:
     // requestProfiles once the layout has settled: for the pictures' new sizes.
     void requestProfilesAfterLayout();
     void writeConcreteRows();
+    // Why the concrete section's bars cannot lie inside it, with the largest cover that would
+    // let them.
+    QString BarsDoNotFitText() const;
     void writeTimberBoxes();
     void writeSteelResults();
     void writeResultLines();
@@ -713,6 +718,8 @@ private:
     // Load case 1 takes the factored values of the analysis in each of Pu, Mu and Vu that still
     // holds what was last written into it; true when a value changed.
     bool followLoadCase1();
+    // The copies of load case 1 as a fresh window has them.
+    void forgetLoadCase1();
     TLayer* layerOfSender(QObject* sender) const;
     // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
     // calculated as typed values are. One pass, so the pictures are drawn once.
@@ -728,7 +735,9 @@ private:
 
     int m_panel1Height = 325; // the designed height of the loads block, its minimum
     int m_lastInterface = 0; // interface index last seen by ComboBox3Exit
-    Extended m_case1Pu = 0; // load case 1 as DataToForm last wrote it
+    // Load case 1 as DataToForm last wrote it; 0, as in a fresh window, when a project is
+    // started or opened, so that a project's case 1 never depends on the one before it.
+    Extended m_case1Pu = 0;
     Extended m_case1Mu = 0;
     Extended m_case1Vu = 0;
     QLabel* m_hintWindow = nullptr;

@@ -333,6 +333,11 @@ bool TfrmLPMain::followLoadCase1()
     return changed;
 }
 
+void TfrmLPMain::forgetLoadCase1()
+{
+    m_case1Pu = m_case1Mu = m_case1Vu = 0;
+}
+
 void TfrmLPMain::showAndCommit()
 {
     const PassScope pass(*this);
@@ -546,7 +551,10 @@ void TfrmLPMain::writeConcreteRows()
     QString spacing = QStringLiteral("Spacing Good");
     const Extended inUse = d.SpacingOverride;
     const bool tooWide = RoundHalfEven(10 * inUse) > RoundHalfEven(10 * d.SpacingLimit);
-    if (d.Units == kUnitsSI) {
+    if (!(d.ClearCoverLimit() > d.Cover)) {
+        // The check has no answer for a section whose bars cannot lie inside it: say why.
+        spacing = BarsDoNotFitText();
+    } else if (d.Units == kUnitsSI) {
         if (d.TieType == kTieTypeSpiral) {
             if (inUse < 25 || inUse > 75)
                 spacing = QStringLiteral("Must be between 25 and 75 mm");
@@ -598,24 +606,26 @@ void TfrmLPMain::writeConcreteRows()
         CheckPuCapacity(EditMall[n], EditPu[n]);
     }
 
-    const auto utilisation = [&](QLabel* const* labels, Extended capacity, auto load) {
+    // A utilisation of each enabled case: its load over its capacity ("-" while the section has
+    // no capacity of that kind).
+    const auto utilisation = [&](QLabel* const* labels, auto load, auto capacity) {
         for (int n = 0; n < kLoadCaseCount; ++n) {
             labels[n]->setText(QStringLiteral("-"));
             platform::setFontColor(labels[n], textColour(false));
-        }
-        if (capacity == 0)
-            return;
-        for (int n = 0; n < kLoadCaseCount; ++n) {
-            if (!labels[n]->isEnabled())
+            if (!labels[n]->isEnabled() || capacity(n) == 0)
                 continue;
-            const Extended ratio = load(d.LoadCases[n]) / capacity;
+            const Extended ratio = load(d.LoadCases[n]) / capacity(n);
             labels[n]->setText(percentText(ratio));
             platform::setFontColor(labels[n], textColour(percentFails(ratio)));
         }
     };
-    utilisation(LabPutil, d.P0, [](const TLoadCase& c) { return c.Pu; });
-    // A shear counts by its magnitude, as the moment does.
-    utilisation(LabVutil, d.ShearCapacity, [](const TLoadCase& c) { return std::fabs(c.Vu); });
+    utilisation(
+        LabPutil, [](const TLoadCase& c) { return c.Pu; }, [&](int) { return d.P0; });
+    // A shear counts by its magnitude, as the moment does, against the capacity at its own case's
+    // axial load.
+    utilisation(
+        LabVutil, [](const TLoadCase& c) { return std::fabs(c.Vu); },
+        [&](int n) { return d.CaseShearCapacity[static_cast<std::size_t>(n)]; });
 
     // The copies on the Results tab.
     for (int n = 0; n < kLoadCaseCount; ++n) {
@@ -638,6 +648,22 @@ void TfrmLPMain::writeConcreteRows()
     Panel11->setVisible(EditPu[1]->isEnabled());
     Panel12->setVisible(EditPu[2]->isEnabled());
     Panel13->setVisible(EditPu[3]->isEnabled());
+}
+
+QString TfrmLPMain::BarsDoNotFitText() const
+{
+    const TLPData& d = *LPData;
+    const Extended limit = d.ClearCoverLimit();
+    // The largest cover the edit can show that is still less than the limit.
+    const int decimals = tagDecimals(platform::controlTag(Edit58));
+    const Extended step = std::pow(Extended(10), -Extended(decimals));
+    Extended largest = std::floor(limit / step) * step;
+    if (largest >= limit)
+        largest -= step;
+    if (!(largest >= 0))
+        return QStringLiteral("The bars do not fit in the section: choose smaller bars or a larger pile");
+    return QStringLiteral("The bars do not fit in the section: the clear cover must be at most %1 %2")
+        .arg(fixed(largest, decimals), d.Units == kUnitsSI ? QStringLiteral("mm") : QStringLiteral("in"));
 }
 
 void TfrmLPMain::writeTimberBoxes()

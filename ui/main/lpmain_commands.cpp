@@ -83,9 +83,11 @@ void TfrmLPMain::ANewExecute()
     if (!AskSaveChanges())
         return;
     LPData->Reset(false);
-    // The new project's values stand as they are: no unit or cyclic switch is applied to them.
+    // The new project's values stand as they are: no unit or cyclic switch is applied to them,
+    // and its load case 1 follows the analysis only where it holds 0, as in a fresh window.
     m_lastUnits = LPData->Units;
     m_lastCyclic = LPData->CyclicAnalysis;
+    forgetLoadCase1();
     FileName.clear();
     for (QLineEdit* e : { Edit10, Edit11, Edit9, Edit31 })
         e->clear();
@@ -147,6 +149,8 @@ void TfrmLPMain::AOpenExecute()
     const bool previousModified = Modified;
     const std::uint8_t previousUnits = m_lastUnits;
     const std::uint8_t previousCyclic = m_lastCyclic;
+    const Extended previousCase1[] = { m_case1Pu, m_case1Mu, m_case1Vu };
+    const Extended previousSpacingLimit = LPData->SpacingLimit;
 
     TProjectLoadResult loaded;
     {
@@ -168,9 +172,12 @@ void TfrmLPMain::AOpenExecute()
         });
         try {
             loaded = LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
-            // The read project's values stand as stored (its reactions are already cyclic ones).
+            // The read project's values stand as stored (its reactions are already cyclic ones),
+            // and it opens the same whatever was open before: its case 1 follows the analysis
+            // only where it holds 0, and its spacing limit is computed from its own section.
             m_lastUnits = LPData->Units;
             m_lastCyclic = LPData->CyclicAnalysis;
+            forgetLoadCase1();
             for (QComboBox* family : { ComboBox6, ComboBox9 })
                 family->setCurrentIndex(-1);
             if (LPData->IsConcrete())
@@ -192,6 +199,10 @@ void TfrmLPMain::AOpenExecute()
             }
             m_lastUnits = previousUnits;
             m_lastCyclic = previousCyclic;
+            m_case1Pu = previousCase1[0];
+            m_case1Mu = previousCase1[1];
+            m_case1Vu = previousCase1[2];
+            LPData->SpacingLimit = previousSpacingLimit;
             // The results are those of the same inputs again.
             calculate();
             FileName = previousName;

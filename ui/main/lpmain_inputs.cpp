@@ -5,6 +5,7 @@
 
 #include "imaging/jpeggraphic.h"
 #include "model/lpclasses.h"
+#include "platform/qt/messages.h"
 #include "ui/dialogs/editvalue.h"
 
 #include <QApplication>
@@ -102,11 +103,26 @@ void TfrmLPMain::ComboBox1Exit(QObject* Sender)
     // Focus moves caused by a pass itself (rows rebuilt, tabs hidden) commit nothing.
     if (passRunning())
         return;
+    // The list shows the model's standard after every refresh: the user's choice is taken before
+    // the commit's refresh writes the standard in force back into it.
+    const int standard = ComboBox12->currentIndex();
     FormToData();
     if (Sender == ComboBox12) {
-        LPData->RebarStandard = static_cast<TRebarStandard>(std::max(ComboBox12->currentIndex(), 0));
+        LPData->RebarStandard = static_cast<TRebarStandard>(std::max(standard, 0));
         showAndCommit();
     }
+}
+
+void TfrmLPMain::Edit58Exit(QObject* Sender)
+{
+    if (passRunning())
+        return;
+    const Extended cover = GetShownEditValue(Edit58);
+    if (cover != LPData->Cover && !(LPData->ClearCoverLimit() > cover)) {
+        SetEditValue(Edit58, false, LPData->Cover);
+        platform::messageDlg(BarsDoNotFitText(), platform::MessageKind::Warning, QMessageBox::Ok, this);
+    }
+    ComboBox1Exit(Sender);
 }
 
 void TfrmLPMain::ComboBox3Exit(QObject* Sender)

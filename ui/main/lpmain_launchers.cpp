@@ -264,6 +264,7 @@ void TfrmLPMain::bindDesignHandlers()
         if (!e->toolTip().isEmpty())
             ev.onEnter = enter;
     }
+    platform::controlEvents(Edit58).onExit = [this](QObject* s) { Edit58Exit(s); };
     for (QComboBox* c : { ComboBox6, ComboBox7, ComboBox8, ComboBox9, ComboBox10, ComboBox11, ComboBox12,
              ComboBox13, ComboBox14, ComboBox15, ComboBox16 }) {
         platform::controlEvents(c).onChange = change;
