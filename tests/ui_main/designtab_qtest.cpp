@@ -102,7 +102,8 @@ private slots:
         typeAndLeave(w.get(), w->Edit56, QStringLiteral("10"));
         chooseText(w->ComboBox14, QStringLiteral("#3"));
         QCOMPARE(d.SpacingOverride, 10.0L);
-        QCOMPARE(w->Label159->text(), QStringLiteral("Must be less than 16db, 48dl and pier diameter (18in)"));
+        QCOMPARE(
+            w->Label159->text(), QStringLiteral("Must be less than 16db, 48dl and pier diameter (18in)"));
     }
 
     void rebarStandardCanBeChosen()
@@ -301,7 +302,7 @@ private slots:
         auto w = openWindow();
         const TLPData& d = *w->LPData;
         const auto expectNoAnswer = [&](const QString& why) {
-            QVERIFY2(w->Label159->text().startsWith(QStringLiteral("The bars do not fit in the section")),
+            QVERIFY2(w->Label159->text().startsWith(QStringLiteral("Bars do not fit: ")),
                 qPrintable(why + QStringLiteral(": ") + w->Label159->text()));
             for (int n = 0; n < d.LoadCaseCount; ++n) {
                 for (QLineEdit* e : { w->EditMall[n], w->EditMallb[n] })
@@ -320,8 +321,7 @@ private slots:
             MessageScript answers;
             typeAndLeave(w.get(), w->Edit58, QLatin1String(typed));
             QCOMPARE(answers.asked,
-                QStringList { QStringLiteral(
-                    "The bars do not fit in the section: the clear cover must be at most %1 in")
+                QStringList { QStringLiteral("Bars do not fit: clear cover at most %1 in")
                                   .arg(QString::fromStdString(FormatFixed(8.1L, 1, LocaleNumberFormat()))) });
             QCOMPARE(d.Cover, 3.0L);
             QCOMPARE(w->Edit58->text(), QString::fromStdString(FormatFixed(3, 1, LocaleNumberFormat())));
@@ -353,8 +353,9 @@ private slots:
         openDemo(w.get());
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(w->LPData->LoadCaseCount, 2);
-        const auto disabledText
-            = [](const QWidget* control) { return control->palette().color(QPalette::Disabled, QPalette::Text); };
+        const auto disabledText = [](const QWidget* control) {
+            return control->palette().color(QPalette::Disabled, QPalette::Text);
+        };
         const auto disabledCaption = [](const QWidget* control) {
             return control->palette().color(QPalette::Disabled, QPalette::WindowText);
         };

@@ -661,8 +661,8 @@ QString TfrmLPMain::BarsDoNotFitText() const
     if (largest >= limit)
         largest -= step;
     if (!(largest >= 0))
-        return QStringLiteral("The bars do not fit in the section: choose smaller bars or a larger pile");
-    return QStringLiteral("The bars do not fit in the section: the clear cover must be at most %1 %2")
+        return QStringLiteral("Bars do not fit: the section is too small for them");
+    return QStringLiteral("Bars do not fit: clear cover at most %1 %2")
         .arg(fixed(largest, decimals), d.Units == kUnitsSI ? QStringLiteral("mm") : QStringLiteral("in"));
 }
 
