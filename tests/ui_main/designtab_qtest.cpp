@@ -35,13 +35,6 @@ void chooseText(QComboBox* combo, const QString& text)
     choose(combo, index);
 }
 
-void openFile(TfrmLPMain* w, const QString& path)
-{
-    MessageScript no({ QMessageBox::No });
-    runWithFile(w->AOpen, path);
-    QApplication::processEvents();
-}
-
 // Concrete shear capacity of a rectangular US section with the axial load P acting (kips, in,
 // psi): 1.5 Ag (1 + P/(2 Ag)) sqrt(f'c) / 1000.
 Extended rectangularShear(Extended ag, Extended fcPsi, Extended p)
@@ -90,7 +83,7 @@ private slots:
         const QString saved = dir.filePath(QStringLiteral("at-limit.fdx"));
         runWithFile(w->ASaveAs, saved);
         openDemo(w.get(), true);
-        openFile(w.get(), saved);
+        openProject(w.get(), saved);
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(w->Edit56->text(), QStringLiteral("14.0"));
         chooseText(w->ComboBox14, QStringLiteral("#6"));
@@ -136,7 +129,7 @@ private slots:
         }
         // Opened, the list shows the file's standard.
         openDemo(w.get());
-        openFile(w.get(), saved);
+        openProject(w.get(), saved);
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(d.RebarStandard, rsCanadian);
         QCOMPARE(w->ComboBox12->currentIndex(), int(rsCanadian));
@@ -190,14 +183,14 @@ private slots:
             typeAndLeave(w.get(), w->Edit13, QStringLiteral("150"));
             QCOMPARE(d.LoadCases[0].Pu, followed.Pu);
 
-            openFile(w.get(), typed);
+            openProject(w.get(), typed);
             QCOMPARE(d.LoadCases[0].Pu, stored.Pu);
             QCOMPARE(d.LoadCases[0].Mu, stored.Mu);
             QCOMPARE(d.LoadCases[0].Vu, stored.Vu);
         }
         // The same in a freshly started program.
         auto w = openWindow();
-        openFile(w.get(), typed);
+        openProject(w.get(), typed);
         QCOMPARE(w->LPData->LoadCases[0].Pu, stored.Pu);
         QCOMPARE(w->LPData->LoadCases[0].Mu, stored.Mu);
         QCOMPARE(w->LPData->LoadCases[0].Vu, stored.Vu);

@@ -270,16 +270,23 @@ inline void enterPile(TfrmLPMain* w)
     typeAndLeave(w, w->Edit4, QStringLiteral("10"));
 }
 
+// Opens a project file through the Open command, its dialog answered and the save question
+// answered No.
+inline void openProject(TfrmLPMain* window, const QString& path)
+{
+    MessageScript no({ QMessageBox::No });
+    runWithFile(window->AOpen, path);
+    QApplication::processEvents();
+}
+
 #ifdef FENDRIX_DEMO_EXAMPLE_DIR
 // Opens a demo example project through the Open command, its dialog answered.
 inline void openDemo(TfrmLPMain* window, bool si = false)
 {
-    const QString path = QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/")
-        + (si ? QStringLiteral("SI UNITS DEMO EXAMPLE.fdx")
-              : QStringLiteral("ENGLISH UNITS DEMO EXAMPLE.fdx"));
-    MessageScript no({ QMessageBox::No });
-    runWithFile(window->AOpen, path);
-    QApplication::processEvents();
+    openProject(window,
+        QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/")
+            + (si ? QStringLiteral("SI UNITS DEMO EXAMPLE.fdx")
+                  : QStringLiteral("ENGLISH UNITS DEMO EXAMPLE.fdx")));
 }
 #endif
 
