@@ -314,9 +314,10 @@ QMap<QString, QString> demoValues(const QString& demoFolder)
     for (int t = 1; t <= kFieldLimitCount; ++t) {
         const TFieldLimit us = FieldLimitsUS()[static_cast<std::size_t>(t - 1)];
         const TFieldLimit si = FieldLimitsSI()[static_cast<std::size_t>(t - 1)];
+        // A field without limits takes no minus sign all the same.
         const auto range = [&](const TFieldLimit& l) {
             return l.HasRange() ? number(l.MinValue) + QStringLiteral(" to ") + number(l.MaxValue)
-                                : QStringLiteral("any");
+                                : QStringLiteral("0 or more");
         };
         v[QStringLiteral("lim-%1").arg(t)] = range(us) + QStringLiteral(" / ") + range(si);
     }

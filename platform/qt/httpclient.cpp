@@ -175,6 +175,10 @@ struct HttpGet::Impl {
         // closing the connection; under HTTP/1.1 or HTTP/2 it may stream a release it will not
         // size, and a release without a length is refused.
         set(CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+        // That version would also be the only one the TLS handshake offers ("http/1.0" as its
+        // ALPN id), and servers that know h2 and http/1.1 alone refuse such a handshake. Without
+        // ALPN every server takes it, and the request says HTTP/1.0 all the same.
+        set(CURLOPT_SSL_ENABLE_ALPN, 0L);
         set(CURLOPT_PROTOCOLS_STR, "http,https");
         // Which of them a redirection may lead to depends on the hop it leaves: see onHead.
         set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

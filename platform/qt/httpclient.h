@@ -4,6 +4,7 @@
 // server, windows repaint and buttons (abort) work, and no window message is ever handled
 // inside a libcurl call. The request is an HTTP/1.0 one, also over TLS: a server answers it
 // with the body's length or ends the body by closing, rather than streaming it in chunks. The
+// TLS handshake names no application protocol (no ALPN), which every server accepts. The
 // server is untrusted: the response head, the body and the time spent waiting are all bounded.
 //
 // The proxy comes from the environment as libcurl reads it (http_proxy, https_proxy,

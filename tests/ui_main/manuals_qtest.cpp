@@ -2,11 +2,12 @@
 // stands on the page the contents give and every paragraph of the sources reaches the pages, no
 // table row is split over two pages and a table that goes on over a page repeats its header
 // there, the worked example quotes what the program shows for the demo project, and Help opens
-// the manual and Equations the equations document through the shell.
+// the manual and Equations the equations document through the shell, or says what did not open.
 #include "mainwindowtesting.h"
 
 #include "docs/document.h"
 #include "platform/qt/shell.h"
+#include "ui/dialogs/about.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -284,6 +285,35 @@ private slots:
         for (const QString& name : { kManual, kEquations })
             QFile::remove(folder + name);
         QCOMPARE(opened, QStringList({ folder + kManual, folder + kEquations }));
+    }
+
+    void whatTheDesktopCannotOpenIsNamed()
+    {
+        // A desktop without a PDF viewer or a browser.
+        QStringList tried;
+        platform::setShellOpenHandler([&](const QString& target) {
+            tried << target;
+            return false;
+        });
+        auto w = openWindow();
+        const QString manual = platform::executableFolder() + kManual;
+        QFile::remove(manual);
+        MessageScript answers;
+        // A manual that is not there stays a silent nothing.
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        QVERIFY(tried.isEmpty());
+        QVERIFY(answers.asked.isEmpty());
+
+        // F1, Help > Help and Help > Website each say once what did not open.
+        QVERIFY(QFile::copy(QStringLiteral(FENDRIX_MANUAL_DIR "/") + kManual, manual));
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        w->AHelp->trigger();
+        w->AWeb->trigger();
+        QFile::remove(manual);
+        QCOMPARE(tried, QStringList({ manual, manual, HomePageAddress() }));
+        QCOMPARE(answers.asked.size(), tried.size());
+        for (qsizetype i = 0; i < tried.size(); ++i)
+            QVERIFY2(answers.asked[i].contains(tried[i]), qPrintable(answers.asked[i]));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "loopbackserver.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QHash>
 #include <QMetaObject>
@@ -15,7 +16,13 @@
 #include <QTimer>
 #include <QWaitCondition>
 
+#include <algorithm>
+#include <optional>
 #include <stdexcept>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #ifndef UPDATE_TEST_DATA
 #error "UPDATE_TEST_DATA must name tests/update/data"
@@ -26,6 +33,7 @@ struct LoopbackServer::Shared {
     QHash<QByteArray, Reply> replies;
     QHash<QByteArray, int> hits;
     QList<QByteArray> requests;
+    QList<QByteArray> knownProtocols;
 };
 
 namespace {
@@ -53,6 +61,111 @@ QSslConfiguration serverTls(const QByteArray& certificate)
     conf.setPeerVerifyMode(QSslSocket::VerifyNone);
     return conf;
 }
+
+// The first TLS record a client sent, peeked at: it stays in the socket for the handshake. Empty
+// when none came in time.
+QByteArray peekFirstRecord(int socket)
+{
+    constexpr qsizetype kHeader = 5;
+    QByteArray bytes(kHeader + 0xFFFF, Qt::Uninitialized);
+    const QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired()) {
+        pollfd readable { socket, POLLIN, 0 };
+        if (::poll(&readable, 1, int(deadline.remainingTime())) <= 0)
+            break;
+        const ssize_t n = ::recv(socket, bytes.data(), size_t(bytes.size()), MSG_PEEK);
+        if (n <= 0)
+            break;
+        if (n >= kHeader) {
+            const qsizetype length = kHeader + (quint8(bytes[3]) << 8 | quint8(bytes[4]));
+            if (n >= length)
+                return bytes.left(length);
+        }
+        // Part of the record is there: poll would report it again at once.
+        QThread::msleep(2);
+    }
+    return {};
+}
+
+// The protocol names of a ClientHello's ALPN extension; nothing when the record carries none
+// (or is no ClientHello).
+std::optional<QList<QByteArray>> offeredProtocols(const QByteArray& record)
+{
+    qsizetype at = 0;
+    bool whole = true;
+    // A big-endian number of `width` bytes; 0 past the end, which also ends the reading.
+    const auto number = [&](int width) {
+        quint32 value = 0;
+        for (int i = 0; i < width; ++i) {
+            whole = whole && at < record.size();
+            value = value << 8 | (whole ? quint8(record[at++]) : 0);
+        }
+        return qsizetype(value);
+    };
+    if (number(1) != 0x16) // handshake
+        return std::nullopt;
+    at += 4; // version, length
+    if (number(1) != 1) // ClientHello
+        return std::nullopt;
+    at += 3 + 2 + 32; // length, version, random
+    at += number(1); // session id
+    at += number(2); // cipher suites
+    at += number(1); // compression methods
+    const qsizetype extensionsEnd = number(2) + at;
+    while (whole && at < extensionsEnd) {
+        const qsizetype type = number(2);
+        const qsizetype length = number(2);
+        if (type != 16) { // application_layer_protocol_negotiation
+            at += length;
+            continue;
+        }
+        const qsizetype listEnd = number(2) + at;
+        QList<QByteArray> names;
+        while (whole && at < listEnd) {
+            const qsizetype size = number(1);
+            names << record.mid(at, size);
+            at += size;
+        }
+        return names;
+    }
+    return std::nullopt;
+}
+
+// A TLS server that refuses, as a server enforcing ALPN does, a handshake offering only
+// protocols it does not know.
+class AlpnServer : public QSslServer {
+public:
+    explicit AlpnServer(std::shared_ptr<LoopbackServer::Shared> shared)
+        : m_shared(std::move(shared))
+    {
+    }
+
+protected:
+    void incomingConnection(qintptr socket) override
+    {
+        QList<QByteArray> known;
+        {
+            QMutexLocker lock(&m_shared->mutex);
+            known = m_shared->knownProtocols;
+        }
+        const int fd = int(socket);
+        const std::optional<QList<QByteArray>> offered
+            = known.isEmpty() ? std::nullopt : offeredProtocols(peekFirstRecord(fd));
+        if (offered && std::none_of(offered->begin(), offered->end(), [&](const QByteArray& name) {
+                return known.contains(name);
+            })) {
+            // A fatal alert no_application_protocol (120), in the clear, before any ServerHello.
+            const char alert[] = { 0x15, 0x03, 0x03, 0x00, 0x02, 0x02, 120 };
+            ::send(fd, alert, sizeof alert, MSG_NOSIGNAL);
+            ::close(fd);
+            return;
+        }
+        QSslServer::incomingConnection(socket);
+    }
+
+private:
+    std::shared_ptr<LoopbackServer::Shared> m_shared;
+};
 
 // Serves one connection: reads the request head, sends the reply, closes.
 class Connection : public QObject {
@@ -217,7 +330,7 @@ protected:
     {
         std::unique_ptr<QTcpServer> server;
         if (!m_certificate.isEmpty()) {
-            auto* ssl = new QSslServer;
+            auto* ssl = new AlpnServer(m_shared);
             ssl->setSslConfiguration(serverTls(m_certificate));
             server.reset(ssl);
             QObject::connect(ssl, &QSslServer::errorOccurred, ssl,
@@ -316,6 +429,12 @@ void LoopbackServer::setReply(const QByteArray& path, const Reply& reply)
 {
     QMutexLocker lock(&m_shared->mutex);
     m_shared->replies.insert(path, reply);
+}
+
+void LoopbackServer::setKnownProtocols(const QList<QByteArray>& protocols)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->knownProtocols = protocols;
 }
 
 int LoopbackServer::hits(const QByteArray& path) const

@@ -5,7 +5,8 @@
 // tests/update/data: "loopback" names 127.0.0.1 and localhost, "elsewhere" another host; the
 // bundle useLoopbackServers() makes the process's client trust holds both. A server
 // answers whatever request target it is given a reply for, so it also plays a proxy (targets
-// "http://host/path").
+// "http://host/path"). A TLS server may be told to know only some application protocols, as
+// servers that enforce ALPN do.
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
@@ -57,6 +58,10 @@ public:
     // "http://127.0.0.1:<port>" + path (https with TLS).
     QString url(const QString& path) const;
     void setReply(const QByteArray& path, const Reply& reply);
+    // TLS: from now on, a handshake whose ALPN list names none of these protocols is refused
+    // with the alert no_application_protocol and the connection closed; one without an ALPN list
+    // is served. An empty list serves every handshake (the default).
+    void setKnownProtocols(const QList<QByteArray>& protocols);
     // The page at `pagePath` offers `version` of `release`, served at "/" + `name` and saved
     // under that name.
     void offer(const QByteArray& pagePath, const QByteArray& version, const QByteArray& name,

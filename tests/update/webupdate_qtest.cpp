@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -548,6 +550,34 @@ private slots:
         QVERIFY2(w.ErrorReason().contains("host name", Qt::CaseInsensitive), qPrintable(w.ErrorReason()));
         QVERIFY(elsewhere.requests().isEmpty());
         QCOMPARE(rec.errors, 10);
+    }
+
+    void httpsServerThatKnowsNoHttp10IsReached()
+    {
+        // Servers that speak h2 and http/1.1 only refuse a handshake whose ALPN list names
+        // neither of them. Asked in HTTP/1.0 all the same, they send the page and the release.
+        Round r(TupUpdateOptions(uoOverwrite), true);
+        r.server.setKnownProtocols({ "h2", "http/1.1" });
+        r.offer("2.1.8", "r.bin", LoopbackServer::file(pattern(70000)));
+        QVERIFY(r.w.CheckForUpdate());
+        QVERIFY2(r.w.Success(), qPrintable(r.w.ErrorReason()));
+        QCOMPARE(r.rec.errors, 0);
+        QCOMPARE(readAll(r.w.FileName()), pattern(70000));
+        const QList<QByteArray> requests = r.server.requests();
+        QCOMPARE(requests.size(), 2);
+        for (const QByteArray& head : requests)
+            QVERIFY2(head.left(head.indexOf("\r\n")).endsWith(" HTTP/1.0"), head.constData());
+
+        // The server does refuse a handshake that offers HTTP/1.0 alone.
+        for (const auto& [offered, served] : { std::pair { "http/1.0", false }, { "http/1.1", true } }) {
+            QSslSocket probe;
+            QSslConfiguration tls = probe.sslConfiguration();
+            tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+            tls.setAllowedNextProtocols({ offered });
+            probe.setSslConfiguration(tls);
+            probe.connectToHostEncrypted(QStringLiteral("127.0.0.1"), r.server.port());
+            QCOMPARE(probe.waitForEncrypted(5000), served);
+        }
     }
 
     void credentialsGoToTheirOwnHostOnly()

@@ -39,6 +39,25 @@ namespace {
 const QString kSaveQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 const QString kProjectFilter = QStringLiteral("Braxholm Fendrix files (*.fdx)|*.fdx|All Files (*.*)|*.*");
 
+// Opens a document or web page through the desktop. A desktop without a viewer or a browser
+// shows nothing at all, so the user is told what did not open, to open it another way.
+void openThroughDesktop(const QString& fileOrAddress, QWidget* parent)
+{
+    if (!platform::shellOpen(fileOrAddress))
+        platform::messageDlg(
+            QStringLiteral("The desktop could not open \"%1\".\nOpen it with a program of your choice.")
+                .arg(fileOrAddress),
+            platform::MessageKind::Warning, QMessageBox::Ok, parent);
+}
+
+// A document beside the program; one that is not there is passed over.
+void openBesideProgram(const QString& name, QWidget* parent)
+{
+    const QString path = platform::executableFolder() + name;
+    if (QFileInfo::exists(path))
+        openThroughDesktop(path, parent);
+}
+
 } // namespace
 
 void TfrmLPMain::createFileDialogs()
@@ -267,22 +286,17 @@ void TfrmLPMain::AAboutExecute()
 
 void TfrmLPMain::AWebExecute()
 {
-    platform::shellOpen(HomePageAddress());
+    openThroughDesktop(HomePageAddress(), this);
 }
 
 void TfrmLPMain::AHelpExecute()
 {
-    const QString path
-        = platform::executableFolder() + QStringLiteral("User Manual Fendrix Professional.pdf");
-    if (QFileInfo::exists(path))
-        platform::shellOpen(path);
+    openBesideProgram(QStringLiteral("User Manual Fendrix Professional.pdf"), this);
 }
 
 void TfrmLPMain::AEquationsExecute()
 {
-    const QString path = platform::executableFolder() + QStringLiteral("QV 2.0 Equations.pdf");
-    if (QFileInfo::exists(path))
-        platform::shellOpen(path);
+    openBesideProgram(QStringLiteral("QV 2.0 Equations.pdf"), this);
 }
 
 void TfrmLPMain::AAutoUpdateExecute()
