@@ -1,9 +1,12 @@
-// The user's own steel sections of the main window's steel tabs: one that a project file brings in
-// and no section can have shows no ratio at all.
+// The user's own steel sections, as the steel tabs of the main window open their editors: a record
+// that cannot describe a section is refused at OK with its reason, and one that a project file
+// brings in shows no ratio at all.
+#include "../ui_dialogs/dialogtesting.h"
 #include "mainwindowtesting.h"
 
 #include "model/lpclasses.h"
 #include "platform/qt/controls.h"
+#include "ui/dialogs/userdefined.h"
 
 #include <QCheckBox>
 #include <QTemporaryDir>
@@ -28,6 +31,19 @@ std::unique_ptr<TfrmLPMain> openUserSection(bool pipe)
     return w;
 }
 
+// Clicks OK with the field left as typed: the editor must warn once with `reason`, stay open with
+// the text as it was and put the focus on `culprit`.
+void expectRefused(TSectionDialog* dialog, QLineEdit* culprit, const QString& reason)
+{
+    const QString typed = culprit->text();
+    MessageScript answer;
+    dialog->Button1->click();
+    QCOMPARE(answer.asked, QStringList { reason });
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(QApplication::focusWidget(), culprit);
+    QCOMPARE(culprit->text(), typed);
+}
+
 } // namespace
 
 class SectionsTest : public QObject {
@@ -37,6 +53,62 @@ private slots:
     void init() { startTest(); }
 
     void cleanup() { checkNoUnexpectedMessages(); }
+
+    void iShapeEditorRefusesWhatNoSectionHas()
+    {
+        auto w = openUserSection(false);
+        const TIShape before = w->LPData->IShape;
+
+        // A negative area, then Cancel: the project keeps its record.
+        dialogtesting::whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TfrmUserDefinedI*>(modal);
+            QVERIFY(dialog);
+            dialogtesting::typeAndLeave(dialog->Edit1, QStringLiteral("-5"), dialog->Edit2);
+            expectRefused(dialog, dialog->Edit1, QStringLiteral("The area A must be greater than 0"));
+            dialog->Button2->click();
+        });
+        click(w->SpeedButton12);
+        QCOMPARE(w->LPData->IShape.A, before.A);
+        QVERIFY(!w->Modified);
+
+        // A web as thick as the flange is wide; mended, the record is taken.
+        dialogtesting::whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TfrmUserDefinedI*>(modal);
+            QVERIFY(dialog);
+            dialogtesting::typeAndLeave(dialog->Edit1, QStringLiteral("25"), dialog->Edit2);
+            dialogtesting::typeAndLeave(dialog->Edit3, dialog->Edit4->text(), dialog->Edit4);
+            expectRefused(dialog, dialog->Edit3,
+                QStringLiteral("The web thickness tw must be less than the flange width bf"));
+            dialogtesting::typeAndLeave(dialog->Edit3, QStringLiteral("0.5"), dialog->Edit4);
+            dialog->Button1->click();
+            QVERIFY(!dialog->isVisible());
+        });
+        click(w->SpeedButton12);
+        QCOMPARE(w->LPData->IShape.A, 25.0L);
+        QCOMPARE(w->LPData->IShape.tw, 0.5L);
+        QCOMPARE(w->LPData->IShape.bf, before.bf);
+        QVERIFY(w->Modified);
+    }
+
+    void pipeEditorRefusesAWallPastTheCentre()
+    {
+        auto w = openUserSection(true);
+        const TPipeShape before = w->LPData->PipeShape;
+        dialogtesting::whenModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TfrmUserDefinedO*>(modal);
+            QVERIFY(dialog);
+            dialogtesting::typeAndLeave(dialog->Edit2, QStringLiteral("12"), dialog->Edit4);
+            dialogtesting::typeAndLeave(dialog->Edit4, QStringLiteral("7"), dialog->Edit5);
+            QCOMPARE(dialog->Edit3->text(), QStringLiteral("-2.00"));
+            expectRefused(dialog, dialog->Edit4,
+                QStringLiteral("The wall thickness t must be less than half the outside diameter OD"));
+            dialog->Button2->click();
+        });
+        click(w->SpeedButton13);
+        QCOMPARE(w->LPData->PipeShape.OD, before.OD);
+        QCOMPARE(w->LPData->PipeShape.tdes, before.tdes);
+        QVERIFY(!w->Modified);
+    }
 
     // Another program stored a section no steel has: the result boxes show no number and fail.
     void impossibleSectionFromAFileShowsNoRatio()
