@@ -85,9 +85,27 @@ Extended combined(Extended pRatio, Extended bendingRatios)
     return pRatio / 2 + bendingRatios;
 }
 
+// A record no section can have, typed by the user or read from a file, has no strength to check:
+// every result is "not applicable", never a number that could read as a pass.
+void noSection(TLPData& m)
+{
+    TSteelResult& r = m.SteelResult;
+    for (Extended* v : { &r.Kc, &r.Rpg, &r.HOverTw, &r.Aw, &r.WebDepth, &r.KLrX, &r.KLrY, &r.KLr, &r.Fe,
+             &r.Fcr, &r.Q, &r.FlangeFactor, &r.WebFactor, &r.PnOmega, &r.Lambda, &r.LambdaP, &r.LambdaR,
+             &r.PRatio, &r.Lp, &r.Lr, &r.LbOverRts, &r.Fbx, &r.MnFLB, &r.MnLTB, &r.MnLTBw, &r.MnFLBw, &r.MpY,
+             &r.MnY, &r.Ec, &r.Ic, &r.EIeff, &r.Pno, &r.Pe, &r.MnxOmega, &r.MxRatio, &r.Fby, &r.MnyOmega,
+             &r.MyRatio, &m.CombinedRatio })
+        *v = kNaN;
+    r.FlangeClass.clear();
+}
+
 void checkIShape(TLPData& m)
 {
     const TIShape& s = m.IShape;
+    if (SectionFault(s)) {
+        noSection(m);
+        return;
+    }
     const TSteelInput& in = m.SteelInput;
     TSteelResult& r = m.SteelResult;
     const Extended E = m.E;
@@ -243,6 +261,10 @@ void checkIShape(TLPData& m)
 void checkPipe(TLPData& m)
 {
     const TPipeShape& s = m.PipeShape;
+    if (SectionFault(s)) {
+        noSection(m);
+        return;
+    }
     const TSteelInput& in = m.SteelInput;
     TSteelResult& r = m.SteelResult;
     const Extended E = m.E;

@@ -45,6 +45,23 @@ TPipeShape toPipeShape(const sectiondata::TPipeShapeRow& row)
 std::vector<TIShape> g_currentIShapes;
 std::vector<TPipeShape> g_currentPipeShapes;
 
+// A value of a section record that only a number above zero can hold, and how it is called.
+template <class Shape> struct PositiveValue {
+    Extended Shape::*field;
+    const char* name;
+};
+
+// The first of the values that is not above zero (NaN included).
+template <class Shape, std::size_t N>
+TSectionFault<Shape> firstNotPositive(const Shape& shape, const PositiveValue<Shape> (&values)[N])
+{
+    for (const PositiveValue<Shape>& v : values) {
+        if (!(shape.*v.field > 0))
+            return { std::string(v.name) + " must be greater than 0", v.field };
+    }
+    return {};
+}
+
 // ---- reinforcing bars -----------------------------------------------------------------------
 
 constexpr TRebarTable kRebarsUS = { {
@@ -269,6 +286,56 @@ void ClearCurrentSectionTables()
 {
     g_currentIShapes.clear();
     g_currentPipeShapes.clear();
+}
+
+TSectionFault<TIShape> SectionFault(const TIShape& shape)
+{
+    static constexpr PositiveValue<TIShape> kPositive[] = {
+        { &TIShape::A, "The area A" },
+        { &TIShape::d, "The depth d" },
+        { &TIShape::bf, "The flange width bf" },
+        { &TIShape::tw, "The web thickness tw" },
+        { &TIShape::tf, "The flange thickness tf" },
+        { &TIShape::Ix, "The moment of inertia Ix" },
+        { &TIShape::Zx, "The plastic modulus Zx" },
+        { &TIShape::Sx, "The elastic modulus Sx" },
+        { &TIShape::rx, "The radius of gyration rx" },
+        { &TIShape::Iy, "The moment of inertia Iy" },
+        { &TIShape::Zy, "The plastic modulus Zy" },
+        { &TIShape::Sy, "The elastic modulus Sy" },
+        { &TIShape::ry, "The radius of gyration ry" },
+        { &TIShape::J, "The torsional constant J" },
+        { &TIShape::rts, "The effective radius of gyration r_ts" },
+        { &TIShape::ho, "The distance between the flange centroids h0" },
+    };
+    if (TSectionFault<TIShape> fault = firstNotPositive(shape, kPositive))
+        return fault;
+    if (shape.tw >= shape.bf)
+        return { "The web thickness tw must be less than the flange width bf", &TIShape::tw };
+    // The web between the flanges must have a depth.
+    if (2 * shape.tf >= shape.d)
+        return { "The flange thickness tf must be less than half the depth d", &TIShape::tf };
+    return {};
+}
+
+TSectionFault<TPipeShape> SectionFault(const TPipeShape& shape)
+{
+    static constexpr PositiveValue<TPipeShape> kPositive[] = {
+        { &TPipeShape::A, "The area A" },
+        { &TPipeShape::OD, "The outside diameter OD" },
+        { &TPipeShape::tdes, "The wall thickness t" },
+        { &TPipeShape::Dt, "The ratio D/t" },
+        { &TPipeShape::I, "The moment of inertia I" },
+        { &TPipeShape::Z, "The plastic modulus Z" },
+        { &TPipeShape::S, "The elastic modulus S" },
+        { &TPipeShape::r, "The radius of gyration r" },
+    };
+    if (TSectionFault<TPipeShape> fault = firstNotPositive(shape, kPositive))
+        return fault;
+    // The bore the fill takes must be there.
+    if (2 * shape.tdes >= shape.OD)
+        return { "The wall thickness t must be less than half the outside diameter OD", &TPipeShape::tdes };
+    return {};
 }
 
 const TRebarTable& RebarTableUS()

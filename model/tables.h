@@ -108,6 +108,21 @@ void SetCurrentSectionTables(TShapeFamily family, bool si);
 // Empties both current section tables (at program end).
 void ClearCurrentSectionTables();
 
+// Why a section record cannot describe a section, and the value at fault; no reason when it can.
+// No section has an area, modulus, moment of inertia or radius of gyration at zero or below, nor
+// a plate size, D/t or torsional constant that the steel check divides by or takes roots of; and
+// its plates must fit: a web thinner than the flange is wide, flanges and pipe walls that leave
+// room between them. Values nothing computes with (the weight, Cw, a pipe's J and nominal wall)
+// are not judged, so a user need not know them.
+template <class Shape> struct TSectionFault {
+    std::string Reason;
+    Extended Shape::*Field = nullptr;
+
+    explicit operator bool() const { return !Reason.empty(); }
+};
+TSectionFault<TIShape> SectionFault(const TIShape& shape);
+TSectionFault<TPipeShape> SectionFault(const TPipeShape& shape);
+
 // ---- reinforcing bars -----------------------------------------------------------------------
 
 const TRebarTable& RebarTableUS();

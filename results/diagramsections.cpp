@@ -645,8 +645,11 @@ void TDiagramDraw::DrawPipeSection()
     c.PenWidth = LineWidth();
     c.Ellipse(xl, top, xr, bottom);
     const int wall = rnd(tdes * Scale / u);
-    c.BrushColor = d.SteelInput.ConcreteFilled ? QColor(199, 199, 199) : QColor(Qt::white);
-    c.Ellipse(xl + wall, top + wall, xr - wall, bottom - wall);
+    // A wall reaching the centre, which no pipe has, leaves no bore to draw.
+    if (wall < radius) {
+        c.BrushColor = d.SteelInput.ConcreteFilled ? QColor(199, 199, 199) : QColor(Qt::white);
+        c.Ellipse(xl + wall, top + wall, xr - wall, bottom - wall);
+    }
 
     c.PenColor = Qt::black;
     c.BrushColor = Qt::white;

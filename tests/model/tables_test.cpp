@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -229,4 +230,64 @@ TEST(ConsistencyTables, AnOrdinalOutsideTheTableHasNoProperties)
     EXPECT_EQ(ConsistencyPropsFor(lpconNone).PoissonRatio, 0);
     EXPECT_EQ(ConsistencyPropsFor(99).ModulusUS, 0);
     EXPECT_EQ(CohesionTable().size(), 9u);
+}
+
+// ---- records that cannot describe a section ---------------------------------------------------
+
+TEST(SectionFaults, EveryBuiltInSectionCanBeTheUsersOwn)
+{
+    // The user's record starts as a copy of a table row: no row may be refused.
+    for (bool si : { false, true }) {
+        for (TShapeFamily f : { 0, 2, 3 }) {
+            for (const TIShape& s : iShapes(f, si))
+                EXPECT_EQ(SectionFault(s).Reason, "") << s.Name;
+            for (const TPipeShape& s : pipes(f, si))
+                EXPECT_EQ(SectionFault(s).Reason, "") << s.Name;
+        }
+    }
+}
+
+TEST(SectionFaults, ValuesAtOrBelowZeroAreRefusedByName)
+{
+    TIShape s = iShapes(0, false)[0];
+    // Values nothing computes with need not be known.
+    s.W = s.Cw = 0;
+    EXPECT_FALSE(SectionFault(s));
+    s.A = -5;
+    EXPECT_EQ(SectionFault(s).Reason, "The area A must be greater than 0");
+    EXPECT_EQ(SectionFault(s).Field, &TIShape::A);
+    // An edit showing "N.A." reads back undefined.
+    TPipeShape p = pipes(0, true)[0];
+    p.J = p.tnom = 0;
+    EXPECT_FALSE(SectionFault(p));
+    p.r = std::numeric_limits<Extended>::quiet_NaN();
+    EXPECT_EQ(SectionFault(p).Reason, "The radius of gyration r must be greater than 0");
+    EXPECT_EQ(SectionFault(p).Field, &TPipeShape::r);
+}
+
+TEST(SectionFaults, PlatesMustFitTheSection)
+{
+    TIShape s = iShapes(0, false)[0];
+    s.tw = s.bf;
+    EXPECT_EQ(SectionFault(s).Reason, "The web thickness tw must be less than the flange width bf");
+    EXPECT_EQ(SectionFault(s).Field, &TIShape::tw);
+    s.tw = s.bf * 0.999L;
+    EXPECT_FALSE(SectionFault(s));
+    s.tf = s.d / 2;
+    EXPECT_EQ(SectionFault(s).Reason, "The flange thickness tf must be less than half the depth d");
+    EXPECT_EQ(SectionFault(s).Field, &TIShape::tf);
+    s.tf = s.d / 2 * 0.999L;
+    EXPECT_FALSE(SectionFault(s));
+
+    // A pipe of 12 in with a 7 in wall would have a bore of -2 in.
+    TPipeShape p = pipes(0, false)[0];
+    p.OD = 12;
+    for (Extended t : { 7.0L, 6.0L }) {
+        p.tdes = t;
+        EXPECT_EQ(
+            SectionFault(p).Reason, "The wall thickness t must be less than half the outside diameter OD");
+        EXPECT_EQ(SectionFault(p).Field, &TPipeShape::tdes);
+    }
+    p.tdes = 5.99L;
+    EXPECT_FALSE(SectionFault(p));
 }

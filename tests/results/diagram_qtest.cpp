@@ -709,6 +709,20 @@ void DiagramTest::pipeSection()
     QCOMPARE(Pixel(d.Bitmap, c, c), QColor(199, 199, 199));
     QCOMPARE(Pixel(d.Bitmap, c + radius - std::max(1, wall / 2), c), kSteel);
     QCOMPARE(Pixel(d.Bitmap, c, c - radius + std::max(1, wall / 2)), kSteel);
+
+    // A wall reaching past the centre, which only a project file can still bring, leaves no bore:
+    // the pipe is steel throughout, filled or not.
+    data->PipeShape.OD = 12;
+    data->PipeShape.tdes = 7;
+    for (bool filled : { true, false }) {
+        data->SteelInput.ConcreteFilled = filled;
+        TDiagramDraw solid(*data);
+        solid.Bitmap = QImage(600, 600, QImage::Format_RGB32);
+        QVERIFY(solid.Draw(dkPipeSection));
+        const int r = int(RoundHalfEven(12 * solid.Scale / 2 / 12));
+        for (int x = c - r + 2; x < c + r - 2; ++x)
+            QCOMPARE(Pixel(solid.Bitmap, x, c), kSteel);
+    }
 }
 
 void DiagramTest::roundCoverLeaderIsTicked()

@@ -2,6 +2,7 @@
 // effective area, F2 compact braced members, F8 round HSS) and the edge cases of the check.
 #include "model/lpclasses.h"
 #include "model/tables.h"
+#include "platform/core/stream.h"
 #include "tests/analysis/projectbuilder.h"
 
 #include <gtest/gtest.h>
@@ -633,4 +634,67 @@ TEST(SteelPipe, LongFilledPipeBucklesElastically)
     ASSERT_LT(Pe, 0.4L * Pno);
     EXPECT_NEAR(double(d.SteelResult.Pe), double(Pe), 1e-9 * double(Pe));
     EXPECT_NEAR(double(d.SteelResult.PnOmega), double(0.877L * Pe / 2), 1e-9 * double(Pe));
+}
+
+// ---- records no section has -------------------------------------------------------------------
+
+namespace {
+
+// What the steel table and the window's ratio boxes show of a check.
+std::vector<long double> shownResults(const TLPData& d)
+{
+    const TSteelResult& r = d.SteelResult;
+    return { r.KLrX, r.KLrY, r.Fcr, r.PnOmega, r.PRatio, r.Lp, r.Lr, r.LbOverRts, r.Fbx, r.MnxOmega,
+        r.MxRatio, r.Fby, r.MnyOmega, r.MyRatio, d.CombinedRatio };
+}
+
+// The pile's project written to a file and read back into `read`, then checked there.
+void checkAsReadBack(TLPData& pile, TLPData& read)
+{
+    pile.SteelInput.P = 100;
+    pile.SteelInput.Mx = 50;
+    pile.SteelInput.My = 10;
+    platform::TMemoryStream stream;
+    pile.SaveToStream(stream);
+    stream.SetPosition(0);
+    read.LoadFromStream(stream);
+    read.CheckSection();
+}
+
+} // namespace
+
+TEST(SteelSectionFault, ARecordNoSectionHasFromAFileChecksToNoNumber)
+{
+    const struct {
+        const char* what;
+        bool pipe;
+        bool valid;
+        void (*spoil)(TLPData&);
+    } cases[] = {
+        { "W14X90", false, true, [](TLPData&) {} },
+        { "negative area", false, false, [](TLPData& d) { d.IShape.A = -5; } },
+        { "web as thick as the flange is wide", false, false, [](TLPData& d) { d.IShape.tw = d.IShape.bf; } },
+        { "HSS10.75X.500", true, true, [](TLPData&) {} },
+        { "filled, wall past the centre", true, false,
+            [](TLPData& d) {
+                d.PipeShape.OD = 12;
+                d.PipeShape.tdes = 7;
+                d.SteelInput.ConcreteFilled = 1;
+            } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        IShapePile iPile(iShape("W14X90"));
+        PipePile pipePile(pipeShape("HSS10.75X.500"));
+        TLPData& pile = c.pipe ? static_cast<TLPData&>(pipePile) : iPile;
+        c.spoil(pile);
+        TLPData read;
+        checkAsReadBack(pile, read);
+        for (long double v : shownResults(read)) {
+            if (c.valid)
+                EXPECT_TRUE(std::isfinite(v));
+            else
+                EXPECT_TRUE(std::isnan(v)) << double(v);
+        }
+    }
 }

@@ -19,7 +19,10 @@ inline bool showActive(QWidget* window)
 {
     window->show();
     window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
+    // The platform can report the window active before the application takes it as its active
+    // window, which is what focus changes (and so the leave handlers) follow.
+    return QTest::qWaitForWindowActive(window)
+        && QTest::qWaitFor([window] { return window->isActiveWindow(); });
 }
 
 // Replaces the text of an edit by typing, then moves the focus to `next` (the field is left).

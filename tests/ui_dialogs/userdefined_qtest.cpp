@@ -233,10 +233,13 @@ private slots:
         small.W = 1.07771;
         small.A = 137.288;
         small.OD = 21.3;
+        small.tnom = 2.3;
         small.tdes = 2.3;
+        small.Dt = 9.26087;
         small.I = 0.00628588;
         small.S = 0.590224;
         small.Z = 0.834356;
+        small.r = 6.76655;
         small.J = 12.5718;
         m_data->PipeShape = small;
         whenModal([](QWidget* modal) {

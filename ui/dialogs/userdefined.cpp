@@ -2,6 +2,7 @@
 
 #include "model/lpclasses.h"
 #include "platform/qt/controls.h"
+#include "platform/qt/messages.h"
 #include "ui/dialogs/editvalue.h"
 
 #include <QLabel>
@@ -104,6 +105,25 @@ void TSectionDialog::commitAllFields()
         commitField(field);
 }
 
+void TSectionDialog::accept()
+{
+    commitAllFields();
+    const Fault wrong = fault();
+    if (wrong.reason.empty()) {
+        TFormDialog::accept();
+        return;
+    }
+    platform::messageDlg(
+        QString::fromStdString(wrong.reason), platform::MessageKind::Warning, QMessageBox::Ok, this);
+    for (const Field& field : m_fields) {
+        if (wrong.value && field.value == wrong.value) {
+            field.edit->setFocus(Qt::OtherFocusReason);
+            field.edit->selectAll();
+            break;
+        }
+    }
+}
+
 // ---- I/H section --------------------------------------------------------------------------------
 
 TfrmUserDefinedI::TfrmUserDefinedI(const TIShape& shape, QWidget* owner)
@@ -159,6 +179,11 @@ void TfrmUserDefinedI::WriteSection()
 void TfrmUserDefinedI::ReadSection()
 {
     commitAllFields();
+}
+
+TSectionDialog::Fault TfrmUserDefinedI::fault() const
+{
+    return faultOf(m_shape);
 }
 
 // ---- hollow section -----------------------------------------------------------------------------
@@ -223,6 +248,11 @@ void TfrmUserDefinedO::ReadSection()
 void TfrmUserDefinedO::fieldLeft()
 {
     showInsideDiameter();
+}
+
+TSectionDialog::Fault TfrmUserDefinedO::fault() const
+{
+    return faultOf(m_shape);
 }
 
 // ---- entry points -------------------------------------------------------------------------------

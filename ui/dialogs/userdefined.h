@@ -5,6 +5,7 @@
 #include "model/tables.h"
 #include "ui/dialogs/formdialog.h"
 
+#include <string>
 #include <vector>
 
 class TLPData;
@@ -43,6 +44,21 @@ protected:
     void commitAllFields();
     virtual void fieldLeft() { }
 
+    // Why the record as edited cannot describe a section, and its value at fault.
+    struct Fault {
+        std::string reason; // empty when it can
+        const Extended* value = nullptr;
+    };
+    virtual Fault fault() const = 0;
+    template <class Shape> static Fault faultOf(const Shape& shape)
+    {
+        const TSectionFault<Shape> fault = SectionFault(shape);
+        return { fault.Reason, fault.Field ? &(shape.*fault.Field) : nullptr };
+    }
+    // OK keeps the window open with a warning, and the value at fault in focus, while the record
+    // cannot describe a section.
+    void accept() override;
+
     std::vector<Field> m_fields;
 
 public:
@@ -79,6 +95,8 @@ public:
     const TIShape& Section() const { return m_shape; }
 
 private:
+    Fault fault() const override;
+
     TIShape m_shape;
 };
 
@@ -105,6 +123,7 @@ public:
 
 private:
     void fieldLeft() override;
+    Fault fault() const override;
     void showInsideDiameter();
 
     TPipeShape m_shape;
