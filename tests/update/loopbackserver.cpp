@@ -16,10 +16,13 @@
 #include <QTimer>
 #include <QWaitCondition>
 
-#include <algorithm>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
+#include <openssl/bio.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -87,56 +90,70 @@ QByteArray peekFirstRecord(int socket)
     return {};
 }
 
-// The protocol names of a ClientHello's ALPN extension; nothing when the record carries none
-// (or is no ClientHello).
-std::optional<QList<QByteArray>> offeredProtocols(const QByteArray& record)
+// What a TLS server that knows only the `known` application protocols answers the client's first
+// record with, when it refuses the protocols offered: OpenSSL runs the server side of the
+// handshake on a copy of the record (the connection itself is Qt's), and its alert is returned.
+// Nothing when it would go on: the client offered a known protocol, or none at all.
+std::optional<QByteArray> alpnRefusal(
+    const QByteArray& record, const QList<QByteArray>& known, const QByteArray& certificate)
 {
-    qsizetype at = 0;
-    bool whole = true;
-    // A big-endian number of `width` bytes; 0 past the end, which also ends the reading.
-    const auto number = [&](int width) {
-        quint32 value = 0;
-        for (int i = 0; i < width; ++i) {
-            whole = whole && at < record.size();
-            value = value << 8 | (whole ? quint8(record[at++]) : 0);
-        }
-        return qsizetype(value);
+    struct Choice {
+        QByteArray wire; // the known protocols, each behind its length
+        bool refused = false;
+    } choice;
+    for (const QByteArray& name : known)
+        choice.wire += char(name.size()) + name;
+
+    const std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> ctx(
+        SSL_CTX_new(TLS_server_method()), SSL_CTX_free);
+    const auto pem = [](const QByteArray& bytes) {
+        return std::unique_ptr<BIO, decltype(&BIO_free)>(
+            BIO_new_mem_buf(bytes.constData(), int(bytes.size())), BIO_free);
     };
-    if (number(1) != 0x16) // handshake
+    const QByteArray crtBytes = dataFile(certificate + ".crt");
+    const QByteArray keyBytes = dataFile(certificate + ".key");
+    const auto crt = pem(crtBytes);
+    const auto key = pem(keyBytes);
+    const std::unique_ptr<X509, decltype(&X509_free)> x509(
+        PEM_read_bio_X509(crt.get(), nullptr, nullptr, nullptr), X509_free);
+    const std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> pkey(
+        PEM_read_bio_PrivateKey(key.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
+    if (!ctx || !x509 || !pkey || SSL_CTX_use_certificate(ctx.get(), x509.get()) != 1
+        || SSL_CTX_use_PrivateKey(ctx.get(), pkey.get()) != 1)
+        throw std::runtime_error("cannot set up the TLS server for " + certificate.toStdString());
+    SSL_CTX_set_alpn_select_cb(
+        ctx.get(),
+        [](SSL*, const unsigned char** out, unsigned char* outLength, const unsigned char* in,
+            unsigned int inLength, void* arg) {
+            auto* c = static_cast<Choice*>(arg);
+            if (SSL_select_next_proto(const_cast<unsigned char**>(out), outLength,
+                    reinterpret_cast<const unsigned char*>(c->wire.constData()), unsigned(c->wire.size()), in,
+                    inLength)
+                == OPENSSL_NPN_NEGOTIATED)
+                return SSL_TLSEXT_ERR_OK;
+            c->refused = true;
+            return SSL_TLSEXT_ERR_ALERT_FATAL;
+        },
+        &choice);
+
+    const std::unique_ptr<SSL, decltype(&SSL_free)> ssl(SSL_new(ctx.get()), SSL_free);
+    BIO* written = BIO_new(BIO_s_mem());
+    SSL_set_bio(ssl.get(), BIO_new_mem_buf(record.constData(), int(record.size())), written);
+    SSL_accept(ssl.get());
+    if (!choice.refused)
         return std::nullopt;
-    at += 4; // version, length
-    if (number(1) != 1) // ClientHello
-        return std::nullopt;
-    at += 3 + 2 + 32; // length, version, random
-    at += number(1); // session id
-    at += number(2); // cipher suites
-    at += number(1); // compression methods
-    const qsizetype extensionsEnd = number(2) + at;
-    while (whole && at < extensionsEnd) {
-        const qsizetype type = number(2);
-        const qsizetype length = number(2);
-        if (type != 16) { // application_layer_protocol_negotiation
-            at += length;
-            continue;
-        }
-        const qsizetype listEnd = number(2) + at;
-        QList<QByteArray> names;
-        while (whole && at < listEnd) {
-            const qsizetype size = number(1);
-            names << record.mid(at, size);
-            at += size;
-        }
-        return names;
-    }
-    return std::nullopt;
+    char* alert = nullptr;
+    const long length = BIO_get_mem_data(written, &alert);
+    return QByteArray(alert, length);
 }
 
 // A TLS server that refuses, as a server enforcing ALPN does, a handshake offering only
 // protocols it does not know.
 class AlpnServer : public QSslServer {
 public:
-    explicit AlpnServer(std::shared_ptr<LoopbackServer::Shared> shared)
+    AlpnServer(std::shared_ptr<LoopbackServer::Shared> shared, QByteArray certificate)
         : m_shared(std::move(shared))
+        , m_certificate(std::move(certificate))
     {
     }
 
@@ -149,22 +166,20 @@ protected:
             known = m_shared->knownProtocols;
         }
         const int fd = int(socket);
-        const std::optional<QList<QByteArray>> offered
-            = known.isEmpty() ? std::nullopt : offeredProtocols(peekFirstRecord(fd));
-        if (offered && std::none_of(offered->begin(), offered->end(), [&](const QByteArray& name) {
-                return known.contains(name);
-            })) {
-            // A fatal alert no_application_protocol (120), in the clear, before any ServerHello.
-            const char alert[] = { 0x15, 0x03, 0x03, 0x00, 0x02, 0x02, 120 };
-            ::send(fd, alert, sizeof alert, MSG_NOSIGNAL);
-            ::close(fd);
-            return;
+        if (!known.isEmpty()) {
+            if (const std::optional<QByteArray> alert
+                = alpnRefusal(peekFirstRecord(fd), known, m_certificate)) {
+                ::send(fd, alert->constData(), size_t(alert->size()), MSG_NOSIGNAL);
+                ::close(fd);
+                return;
+            }
         }
         QSslServer::incomingConnection(socket);
     }
 
 private:
     std::shared_ptr<LoopbackServer::Shared> m_shared;
+    QByteArray m_certificate;
 };
 
 // Serves one connection: reads the request head, sends the reply, closes.
@@ -330,7 +345,7 @@ protected:
     {
         std::unique_ptr<QTcpServer> server;
         if (!m_certificate.isEmpty()) {
-            auto* ssl = new AlpnServer(m_shared);
+            auto* ssl = new AlpnServer(m_shared, m_certificate);
             ssl->setSslConfiguration(serverTls(m_certificate));
             server.reset(ssl);
             QObject::connect(ssl, &QSslServer::errorOccurred, ssl,
