@@ -238,7 +238,7 @@ void TLPData::CalcReinforcedConcrete()
 
     auto& pts = InteractionPoints;
 
-    if (!(s.b > 0 && s.h > 0) || !(ClearCoverLimit() > Cover)) {
+    if (!(s.b > 0 && s.h > 0) || !(RowOffset > 0)) {
         // No concrete, or bar rows that would lie on or past the centre (the cover, tie and bar
         // leave them no room): the section cannot exist, and nothing of its check is a number
         // (the searches below would only turn garbage into plausible-looking ones).

@@ -703,7 +703,7 @@ private:
     void writeConcreteRows();
     // Why the concrete section's bars cannot lie inside it, with the largest cover that would
     // let them.
-    QString BarsDoNotFitText() const;
+    QString barsDoNotFitText() const;
     void writeTimberBoxes();
     void writeSteelResults();
     void writeResultLines();

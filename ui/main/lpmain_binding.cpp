@@ -553,7 +553,7 @@ void TfrmLPMain::writeConcreteRows()
     const bool tooWide = RoundHalfEven(10 * inUse) > RoundHalfEven(10 * d.SpacingLimit);
     if (!(d.ClearCoverLimit() > d.Cover)) {
         // The check has no answer for a section whose bars cannot lie inside it: say why.
-        spacing = BarsDoNotFitText();
+        spacing = barsDoNotFitText();
     } else if (d.Units == kUnitsSI) {
         if (d.TieType == kTieTypeSpiral) {
             if (inUse < 25 || inUse > 75)
@@ -650,7 +650,7 @@ void TfrmLPMain::writeConcreteRows()
     Panel13->setVisible(EditPu[3]->isEnabled());
 }
 
-QString TfrmLPMain::BarsDoNotFitText() const
+QString TfrmLPMain::barsDoNotFitText() const
 {
     const TLPData& d = *LPData;
     const Extended limit = d.ClearCoverLimit();

@@ -120,7 +120,7 @@ void TfrmLPMain::Edit58Exit(QObject* Sender)
     const Extended cover = GetShownEditValue(Edit58);
     if (cover != LPData->Cover && !(LPData->ClearCoverLimit() > cover)) {
         SetEditValue(Edit58, false, LPData->Cover);
-        platform::messageDlg(BarsDoNotFitText(), platform::MessageKind::Warning, QMessageBox::Ok, this);
+        platform::messageDlg(barsDoNotFitText(), platform::MessageKind::Warning, QMessageBox::Ok, this);
     }
     ComboBox1Exit(Sender);
 }
