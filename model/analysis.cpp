@@ -178,8 +178,9 @@ RunConstants runConstants(const TLPData& d)
     run.L = d.PileLength;
     run.B = d.Width;
     run.pileE = d.E;
-    run.FSs = divisorOrNaN(d.FSSide);
-    run.FSe = divisorOrNaN(d.FSEnd);
+    // A factor of safety of 0 or less (a file may bring one) leaves no allowable capacity.
+    run.FSs = d.FSSide > 0 ? d.FSSide : kNaN;
+    run.FSe = d.FSEnd > 0 ? d.FSEnd : kNaN;
     run.Pw = d.PassiveWedge;
     run.groundwater = d.Groundwater;
     run.deflectionFactor = d.UnitValue(1, 1728);
@@ -551,8 +552,16 @@ void TLPData::AnalysePile()
 {
     placeNodes(*this);
     setLayerSoilProperties(*this);
-    I = sectionInertia(*this);
-    analyseNodes(*this);
+    if (!PileSectionFault().empty()) {
+        // A section that cannot exist gives the pile no stiffness, size or capacity.
+        I = kNaN;
+        for (TNodeResult& n : Nodes)
+            markNotComputed(n);
+        TotalNSF = kNaN;
+    } else {
+        I = sectionInertia(*this);
+        analyseNodes(*this);
+    }
     fillLoadLine(*this);
 }
 

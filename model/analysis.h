@@ -3,6 +3,7 @@
 #include "model/lptypes.h"
 
 #include <cstdint>
+#include <limits>
 
 class TLPData;
 class TLayer;
@@ -20,6 +21,14 @@ void sinCos(Extended x, Extended& sinX, Extended& cosX);
 // a / b, or NaN when b is zero: a result that cannot be computed shows as "N.A." and never as an
 // infinity that would spread into sums, minima and the load line.
 Extended ratio(Extended a, Extended b);
+
+// A demand over a capacity, or NaN when the capacity is not above 0: a check against nothing (a
+// factor of 0 or less that a file brought) has no ratio, rather than an infinite one or a
+// negative one that would pass.
+inline Extended capacityRatio(Extended demand, Extended capacity)
+{
+    return capacity > 0 ? demand / capacity : std::numeric_limits<Extended>::quiet_NaN();
+}
 
 // Friction angle (degrees) to the row of the Nq table: nearest whole degree below x.5, limited to
 // 25..45. NaN gives -1 (no row).

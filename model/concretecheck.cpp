@@ -11,6 +11,7 @@
 #include "model/analysis.h"
 #include "model/lpclasses.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -238,10 +239,11 @@ void TLPData::CalcReinforcedConcrete()
 
     auto& pts = InteractionPoints;
 
-    if (!(s.b > 0 && s.h > 0) || !(RowOffset > 0)) {
-        // No concrete, or bar rows that would lie on or past the centre (the cover, tie and bar
-        // leave them no room): the section cannot exist, and nothing of its check is a number
-        // (the searches below would only turn garbage into plausible-looking ones).
+    if (!(s.b > 0 && s.h > 0) || !(RowOffset > 0) || !BarsFit(Cover, BarCount) || !(Es > 0)) {
+        // No concrete, bar rows that would lie on or past the centre (the cover, tie and bar
+        // leave them no room), more bars than their circle holds side by side, or bars without
+        // stiffness: the section cannot exist, and nothing of its check is a number (the
+        // searches below would only turn garbage into plausible-looking ones).
         for (TInteractionPoint& p : pts)
             p = notApplicablePoint();
         M0 = P0 = TensionLimit = ShearCapacity = kNaN;
@@ -358,6 +360,36 @@ Extended TLPData::ClearCoverLimit() const
     GetRebar(BarSize, bar);
     GetRebar(TieBarSize, tie);
     return sectionOf(*this).r - tie.Diameter - 0.5L * bar.Diameter;
+}
+
+bool TLPData::BarsOnCircle() const
+{
+    return IsRoundShape() || TieType == kTieTypeSpiral;
+}
+
+std::int32_t TLPData::FewestBars() const
+{
+    return TieType == kTieTypeSpiral ? 6 : 4;
+}
+
+bool TLPData::BarsFit(Extended cover, std::int32_t count) const
+{
+    const Extended room = ClearCoverLimit() - cover; // the radius of the bars' circle
+    if (!(room > 0))
+        return false;
+    if (!BarsOnCircle())
+        return true;
+    TRebar bar;
+    GetRebar(BarSize, bar);
+    return !(count * bar.Diameter > 2 * kPi * room);
+}
+
+std::int32_t TLPData::MostBarsOnCircle(Extended cover) const
+{
+    TRebar bar;
+    GetRebar(BarSize, bar);
+    const Extended most = std::floor(2 * kPi * (ClearCoverLimit() - cover) / bar.Diameter);
+    return most > 0 ? static_cast<std::int32_t>(std::min<Extended>(most, INT32_MAX)) : 0;
 }
 
 Extended TLPData::InterpolateAllowableMoment(Extended Pu) const

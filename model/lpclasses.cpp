@@ -542,6 +542,17 @@ bool TLPData::UsesPipeSection() const
     return IsSteel(-1) && IsRoundShape();
 }
 
+std::string TLPData::PileSectionFault() const
+{
+    if (!StructuralDesign)
+        return {};
+    if (UsesIShape())
+        return SectionFault(IShape).Reason;
+    if (UsesPipeSection())
+        return SectionFault(PipeShape).Reason;
+    return {};
+}
+
 void TLPData::scaleSubgradeReactionsFor(bool cyclic)
 {
     const Extended factor = cyclic ? kCyclicFactor : 1 / kCyclicFactor;

@@ -472,6 +472,10 @@ public:
     bool IsRectangularShape() const;
     bool UsesIShape() const;
     bool UsesPipeSection() const;
+    // Why the steel section that sizes and stiffens the pile (a steel pile designed with a
+    // section) cannot describe a section, as the section's editor says it; empty when it can or
+    // when the pile takes no section.
+    std::string PileSectionFault() const;
 
     // ---- accessors
     // The layer at depth Z (a depth on a boundary belongs to the upper layer; below the last
@@ -542,6 +546,15 @@ public:
     // half depth less the tie and half a bar), in inches or millimetres; 0 or less when no cover
     // leaves room for the bars.
     Extended ClearCoverLimit() const;
+    // Whether `count` bars of the chosen size fit in the section with this clear cover: the
+    // cover leaves room before the centre (ClearCoverLimit), and where the bars stand on a circle
+    // (a round section, or a spiral) that circle holds them side by side.
+    bool BarsFit(Extended cover, std::int32_t count) const;
+    // The most bars of the chosen size that stand side by side on their circle with this cover.
+    std::int32_t MostBarsOnCircle(Extended cover) const;
+    bool BarsOnCircle() const;
+    // The fewest bars a section takes: six with a spiral, four with ties.
+    std::int32_t FewestBars() const;
     void CheckTimberPile();
 
 private:

@@ -18,6 +18,7 @@
 
 namespace {
 
+using analysis::capacityRatio;
 using analysis::kPi;
 
 constexpr Extended kOmega = 1.67L;
@@ -245,7 +246,7 @@ void checkIShape(TLPData& m)
 
     // Ratios. The section is doubly symmetric, so a moment's sign does not change its capacity:
     // the ratios take magnitudes and a negative moment cannot offset the axial ratio.
-    r.PRatio = in.P >= 0 ? in.P / r.PnOmega : kNaN;
+    r.PRatio = in.P >= 0 ? capacityRatio(in.P, r.PnOmega) : kNaN;
     r.LbOverRts = atLeastOne(Lb) * suf / s.rts;
     {
         const Extended fbx = in.Mx * suf / s.Sx;
@@ -253,8 +254,8 @@ void checkIShape(TLPData& m)
         r.Fbx = Fy < fbx ? Fy : fbx;
         r.Fby = Fy < fby ? Fy : fby;
     }
-    r.MxRatio = std::fabs(in.Mx) / r.MnxOmega;
-    r.MyRatio = std::fabs(in.My) / r.MnyOmega;
+    r.MxRatio = capacityRatio(std::fabs(in.Mx), r.MnxOmega);
+    r.MyRatio = capacityRatio(std::fabs(in.My), r.MnyOmega);
     m.CombinedRatio = in.P >= 0 ? combined(r.PRatio, r.MxRatio + r.MyRatio) : kNaN;
 }
 
@@ -329,12 +330,12 @@ void checkPipe(TLPData& m)
         r.PnOmega = F * s.A * r.Q / kOmega / uv;
     }
 
-    r.PRatio = in.P >= 0 ? in.P / r.PnOmega : kNaN;
+    r.PRatio = in.P >= 0 ? capacityRatio(in.P, r.PnOmega) : kNaN;
     {
         const Extended fbx = in.Mx * suf / s.S;
         r.Fbx = Fy < fbx ? Fy : fbx;
     }
-    r.MxRatio = std::fabs(in.Mx) / r.MnxOmega;
+    r.MxRatio = capacityRatio(std::fabs(in.Mx), r.MnxOmega);
     m.CombinedRatio = in.P >= 0 ? combined(r.PRatio, r.MxRatio) : kNaN;
 }
 

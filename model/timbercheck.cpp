@@ -95,7 +95,9 @@ void TLPData::CheckTimberPile()
     const Extended A = round ? kPi * t.d * t.d / 4 : t.d * t.b;
     t.fc = 1000 * t.P / A;
 
-    const Extended axial = t.fc / t.FcPrime;
-    t.CombinedRatio = axial * axial + t.fb / t.FbPrime;
+    // A factor or reference value of 0 or less (a file may bring one) leaves the stresses nothing
+    // to be measured against: no ratio, rather than an infinite or a negative one.
+    const Extended axial = analysis::capacityRatio(t.fc, t.FcPrime);
+    t.CombinedRatio = axial * axial + analysis::capacityRatio(t.fb, t.FbPrime);
     CombinedRatio = t.CombinedRatio;
 }

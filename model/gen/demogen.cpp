@@ -3,6 +3,7 @@
 // clay, with its loads, in US customary and in SI units. The project information stays empty.
 //
 //   fendrix_demogen <output folder>
+#include "model/fieldlimits.h"
 #include "model/lpclasses.h"
 
 #include <cmath>
@@ -88,7 +89,7 @@ void buildDemo(TLPData& d, std::uint8_t units)
     d.Cover = pick(3, 75);
     d.SpacingOverride = pick(6, 150);
     d.LoadCaseCount = 2;
-    d.LoadCases[0] = { pick(150, 670), pick(40, 54), pick(15, 67), 0 };
+    // Case 1 is set from the analysis once the layers stand (below).
     d.LoadCases[1] = { pick(100, 445), pick(60, 81), pick(20, 89), 0 };
 
     // Inputs of the steel and timber checks, used when the pile is switched to those materials.
@@ -124,6 +125,13 @@ void buildDemo(TLPData& d, std::uint8_t units)
         layer->Gamma = pick(spec.gammaUS, spec.gammaSI);
         layer->SPTFieldN = spec.sptN;
     }
+
+    // Load case 1 holds the factored values of the demo's own analysis as its inputs show them
+    // (tags 66 and 67), so that a new project's case 1 follows its analysis.
+    d.AnalysePile();
+    const TLoadCase factored = d.factoredLoadCase();
+    d.LoadCases[0] = { ShownFieldValue(66, factored.Pu, true), ShownFieldValue(67, factored.Mu, true),
+        ShownFieldValue(66, factored.Vu, true), 0 };
 }
 
 // The file read back must give the project that was written.

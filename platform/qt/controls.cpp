@@ -22,8 +22,10 @@
 #include <QMutex>
 #include <QPalette>
 #include <QPointer>
+#include <QValidator>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -34,6 +36,25 @@ namespace platform {
 namespace {
 
 constexpr const char* kTagProperty = "Tag";
+
+// An edit's validator that asks a function whether the edit may take a text. Qt undoes a user's
+// change it refuses; a text written from code is kept whatever it answers.
+class TypedChangeValidator : public QValidator {
+public:
+    TypedChangeValidator(QObject* parent, std::function<bool(const QString&)> accepts)
+        : QValidator(parent)
+        , m_accepts(std::move(accepts))
+    {
+    }
+
+    State validate(QString& input, int& /*pos*/) const override
+    {
+        return m_accepts(input) ? Acceptable : Invalid;
+    }
+
+private:
+    std::function<bool(const QString&)> m_accepts;
+};
 
 // Holds a control's handlers and turns the control's user-originated signals and focus, key and
 // mouse events into calls of them. A child of the control, so it lives exactly as long.
@@ -46,6 +67,12 @@ public:
         control->installEventFilter(this);
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             connect(edit, &QLineEdit::textEdited, this, [this] { fire(events.onChange); });
+            // However text gets in (the edit's own Paste, undo, an input method, a drop the
+            // filter below did not see), the edit undoes a change its key filter would refuse.
+            m_lastText = edit->text();
+            connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_lastText = text; });
+            edit->setValidator(
+                new TypedChangeValidator(this, [this](const QString& text) { return typedChange(text); }));
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
             connect(combo, &QComboBox::activated, this, [this] { fire(events.onChange); });
         } else if (auto* picker = qobject_cast<QDateEdit*>(control)) {
@@ -214,7 +241,31 @@ private:
             edit->insert(*accepted);
     }
 
+    // Whether the edit's text could have become `after` by typing: what the change put in, at
+    // its place, passes the key filter. Deleting passes, as does anything the program writes.
+    bool typedChange(const QString& after) const
+    {
+        if (writingFromCode || !filteredEdit())
+            return true;
+        const QString& before = m_lastText;
+        qsizetype head = 0;
+        while (head < before.size() && head < after.size() && before[head] == after[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < before.size() - head && tail < after.size() - head
+            && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+            ++tail;
+        const QString inserted = after.mid(head, after.size() - head - tail);
+        if (inserted.isEmpty())
+            return true;
+        QString base = before;
+        base.remove(head, before.size() - head - tail);
+        return typedText(base, static_cast<int>(head), inserted).has_value();
+    }
+
 public:
+    bool writingFromCode = false; // the program is writing the edit's text
+
     // The exit handler when the value is not the one the control was entered with (or last
     // committed with).
     bool exitIfChanged()
@@ -253,6 +304,7 @@ private:
     }
 
     QWidget* m_control;
+    QString m_lastText; // an edit's text before the change being made
     bool m_focused = false; // the focus entered and has not left
     std::optional<QString> m_entered; // the value then, or as last committed
 };
@@ -316,6 +368,16 @@ int controlTag(const QObject* control)
 void setControlTag(QObject* control, int tag)
 {
     control->setProperty(kTagProperty, tag);
+}
+
+void setEditText(QLineEdit* edit, const QString& text)
+{
+    EventHook* hook = findHook(edit);
+    if (hook)
+        hook->writingFromCode = true;
+    edit->setText(text);
+    if (hook)
+        hook->writingFromCode = false;
 }
 
 void setPickerDate(QDateEdit* picker, const QDate& date)

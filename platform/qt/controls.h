@@ -18,6 +18,8 @@
 
 class QAbstractButton;
 class QDateEdit;
+class QLineEdit;
+class QString;
 class QDate;
 class QWidget;
 
@@ -58,6 +60,11 @@ bool fireExit(QWidget* control);
 // The control's Tag: an integer chosen by the window (0 when never set).
 int controlTag(const QObject* control);
 void setControlTag(QObject* control, int tag);
+
+// An edit's text written from code: the program's own, which the edit's key filter does not judge
+// (a negative value a file brings shows as stored). Every change of a filtered edit's text made
+// another way is held to its filter: the edit undoes one the filter would refuse if typed.
+void setEditText(QLineEdit* edit, const QString& text);
 
 // A date picker's date written from code with its change handler detached, as every programmatic
 // write is (Qt reports programmatic date changes like the user's).

@@ -1,6 +1,7 @@
 // What a commit leaves in the main window belongs to the inputs it shows: the results it shows
 // and keeps are those of a fresh calculation of the project as it would be saved, load case 1
-// follows the analysis in the same pass as the check that reads it, texts come back from a file
+// follows the analysis in the same pass as the check that reads it (in a new project, and in a
+// project opened whose case 1 follows its own analysis), texts come back from a file
 // as their fields showed them, and a new SI project's sand has the cohesion that choosing sand
 // gives.
 #include "mainwindowtesting.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -55,6 +57,25 @@ std::unique_ptr<TLPData> freshCalculation(TLPData& project)
     fresh->LoadRebarTable();
     fresh->Calculate();
     return fresh;
+}
+
+// Load case 1 holds the factored values of the project's analysis: 1.2 x the downward load and
+// 1.6 x the largest moment and shear along the pile, as whole numbers.
+bool followsAnalysis(const TLPData& d)
+{
+    Extended moment = 0, shear = 0;
+    for (const TNodeResult& node : d.Nodes) {
+        moment = std::max(moment, std::fabs(node.Moment));
+        shear = std::max(shear, std::fabs(node.Shear));
+    }
+    const TLoadCase& first = d.LoadCases[0];
+    const bool ok = first.Pu == RoundHalfEven(1.2L * d.DownwardLoad)
+        && first.Mu == RoundHalfEven(1.6L * moment) && first.Vu == RoundHalfEven(1.6L * shear) && first.Mu > 0
+        && first.Vu > 0;
+    if (!ok)
+        qWarning("case 1 %g %g %g; downward load %g, moment %g, shear %g", double(first.Pu), double(first.Mu),
+            double(first.Vu), double(d.DownwardLoad), double(moment), double(shear));
+    return ok;
 }
 
 QString localFixed(Extended value, int decimals)
@@ -304,11 +325,9 @@ private slots:
         if (!w->chkUseReinforcement->isChecked())
             click(w->chkUseReinforcement);
         choose(w->ComboBox3, piRoughConcrete);
-        // Case 1 follows the analysis from here on.
+        // The demo's case 1 follows the analysis from here on.
         w->PageControl1->setCurrentWidget(w->TabSheet6);
-        for (QLineEdit* e : { w->EditPu[0], w->EditMu[0], w->EditVu[0] })
-            typeAndLeave(w.get(), e, QStringLiteral("0"));
-        QVERIFY(w->LPData->LoadCases[0].Pu != 0);
+        QCOMPARE(w->LPData->LoadCases[0].Pu, Extended(RoundHalfEven(1.2L * w->LPData->DownwardLoad)));
         QVERIFY(expectCalculatedAsSaved(w.get(), QStringLiteral("start"), true));
 
         // Warnings on the way (a subgrade reaction out of its range) are answered and walked on.
@@ -320,6 +339,128 @@ private slots:
         }
     }
 
+    // A new project's case 1, and a project's whose case 1 holds 0 or the factored values of its
+    // own analysis, follows that analysis; a case 1 typed (0 included) stays as typed.
+    void loadCaseOneFollowsItsOwnAnalysis()
+    {
+        QTemporaryDir dir;
+        const QString followed = dir.filePath(QStringLiteral("followed.fdx"));
+        const QString typed = dir.filePath(QStringLiteral("typed.fdx"));
+        const QString zeros = dir.filePath(QStringLiteral("zeros.fdx"));
+        const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a project");
+        }
+        TLoadCase stored {};
+        {
+            auto w = openWindow();
+            const TLPData& d = *w->LPData;
+            // A new project, in each unit system: case 1 is 1.2 x the downward load and 1.6 x
+            // the largest moment and shear, whole, and follows a new downward load.
+            for (const bool si : { false, true }) {
+                if (si) {
+                    choose(w->ComboBox1, kUnitsSI);
+                    MessageScript no({ QMessageBox::No });
+                    w->ANew->trigger();
+                    QCOMPARE(d.Units, kUnitsSI);
+                }
+                QVERIFY(followsAnalysis(d));
+                typeAndLeave(w.get(), w->Edit13, QStringLiteral("300"));
+                QCOMPARE(d.LoadCases[0].Pu, 360.0L);
+                QVERIFY(followsAnalysis(d));
+            }
+            {
+                MessageScript no({ QMessageBox::No });
+                choose(w->ComboBox1, kUnitsUS);
+                w->ANew->trigger();
+            }
+            QCOMPARE(d.Units, kUnitsUS);
+
+            // Saved while it follows, under a load of its own.
+            typeAndLeave(w.get(), w->Edit13, QStringLiteral("300"));
+            QCOMPARE(d.LoadCases[0].Pu, 360.0L);
+            runWithFile(w->ASaveAs, followed);
+
+            // A project whose case 1 was typed, by chance, as the followed values of another
+            // project's analysis: it is typed in its own.
+            TLPData file;
+            file.LoadFromFile(QFile::encodeName(followed).toStdString());
+            file.DownwardLoad = 2 * d.DownwardLoad;
+            file.LateralLoad = 2 * d.LateralLoad;
+            file.SaveToFile(QFile::encodeName(typed).toStdString());
+            stored = file.LoadCases[0];
+            // One stored as 0 / 0 / 0, as the built-in defaults and older files hold it.
+            file.LoadCases[0] = {};
+            file.SaveToFile(QFile::encodeName(zeros).toStdString());
+
+            // Typed values stay, 0 included, whatever the analysis does next.
+            w->PageControl1->setCurrentWidget(w->TabSheet6);
+            typeAndLeave(w.get(), w->EditPu[0], QStringLiteral("0"));
+            typeAndLeave(w.get(), w->EditMu[0], QStringLiteral("0"));
+            typeAndLeave(w.get(), w->EditVu[0], QStringLiteral("75"));
+            typeAndLeave(w.get(), w->Edit13, QStringLiteral("250"));
+            typeAndLeave(w.get(), w->Edit4, QStringLiteral("25"));
+            QCOMPARE(d.LoadCases[0].Pu, 0.0L);
+            QCOMPARE(d.LoadCases[0].Mu, 0.0L);
+            QCOMPARE(d.LoadCases[0].Vu, 75.0L);
+            QCOMPARE(w->EditPu[0]->text(), QStringLiteral("0"));
+
+            // The saved project opens following, after that typed one and after the SI demo.
+            for (const bool si : { false, true }) {
+                if (si)
+                    openDemo(w.get(), true);
+                openProject(w.get(), followed);
+                QCOMPARE(d.LoadCases[0].Pu, 360.0L);
+                QVERIFY(!w->Modified);
+                typeAndLeave(w.get(), w->Edit13, QStringLiteral("200"));
+                QCOMPARE(d.LoadCases[0].Pu, 240.0L);
+                QVERIFY(followsAnalysis(d));
+            }
+
+            // A failed Open leaves case 1 following.
+            {
+                MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
+                runWithFile(w->AOpen, bad);
+                QCOMPARE(answers.asked.last(), QStringLiteral("Wrong file format"));
+            }
+            // The rows rebuilt for the project shown meanwhile give the focus back once idle.
+            QApplication::processEvents();
+            typeAndLeave(w.get(), w->Edit13, QStringLiteral("150"));
+            QCOMPARE(d.LoadCases[0].Pu, 180.0L);
+
+            // The typed project opens as stored, and stays so under a new load.
+            openProject(w.get(), typed);
+            QCOMPARE(d.LoadCases[0].Pu, stored.Pu);
+            QCOMPARE(d.LoadCases[0].Mu, stored.Mu);
+            QCOMPARE(d.LoadCases[0].Vu, stored.Vu);
+            typeAndLeave(w.get(), w->Edit13, QStringLiteral("100"));
+            QCOMPARE(d.LoadCases[0].Pu, stored.Pu);
+
+            // Zeros open following, and the file is not marked changed.
+            openProject(w.get(), zeros);
+            QCOMPARE(d.LoadCases[0].Pu, 1.2L * d.DownwardLoad);
+            QVERIFY(d.LoadCases[0].Mu > 0 && d.LoadCases[0].Vu > 0);
+            QVERIFY(followsAnalysis(d));
+            QVERIFY(!w->Modified);
+        }
+        // The same in a freshly started program.
+        for (const QString& path : { followed, typed }) {
+            auto w = openWindow();
+            const TLPData& d = *w->LPData;
+            openProject(w.get(), path);
+            typeAndLeave(w.get(), w->Edit13, QStringLiteral("50"));
+            if (path == followed) {
+                QCOMPARE(d.LoadCases[0].Pu, 60.0L);
+                QVERIFY(followsAnalysis(d));
+            } else {
+                QCOMPARE(d.LoadCases[0].Pu, stored.Pu);
+                QCOMPARE(d.LoadCases[0].Mu, stored.Mu);
+            }
+        }
+    }
+
     // Load case 1 follows a new downward load, and its concrete check reads the new case in the
     // same pass: Calculate Results has nothing left to change.
     void caseOneAndItsCheckFollowTheDownwardLoadTogether()
@@ -328,8 +469,6 @@ private slots:
         openDemo(w.get());
         QVERIFY(w->chkUseReinforcement->isChecked());
         w->PageControl1->setCurrentWidget(w->TabSheet6);
-        for (QLineEdit* e : { w->EditPu[0], w->EditMu[0], w->EditVu[0] })
-            typeAndLeave(w.get(), e, QStringLiteral("0"));
         const QString mallBefore = w->EditMall[0]->text();
 
         w->PageControl1->setCurrentWidget(w->TabSheet1);

@@ -1,5 +1,5 @@
 // The Structural Design tab as an engineer uses it: the tie spacing that follows its limit, the
-// rebar standard, load case 1 as a project stores it, each case's shear at its own axial load,
+// rebar standard, each case's shear at its own axial load,
 // timber values as typed, unbraced lengths within the pile, a section whose bars cannot fit, and
 // load-case rows that are not in use.
 #include "mainwindowtesting.h"
@@ -14,12 +14,11 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <numbers>
 
 using namespace testing_window;
 
 namespace {
-
-const QString kEnglishDemo = QStringLiteral(FENDRIX_DEMO_EXAMPLE_DIR "/ENGLISH UNITS DEMO EXAMPLE.fdx");
 
 void showTab(TfrmLPMain* w, QWidget* tab)
 {
@@ -133,67 +132,6 @@ private slots:
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(d.RebarStandard, rsCanadian);
         QCOMPARE(w->ComboBox12->currentIndex(), int(rsCanadian));
-    }
-
-    void loadCaseOneOpensAsStored()
-    {
-        QTemporaryDir dir;
-        const QString typed = dir.filePath(QStringLiteral("typed.fdx"));
-        TLoadCase stored {};
-        {
-            auto w = openWindow();
-            const TLPData& d = *w->LPData;
-            openDemo(w.get());
-            showTab(w.get(), w->TabSheet6);
-            // 0 typed into case 1 makes it follow the analysis.
-            for (QLineEdit* e : { w->EditPu[0], w->EditMu[0], w->EditVu[0] })
-                typeAndLeave(w.get(), e, QStringLiteral("0"));
-            const TLoadCase followed = d.LoadCases[0];
-            QCOMPARE(followed.Pu, 1.2L * d.DownwardLoad);
-            QVERIFY(followed.Mu > 0 && followed.Vu > 0);
-
-            // A project whose case 1 was typed, by chance, as the demo's followed values, under
-            // other loads.
-            TLPData file;
-            file.LoadFromFile(QFile::encodeName(kEnglishDemo).toStdString());
-            file.DownwardLoad = 2 * d.DownwardLoad;
-            file.LateralLoad = 2 * d.LateralLoad;
-            file.LoadCases[0] = { followed.Pu, followed.Mu, followed.Vu, 0 };
-            file.SaveToFile(QFile::encodeName(typed).toStdString());
-            stored = file.LoadCases[0];
-
-            // An Open that fails leaves case 1 following.
-            const QString bad = dir.filePath(QStringLiteral("bad.fdx"));
-            {
-                QFile f(bad);
-                QVERIFY(f.open(QIODevice::WriteOnly));
-                f.write("not a project");
-            }
-            {
-                MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
-                runWithFile(w->AOpen, bad);
-                // The save question, answered No, then the reason the file is refused.
-                QCOMPARE(answers.asked.size(), 2);
-                QCOMPARE(answers.asked.last(), QStringLiteral("Wrong file format"));
-            }
-            // The rows rebuilt for the project shown meanwhile give the focus back once idle.
-            QApplication::processEvents();
-            typeAndLeave(w.get(), w->Edit13, QStringLiteral("200"));
-            QCOMPARE(d.LoadCases[0].Pu, 240.0L);
-            typeAndLeave(w.get(), w->Edit13, QStringLiteral("150"));
-            QCOMPARE(d.LoadCases[0].Pu, followed.Pu);
-
-            openProject(w.get(), typed);
-            QCOMPARE(d.LoadCases[0].Pu, stored.Pu);
-            QCOMPARE(d.LoadCases[0].Mu, stored.Mu);
-            QCOMPARE(d.LoadCases[0].Vu, stored.Vu);
-        }
-        // The same in a freshly started program.
-        auto w = openWindow();
-        openProject(w.get(), typed);
-        QCOMPARE(w->LPData->LoadCases[0].Pu, stored.Pu);
-        QCOMPARE(w->LPData->LoadCases[0].Mu, stored.Mu);
-        QCOMPARE(w->LPData->LoadCases[0].Vu, stored.Vu);
     }
 
     void eachCaseShearsAtItsOwnAxialLoad()
@@ -338,6 +276,168 @@ private slots:
         QCOMPARE(d.Cover, 75.0L);
         showTab(w.get(), w->TabSheet6);
         expectNoAnswer(QStringLiteral("75 in cover"));
+    }
+
+    // Bars on a circle (a round pile) must stand side by side on it: their number times their
+    // diameter no more than the circle's circumference.
+    void barsMustStandSideBySideOnTheirCircle()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        const TLPData& d = *w->LPData;
+        openDemo(w.get());
+        choose(w->ComboBox5, psCircle);
+        showTab(w.get(), w->TabSheet6);
+        QVERIFY(w->Edit59->isVisible());
+        TRebar bar, tie;
+        d.GetRebar(d.BarSize, bar);
+        d.GetRebar(d.TieBarSize, tie);
+        QCOMPARE(bar.Diameter, 0.875);
+        // 18 in round, 3 in cover, #3 ties: the bars' circle has a radius of 5.1875 in and holds
+        // 37 bars of 0.875 in.
+        const Extended radius = 9 - d.Cover - tie.Diameter - bar.Diameter / 2;
+        const int most = int(std::floor(2 * std::numbers::pi_v<Extended> * radius / bar.Diameter));
+        QCOMPARE(most, 37);
+        const std::int32_t before = d.BarCount;
+        for (const char* typed : { "200", "38" }) {
+            MessageScript answers;
+            typeAndLeave(w.get(), w->Edit59, QLatin1String(typed));
+            QCOMPARE(
+                answers.asked, QStringList { QStringLiteral("Bars do not fit: at most 37 side by side") });
+            QCOMPARE(d.BarCount, before);
+            QCOMPARE(w->Edit59->text(), QString::number(before));
+        }
+        typeAndLeave(w.get(), w->Edit59, QStringLiteral("37"));
+        QCOMPARE(d.BarCount, 37);
+        QVERIFY(std::isfinite(d.LoadCases[0].Mall));
+
+        // With 37 bars a cover of 3.1 in leaves a circle too small: 3.0 is the most.
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), w->Edit58, QStringLiteral("3.1"));
+            QCOMPARE(answers.asked,
+                QStringList { QStringLiteral("Bars do not fit: clear cover at most %1 in")
+                                  .arg(QString::fromStdString(FormatFixed(3, 1, LocaleNumberFormat()))) });
+            QCOMPARE(d.Cover, 3.0L);
+        }
+
+        // A file with 200 bars opens with no numbers and says why.
+        const QString crowded = dir.filePath(QStringLiteral("crowded.fdx"));
+        runWithFile(w->ASaveAs, crowded);
+        {
+            TLPData file;
+            file.LoadFromFile(QFile::encodeName(crowded).toStdString());
+            file.BarCount = 200;
+            file.SaveToFile(QFile::encodeName(crowded).toStdString());
+        }
+        openProject(w.get(), crowded);
+        showTab(w.get(), w->TabSheet6);
+        QCOMPARE(d.BarCount, 200);
+        QCOMPARE(w->Label159->text(), QStringLiteral("Bars do not fit: at most 37 side by side"));
+        for (int n = 0; n < d.LoadCaseCount; ++n)
+            QCOMPARE(w->EditMall[n]->text(), QStringLiteral("N.A."));
+        // A count that fits brings the numbers back.
+        typeAndLeave(w.get(), w->Edit59, QStringLiteral("8"));
+        QVERIFY(std::isfinite(d.LoadCases[0].Mall));
+
+        // SI: a 0.45 m round pile with a cover that leaves the four bars' circle a few
+        // millimetres across is refused too.
+        openDemo(w.get(), true);
+        choose(w->ComboBox5, psCircle);
+        typeAndLeave(w.get(), w->Edit2, QStringLiteral("0.45"));
+        showTab(w.get(), w->TabSheet6);
+        typeAndLeave(w.get(), w->Edit59, QStringLiteral("4"));
+        QCOMPARE(d.BarCount, 4);
+        d.GetRebar(d.BarSize, bar);
+        d.GetRebar(d.TieBarSize, tie);
+        const Extended limit = 225 - tie.Diameter - bar.Diameter / 2;
+        const Extended coverBefore = d.Cover;
+        // The largest whole-tenth cover whose circle still holds the four bars side by side.
+        const Extended largest
+            = std::floor(10 * (limit - 4 * bar.Diameter / (2 * std::numbers::pi_v<Extended>))) / 10;
+        QVERIFY(largest < 204 && largest > 150);
+        {
+            MessageScript answers;
+            typeAndLeave(w.get(), w->Edit58, QStringLiteral("204"));
+            QCOMPARE(answers.asked,
+                QStringList {
+                    QStringLiteral("Bars do not fit: clear cover at most %1 mm")
+                        .arg(QString::fromStdString(FormatFixed(largest, 1, LocaleNumberFormat()))) });
+            QCOMPARE(d.Cover, coverBefore);
+        }
+    }
+
+    // Inputs the calculation divides by: a 0 typed is refused with the reason; one a file brings
+    // gives no number.
+    void zeroDivisorsAreRefusedWhereTyped()
+    {
+        QTemporaryDir dir;
+        auto w = openWindow();
+        TLPData& d = *w->LPData;
+        openDemo(w.get(), true);
+        const auto refused = [&](QLineEdit* edit, const Extended& held, const QString& reason) {
+            const Extended before = held;
+            QVERIFY(before != 0);
+            MessageScript answers;
+            typeAndLeave(w.get(), edit, QStringLiteral("0"));
+            QCOMPARE(answers.asked, QStringList { reason + QStringLiteral(" must be greater than 0") });
+            QCOMPARE(held, before);
+            QVERIFY(edit->text() != QStringLiteral("0"));
+        };
+        // SI factors of safety have no range of their own.
+        refused(w->Edit14, d.FSSide, QStringLiteral("The factor of safety on side friction"));
+        refused(w->Edit17, d.FSEnd, QStringLiteral("The factor of safety on end bearing"));
+        typeAndLeave(w.get(), w->Edit14, QStringLiteral("0.5"));
+        QCOMPARE(d.FSSide, 0.5L);
+        showTab(w.get(), w->TabSheet6);
+        refused(w->Edit54, d.Es, QStringLiteral("The bars' modulus of elasticity Es"));
+        choose(w->ComboBox3, piRoughSteel);
+        showTab(w.get(), w->TabSheet4);
+        refused(w->Edit40, d.SteelInput.Cb, QStringLiteral("The bending coefficient Cb"));
+        choose(w->ComboBox3, piTimber);
+        showTab(w.get(), w->TabSheet7);
+        refused(w->Edit61, d.TimberInput.CD, QStringLiteral("The load duration factor"));
+        refused(w->Edit62, d.TimberInput.Fb, QStringLiteral("The bending value Fb"));
+        refused(w->Edit63, d.TimberInput.Fv, QStringLiteral("The shear value Fv"));
+        refused(w->Edit64, d.TimberInput.Fc, QStringLiteral("The compression value Fc"));
+        QVERIFY(std::isfinite(d.TimberResult.CombinedRatio));
+
+        // Files that bring those zeros open as stored, with N.A. where a result divides by them.
+        const QString timber = dir.filePath(QStringLiteral("timber.fdx"));
+        runWithFile(w->ASaveAs, timber);
+        {
+            TLPData file;
+            file.LoadFromFile(QFile::encodeName(timber).toStdString());
+            file.TimberInput.CD = 0;
+            file.FSSide = 0;
+            file.FSEnd = 0;
+            file.DownwardLoad = 45000;
+            file.SaveToFile(QFile::encodeName(timber).toStdString());
+        }
+        openProject(w.get(), timber);
+        QCOMPARE(d.TimberInput.CD, 0.0L);
+        QCOMPARE(d.FSSide, 0.0L);
+        QCOMPARE(w->Edit74->text(), QStringLiteral("N.A."));
+        QVERIFY(isRed(w->Edit74));
+        QVERIFY(w->Label80->text().startsWith(QStringLiteral("Downward Capacity is N.A.")));
+        QVERIFY(isRed(w->Label80));
+
+        openDemo(w.get(), true);
+        const QString concrete = dir.filePath(QStringLiteral("concrete.fdx"));
+        runWithFile(w->ASaveAs, concrete);
+        {
+            TLPData file;
+            file.LoadFromFile(QFile::encodeName(concrete).toStdString());
+            file.Es = 0;
+            file.SaveToFile(QFile::encodeName(concrete).toStdString());
+        }
+        openProject(w.get(), concrete);
+        showTab(w.get(), w->TabSheet6);
+        QCOMPARE(d.Es, 0.0L);
+        for (int n = 0; n < d.LoadCaseCount; ++n)
+            QCOMPARE(w->EditMall[n]->text(), QStringLiteral("N.A."));
+        for (const TInteractionPoint& p : d.InteractionPoints)
+            QVERIFY(!std::isinf(p.PhiMn) && !std::isinf(p.PhiPn));
     }
 
     void loadCasesNotInUseLookDisabledInEveryCell()

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -32,6 +33,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -550,6 +552,70 @@ private slots:
         QTRY_COMPARE(window->size(), window->minimumSize());
         QCOMPARE(window->Panel1->height(), 325);
         QCOMPARE(calculate->x(), (window->Panel6->width() - calculate->width()) / 2);
+    }
+
+    // The edit's own Paste, however it is reached (its standard menu, its slot), is held to the
+    // rule of typed text; a negative value a file brings still shows, and is edited, as stored.
+    void everyPasteIsHeldToTyping()
+    {
+        auto window = openWindow();
+        TfrmLPMain* w = window.get();
+        const TLPData& d = *w->LPData;
+        if (!w->chkUseReinforcement->isChecked())
+            testing_window::click(w->chkUseReinforcement);
+        w->PageControl1->setCurrentWidget(w->TabSheet6);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        const auto menuPaste = [](QLineEdit* edit) {
+            std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+            for (QAction* action : menu->actions()) {
+                if (action->text().startsWith(QLineEdit::tr("&Paste")))
+                    action->trigger();
+            }
+        };
+        for (QLineEdit* edit : { w->Edit20, w->EditVu[0] }) {
+            QVERIFY(edit->isEnabled());
+            const QString before = edit->text();
+            edit->setFocus();
+            edit->selectAll();
+            clipboard->setText(QStringLiteral("-4"));
+            menuPaste(edit);
+            QCOMPARE(edit->text(), before);
+            edit->selectAll();
+            edit->paste();
+            QCOMPARE(edit->text(), before);
+            edit->end(false);
+            edit->insert(QStringLiteral("-"));
+            QCOMPARE(edit->text(), before);
+            // What typing takes, pasting takes.
+            edit->selectAll();
+            clipboard->setText(QStringLiteral("4"));
+            menuPaste(edit);
+            QCOMPARE(edit->text(), QStringLiteral("4"));
+            QTest::keyClick(edit, Qt::Key_Tab);
+        }
+        QCOMPARE(d.Groundwater, 4.0L);
+        QCOMPARE(d.LoadCases[0].Vu, 4.0L);
+
+        // A file's negative groundwater depth opens as stored, and typing goes on from it.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("negative.fdx"));
+        testing_window::runWithFile(w->ASaveAs, path);
+        {
+            TLPData file;
+            file.LoadFromFile(QFile::encodeName(path).toStdString());
+            file.Groundwater = -4;
+            file.SaveToFile(QFile::encodeName(path).toStdString());
+        }
+        testing_window::openProject(w, path);
+        QCOMPARE(d.Groundwater, -4.0L);
+        QCOMPARE(w->Edit20->text(), testing_window::fixed(-4, 2));
+        w->Edit20->setFocus();
+        w->Edit20->end(false);
+        QTest::keyClick(w->Edit20, Qt::Key_5);
+        QCOMPARE(w->Edit20->text(), testing_window::fixed(-4, 2) + QLatin1Char('5'));
+        clipboard->setText(QStringLiteral("-1"));
+        w->Edit20->paste();
+        QCOMPARE(w->Edit20->text(), testing_window::fixed(-4, 2) + QLatin1Char('5'));
     }
 
     void inputHandlersMarkTheProjectModified()

@@ -9,8 +9,13 @@
 #include "ui/dialogs/userdefined.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
 #include <QToolButton>
+#include <cmath>
+#include <functional>
 
 using namespace testing_window;
 
@@ -53,6 +58,38 @@ private slots:
     void init() { startTest(); }
 
     void cleanup() { checkNoUnexpectedMessages(); }
+
+    // Each family item lists the tables its name says, on both steel tabs, and a file keeps the
+    // family by its number.
+    void familyListsNameTheirTables()
+    {
+        auto w = openUserSection(false);
+        const TLPData& d = *w->LPData;
+        struct Tab {
+            bool pipe;
+            QComboBox *family, *sizes;
+        };
+        for (const Tab& tab :
+            { Tab { false, w->ComboBox6, w->ComboBox8 }, Tab { true, w->ComboBox9, w->ComboBox11 } }) {
+            choose(w->ComboBox18, tab.pipe ? 1 : 0);
+            QCOMPARE(tab.family->count(), 4);
+            const struct {
+                const char* item;
+                const char* first; // the first section the item lists
+            } families[] = {
+                { "North American", tab.pipe ? "HSS20X.500" : "W44X335" },
+                { "Australian", tab.pipe ? "HSS20X.500" : "W44X335" },
+                { "European", tab.pipe ? "CHShfb121x2" : "IPE 100A" },
+                { "British", tab.pipe ? "HSS20X.500" : "1016x305x487" },
+            };
+            for (int family = 0; family < 4; ++family) {
+                QCOMPARE(tab.family->itemText(family), QLatin1String(families[family].item));
+                choose(tab.family, family);
+                QCOMPARE(int(d.ShapeFamily), family);
+                QCOMPARE(tab.sizes->itemText(0), QLatin1String(families[family].first));
+            }
+        }
+    }
 
     void iShapeEditorRefusesWhatNoSectionHas()
     {
@@ -133,7 +170,12 @@ private slots:
                 other.SteelInput.My = 10;
                 other.SaveToFile(QFile::encodeName(file).toStdString());
             }
-            runWithFile(w->AOpen, file);
+            {
+                // Open says what is wrong with the section (tested in full below).
+                MessageScript answers;
+                runWithFile(w->AOpen, file);
+                QCOMPARE(answers.asked.size(), 1);
+            }
             QCOMPARE(w->LPData->SteelInput.P, 100.0L);
             std::vector<std::pair<QLineEdit*, QToolButton*>> boxes { { w->Edit43, w->Image5 },
                 { w->Edit47, w->Image6 }, { w->Edit50, w->Image8 } };
@@ -144,6 +186,108 @@ private slots:
                 QCOMPARE(platform::controlTag(glyph), 1); // the failing glyph
             }
         }
+    }
+
+    // A file brings a section that cannot exist: Open says what is wrong, the pile has no size and
+    // nothing built on the section is a number, the file stays as it was, and the section mended
+    // in its editor brings the numbers back.
+    void impossibleSectionFromAFileFeedsNoNumber()
+    {
+        struct Case {
+            bool pipe, filled;
+            std::function<void(TLPData&)> damage;
+            QString reason;
+        };
+        const Case cases[] = {
+            { false, false, [](TLPData& f) { f.IShape.bf = -15.9L; },
+                QStringLiteral("the flange width bf must be greater than 0") },
+            { false, false, [](TLPData& f) { f.IShape.d = -44; },
+                QStringLiteral("the depth d must be greater than 0") },
+            { false, false, [](TLPData& f) { f.IShape.A = -98.5L; },
+                QStringLiteral("the area A must be greater than 0") },
+            { true, false, [](TLPData& f) { f.PipeShape.OD = -20; },
+                QStringLiteral("the outside diameter OD must be greater than 0") },
+            { true, true, [](TLPData& f) { f.PipeShape.tdes = 0.6L * f.PipeShape.OD; },
+                QStringLiteral("the wall thickness t must be less than half the outside diameter OD") },
+        };
+        for (const Case& c : cases) {
+            QTemporaryDir dir;
+            auto w = openUserSection(c.pipe);
+            if (c.filled)
+                click(w->CheckBox3);
+            const QString file = dir.filePath(QStringLiteral("section.fdx"));
+            runWithFile(w->ASaveAs, file);
+            {
+                TLPData other;
+                other.LoadFromFile(QFile::encodeName(file).toStdString());
+                c.damage(other);
+                other.SaveToFile(QFile::encodeName(file).toStdString());
+            }
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray stored = f.readAll();
+            f.close();
+
+            {
+                MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
+                runWithFile(w->AOpen, file);
+                QApplication::processEvents();
+                QCOMPARE(answers.asked.size(), 1);
+                QVERIFY2(answers.asked.first().contains(c.reason), qPrintable(answers.asked.first()));
+            }
+            const TLPData& d = *w->LPData;
+            QVERIFY(!w->Modified);
+            QCOMPARE(d.StructuralDesign, true);
+            for (const QLineEdit* e : { w->Edit2, w->Edit6, w->Edit12 })
+                QCOMPARE(e->text(), QStringLiteral("N.A."));
+            for (const QLabel* l : { w->Label43, w->Label44, w->Label66, w->Label55, w->Label80, w->Label201,
+                     w->Label205, w->Label206 }) {
+                QVERIFY2(l->text().contains(QStringLiteral("N.A.")), qPrintable(l->text()));
+                QVERIFY2(
+                    !l->text().contains(QRegularExpression(QStringLiteral("-\\d"))), qPrintable(l->text()));
+            }
+            // The views and the report read the nodes: none holds a number built on the section.
+            for (const TNodeResult& n : d.Nodes) {
+                for (Extended v : { n.Deflection, n.Moment, n.Shear, n.Capacity, n.Settlement, n.QSideAllow,
+                         n.QEndAllow, n.EffTotalAllow, n.PileLoad })
+                    QVERIFY(std::isnan(v));
+            }
+            QVERIFY(std::isnan(d.DownwardCapacity) && std::isnan(d.UpliftCapacity));
+            QVERIFY(!(d.Perimeter < 0) && !(d.TipArea < 0) && !(d.Width < 0));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), stored);
+            f.close();
+        }
+
+        // Mended in its editor, the section sizes the pile again.
+        QTemporaryDir dir;
+        auto w = openUserSection(false);
+        const TIShape good = w->LPData->IShape;
+        const QString file = dir.filePath(QStringLiteral("section.fdx"));
+        runWithFile(w->ASaveAs, file);
+        {
+            TLPData other;
+            other.LoadFromFile(QFile::encodeName(file).toStdString());
+            other.IShape.bf = -good.bf;
+            other.SaveToFile(QFile::encodeName(file).toStdString());
+        }
+        {
+            MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
+            runWithFile(w->AOpen, file);
+        }
+        QCOMPARE(w->Edit2->text(), QStringLiteral("N.A."));
+        dialogtesting::whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<TfrmUserDefinedI*>(modal);
+            QVERIFY(dialog);
+            dialogtesting::typeAndLeave(dialog->Edit4, fixed(good.bf, 2), dialog->Edit5);
+            dialog->Button1->click();
+        });
+        click(w->SpeedButton12);
+        const TLPData& d = *w->LPData;
+        QCOMPARE(d.IShape.bf, RoundHalfEven(good.bf * 100) / 100.0L);
+        QCOMPARE(d.Width, d.IShape.bf / 12);
+        QVERIFY(d.DownwardCapacity > 0 && std::isfinite(d.Node(1).Deflection));
+        QVERIFY(!w->Label80->text().contains(QStringLiteral("N.A.")));
     }
 };
 

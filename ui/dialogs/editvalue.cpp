@@ -50,13 +50,13 @@ void fillEnumCombo(QComboBox* combo, TLayerEnum type, int count, const TOrdinalS
 void SetEditValue(QLineEdit* Edit, bool NoClamp, Extended Value)
 {
     if (std::isnan(Value)) {
-        Edit->setText(QLatin1String(kNotAvailable));
+        platform::setEditText(Edit, QLatin1String(kNotAvailable));
         Edit->setProperty(kShownValue, Edit->text());
         return;
     }
     const bool clamp = !NoClamp && !Edit->isReadOnly();
     const std::string text = FormatFieldValue(platform::controlTag(Edit), Value, clamp, LocaleNumberFormat());
-    Edit->setText(QString::fromStdString(text));
+    platform::setEditText(Edit, QString::fromStdString(text));
     Edit->setProperty(kShownValue, Edit->text());
 }
 
@@ -75,7 +75,7 @@ Extended GetEditValue(QLineEdit* Edit, double MinOverride, double MaxOverride)
     if (reading.NotANumber && shown.isValid()) {
         // Text that is no number (pasted or dropped in) is refused: the edit shows its value again
         // and nothing changes.
-        Edit->setText(shown.toString());
+        platform::setEditText(Edit, shown.toString());
         reading
             = ReadFieldText(tag, Edit->text().toStdString(), MinOverride, MaxOverride, LocaleNumberFormat());
     }

@@ -851,6 +851,8 @@ void TfrmLPMain::bindInputHandlers()
     }
     for (QLineEdit* e : { Edit3, Edit8, Edit16 })
         platform::controlEvents(e).onExit = exitStrength;
+    for (QLineEdit* e : { Edit14, Edit17 })
+        platform::controlEvents(e).onExit = [this](QObject* s) { DivisorExit(s); };
     for (QComboBox* c : { ComboBox1, ComboBox2 }) {
         platform::controlEvents(c).onChange = change;
         platform::controlEvents(c).onExit = exitCommon;

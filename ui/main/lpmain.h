@@ -18,6 +18,7 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <memory>
 
 class QAction;
@@ -564,6 +565,10 @@ public:
     void Edit3Exit(QObject* Sender);
     // The clear cover: one that leaves the bars no room inside the section is refused.
     void Edit58Exit(QObject* Sender);
+    // The bar count of a round section: refused when the bars would not stand side by side.
+    void Edit59Exit(QObject* Sender);
+    // Inputs the calculation divides by: a 0 typed is refused with the reason.
+    void DivisorExit(QObject* Sender);
     void RadioButton1Click(QObject* Sender);
     void chkUseReinforcementClick(QObject* Sender);
     void ShowFieldHint(QWidget* Control, const QString& Text);
@@ -703,7 +708,8 @@ private:
     void writeConcreteRows();
     // Why the concrete section's bars cannot lie inside it, with the largest cover that would
     // let them.
-    QString barsDoNotFitText() const;
+    enum class BarFitInput { Cover, Count, Either };
+    QString barsDoNotFitText(Extended cover, std::int32_t count, BarFitInput typed) const;
     void writeTimberBoxes();
     void writeSteelResults();
     void writeResultLines();
@@ -716,10 +722,24 @@ private:
     // they were last calculated.
     void commitIfInputsChanged();
     // Load case 1 takes the factored values of the analysis in each of Pu, Mu and Vu that still
-    // holds what was last written into it; true when a value changed.
+    // follows them; true when a value changed.
+    // Whether a value of load case 1 still follows the analysis, and the value last written
+    // into it while it did.
+    struct FollowedValue {
+        Extended copy = 0;
+        bool follows = true;
+    };
+    struct Case1Value {
+        Extended& value; // in the model
+        FollowedValue& state;
+        Extended factored; // as its input would show it
+    };
+    std::array<Case1Value, 3> case1Values();
     bool followLoadCase1();
-    // The copies of load case 1 as a fresh window has them.
-    void forgetLoadCase1();
+    // A project's first pass shows its case 1 as it holds it; adoptLoadCase1 then decides, from
+    // that project and its analysis alone, which of its values follow.
+    void holdLoadCase1();
+    void adoptLoadCase1();
     TLayer* layerOfSender(QObject* sender) const;
     // DataToForm then FormToData: a model changed outside the inputs is shown, then committed and
     // calculated as typed values are. One pass, so the pictures are drawn once.
@@ -735,11 +755,8 @@ private:
 
     int m_panel1Height = 325; // the designed height of the loads block, its minimum
     int m_lastInterface = 0; // interface index last seen by ComboBox3Exit
-    // Load case 1 as DataToForm last wrote it; 0, as in a fresh window, when a project is
-    // started or opened, so that a project's case 1 never depends on the one before it.
-    Extended m_case1Pu = 0;
-    Extended m_case1Mu = 0;
-    Extended m_case1Vu = 0;
+    // Load case 1's Pu, Mu and Vu. A fresh window's follow from 0.
+    std::array<FollowedValue, 3> m_case1 {};
     QLabel* m_hintWindow = nullptr;
     std::uint8_t m_lastCyclic = 0; // cyclic flag last applied to the layers
     std::uint8_t m_lastUnits = 0; // unit system last applied by the form pass

@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <exception>
+#include <limits>
 
 namespace {
 
@@ -180,6 +181,13 @@ void TfrmLPMain::readForm()
     // The pile takes the dimensions of its steel section (mm to m, in to ft).
     const auto takeSectionSize = [&] {
         const Extended f = d.UnitValue(1000, 12);
+        // A section that cannot exist gives the pile no size: it shows none, and nothing is
+        // computed from one.
+        if (ComboBox18->currentIndex() == 0 ? bool(SectionFault(d.IShape))
+                                            : bool(SectionFault(d.PipeShape))) {
+            d.Width = d.Width2 = std::numeric_limits<Extended>::quiet_NaN();
+            return;
+        }
         if (ComboBox18->currentIndex() == 0) {
             if (d.IShape.bf != 0)
                 d.Width = d.IShape.bf / f;
@@ -309,33 +317,68 @@ void TfrmLPMain::readForm()
         PanelToLayer(d.Layers[i]);
 }
 
+namespace {
+
+// A value that could not be computed (NaN) is still the one written.
+bool sameLoadValue(Extended a, Extended b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
+std::array<TfrmLPMain::Case1Value, 3> TfrmLPMain::case1Values()
+{
+    TLoadCase& first = LPData->LoadCases[0];
+    const TLoadCase factored = LPData->factoredLoadCase();
+    // Each value as its input shows it, which is what the next pass reads back.
+    const auto shown = [](Extended value, const QLineEdit* edit) {
+        return ShownFieldValue(platform::controlTag(edit), value, !edit->isReadOnly());
+    };
+    return { { { first.Pu, m_case1[0], shown(factored.Pu, EditPu[0]) },
+        { first.Mu, m_case1[1], shown(factored.Mu, EditMu[0]) },
+        { first.Vu, m_case1[2], shown(factored.Vu, EditVu[0]) } } };
+}
+
 bool TfrmLPMain::followLoadCase1()
 {
-    // Load case 1 follows the analysis until the user types over it: a case still holding what
-    // was last written into it takes the new factored value, as its edit shows it, which is what
-    // the next pass reads back.
-    TLoadCase& first = LPData->LoadCases[0];
+    // Load case 1 follows the analysis until the user types over it: a value that no longer
+    // holds what was last written into it was typed, and stays as typed, 0 included.
     bool changed = false;
-    // A value that could not be computed (NaN) is still the one written.
-    const auto same = [](Extended a, Extended b) { return a == b || (std::isnan(a) && std::isnan(b)); };
-    const auto follow = [&](Extended& value, Extended& copy, Extended factored, const QLineEdit* edit) {
-        if (same(value, copy)) {
-            const Extended shown = ShownFieldValue(platform::controlTag(edit), factored, !edit->isReadOnly());
-            changed = changed || !same(shown, value);
-            value = shown;
-            copy = shown;
+    for (Case1Value c : case1Values()) {
+        if (!c.state.follows)
+            continue;
+        if (!sameLoadValue(c.value, c.state.copy)) {
+            c.state.follows = false;
+            continue;
         }
-    };
-    const TLoadCase factored = LPData->factoredLoadCase();
-    follow(first.Pu, m_case1Pu, factored.Pu, EditPu[0]);
-    follow(first.Mu, m_case1Mu, factored.Mu, EditMu[0]);
-    follow(first.Vu, m_case1Vu, factored.Vu, EditVu[0]);
+        changed = changed || !sameLoadValue(c.factored, c.value);
+        c.value = c.factored;
+        c.state.copy = c.factored;
+    }
     return changed;
 }
 
-void TfrmLPMain::forgetLoadCase1()
+void TfrmLPMain::holdLoadCase1()
 {
-    m_case1Pu = m_case1Mu = m_case1Vu = 0;
+    for (FollowedValue& state : m_case1)
+        state.follows = false;
+}
+
+void TfrmLPMain::adoptLoadCase1()
+{
+    // A project's case 1 follows its analysis where it holds 0 (it was never computed: the
+    // built-in defaults, an older program's file) or the factored value of its own analysis, as
+    // a project saved while its case 1 followed holds it. Anything else was typed.
+    bool behind = false;
+    for (Case1Value c : case1Values()) {
+        c.state.follows = c.value == 0 || sameLoadValue(c.value, c.factored);
+        c.state.copy = c.value;
+        behind = behind || (c.state.follows && !sameLoadValue(c.value, c.factored));
+    }
+    // A 0 that follows takes the factored value, and the section is checked with it.
+    if (behind)
+        FormToData();
 }
 
 void TfrmLPMain::showAndCommit()
@@ -352,8 +395,7 @@ void TfrmLPMain::readConcreteInputs()
     d.Es = GetShownEditValue(Edit54);
     d.TieType = std::max(ComboBox13->currentIndex(), 0);
     if (!Edit59->isHidden()) {
-        const double fewest = d.TieType == kTieTypeSpiral ? 6 : 4;
-        d.BarCount = static_cast<std::int32_t>(RoundHalfEven(GetShownEditValue(Edit59, fewest, 0)));
+        d.BarCount = static_cast<std::int32_t>(RoundHalfEven(GetShownEditValue(Edit59, d.FewestBars(), 0)));
     } else {
         d.BarCount = 4 + 2 * std::max(ComboBox16->currentIndex(), 0);
     }
@@ -551,9 +593,9 @@ void TfrmLPMain::writeConcreteRows()
     QString spacing = QStringLiteral("Spacing Good");
     const Extended inUse = d.SpacingOverride;
     const bool tooWide = RoundHalfEven(10 * inUse) > RoundHalfEven(10 * d.SpacingLimit);
-    if (!(d.ClearCoverLimit() > d.Cover)) {
+    if (!d.BarsFit(d.Cover, d.BarCount)) {
         // The check has no answer for a section whose bars cannot lie inside it: say why.
-        spacing = barsDoNotFitText();
+        spacing = barsDoNotFitText(d.Cover, d.BarCount, BarFitInput::Either);
     } else if (d.Units == kUnitsSI) {
         if (d.TieType == kTieTypeSpiral) {
             if (inUse < 25 || inUse > 75)
@@ -650,15 +692,20 @@ void TfrmLPMain::writeConcreteRows()
     Panel13->setVisible(EditPu[3]->isEnabled());
 }
 
-QString TfrmLPMain::barsDoNotFitText() const
+QString TfrmLPMain::barsDoNotFitText(Extended cover, std::int32_t count, BarFitInput typed) const
 {
     const TLPData& d = *LPData;
-    const Extended limit = d.ClearCoverLimit();
-    // The largest cover the edit can show that is still less than the limit.
+    // As many bars as their circle holds side by side with this cover, when the count is what
+    // the user changed, or when it is the input to change (enough bars would stand there).
+    const bool circle = d.BarsOnCircle() && d.ClearCoverLimit() > cover;
+    const std::int32_t most = circle ? d.MostBarsOnCircle(cover) : 0;
+    if (circle && (typed == BarFitInput::Count || (typed == BarFitInput::Either && most >= d.FewestBars())))
+        return QStringLiteral("Bars do not fit: at most %1 side by side").arg(most);
+    // Else the largest cover the edit can show with which these bars fit.
     const int decimals = tagDecimals(platform::controlTag(Edit58));
     const Extended step = std::pow(Extended(10), -Extended(decimals));
-    Extended largest = std::floor(limit / step) * step;
-    if (largest >= limit)
+    Extended largest = std::floor(d.ClearCoverLimit() / step) * step;
+    while (largest >= 0 && !d.BarsFit(largest, count))
         largest -= step;
     if (!(largest >= 0))
         return QStringLiteral("Bars do not fit: the section is too small for them");
@@ -767,7 +814,8 @@ void TfrmLPMain::writeResultLines()
 
     const Extended capacity = tip.Capacity;
     text = QStringLiteral("Downward Capacity is %1 %2").arg(fixed(capacity, loadDecimals), forceUnit);
-    const bool tooWeak = capacity < d.DownwardLoad;
+    // A capacity that cannot be computed carries nothing.
+    const bool tooWeak = !(capacity >= d.DownwardLoad);
     if (tooWeak)
         text += QStringLiteral(" (< %1 %2)").arg(fixed(d.DownwardLoad, loadDecimals), forceUnit);
     line(Label80, text, tooWeak);
@@ -776,7 +824,7 @@ void TfrmLPMain::writeResultLines()
         false);
 
     text = QStringLiteral("Uplift Capacity is %1 %2").arg(fixed(d.UpliftCapacity, loadDecimals), forceUnit);
-    const bool upliftTooWeak = d.UpliftCapacity < d.UpliftLoad;
+    const bool upliftTooWeak = !(d.UpliftCapacity >= d.UpliftLoad);
     if (upliftTooWeak)
         text += QStringLiteral(" (< %1 %2)").arg(fixed(d.UpliftLoad, loadDecimals), forceUnit);
     line(Label205, text, upliftTooWeak);

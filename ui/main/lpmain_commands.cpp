@@ -103,10 +103,10 @@ void TfrmLPMain::ANewExecute()
         return;
     LPData->Reset(false);
     // The new project's values stand as they are: no unit or cyclic switch is applied to them,
-    // and its load case 1 follows the analysis only where it holds 0, as in a fresh window.
+    // and its load case 1 is taken as an opened project's is.
     m_lastUnits = LPData->Units;
     m_lastCyclic = LPData->CyclicAnalysis;
-    forgetLoadCase1();
+    holdLoadCase1();
     FileName.clear();
     for (QLineEdit* e : { Edit10, Edit11, Edit9, Edit31 })
         e->clear();
@@ -125,6 +125,7 @@ void TfrmLPMain::ANewExecute()
         }
     }
     showAndCommit();
+    adoptLoadCase1();
     SetModified(false);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
     if (isVisible())
@@ -168,7 +169,7 @@ void TfrmLPMain::AOpenExecute()
     const bool previousModified = Modified;
     const std::uint8_t previousUnits = m_lastUnits;
     const std::uint8_t previousCyclic = m_lastCyclic;
-    const Extended previousCase1[] = { m_case1Pu, m_case1Mu, m_case1Vu };
+    const auto previousCase1 = m_case1;
     const Extended previousSpacingLimit = LPData->SpacingLimit;
 
     TProjectLoadResult loaded;
@@ -179,6 +180,7 @@ void TfrmLPMain::AOpenExecute()
         LPData->Reset(false);
         m_lastUnits = LPData->Units;
         m_lastCyclic = LPData->CyclicAnalysis;
+        holdLoadCase1();
         DataToForm();
         FileName = OD().FileName;
         // The first tab and the caption follow whether or not the file could be read.
@@ -192,11 +194,11 @@ void TfrmLPMain::AOpenExecute()
         try {
             loaded = LPData->LoadFromFile(QFile::encodeName(FileName).toStdString());
             // The read project's values stand as stored (its reactions are already cyclic ones),
-            // and it opens the same whatever was open before: its case 1 follows the analysis
-            // only where it holds 0, and its spacing limit is computed from its own section.
+            // and it opens the same whatever was open before: its case 1 is shown as stored
+            // and then follows its own analysis where it holds 0 or that analysis's values, and
+            // its spacing limit is computed from its own section.
             m_lastUnits = LPData->Units;
             m_lastCyclic = LPData->CyclicAnalysis;
-            forgetLoadCase1();
             for (QComboBox* family : { ComboBox6, ComboBox9 })
                 family->setCurrentIndex(-1);
             if (LPData->IsConcrete())
@@ -204,6 +206,7 @@ void TfrmLPMain::AOpenExecute()
             // A stored value outside its field's limits is shown clamped: the model takes what
             // the window shows, so that the calculation and the report use the same inputs.
             showAndCommit();
+            adoptLoadCase1();
             SetModified(false);
             PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), false);
             showLessOrMoreData();
@@ -218,9 +221,7 @@ void TfrmLPMain::AOpenExecute()
             }
             m_lastUnits = previousUnits;
             m_lastCyclic = previousCyclic;
-            m_case1Pu = previousCase1[0];
-            m_case1Mu = previousCase1[1];
-            m_case1Vu = previousCase1[2];
+            m_case1 = previousCase1;
             LPData->SpacingLimit = previousSpacingLimit;
             // The results are those of the same inputs again.
             calculate();
@@ -232,6 +233,16 @@ void TfrmLPMain::AOpenExecute()
     }
     // Said once the opened project is shown. It is not marked modified: the user changed nothing,
     // and the file keeps its picture until the project is saved.
+    const std::string sectionFault = LPData->PileSectionFault();
+    if (!sectionFault.empty()) {
+        QString reason = QString::fromStdString(sectionFault);
+        reason[0] = reason[0].toLower();
+        platform::messageDlg(
+            QStringLiteral("The project's user-defined steel section cannot be used: %1. Its "
+                           "results show N.A. until the section is corrected in its dialog.")
+                .arg(reason),
+            platform::MessageKind::Warning, QMessageBox::Ok, this);
+    }
     if (!loaded.LogoError.empty())
         platform::messageDlg(
             QStringLiteral("The logo stored in the project could not be read and was left out: %1")

@@ -103,9 +103,10 @@ void TfrmLPMain::sectionLists(QWidget* p, const DesignColumns& a, const SectionL
     QLabel*& sizeCaption, QComboBox*& sizes, QToolButton*& editor)
 {
     familyCaption = label(p, n.familyCaption, QStringLiteral("Shapes"), a.caption, rowTop(0), a.captionWidth);
+    // Item n selects family n: 2 holds the IPE/HE and CHS tables, 3 the UB/UC tables.
     family = listCombo(p, n.family,
-        { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("British"),
-            QStringLiteral("European") },
+        { QStringLiteral("North American"), QStringLiteral("Australian"), QStringLiteral("European"),
+            QStringLiteral("British") },
         a.control, rowTop(0), a.controlWidth);
     memberCaption
         = label(p, n.memberCaption, QStringLiteral("Member Type"), a.caption, rowTop(1), a.captionWidth);

@@ -117,10 +117,59 @@ void TfrmLPMain::Edit58Exit(QObject* Sender)
 {
     if (passRunning())
         return;
+    const TLPData& d = *LPData;
     const Extended cover = GetShownEditValue(Edit58);
-    if (cover != LPData->Cover && !(LPData->ClearCoverLimit() > cover)) {
-        SetEditValue(Edit58, false, LPData->Cover);
-        platform::messageDlg(barsDoNotFitText(), platform::MessageKind::Warning, QMessageBox::Ok, this);
+    if (cover != d.Cover && !d.BarsFit(cover, d.BarCount)) {
+        SetEditValue(Edit58, false, d.Cover);
+        platform::messageDlg(barsDoNotFitText(cover, d.BarCount, BarFitInput::Cover),
+            platform::MessageKind::Warning, QMessageBox::Ok, this);
+    }
+    ComboBox1Exit(Sender);
+}
+
+void TfrmLPMain::Edit59Exit(QObject* Sender)
+{
+    if (passRunning())
+        return;
+    const TLPData& d = *LPData;
+    // Read as the commit reads it: no more than the bars' circle holds limits the count.
+    const auto count = static_cast<std::int32_t>(RoundHalfEven(GetShownEditValue(Edit59, d.FewestBars(), 0)));
+    if (count != d.BarCount && !d.BarsFit(d.Cover, count)) {
+        SetEditValue(Edit59, false, d.BarCount);
+        platform::messageDlg(barsDoNotFitText(d.Cover, count, BarFitInput::Count),
+            platform::MessageKind::Warning, QMessageBox::Ok, this);
+    }
+    ComboBox1Exit(Sender);
+}
+
+void TfrmLPMain::DivisorExit(QObject* Sender)
+{
+    if (passRunning())
+        return;
+    TLPData& d = *LPData;
+    const struct {
+        QLineEdit* edit;
+        Extended value; // as the project holds it
+        const char* name;
+    } divisors[] = {
+        { Edit14, d.FSSide, "The factor of safety on side friction" },
+        { Edit17, d.FSEnd, "The factor of safety on end bearing" },
+        { Edit54, d.Es, "The bars' modulus of elasticity Es" },
+        { Edit40, d.SteelInput.Cb, "The bending coefficient Cb" },
+        { Edit61, d.TimberInput.CD, "The load duration factor" },
+        { Edit62, d.TimberInput.Fb, "The bending value Fb" },
+        { Edit63, d.TimberInput.Fv, "The shear value Fv" },
+        { Edit64, d.TimberInput.Fc, "The compression value Fc" },
+    };
+    for (const auto& divisor : divisors) {
+        if (divisor.edit != Sender)
+            continue;
+        // A 0 the project already holds (a file brought it) is left to show N.A.
+        if (GetShownEditValue(divisor.edit) == 0 && divisor.value != 0) {
+            SetEditValue(divisor.edit, false, divisor.value);
+            platform::messageDlg(QStringLiteral("%1 must be greater than 0").arg(QLatin1String(divisor.name)),
+                platform::MessageKind::Warning, QMessageBox::Ok, this);
+        }
     }
     ComboBox1Exit(Sender);
 }

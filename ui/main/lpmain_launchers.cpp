@@ -265,6 +265,9 @@ void TfrmLPMain::bindDesignHandlers()
             ev.onEnter = enter;
     }
     platform::controlEvents(Edit58).onExit = [this](QObject* s) { Edit58Exit(s); };
+    platform::controlEvents(Edit59).onExit = [this](QObject* s) { Edit59Exit(s); };
+    for (QLineEdit* e : { Edit54, Edit40, Edit61, Edit62, Edit63, Edit64 })
+        platform::controlEvents(e).onExit = [this](QObject* s) { DivisorExit(s); };
     for (QComboBox* c : { ComboBox6, ComboBox7, ComboBox8, ComboBox9, ComboBox10, ComboBox11, ComboBox12,
              ComboBox13, ComboBox14, ComboBox15, ComboBox16 }) {
         platform::controlEvents(c).onChange = change;
