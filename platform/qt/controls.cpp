@@ -398,7 +398,10 @@ void setControlColor(QWidget* control, const QColor& color)
 {
     QPalette pal = control->palette();
     if (isInputControl(control)) {
-        pal.setColor(QPalette::Base, color);
+        // Only the enabled look takes the colour: a disabled input keeps the platform's disabled
+        // background, so that it reads as disabled beside its uncoloured neighbours.
+        for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive })
+            pal.setColor(group, QPalette::Base, color);
     } else {
         pal.setColor(QPalette::Window, color);
         control->setAutoFillBackground(true);

@@ -78,7 +78,8 @@ constexpr quint32 clBlue = 0xFF0000;
 constexpr quint32 clSkyBlue = 0xF0CAA6;
 
 // Background of an edit, list or panel; text colour of any control. A disabled control keeps
-// the disabled look whatever its font colour: its text is drawn grey as every disabled control's.
+// the disabled look whatever its colours: its text is drawn grey as every disabled control's, and
+// a disabled edit or list has the background of every disabled input.
 void setControlColor(QWidget* control, const QColor& color);
 void setFontColor(QWidget* control, const QColor& color);
 // The platform's own colours for the two cases the windows name.

@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
+#include <QPixmap>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -460,6 +462,27 @@ private slots:
             QCOMPARE(disabledText(w->EditVu[n]), disabledText(w->EditMu[n]));
             for (const QLabel* l : { w->LabPutil[n], w->LabMutil[n], w->LabVutil[n] })
                 QCOMPARE(disabledCaption(l), caption);
+        }
+        // The background as drawn, left of the right-aligned numbers.
+        const auto background = [](QWidget* cell) {
+            const QImage shot = cell->grab().toImage();
+            return shot.pixelColor(4, shot.height() / 2);
+        };
+        const QColor skyBlue(166, 202, 240);
+        // M all of an enabled row is sky blue (computed, not typed) beside the white inputs.
+        for (int n = 0; n < 2; ++n) {
+            QVERIFY(w->EditMall[n]->isEnabled());
+            QCOMPARE(background(w->EditMall[n]), skyBlue);
+            QCOMPARE(background(w->EditPu[n]), QColor(Qt::white));
+        }
+        // In a row not in use every cell, M all too, has the background of a disabled input.
+        const QColor disabledCell = background(w->EditMu[2]);
+        QVERIFY(disabledCell != skyBlue && disabledCell != QColor(Qt::white));
+        for (int n = 2; n < 4; ++n) {
+            QVERIFY(!w->EditMall[n]->isEnabled());
+            for (QWidget* cell : { static_cast<QWidget*>(w->EditPu[n]), static_cast<QWidget*>(w->EditMu[n]),
+                     static_cast<QWidget*>(w->EditVu[n]), static_cast<QWidget*>(w->EditMall[n]) })
+                QCOMPARE(background(cell), disabledCell);
         }
         // An enabled row still marks a Pu beyond the section in red.
         typeAndLeave(w.get(), w->EditPu[1], QStringLiteral("5000"));

@@ -3,7 +3,7 @@
 #include "model/globals.h"
 #include "platform/qt/application.h"
 #include "platform/qt/controls.h"
-#include "platform/qt/shell.h"
+#include "ui/dialogs/desktop.h"
 #include "ui/dialogs/resources.h"
 
 #include <QApplication>
@@ -81,7 +81,7 @@ void TfrmSFAbout::FormCreate()
 
 void TfrmSFAbout::Label2Click()
 {
-    platform::shellOpen(HomePageAddress());
+    OpenThroughDesktop(HomePageAddress(), this);
 }
 
 void ShowAbout(QWidget* owner)

@@ -13,6 +13,7 @@
 #include "platform/qt/shell.h"
 #include "report/lpreport.h"
 #include "ui/dialogs/about.h"
+#include "ui/dialogs/desktop.h"
 #include "ui/dialogs/editvalue.h"
 #include "ui/main/filedialog.h"
 #include "update/checkupdates.h"
@@ -39,23 +40,12 @@ namespace {
 const QString kSaveQuestion = QStringLiteral("File is not saved. Do you want to save it now?");
 const QString kProjectFilter = QStringLiteral("Braxholm Fendrix files (*.fdx)|*.fdx|All Files (*.*)|*.*");
 
-// Opens a document or web page through the desktop. A desktop without a viewer or a browser
-// shows nothing at all, so the user is told what did not open, to open it another way.
-void openThroughDesktop(const QString& fileOrAddress, QWidget* parent)
-{
-    if (!platform::shellOpen(fileOrAddress))
-        platform::messageDlg(
-            QStringLiteral("The desktop could not open \"%1\".\nOpen it with a program of your choice.")
-                .arg(fileOrAddress),
-            platform::MessageKind::Warning, QMessageBox::Ok, parent);
-}
-
 // A document beside the program; one that is not there is passed over.
 void openBesideProgram(const QString& name, QWidget* parent)
 {
     const QString path = platform::executableFolder() + name;
     if (QFileInfo::exists(path))
-        openThroughDesktop(path, parent);
+        OpenThroughDesktop(path, parent);
 }
 
 } // namespace
@@ -297,7 +287,7 @@ void TfrmLPMain::AAboutExecute()
 
 void TfrmLPMain::AWebExecute()
 {
-    openThroughDesktop(HomePageAddress(), this);
+    OpenThroughDesktop(HomePageAddress(), this);
 }
 
 void TfrmLPMain::AHelpExecute()

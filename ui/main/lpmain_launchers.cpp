@@ -5,12 +5,12 @@
 
 #include "model/lpclasses.h"
 #include "platform/qt/application.h"
-#include "platform/qt/shell.h"
 #include "results/diagramdraw.h"
 #include "results/graphs.h"
 #include "results/imgzoom.h"
 #include "results/tables.h"
 #include "ui/dialogs/colorselect.h"
+#include "ui/dialogs/desktop.h"
 #include "ui/dialogs/factorofsafety.h"
 #include "ui/dialogs/helptables.h"
 #include "ui/dialogs/piermaterial.h"
@@ -214,7 +214,7 @@ void TfrmLPMain::Deflection1Click(QAction* Item)
 
 void TfrmLPMain::Label222Click()
 {
-    platform::shellOpen(BoredPilePageAddress());
+    OpenThroughDesktop(BoredPilePageAddress(), this);
 }
 
 bool TfrmLPMain::chooseLayerColour(int Index)
