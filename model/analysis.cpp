@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace analysis {
 
@@ -333,8 +334,12 @@ Extended sectionInertia(const TLPData& d)
     }
     if (d.Shape == psCircle)
         return kPi * (b * b * b * b) / 64;
-    if (d.Shape == psOctagon)
-        return 1.2762L * (b * b * b * b);
+    if (d.Shape == psOctagon) {
+        // a regular octagon across flats b, as its area and perimeter take it: side b / (1 + sqrt 2)
+        const Extended sqrt2 = std::numbers::sqrt2_v<Extended>;
+        const Extended side = b / (1 + sqrt2);
+        return (11 + 8 * sqrt2) / 12 * (side * side * side * side);
+    }
     return kNaN; // no section formula for an unknown shape
 }
 
