@@ -435,7 +435,8 @@ void verticalResponse(
             ultEnd = bearing;
         }
 
-        effSideUlt = friction * (lc.cohesive ? 1.1L : 1.3L);
+        // a force, as the displayed set makes its own: z times the friction per length at z
+        effSideUlt = z * friction * (lc.cohesive ? 1.1L : 1.3L);
         effEndUlt = bearing;
 
         qSideUlt = run.poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;

@@ -153,8 +153,9 @@ TEST_F(HandExampleUS, FirstSetIsPoundBasedAndSumsPerNodeInClay)
 
 TEST_F(HandExampleUS, EffectiveStressSet)
 {
-    EXPECT_REL(d.Node(17).EffSideUlt, 753.046L * k0(30.5L, 1.5L) * tanDeg(30.5L) * 6 * 1.3L);
-    EXPECT_REL(d.Node(41).EffSideUlt, 1491.49L * k0(29, 1.5L) * tanDeg(29) * 6 * 1.1L); // 3421.80 lb
+    // the side friction is a force like the displayed set's: z times the friction per foot at z
+    EXPECT_REL(d.Node(17).EffSideUlt, 8.2L * 753.046L * k0(30.5L, 1.5L) * tanDeg(30.5L) * 6 * 1.3L);
+    EXPECT_REL(d.Node(41).EffSideUlt, 20 * 1491.49L * k0(29, 1.5L) * tanDeg(29) * 6 * 1.1L); // 68436.0 lb
     EXPECT_REL(d.Node(41).EffEndUlt, 28 * 1491.49L * 2.25L); // 93963.87 lb
     EXPECT_REL(d.Node(41).EffTotalAllow, 28 * 1491.49L * 2.25L / 3 + d.Node(41).EffSideUlt / 2);
     EXPECT_EQ(d.EffDownwardCapacity, d.Node(41).EffTotalAllow);
@@ -319,6 +320,42 @@ TEST(Settlement, SameMovementInBothUnitSystems)
             1e-9 * double(si.Node(k).Capacity));
         EXPECT_NEAR(double(si.Node(k).Settlement), double(us.Node(k).Settlement * 25.4L),
             1e-9 * double(si.Node(k).Settlement));
+    }
+}
+
+// The effective-stress side friction is a force like the displayed set's, z times the friction
+// per length at z: one pile in one submerged sand (as above, the same effective stress in both
+// systems) carries the same effective-stress capacities in both once converted. At the tip,
+// z = 30 ft, sigma'_v = (70 - 62.42) * 30 = 227.4 psf, phi = 30.5, OCR = 2, P = 6 ft:
+//   Q_side = z * sigma'_v * K0 * tan(phi) * P * 1.3 = 30 * 227.4 * 0.7001 * 0.5890 * 6 * 1.3 = 21 944 lb
+TEST(EffectiveStressSet, SideFrictionIsAForceInBothUnitSystems)
+{
+    TLPData us, si;
+    for (TLPData* p : { &us, &si }) {
+        const bool metric = p == &si;
+        const Extended ft = metric ? 0.3048L : 1;
+        testproject::setUp(*p, metric ? kUnitsSI : kUnitsUS);
+        p->PileLength = 30 * ft;
+        p->Width = p->Width2 = 1.5L * ft;
+        p->Perimeter = 6 * ft;
+        p->TipArea = 2.25L * ft * ft;
+        p->OCR = 2;
+        p->Groundwater = 0;
+        TLayer* sand = addLayer(*p, 40 * ft);
+        sand->Gamma = metric ? 9.81L + (70 - 62.42L) * kPcfToKNm3 : 70;
+        sand->SPTFieldN = 10;
+        p->Calculate();
+    }
+    const Extended sideLb = 30 * (70 - 62.42L) * 30 * k0(30.5L, 2) * tanDeg(30.5L) * 6 * 1.3L;
+    const Extended kNPerLb = kKipToKN / 1000;
+    EXPECT_REL(us.Node(41).EffSideUlt, sideLb);
+    for (int k = 1; k <= kNodeCount; ++k) {
+        SCOPED_TRACE(k);
+        for (auto field :
+            { &TNodeResult::EffSideUlt, &TNodeResult::EffTotalUlt, &TNodeResult::EffTotalAllow }) {
+            const Extended converted = us.Node(k).*field * kNPerLb;
+            EXPECT_NEAR(double(si.Node(k).*field), double(converted), 1e-9 * double(converted));
+        }
     }
 }
 
