@@ -391,7 +391,7 @@ void lateralResponse(TNodeResult& n, const LayerConstants& lc, const RunConstant
 
 // What the vertical work of a node carries down to the next one.
 struct VerticalState {
-    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0;
+    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0, qSideAllow = 0;
     Extended totalNSF = 0;
 };
 
@@ -454,7 +454,9 @@ void verticalResponse(
             / run.settlementDivisor;
         settlement = shortening + tipMovement;
 
-        nsf = layer.NSF ? qSideAllow : 0;
+        // The side friction gained since the node above: the total is then the friction of the
+        // flagged layers, whatever the number of nodes in them.
+        nsf = layer.NSF ? qSideAllow - above.qSideAllow : 0;
         above.totalNSF += nsf;
     }
     n.UltSide = ultSide;
@@ -491,6 +493,7 @@ void verticalResponse(
     above.pore = pore;
     above.ultSide = ultSide;
     above.ultEnd = ultEnd;
+    above.qSideAllow = qSideAllow;
 }
 
 // One pass down the nodes, the lateral and then the vertical work of each.

@@ -147,8 +147,10 @@ TEST_F(HandExampleUS, FirstSetIsPoundBasedAndSumsPerNodeInClay)
     EXPECT_REL(d.Node(41).UltTotal, d.Node(41).UltSide + d.Node(41).UltEnd);
     // allowable, less the negative skin friction of the node (none in the clay)
     EXPECT_REL(d.Node(41).AllowTotal, (end17 + 24 * 40500L) / 3 + (side17 + 24 * 9600L) / 2);
-    // the node's negative skin friction is in kips: 1000 lb of the set per kip
-    EXPECT_REL(d.Node(17).AllowTotal, end17 / 3 + side17 / 2 - 1000 * d.Node(17).QSideAllow);
+    // the node's negative skin friction, the side friction gained since node 16, is in kips:
+    // 1000 lb of the set per kip
+    EXPECT_REL(d.Node(17).AllowTotal,
+        end17 / 3 + side17 / 2 - 1000 * (d.Node(17).QSideAllow - d.Node(16).QSideAllow));
 }
 
 TEST_F(HandExampleUS, EffectiveStressSet)
@@ -193,27 +195,32 @@ TEST_F(HandExampleUS, DisplayedCapacityAndSettlement)
 
 TEST_F(HandExampleUS, NegativeSkinFrictionOnlyInFlaggedLayerFromNode2)
 {
+    // A node's negative skin friction is the side friction gained since the node above it, so the
+    // sand's total is the allowable side friction at its bottom (node 17, 8.2 ft).
     Extended sum = 0;
     EXPECT_EQ(d.Node(1).NSF, 0); // in the flagged layer, but never counted
     for (int k = 2; k <= 17; ++k) {
-        EXPECT_EQ(d.Node(k).NSF, d.Node(k).QSideAllow) << "node " << k;
-        sum += d.Node(k).QSideAllow;
+        EXPECT_EQ(d.Node(k).NSF, d.Node(k).QSideAllow - d.Node(k - 1).QSideAllow) << "node " << k;
+        sum += d.Node(k).NSF;
     }
     for (int k = 18; k <= kNodeCount; ++k)
         EXPECT_EQ(d.Node(k).NSF, 0) << "node " << k;
     EXPECT_REL(d.TotalNSF, sum);
-    EXPECT_REL(d.TotalNSF, 41.70056348215555);
+    EXPECT_REL(d.TotalNSF, displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt / 2); // 6.6016 kips
 
-    // flagging the last layer brings the tip node in
+    // flagging the last layer brings the tip node in; the clay's total is what the side friction
+    // gains from the sand's bottom to the tip
     d.Layers[0]->NSF = false;
     d.Layers[1]->NSF = true;
     d.Calculate();
-    EXPECT_EQ(d.Node(41).NSF, d.Node(41).QSideAllow);
+    const Extended tipNSF = d.Node(41).QSideAllow - d.Node(40).QSideAllow;
+    EXPECT_EQ(d.Node(41).NSF, tipNSF);
     EXPECT_EQ(d.Node(17).NSF, 0);
-    EXPECT_REL(
-        d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * d.Node(41).QSideAllow);
-    EXPECT_REL(d.Node(41).EffTotalAllow,
-        d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * d.Node(41).QSideAllow);
+    EXPECT_REL(d.TotalNSF, // 24.5057 kips
+        (displayed(20, 1491.49L, 29, 28, 20).qSideUlt - displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt)
+            / 2);
+    EXPECT_REL(d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * tipNSF);
+    EXPECT_REL(d.Node(41).EffTotalAllow, d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * tipNSF);
 }
 
 TEST_F(HandExampleUS, WholePileCapacitiesAndLoadLine)
@@ -356,6 +363,42 @@ TEST(EffectiveStressSet, SideFrictionIsAForceInBothUnitSystems)
             const Extended converted = us.Node(k).*field * kNPerLb;
             EXPECT_NEAR(double(si.Node(k).*field), double(converted), 1e-9 * double(converted));
         }
+    }
+}
+
+// One flagged layer, 15 m of soft clay (N = 3: phi = 24 + 3/4 = 24.75 degrees, K0 = 1 - sin(phi))
+// at 16 kN/m^3 under water from the surface, over sand, with P = 1.6 m and FSs = 2: its negative
+// skin friction is the allowable side friction it adds, whatever the pile length below it and
+// so the number of nodes in it,
+//   NSF = 15 * tan(phi) * (16 - 9.81) * 15 * K0 * 1.6 / 2 = 298.6 kN.
+TEST(NegativeSkinFriction, OneLayerGivesOneTotalWhateverThePileLength)
+{
+    const Extended phi = 24.75L;
+    const Extended expected = 15 * tanDeg(phi) * (16 - 9.81L) * 15 * (1 - sinDeg(phi)) * 1.6L / 2;
+    for (Extended length : { 20.0L, 30.0L, 40.0L }) {
+        SCOPED_TRACE(static_cast<double>(length));
+        TLPData d;
+        testproject::setUp(d, kUnitsSI);
+        d.PileLength = length;
+        d.Width = d.Width2 = 0.4L;
+        d.Perimeter = 1.6L;
+        d.TipArea = 0.16L;
+        d.FSSide = 2;
+        d.Groundwater = 0;
+        TLayer* clay = addLayer(d, 15);
+        clay->MatType = lpmtCohesiveSoil;
+        clay->USCS = lpusCL;
+        clay->Consistency = lpconSoft;
+        clay->SPTFieldN = 3;
+        clay->Gamma = 16;
+        clay->NSF = true;
+        addLayer(d, 50);
+        d.Calculate();
+        EXPECT_REL(d.TotalNSF, expected);
+        Extended sum = 0;
+        for (int k = 2; k <= kNodeCount; ++k)
+            sum += d.Node(k).NSF;
+        EXPECT_REL(sum, expected);
     }
 }
 
