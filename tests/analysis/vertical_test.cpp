@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using testproject::addLayer;
 
@@ -327,6 +328,124 @@ TEST(Settlement, SameMovementInBothUnitSystems)
             1e-9 * double(si.Node(k).Capacity));
         EXPECT_NEAR(double(si.Node(k).Settlement), double(us.Node(k).Settlement * 25.4L),
             1e-9 * double(si.Node(k).Settlement));
+    }
+}
+
+// The elastic shortening of the pile, L Q / (E A), takes the area that carries the load: a steel
+// section its own area, a filled pipe adding its concrete core at Ec/E (Ec = 1802 sqrt(f'c) ksi or
+// 5055 sqrt(f'c) MPa), a concrete or a timber pile its solid outline. The tip's own movement keeps
+// the tip area At:
+//   US: s = Q * [ L * 12 / (E * A) + B / (144 * At) * f / (8 * 25.4 / 2101.52) ]   in; A in^2, At ft^2
+//   SI: s = Q * [ L / (E * A) + B / At * f / 8 ]                                   mm; A and At m^2
+// with f = (1 - (N + 15) * 0.35^2 / 500) * sqrt(OCR) * 0.33 * 0.1. A W44X335 (98.5 in^2 of steel in
+// a 15.9 x 44 in outline of 699.6 in^2) shortens seven times more than its outline would.
+TEST(Settlement, PileShortensAsTheAreaThatCarriesItsLoad)
+{
+    enum class Pile { IShape, Pipe, FilledPipe, Concrete, Timber };
+    struct Case {
+        const char* section;
+        std::uint8_t units;
+        Pile pile;
+    };
+    for (const Case& c :
+        { Case { "W44X335", kUnitsUS, Pile::IShape }, Case { "W1100X499", kUnitsSI, Pile::IShape },
+            Case { "HSS8.625X.250", kUnitsUS, Pile::Pipe }, Case { "HSS219.1X6.4", kUnitsSI, Pile::Pipe },
+            Case { "HSS8.625X.250", kUnitsUS, Pile::FilledPipe },
+            Case { "HSS219.1X6.4", kUnitsSI, Pile::FilledPipe },
+            Case { "concrete", kUnitsUS, Pile::Concrete }, Case { "concrete", kUnitsSI, Pile::Concrete },
+            Case { "timber", kUnitsUS, Pile::Timber }, Case { "timber", kUnitsSI, Pile::Timber } }) {
+        const bool si = c.units == kUnitsSI;
+        SCOPED_TRACE(
+            std::string(c.section) + (c.pile == Pile::FilledPipe ? " filled" : "") + (si ? " SI" : " US"));
+        TLPData d;
+        testproject::setUp(d, c.units);
+        d.PileLength = si ? 12 : 40;
+        d.StructuralDesign = true; // for every material: only a steel section has an area of its own
+        d.SectionIndex = -1;
+        d.SteelInput.Fc = si ? 28 : 4;
+        addLayer(d, si ? 20 : 60);
+        const Extended toSection = si ? 1000 : 12; // model lengths to mm | in
+        const Extended sectionToModel = si ? 1e-6L : 1; // section areas to m^2 | in^2
+        const Extended tipToModel = si ? 1 : 144; // tip areas to m^2 | in^2
+        Extended A = 0; // the area that carries the load, m^2 | in^2
+        switch (c.pile) {
+        case Pile::IShape: {
+            const TIShape s = testproject::iShape(c.section, si);
+            d.Interface = piRoughSteel;
+            d.E = si ? 200000 : 29000;
+            d.IShape = s;
+            d.Shape = psRectangle;
+            d.Width = s.bf / toSection;
+            d.Width2 = s.d / toSection;
+            d.TipArea = d.Width * d.Width2;
+            A = s.A * sectionToModel;
+            break;
+        }
+        case Pile::Pipe:
+        case Pile::FilledPipe: {
+            const TPipeShape s = testproject::pipeShape(c.section, si);
+            d.Interface = piRoughSteel;
+            d.E = si ? 200000 : 29000;
+            d.PipeShape = s;
+            d.SteelInput.ConcreteFilled = c.pile == Pile::FilledPipe;
+            d.Shape = psCircle;
+            d.Width = d.Width2 = s.OD / toSection;
+            d.TipArea = kPiRef * d.Width * d.Width / 4;
+            A = s.A;
+            if (c.pile == Pile::FilledPipe) {
+                const Extended Ec = (si ? 5055 : 1802) * std::sqrt(d.SteelInput.Fc);
+                const Extended core = s.OD - 2 * s.tdes;
+                A += Ec / d.E * kPiRef * core * core / 4; // HSS8.625X.250: 6.14 + 0.1243 * 52.35 = 12.65 in^2
+            }
+            A *= sectionToModel;
+            break;
+        }
+        case Pile::Concrete:
+            d.TipArea = d.Width * d.Width; // the square concrete pile of the set-up
+            A = d.TipArea * tipToModel;
+            break;
+        case Pile::Timber:
+            d.Interface = piTimber;
+            d.E = si ? 11000 : 1600;
+            d.Shape = psCircle;
+            d.Width = d.Width2 = si ? 0.3L : 1;
+            d.TipArea = kPiRef * d.Width * d.Width / 4;
+            A = d.TipArea * tipToModel;
+            break;
+        }
+        d.Perimeter = 4 * d.Width;
+        d.Calculate();
+
+        const Extended f = (1 - (10 + 15) * 0.35L * 0.35L / 500) * 0.33L * 0.1L; // N = 10, OCR = 1
+        const auto perLoad = [&](Extended area) {
+            return si
+                ? d.PileLength / (d.E * area) + d.Width / d.TipArea * f / 8
+                : d.PileLength * 12 / (d.E * area) + d.Width / (144 * d.TipArea) * f / (8 * 25.4L / kFootKsi);
+        };
+        for (int k : { 2, 21, 41 }) {
+            const TNodeResult& n = d.Node(k);
+            ASSERT_GT(n.Capacity, 0);
+            EXPECT_REL(n.Settlement, n.Capacity * perLoad(A)) << "node " << k;
+        }
+        if (c.pile == Pile::Concrete || c.pile == Pile::Timber)
+            continue;
+
+        // A layer with a pile of its own shortens as its own outline, and so does a steel pile
+        // without structural design (no section is chosen).
+        const Extended outline = d.TipArea * tipToModel;
+        TLayer* layer = d.Layers[0];
+        layer->UsePileDefaults = false;
+        layer->OwnE = d.E;
+        layer->OwnI = d.I;
+        layer->OwnWidth = layer->OwnWidth2 = d.Width;
+        layer->OwnPerimeter = d.Perimeter;
+        layer->OwnTipArea = d.TipArea;
+        d.Calculate();
+        EXPECT_REL(d.Node(41).Settlement, d.Node(41).Capacity * perLoad(outline));
+        layer->UsePileDefaults = true;
+        d.StructuralDesign = false;
+        d.Calculate();
+        EXPECT_REL(d.Node(41).Settlement, d.Node(41).Capacity * perLoad(outline));
     }
 }
 
