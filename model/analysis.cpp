@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace analysis {
 
@@ -142,6 +143,30 @@ Extended divisorOrNaN(Extended divisor)
     return divisor == 0 ? kNaN : divisor;
 }
 
+// With structural design on, a steel pile is the rolled section chosen for it, not the solid
+// outline that section fills; without it no section is chosen.
+bool isSteelSection(const TLPData& d)
+{
+    return d.StructuralDesign && (d.UsesIShape() || d.UsesPipeSection());
+}
+
+// The area of a steel pile's section that carries its axial load, in in^2 (US) or m^2 (SI; the
+// tables hold mm^2). A concrete fill carries its share at Ec/E of its area, with Ec as the pipe
+// check takes it.
+Extended steelAxialArea(const TLPData& d)
+{
+    const Extended toModel = d.UnitValue(1e-6L, 1);
+    if (d.UsesIShape())
+        return d.IShape.A * toModel;
+    const TPipeShape& s = d.PipeShape;
+    Extended area = s.A;
+    if (d.SteelInput.ConcreteFilled) {
+        const Extended core = s.OD - 2 * s.tdes;
+        area += ratio(analysis::filledPipeStiffness(d).Ec, d.E) * kPi * core * core / 4;
+    }
+    return area * toModel;
+}
+
 // What one run reads of the project, and the unit constants of its formulas, read once: a node
 // result is an Extended inside the project itself, so every store to one would otherwise force
 // the inputs to be read again.
@@ -152,6 +177,8 @@ struct RunConstants {
     Extended H = 0, M0 = 0; // lateral load and moment at the head
     Extended L = 0, B = 0; // pile length and width
     Extended pileE = 0; // the project's, for the elastic shortening
+    bool steelSection = false; // a steel pile designed with a rolled section
+    Extended steelAxialArea = 0; // its area that carries the load, in^2 | m^2
     Extended FSs = 0, FSe = 0; // factors of safety, as divisors (see divisorOrNaN)
     Extended Pw = 0; // passive wedge factor
     Extended groundwater = 0;
@@ -178,6 +205,9 @@ RunConstants runConstants(const TLPData& d)
     run.L = d.PileLength;
     run.B = d.Width;
     run.pileE = d.E;
+    run.steelSection = isSteelSection(d);
+    if (run.steelSection)
+        run.steelAxialArea = steelAxialArea(d);
     // A factor of safety of 0 or less (a file may bring one) leaves no allowable capacity.
     run.FSs = d.FSSide > 0 ? d.FSSide : kNaN;
     run.FSe = d.FSEnd > 0 ? d.FSEnd : kNaN;
@@ -255,7 +285,11 @@ void fillLayerConstants(const TLayer* layer, Extended top, const RunConstants& r
     lc.perimeter = layer->PilePerimeter();
     lc.tipArea = layer->PileTipArea();
     lc.tipAreaDivisor = divisorOrNaN(run.squareFeetToInches * lc.tipArea);
-    lc.shorteningDivisor = divisorOrNaN(run.pileE * run.squareFeetToInches * lc.tipArea);
+    // The pile shortens as the area that carries its load: a steel section's own area when the
+    // layer is on the project's pile, else the solid outline of the tip.
+    lc.shorteningDivisor = run.steelSection && layer->UsePileDefaults
+        ? divisorOrNaN(run.pileE * run.steelAxialArea)
+        : divisorOrNaN(run.pileE * run.squareFeetToInches * lc.tipArea);
     lc.sptFactor = 1 - (layer->SPTFieldN + 15) * (0.35L * 0.35L) / 500;
 }
 
@@ -318,9 +352,9 @@ void setLayerSoilProperties(TLPData& d)
 // composite stiffness of the pipe check divided by the steel's E. SI tables hold 10^6 mm^4.
 Extended sectionInertia(const TLPData& d)
 {
-    if (d.StructuralDesign && d.UsesIShape())
-        return d.IShape.Ix * d.UnitValue(1e-6L, 1);
-    if (d.StructuralDesign && d.UsesPipeSection()) {
+    if (isSteelSection(d)) {
+        if (d.UsesIShape())
+            return d.IShape.Ix * d.UnitValue(1e-6L, 1);
         return d.SteelInput.ConcreteFilled
             ? ratio(analysis::filledPipeStiffness(d).EIeff, d.E) * d.UnitValue(1e-12L, 1) // mm^4 to m^4
             : d.PipeShape.I * d.UnitValue(1e-6L, 1);
@@ -333,8 +367,12 @@ Extended sectionInertia(const TLPData& d)
     }
     if (d.Shape == psCircle)
         return kPi * (b * b * b * b) / 64;
-    if (d.Shape == psOctagon)
-        return 1.2762L * (b * b * b * b);
+    if (d.Shape == psOctagon) {
+        // a regular octagon across flats b, as its area and perimeter take it: side b / (1 + sqrt 2)
+        const Extended sqrt2 = std::numbers::sqrt2_v<Extended>;
+        const Extended side = b / (1 + sqrt2);
+        return (11 + 8 * sqrt2) / 12 * (side * side * side * side);
+    }
     return kNaN; // no section formula for an unknown shape
 }
 
@@ -386,7 +424,7 @@ void lateralResponse(TNodeResult& n, const LayerConstants& lc, const RunConstant
 
 // What the vertical work of a node carries down to the next one.
 struct VerticalState {
-    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0;
+    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0, qSideAllow = 0;
     Extended totalNSF = 0;
 };
 
@@ -430,7 +468,8 @@ void verticalResponse(
             ultEnd = bearing;
         }
 
-        effSideUlt = friction * (lc.cohesive ? 1.1L : 1.3L);
+        // a force, as the displayed set makes its own: z times the friction per length at z
+        effSideUlt = z * friction * (lc.cohesive ? 1.1L : 1.3L);
         effEndUlt = bearing;
 
         qSideUlt = run.poundsToKips * z * lc.tanPhi * sigmaEff * lc.k0 * P;
@@ -448,7 +487,9 @@ void verticalResponse(
             / run.settlementDivisor;
         settlement = shortening + tipMovement;
 
-        nsf = layer.NSF ? qSideAllow : 0;
+        // The side friction gained since the node above: the total is then the friction of the
+        // flagged layers, whatever the number of nodes in them.
+        nsf = layer.NSF ? qSideAllow - above.qSideAllow : 0;
         above.totalNSF += nsf;
     }
     n.UltSide = ultSide;
@@ -485,6 +526,7 @@ void verticalResponse(
     above.pore = pore;
     above.ultSide = ultSide;
     above.ultEnd = ultEnd;
+    above.qSideAllow = qSideAllow;
 }
 
 // One pass down the nodes, the lateral and then the vertical work of each.

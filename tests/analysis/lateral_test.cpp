@@ -72,6 +72,19 @@ void expectMatchesBeam(const TLPData& d, const Beam& beam, Extended toDeflection
     }
 }
 
+// A regular octagon measured across flats D, about an axis through two opposite flats: the D x D
+// square less its four corners, right isosceles triangles whose legs c = (D - side) / 2 with the
+// side D / (1 + sqrt 2). A corner has area c^2 / 2, its own I c^4 / 36 and its centroid
+// D/2 - c/3 from the axis.
+Extended octagonInertia(Extended D)
+{
+    const Extended side = D / (1 + std::sqrt(2.0L));
+    const Extended c = (D - side) / 2;
+    const Extended arm = D / 2 - c / 3;
+    const Extended corner = c * c * c * c / 36 + c * c / 2 * arm * arm;
+    return D * D * D * D / 12 - 4 * corner; // 0.0547 D^4
+}
+
 } // namespace
 
 TEST(BeamOnElasticFoundation, UsUnitsFreeAndFixedHead)
@@ -228,13 +241,39 @@ TEST(SectionStiffness, MomentOfInertiaOfEachShape)
     d.Shape = psOctagon;
     d.Width = 1;
     d.Calculate();
-    EXPECT_NEAR(d.I, 1.2762L * 20736, 1e-12L); // D converted to inches
+    EXPECT_NEAR(d.I, octagonInertia(12), 1e-12L); // D converted to inches: 1135.05 in^4
     EXPECT_EQ(d.Node(5).I, d.I); // layers on the project's pile see the new value
 
     d.SetUnits(kUnitsSI);
     d.Width = 0.5L;
     d.Calculate();
-    EXPECT_NEAR(d.I, 1.2762L * 0.0625L, 1e-18L); // metres kept
+    EXPECT_NEAR(d.I, octagonInertia(0.5L), 1e-18L); // metres kept: 0.00342 m^4
+}
+
+// An 18 in octagonal pile of 6000 psi concrete (E = 57 sqrt(6000) = 4415 ksi) in soil of 200 kcf,
+// 10 kips at its free head. I = 0.0547 * 18^4 = 5746.2 in^4 = 0.27711 ft^4, so
+//   EI   = 4415.2 * 144 * 0.27711 = 176 185 kip ft^2,  kB = 200 * 1.5 = 300 kip/ft^2
+//   beta = (300 / (4 * 176 185))^(1/4) = 0.14365 / ft
+//   y(0) = 2 H beta / kB = 2 * 10 * 0.14365 / 300 = 0.009577 ft = 0.1149 in
+// (an octagon taken as 1.2762 D^4, 23 times stiffer, moves 0.052 in).
+TEST(SectionStiffness, OctagonBendsAsARegularOctagonAcrossFlats)
+{
+    TLPData d;
+    testproject::setUp(d, kUnitsUS);
+    d.PileLength = 40;
+    d.Shape = psOctagon;
+    d.Width = d.Width2 = 1.5L;
+    d.E = 57 * std::sqrt(6000.0L);
+    d.LateralLoad = 10;
+    d.MomentLoad = 0;
+    addLayer(d, 50, 200);
+    d.Calculate();
+
+    const Extended Ift4 = octagonInertia(18) / 20736;
+    const Beam beam { 10, 0, 200 * 1.5L, d.E * 144 * Ift4 };
+    EXPECT_NEAR(d.Node(1).Deflection, 12 * 2 * 10 * beam.beta() / beam.kB, 1e-12L);
+    EXPECT_NEAR(d.Node(1).Deflection, 0.1149L, 0.0001L);
+    expectMatchesBeam(d, beam, 12);
 }
 
 // A steel pile designed with a rolled section bends as that section, whatever outline it fills:

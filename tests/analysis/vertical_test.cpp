@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using testproject::addLayer;
 
@@ -147,14 +148,17 @@ TEST_F(HandExampleUS, FirstSetIsPoundBasedAndSumsPerNodeInClay)
     EXPECT_REL(d.Node(41).UltTotal, d.Node(41).UltSide + d.Node(41).UltEnd);
     // allowable, less the negative skin friction of the node (none in the clay)
     EXPECT_REL(d.Node(41).AllowTotal, (end17 + 24 * 40500L) / 3 + (side17 + 24 * 9600L) / 2);
-    // the node's negative skin friction is in kips: 1000 lb of the set per kip
-    EXPECT_REL(d.Node(17).AllowTotal, end17 / 3 + side17 / 2 - 1000 * d.Node(17).QSideAllow);
+    // the node's negative skin friction, the side friction gained since node 16, is in kips:
+    // 1000 lb of the set per kip
+    EXPECT_REL(d.Node(17).AllowTotal,
+        end17 / 3 + side17 / 2 - 1000 * (d.Node(17).QSideAllow - d.Node(16).QSideAllow));
 }
 
 TEST_F(HandExampleUS, EffectiveStressSet)
 {
-    EXPECT_REL(d.Node(17).EffSideUlt, 753.046L * k0(30.5L, 1.5L) * tanDeg(30.5L) * 6 * 1.3L);
-    EXPECT_REL(d.Node(41).EffSideUlt, 1491.49L * k0(29, 1.5L) * tanDeg(29) * 6 * 1.1L); // 3421.80 lb
+    // the side friction is a force like the displayed set's: z times the friction per foot at z
+    EXPECT_REL(d.Node(17).EffSideUlt, 8.2L * 753.046L * k0(30.5L, 1.5L) * tanDeg(30.5L) * 6 * 1.3L);
+    EXPECT_REL(d.Node(41).EffSideUlt, 20 * 1491.49L * k0(29, 1.5L) * tanDeg(29) * 6 * 1.1L); // 68436.0 lb
     EXPECT_REL(d.Node(41).EffEndUlt, 28 * 1491.49L * 2.25L); // 93963.87 lb
     EXPECT_REL(d.Node(41).EffTotalAllow, 28 * 1491.49L * 2.25L / 3 + d.Node(41).EffSideUlt / 2);
     EXPECT_EQ(d.EffDownwardCapacity, d.Node(41).EffTotalAllow);
@@ -192,27 +196,32 @@ TEST_F(HandExampleUS, DisplayedCapacityAndSettlement)
 
 TEST_F(HandExampleUS, NegativeSkinFrictionOnlyInFlaggedLayerFromNode2)
 {
+    // A node's negative skin friction is the side friction gained since the node above it, so the
+    // sand's total is the allowable side friction at its bottom (node 17, 8.2 ft).
     Extended sum = 0;
     EXPECT_EQ(d.Node(1).NSF, 0); // in the flagged layer, but never counted
     for (int k = 2; k <= 17; ++k) {
-        EXPECT_EQ(d.Node(k).NSF, d.Node(k).QSideAllow) << "node " << k;
-        sum += d.Node(k).QSideAllow;
+        EXPECT_EQ(d.Node(k).NSF, d.Node(k).QSideAllow - d.Node(k - 1).QSideAllow) << "node " << k;
+        sum += d.Node(k).NSF;
     }
     for (int k = 18; k <= kNodeCount; ++k)
         EXPECT_EQ(d.Node(k).NSF, 0) << "node " << k;
     EXPECT_REL(d.TotalNSF, sum);
-    EXPECT_REL(d.TotalNSF, 41.70056348215555);
+    EXPECT_REL(d.TotalNSF, displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt / 2); // 6.6016 kips
 
-    // flagging the last layer brings the tip node in
+    // flagging the last layer brings the tip node in; the clay's total is what the side friction
+    // gains from the sand's bottom to the tip
     d.Layers[0]->NSF = false;
     d.Layers[1]->NSF = true;
     d.Calculate();
-    EXPECT_EQ(d.Node(41).NSF, d.Node(41).QSideAllow);
+    const Extended tipNSF = d.Node(41).QSideAllow - d.Node(40).QSideAllow;
+    EXPECT_EQ(d.Node(41).NSF, tipNSF);
     EXPECT_EQ(d.Node(17).NSF, 0);
-    EXPECT_REL(
-        d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * d.Node(41).QSideAllow);
-    EXPECT_REL(d.Node(41).EffTotalAllow,
-        d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * d.Node(41).QSideAllow);
+    EXPECT_REL(d.TotalNSF, // 24.5057 kips
+        (displayed(20, 1491.49L, 29, 28, 20).qSideUlt - displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt)
+            / 2);
+    EXPECT_REL(d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * tipNSF);
+    EXPECT_REL(d.Node(41).EffTotalAllow, d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * tipNSF);
 }
 
 TEST_F(HandExampleUS, WholePileCapacitiesAndLoadLine)
@@ -319,6 +328,196 @@ TEST(Settlement, SameMovementInBothUnitSystems)
             1e-9 * double(si.Node(k).Capacity));
         EXPECT_NEAR(double(si.Node(k).Settlement), double(us.Node(k).Settlement * 25.4L),
             1e-9 * double(si.Node(k).Settlement));
+    }
+}
+
+// The elastic shortening of the pile, L Q / (E A), takes the area that carries the load: a steel
+// section its own area, a filled pipe adding its concrete core at Ec/E (Ec = 1802 sqrt(f'c) ksi or
+// 5055 sqrt(f'c) MPa), a concrete or a timber pile its solid outline. The tip's own movement keeps
+// the tip area At:
+//   US: s = Q * [ L * 12 / (E * A) + B / (144 * At) * f / (8 * 25.4 / 2101.52) ]   in; A in^2, At ft^2
+//   SI: s = Q * [ L / (E * A) + B / At * f / 8 ]                                   mm; A and At m^2
+// with f = (1 - (N + 15) * 0.35^2 / 500) * sqrt(OCR) * 0.33 * 0.1. A W44X335 (98.5 in^2 of steel in
+// a 15.9 x 44 in outline of 699.6 in^2) shortens seven times more than its outline would.
+TEST(Settlement, PileShortensAsTheAreaThatCarriesItsLoad)
+{
+    enum class Pile { IShape, Pipe, FilledPipe, Concrete, Timber };
+    struct Case {
+        const char* section;
+        std::uint8_t units;
+        Pile pile;
+    };
+    for (const Case& c :
+        { Case { "W44X335", kUnitsUS, Pile::IShape }, Case { "W1100X499", kUnitsSI, Pile::IShape },
+            Case { "HSS8.625X.250", kUnitsUS, Pile::Pipe }, Case { "HSS219.1X6.4", kUnitsSI, Pile::Pipe },
+            Case { "HSS8.625X.250", kUnitsUS, Pile::FilledPipe },
+            Case { "HSS219.1X6.4", kUnitsSI, Pile::FilledPipe },
+            Case { "concrete", kUnitsUS, Pile::Concrete }, Case { "concrete", kUnitsSI, Pile::Concrete },
+            Case { "timber", kUnitsUS, Pile::Timber }, Case { "timber", kUnitsSI, Pile::Timber } }) {
+        const bool si = c.units == kUnitsSI;
+        SCOPED_TRACE(
+            std::string(c.section) + (c.pile == Pile::FilledPipe ? " filled" : "") + (si ? " SI" : " US"));
+        TLPData d;
+        testproject::setUp(d, c.units);
+        d.PileLength = si ? 12 : 40;
+        d.StructuralDesign = true; // for every material: only a steel section has an area of its own
+        d.SectionIndex = -1;
+        d.SteelInput.Fc = si ? 28 : 4;
+        addLayer(d, si ? 20 : 60);
+        const Extended toSection = si ? 1000 : 12; // model lengths to mm | in
+        const Extended sectionToModel = si ? 1e-6L : 1; // section areas to m^2 | in^2
+        const Extended tipToModel = si ? 1 : 144; // tip areas to m^2 | in^2
+        Extended A = 0; // the area that carries the load, m^2 | in^2
+        switch (c.pile) {
+        case Pile::IShape: {
+            const TIShape s = testproject::iShape(c.section, si);
+            d.Interface = piRoughSteel;
+            d.E = si ? 200000 : 29000;
+            d.IShape = s;
+            d.Shape = psRectangle;
+            d.Width = s.bf / toSection;
+            d.Width2 = s.d / toSection;
+            d.TipArea = d.Width * d.Width2;
+            A = s.A * sectionToModel;
+            break;
+        }
+        case Pile::Pipe:
+        case Pile::FilledPipe: {
+            const TPipeShape s = testproject::pipeShape(c.section, si);
+            d.Interface = piRoughSteel;
+            d.E = si ? 200000 : 29000;
+            d.PipeShape = s;
+            d.SteelInput.ConcreteFilled = c.pile == Pile::FilledPipe;
+            d.Shape = psCircle;
+            d.Width = d.Width2 = s.OD / toSection;
+            d.TipArea = kPiRef * d.Width * d.Width / 4;
+            A = s.A;
+            if (c.pile == Pile::FilledPipe) {
+                const Extended Ec = (si ? 5055 : 1802) * std::sqrt(d.SteelInput.Fc);
+                const Extended core = s.OD - 2 * s.tdes;
+                A += Ec / d.E * kPiRef * core * core / 4; // HSS8.625X.250: 6.14 + 0.1243 * 52.35 = 12.65 in^2
+            }
+            A *= sectionToModel;
+            break;
+        }
+        case Pile::Concrete:
+            d.TipArea = d.Width * d.Width; // the square concrete pile of the set-up
+            A = d.TipArea * tipToModel;
+            break;
+        case Pile::Timber:
+            d.Interface = piTimber;
+            d.E = si ? 11000 : 1600;
+            d.Shape = psCircle;
+            d.Width = d.Width2 = si ? 0.3L : 1;
+            d.TipArea = kPiRef * d.Width * d.Width / 4;
+            A = d.TipArea * tipToModel;
+            break;
+        }
+        d.Perimeter = 4 * d.Width;
+        d.Calculate();
+
+        const Extended f = (1 - (10 + 15) * 0.35L * 0.35L / 500) * 0.33L * 0.1L; // N = 10, OCR = 1
+        const auto perLoad = [&](Extended area) {
+            return si
+                ? d.PileLength / (d.E * area) + d.Width / d.TipArea * f / 8
+                : d.PileLength * 12 / (d.E * area) + d.Width / (144 * d.TipArea) * f / (8 * 25.4L / kFootKsi);
+        };
+        for (int k : { 2, 21, 41 }) {
+            const TNodeResult& n = d.Node(k);
+            ASSERT_GT(n.Capacity, 0);
+            EXPECT_REL(n.Settlement, n.Capacity * perLoad(A)) << "node " << k;
+        }
+        if (c.pile == Pile::Concrete || c.pile == Pile::Timber)
+            continue;
+
+        // A layer with a pile of its own shortens as its own outline, and so does a steel pile
+        // without structural design (no section is chosen).
+        const Extended outline = d.TipArea * tipToModel;
+        TLayer* layer = d.Layers[0];
+        layer->UsePileDefaults = false;
+        layer->OwnE = d.E;
+        layer->OwnI = d.I;
+        layer->OwnWidth = layer->OwnWidth2 = d.Width;
+        layer->OwnPerimeter = d.Perimeter;
+        layer->OwnTipArea = d.TipArea;
+        d.Calculate();
+        EXPECT_REL(d.Node(41).Settlement, d.Node(41).Capacity * perLoad(outline));
+        layer->UsePileDefaults = true;
+        d.StructuralDesign = false;
+        d.Calculate();
+        EXPECT_REL(d.Node(41).Settlement, d.Node(41).Capacity * perLoad(outline));
+    }
+}
+
+// The effective-stress side friction is a force like the displayed set's, z times the friction
+// per length at z: one pile in one submerged sand (as above, the same effective stress in both
+// systems) carries the same effective-stress capacities in both once converted. At the tip,
+// z = 30 ft, sigma'_v = (70 - 62.42) * 30 = 227.4 psf, phi = 30.5, OCR = 2, P = 6 ft:
+//   Q_side = z * sigma'_v * K0 * tan(phi) * P * 1.3 = 30 * 227.4 * 0.7001 * 0.5890 * 6 * 1.3 = 21 944 lb
+TEST(EffectiveStressSet, SideFrictionIsAForceInBothUnitSystems)
+{
+    TLPData us, si;
+    for (TLPData* p : { &us, &si }) {
+        const bool metric = p == &si;
+        const Extended ft = metric ? 0.3048L : 1;
+        testproject::setUp(*p, metric ? kUnitsSI : kUnitsUS);
+        p->PileLength = 30 * ft;
+        p->Width = p->Width2 = 1.5L * ft;
+        p->Perimeter = 6 * ft;
+        p->TipArea = 2.25L * ft * ft;
+        p->OCR = 2;
+        p->Groundwater = 0;
+        TLayer* sand = addLayer(*p, 40 * ft);
+        sand->Gamma = metric ? 9.81L + (70 - 62.42L) * kPcfToKNm3 : 70;
+        sand->SPTFieldN = 10;
+        p->Calculate();
+    }
+    const Extended sideLb = 30 * (70 - 62.42L) * 30 * k0(30.5L, 2) * tanDeg(30.5L) * 6 * 1.3L;
+    const Extended kNPerLb = kKipToKN / 1000;
+    EXPECT_REL(us.Node(41).EffSideUlt, sideLb);
+    for (int k = 1; k <= kNodeCount; ++k) {
+        SCOPED_TRACE(k);
+        for (auto field :
+            { &TNodeResult::EffSideUlt, &TNodeResult::EffTotalUlt, &TNodeResult::EffTotalAllow }) {
+            const Extended converted = us.Node(k).*field * kNPerLb;
+            EXPECT_NEAR(double(si.Node(k).*field), double(converted), 1e-9 * double(converted));
+        }
+    }
+}
+
+// One flagged layer, 15 m of soft clay (N = 3: phi = 24 + 3/4 = 24.75 degrees, K0 = 1 - sin(phi))
+// at 16 kN/m^3 under water from the surface, over sand, with P = 1.6 m and FSs = 2: its negative
+// skin friction is the allowable side friction it adds, whatever the pile length below it and
+// so the number of nodes in it,
+//   NSF = 15 * tan(phi) * (16 - 9.81) * 15 * K0 * 1.6 / 2 = 298.6 kN.
+TEST(NegativeSkinFriction, OneLayerGivesOneTotalWhateverThePileLength)
+{
+    const Extended phi = 24.75L;
+    const Extended expected = 15 * tanDeg(phi) * (16 - 9.81L) * 15 * (1 - sinDeg(phi)) * 1.6L / 2;
+    for (Extended length : { 20.0L, 30.0L, 40.0L }) {
+        SCOPED_TRACE(static_cast<double>(length));
+        TLPData d;
+        testproject::setUp(d, kUnitsSI);
+        d.PileLength = length;
+        d.Width = d.Width2 = 0.4L;
+        d.Perimeter = 1.6L;
+        d.TipArea = 0.16L;
+        d.FSSide = 2;
+        d.Groundwater = 0;
+        TLayer* clay = addLayer(d, 15);
+        clay->MatType = lpmtCohesiveSoil;
+        clay->USCS = lpusCL;
+        clay->Consistency = lpconSoft;
+        clay->SPTFieldN = 3;
+        clay->Gamma = 16;
+        clay->NSF = true;
+        addLayer(d, 50);
+        d.Calculate();
+        EXPECT_REL(d.TotalNSF, expected);
+        Extended sum = 0;
+        for (int k = 2; k <= kNodeCount; ++k)
+            sum += d.Node(k).NSF;
+        EXPECT_REL(sum, expected);
     }
 }
 
