@@ -424,7 +424,7 @@ void lateralResponse(TNodeResult& n, const LayerConstants& lc, const RunConstant
 
 // What the vertical work of a node carries down to the next one.
 struct VerticalState {
-    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0, qSideAllow = 0;
+    Extended depth = 0, sigmaV = 0, pore = 0, ultSide = 0, ultEnd = 0;
     Extended totalNSF = 0;
 };
 
@@ -487,9 +487,17 @@ void verticalResponse(
             / run.settlementDivisor;
         settlement = shortening + tipMovement;
 
-        // The side friction gained since the node above: the total is then the friction of the
-        // flagged layers, whatever the number of nodes in them.
-        nsf = layer.NSF ? qSideAllow - above.qSideAllow : 0;
+        // The side friction gained since the node above, in this layer's own terms: the total is
+        // then the friction of the flagged layers, whatever the number of nodes in them, and a
+        // layer under a more frictional one does not start by giving back the jump between them
+        // (which would make its drag small or negative).
+        if (layer.NSF) {
+            Extended aboveInLayer
+                = run.poundsToKips * above.depth * lc.tanPhi * (above.sigmaV - above.pore) * lc.k0 * P;
+            if (run.cyclic)
+                aboveInLayer *= kCyclicFactor;
+            nsf = qSideAllow - aboveInLayer / run.FSs;
+        }
         above.totalNSF += nsf;
     }
     n.UltSide = ultSide;
@@ -526,7 +534,6 @@ void verticalResponse(
     above.pore = pore;
     above.ultSide = ultSide;
     above.ultEnd = ultEnd;
-    above.qSideAllow = qSideAllow;
 }
 
 // One pass down the nodes, the lateral and then the vertical work of each.

@@ -209,17 +209,16 @@ TEST_F(HandExampleUS, NegativeSkinFrictionOnlyInFlaggedLayerFromNode2)
     EXPECT_REL(d.TotalNSF, sum);
     EXPECT_REL(d.TotalNSF, displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt / 2); // 6.6016 kips
 
-    // flagging the last layer brings the tip node in; the clay's total is what the side friction
-    // gains from the sand's bottom to the tip
+    // flagging the last layer brings the tip node in; the clay's total is what its own side
+    // friction gains from the sand's bottom to the tip
     d.Layers[0]->NSF = false;
     d.Layers[1]->NSF = true;
     d.Calculate();
     const Extended tipNSF = d.Node(41).QSideAllow - d.Node(40).QSideAllow;
     EXPECT_EQ(d.Node(41).NSF, tipNSF);
     EXPECT_EQ(d.Node(17).NSF, 0);
-    EXPECT_REL(d.TotalNSF, // 24.5057 kips
-        (displayed(20, 1491.49L, 29, 28, 20).qSideUlt - displayed(8.2L, 753.046L, 30.5L, 32.5L, 10).qSideUlt)
-            / 2);
+    EXPECT_REL(d.TotalNSF,
+        (displayed(20, 1491.49L, 29, 28, 20).qSideUlt - displayed(8.2L, 753.046L, 29, 28, 20).qSideUlt) / 2);
     EXPECT_REL(d.Node(41).AllowTotal, d.Node(41).AllowEnd + d.Node(41).AllowSide - 1000 * tipNSF);
     EXPECT_REL(d.Node(41).EffTotalAllow, d.Node(41).EffEndAllow + d.Node(41).EffSideAllow - 1000 * tipNSF);
 }
@@ -518,6 +517,41 @@ TEST(NegativeSkinFriction, OneLayerGivesOneTotalWhateverThePileLength)
         for (int k = 2; k <= kNodeCount; ++k)
             sum += d.Node(k).NSF;
         EXPECT_REL(sum, expected);
+    }
+}
+
+// The same clay under 5 m of dense sand: its drag is the friction it adds itself, from the sand's
+// bottom to its own, not less by the jump down from the sand's larger friction at the boundary,
+//   NSF = tan(phi) * K0 * 1.6 / 2 * (20 * s'(20) - 5 * s'(5)),
+//   s'(5) = (20 - 9.81) * 5,  s'(20) = s'(5) + (16 - 9.81) * 15.
+TEST(NegativeSkinFriction, ABuriedLayerDragsWithItsOwnFriction)
+{
+    const Extended phi = 24.75L;
+    const Extended top = (20 - 9.81L) * 5, bottom = top + (16 - 9.81L) * 15;
+    const Extended expected = tanDeg(phi) * (1 - sinDeg(phi)) * 1.6L / 2 * (20 * bottom - 5 * top);
+    for (Extended length : { 30.0L, 40.0L }) {
+        SCOPED_TRACE(static_cast<double>(length));
+        TLPData d;
+        testproject::setUp(d, kUnitsSI);
+        d.PileLength = length;
+        d.Width = d.Width2 = 0.4L;
+        d.Perimeter = 1.6L;
+        d.TipArea = 0.16L;
+        d.FSSide = 2;
+        d.Groundwater = 0;
+        TLayer* sand = addLayer(d, 5);
+        sand->SPTFieldN = 40;
+        sand->Gamma = 20;
+        TLayer* clay = addLayer(d, 15);
+        clay->MatType = lpmtCohesiveSoil;
+        clay->USCS = lpusCL;
+        clay->Consistency = lpconSoft;
+        clay->SPTFieldN = 3;
+        clay->Gamma = 16;
+        clay->NSF = true;
+        addLayer(d, 50);
+        d.Calculate();
+        EXPECT_REL(d.TotalNSF, expected);
     }
 }
 
