@@ -253,6 +253,9 @@ private slots:
                     QVERIFY(std::isnan(v));
             }
             QVERIFY(std::isnan(d.DownwardCapacity) && std::isnan(d.UpliftCapacity));
+            // The checks that cannot be made do not pass.
+            for (const QLabel* l : { w->Label43, w->Label80, w->Label205 })
+                QVERIFY2(isRed(l), qPrintable(l->text()));
             QVERIFY(!(d.Perimeter < 0) && !(d.TipArea < 0) && !(d.Width < 0));
             QVERIFY(f.open(QIODevice::ReadOnly));
             QCOMPARE(f.readAll(), stored);

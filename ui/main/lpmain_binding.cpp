@@ -793,8 +793,9 @@ void TfrmLPMain::writeResultLines()
     const int deflectionNode = std::max(d.MaxDeflectionNode(deflection), 1);
     QString text
         = atDepth("Maximum Deflection is %1 %2 at %3 %4", deflection, 24, movementUnit, deflectionNode);
-    // A deflection counts by its magnitude: a pile pushed back the other way is as far off.
-    const bool tooFar = std::fabs(deflection) > d.AllowableDeflection;
+    // A deflection counts by its magnitude: a pile pushed back the other way is as far off. One
+    // that cannot be computed passes no check.
+    const bool tooFar = !(std::fabs(deflection) <= d.AllowableDeflection);
     if (tooFar)
         text += QStringLiteral(" (> %1 %2)").arg(fixed(d.AllowableDeflection, loadDecimals), movementUnit);
     line(Label43, text, tooFar);
