@@ -69,10 +69,12 @@ public:
             connect(edit, &QLineEdit::textEdited, this, [this] { fire(events.onChange); });
             // However text gets in (the edit's own Paste, undo, an input method, a drop the
             // filter below did not see), the edit undoes a change its key filter would refuse.
+            // An edit with a validator of its own keeps it.
             m_lastText = edit->text();
             connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_lastText = text; });
-            edit->setValidator(
-                new TypedChangeValidator(this, [this](const QString& text) { return typedChange(text); }));
+            if (!edit->validator())
+                edit->setValidator(new TypedChangeValidator(
+                    this, [this](const QString& text) { return typedChange(text); }));
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
             connect(combo, &QComboBox::activated, this, [this] { fire(events.onChange); });
         } else if (auto* picker = qobject_cast<QDateEdit*>(control)) {
