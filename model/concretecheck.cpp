@@ -384,6 +384,15 @@ bool TLPData::BarsFit(Extended cover, std::int32_t count) const
     return !(count * bar.Diameter > 2 * kPi * room);
 }
 
+Extended TLPData::CoverLimitForBars(std::int32_t count) const
+{
+    if (!BarsOnCircle())
+        return ClearCoverLimit();
+    TRebar bar;
+    GetRebar(BarSize, bar);
+    return ClearCoverLimit() - count * bar.Diameter / (2 * kPi);
+}
+
 std::int32_t TLPData::MostBarsOnCircle(Extended cover) const
 {
     TRebar bar;

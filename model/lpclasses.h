@@ -550,6 +550,9 @@ public:
     // cover leaves room before the centre (ClearCoverLimit), and where the bars stand on a circle
     // (a round section, or a spiral) that circle holds them side by side.
     bool BarsFit(Extended cover, std::int32_t count) const;
+    // The clear cover up to which `count` bars of the chosen size fit (the ClearCoverLimit itself
+    // is not reached).
+    Extended CoverLimitForBars(std::int32_t count) const;
     // The most bars of the chosen size that stand side by side on their circle with this cover.
     std::int32_t MostBarsOnCircle(Extended cover) const;
     bool BarsOnCircle() const;

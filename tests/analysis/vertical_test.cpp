@@ -484,6 +484,34 @@ TEST(EffectiveStressSet, SideFrictionIsAForceInBothUnitSystems)
     }
 }
 
+namespace {
+
+// An SI pile 0.4 m square (P = 1.6 m, FSs = 2), the water table at the surface.
+void setUpNsfPile(TLPData& d, Extended length)
+{
+    testproject::setUp(d, kUnitsSI);
+    d.PileLength = length;
+    d.Width = d.Width2 = 0.4L;
+    d.Perimeter = 1.6L;
+    d.TipArea = 0.16L;
+    d.FSSide = 2;
+    d.Groundwater = 0;
+}
+
+// 15 m of soft clay (N = 3) at 16 kN/m^3, flagged for negative skin friction.
+void addSoftClay(TLPData& d)
+{
+    TLayer* clay = addLayer(d, 15);
+    clay->MatType = lpmtCohesiveSoil;
+    clay->USCS = lpusCL;
+    clay->Consistency = lpconSoft;
+    clay->SPTFieldN = 3;
+    clay->Gamma = 16;
+    clay->NSF = true;
+}
+
+} // namespace
+
 // One flagged layer, 15 m of soft clay (N = 3: phi = 24 + 3/4 = 24.75 degrees, K0 = 1 - sin(phi))
 // at 16 kN/m^3 under water from the surface, over sand, with P = 1.6 m and FSs = 2: its negative
 // skin friction is the allowable side friction it adds, whatever the pile length below it and
@@ -496,20 +524,8 @@ TEST(NegativeSkinFriction, OneLayerGivesOneTotalWhateverThePileLength)
     for (Extended length : { 20.0L, 30.0L, 40.0L }) {
         SCOPED_TRACE(static_cast<double>(length));
         TLPData d;
-        testproject::setUp(d, kUnitsSI);
-        d.PileLength = length;
-        d.Width = d.Width2 = 0.4L;
-        d.Perimeter = 1.6L;
-        d.TipArea = 0.16L;
-        d.FSSide = 2;
-        d.Groundwater = 0;
-        TLayer* clay = addLayer(d, 15);
-        clay->MatType = lpmtCohesiveSoil;
-        clay->USCS = lpusCL;
-        clay->Consistency = lpconSoft;
-        clay->SPTFieldN = 3;
-        clay->Gamma = 16;
-        clay->NSF = true;
+        setUpNsfPile(d, length);
+        addSoftClay(d);
         addLayer(d, 50);
         d.Calculate();
         EXPECT_REL(d.TotalNSF, expected);
@@ -532,23 +548,11 @@ TEST(NegativeSkinFriction, ABuriedLayerDragsWithItsOwnFriction)
     for (Extended length : { 30.0L, 40.0L }) {
         SCOPED_TRACE(static_cast<double>(length));
         TLPData d;
-        testproject::setUp(d, kUnitsSI);
-        d.PileLength = length;
-        d.Width = d.Width2 = 0.4L;
-        d.Perimeter = 1.6L;
-        d.TipArea = 0.16L;
-        d.FSSide = 2;
-        d.Groundwater = 0;
+        setUpNsfPile(d, length);
         TLayer* sand = addLayer(d, 5);
         sand->SPTFieldN = 40;
         sand->Gamma = 20;
-        TLayer* clay = addLayer(d, 15);
-        clay->MatType = lpmtCohesiveSoil;
-        clay->USCS = lpusCL;
-        clay->Consistency = lpconSoft;
-        clay->SPTFieldN = 3;
-        clay->Gamma = 16;
-        clay->NSF = true;
+        addSoftClay(d);
         addLayer(d, 50);
         d.Calculate();
         EXPECT_REL(d.TotalNSF, expected);

@@ -325,13 +325,7 @@ private slots:
 
         // A file with 200 bars opens with no numbers and says why.
         const QString crowded = dir.filePath(QStringLiteral("crowded.fdx"));
-        runWithFile(w->ASaveAs, crowded);
-        {
-            TLPData file;
-            file.LoadFromFile(QFile::encodeName(crowded).toStdString());
-            file.BarCount = 200;
-            file.SaveToFile(QFile::encodeName(crowded).toStdString());
-        }
+        saveChanged(w.get(), crowded, [](TLPData& file) { file.BarCount = 200; });
         openProject(w.get(), crowded);
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(d.BarCount, 200);
@@ -406,16 +400,12 @@ private slots:
 
         // Files that bring those zeros open as stored, with N.A. where a result divides by them.
         const QString timber = dir.filePath(QStringLiteral("timber.fdx"));
-        runWithFile(w->ASaveAs, timber);
-        {
-            TLPData file;
-            file.LoadFromFile(QFile::encodeName(timber).toStdString());
+        saveChanged(w.get(), timber, [](TLPData& file) {
             file.TimberInput.CD = 0;
             file.FSSide = 0;
             file.FSEnd = 0;
             file.DownwardLoad = 45000;
-            file.SaveToFile(QFile::encodeName(timber).toStdString());
-        }
+        });
         openProject(w.get(), timber);
         QCOMPARE(d.TimberInput.CD, 0.0L);
         QCOMPARE(d.FSSide, 0.0L);
@@ -426,13 +416,7 @@ private slots:
 
         openDemo(w.get(), true);
         const QString concrete = dir.filePath(QStringLiteral("concrete.fdx"));
-        runWithFile(w->ASaveAs, concrete);
-        {
-            TLPData file;
-            file.LoadFromFile(QFile::encodeName(concrete).toStdString());
-            file.Es = 0;
-            file.SaveToFile(QFile::encodeName(concrete).toStdString());
-        }
+        saveChanged(w.get(), concrete, [](TLPData& file) { file.Es = 0; });
         openProject(w.get(), concrete);
         showTab(w.get(), w->TabSheet6);
         QCOMPARE(d.Es, 0.0L);

@@ -599,13 +599,7 @@ private slots:
         // A file's negative groundwater depth opens as stored, and typing goes on from it.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("negative.fdx"));
-        testing_window::runWithFile(w->ASaveAs, path);
-        {
-            TLPData file;
-            file.LoadFromFile(QFile::encodeName(path).toStdString());
-            file.Groundwater = -4;
-            file.SaveToFile(QFile::encodeName(path).toStdString());
-        }
+        testing_window::saveChanged(w, path, [](TLPData& file) { file.Groundwater = -4; });
         testing_window::openProject(w, path);
         QCOMPARE(d.Groundwater, -4.0L);
         QCOMPARE(w->Edit20->text(), testing_window::fixed(-4, 2));

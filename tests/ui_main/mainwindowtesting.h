@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -28,6 +29,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 namespace testing_window {
@@ -244,6 +246,17 @@ inline void runWithFile(QAction* command, const QString& path)
 {
     FileScript answer({ path });
     command->trigger();
+}
+
+// Saves the window's project through Save As, then writes into that file what another program
+// (or damage) put there instead: the file a test then opens.
+inline void saveChanged(TfrmLPMain* window, const QString& path, const std::function<void(TLPData&)>& change)
+{
+    runWithFile(window->ASaveAs, path);
+    TLPData file;
+    file.LoadFromFile(QFile::encodeName(path).toStdString());
+    change(file);
+    file.SaveToFile(QFile::encodeName(path).toStdString());
 }
 
 // Gives every layer row granular soil of the first class its list offers, as a user would pick

@@ -216,13 +216,7 @@ private slots:
             if (c.filled)
                 click(w->CheckBox3);
             const QString file = dir.filePath(QStringLiteral("section.fdx"));
-            runWithFile(w->ASaveAs, file);
-            {
-                TLPData other;
-                other.LoadFromFile(QFile::encodeName(file).toStdString());
-                c.damage(other);
-                other.SaveToFile(QFile::encodeName(file).toStdString());
-            }
+            saveChanged(w.get(), file, c.damage);
             QFile f(file);
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QByteArray stored = f.readAll();
@@ -267,13 +261,7 @@ private slots:
         auto w = openUserSection(false);
         const TIShape good = w->LPData->IShape;
         const QString file = dir.filePath(QStringLiteral("section.fdx"));
-        runWithFile(w->ASaveAs, file);
-        {
-            TLPData other;
-            other.LoadFromFile(QFile::encodeName(file).toStdString());
-            other.IShape.bf = -good.bf;
-            other.SaveToFile(QFile::encodeName(file).toStdString());
-        }
+        saveChanged(w.get(), file, [&](TLPData& other) { other.IShape.bf = -good.bf; });
         {
             MessageScript answers({ QMessageBox::No, QMessageBox::Ok });
             runWithFile(w->AOpen, file);

@@ -704,7 +704,8 @@ QString TfrmLPMain::barsDoNotFitText(Extended cover, std::int32_t count, BarFitI
     // Else the largest cover the edit can show with which these bars fit.
     const int decimals = tagDecimals(platform::controlTag(Edit58));
     const Extended step = std::pow(Extended(10), -Extended(decimals));
-    Extended largest = std::floor(d.ClearCoverLimit() / step) * step;
+    // Rounding down to the shown decimals may still land on a limit the cover must stay below.
+    Extended largest = std::floor(d.CoverLimitForBars(count) / step) * step;
     while (largest >= 0 && !d.BarsFit(largest, count))
         largest -= step;
     if (!(largest >= 0))
